@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+// A drive list: the drives of the drive table, one of them selected.
+class DriveList : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role { LetterRole = Qt::UserRole + 1 };
+
+    // Starts on the drive of the process's current folder.
+    explicit DriveList(QObject* parent = nullptr);
+
+    // "c: [/home/user]": the letter in lower case, a colon, the host folder in brackets.
+    QString Drive() const;
+    // Takes the letter from the first character, so a folder's first three characters
+    // select its drive. False for a letter the table does not hold.
+    bool setDrive(const QString& drive);
+    QChar letter() const { return m_letter; }
+    int rowOf(QChar letter) const;
+
+    static QString driveText(QChar letter);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+signals:
+    void Change();
+
+private:
+    QChar m_letter;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "listing/filepattern.h"
+#include "platform/hostfolder.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+// A file list: the bare names of one folder's files that match its pattern. It reads its
+// folder when the folder or the pattern changes and on Refresh, never otherwise, so
+// pointing it at the folder it already lists costs nothing.
+class FileList : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    explicit FileList(QObject* parent = nullptr);
+
+    QString Pattern() const { return m_patternText; }
+    void setPattern(const QString& pattern);
+    QString Path() const;
+    // False, with the list unchanged, unless the path names an existing folder.
+    bool setPath(const QString& path);
+    // Given a folder path, lists that folder, as setPath does.
+    bool setFileName(const QString& folderPath) { return setPath(folderPath); }
+    void Refresh();
+    qsizetype ListCount() const { return m_names.size(); }
+    QString List(qsizetype index) const;
+
+    bool readFailed() const { return m_readFailed; }
+    qsizetype leftOutNames() const { return m_leftOut; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    void readFiles();
+
+    QString m_patternText = QStringLiteral("*.*");
+    FilePattern m_pattern{m_patternText};
+    std::optional<HostFolder> m_folder;
+    QStringList m_names;
+    qsizetype m_leftOut = 0;
+    bool m_readFailed = false;
+};

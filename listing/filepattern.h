@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A file-name pattern as a person types it: '*' any run of characters, '?' one
+// character, letter case not counted, several patterns separated by ';'. "*.*" also
+// takes names without a dot and "*." takes only those. A pattern with a folder
+// separator matches nothing, an empty one matches everything.
+class FilePattern {
+public:
+    explicit FilePattern(const QString& text = QString());
+
+    bool matches(QStringView name) const;
+
+private:
+    struct Alternative {
+        QString glob;          // case-folded
+        bool alsoStem = false; // "x.*": also a dotless name matching "x"
+        bool noDot = false;    // "x.": only a dotless name matching "x"
+    };
+
+    static bool globMatches(QStringView glob, QStringView name);
+
+    QList<Alternative> m_alternatives;
+    bool m_matchesAll = false;
+};

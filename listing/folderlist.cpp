@@ -1,0 +1,109 @@
+#include "listing/folderlist.h"
+
+#include "listing/folderscan.h"
+
+FolderList::FolderList(QObject* parent)
+    : QAbstractListModel(parent)
+{
+    if (const std::optional<HostFolder> start = HostFolder::processCurrentFolder()) {
+        m_folder = *start;
+        m_lastFolderOnDrive.insert(m_folder.path.drive(), m_folder.path);
+        readSubfolders();
+    }
+}
+
+QString FolderList::Path() const
+{
+    return m_folder.hostPath.isEmpty() ? QString() : m_folder.path.toString();
+}
+
+std::optional<HostFolder> FolderList::folderForDrive(QChar letter) const
+{
+    if (const auto last = m_lastFolderOnDrive.constFind(letter); last != m_lastFolderOnDrive.cend()) {
+        if (auto folder = HostFolder::resolve(*last))
+            return folder;
+    }
+    return HostFolder::resolve(WindowsPath::root(letter));
+}
+
+bool FolderList::setPath(const QString& pathOrDrive)
+{
+    const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive);
+    const std::optional<HostFolder> folder = drive ? folderForDrive(*drive) : HostFolder::resolve(pathOrDrive);
+    if (!folder)
+        return false;
+    if (folder->path == m_folder.path && !m_folder.hostPath.isEmpty())
+        return true;
+    enter(*folder);
+    emit Change();
+    return true;
+}
+
+void FolderList::enter(const HostFolder& folder)
+{
+    beginResetModel();
+    m_folder = folder;
+    m_lastFolderOnDrive.insert(folder.path.drive(), folder.path);
+    readSubfolders();
+    endResetModel();
+}
+
+void FolderList::Refresh()
+{
+    beginResetModel();
+    readSubfolders();
+    endResetModel();
+}
+
+void FolderList::readSubfolders()
+{
+    FolderScan scan = FolderScan::subfolders(m_folder.hostPath);
+    m_subfolders = std::move(scan.names);
+    m_leftOut = scan.leftOut;
+    m_readFailed = !scan.complete;
+}
+
+QString FolderList::List(qsizetype index) const
+{
+    if (index < 0 || index >= m_subfolders.size())
+        return QString();
+    return WindowsPath::joinName(Path(), m_subfolders[index]);
+}
+
+int FolderList::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || m_folder.hostPath.isEmpty())
+        return 0;
+    return int(ancestorRows() + m_subfolders.size());
+}
+
+QVariant FolderList::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const qsizetype row = index.row();
+    const QStringList& names = m_folder.path.names();
+    const bool isAncestorRow = row < ancestorRows();
+    switch (role) {
+    case Qt::DisplayRole:
+        if (row == 0)
+            return QString(m_folder.path.drive().toLower()) + QStringLiteral(":\\");
+        return isAncestorRow ? names[row - 1] : m_subfolders[row - ancestorRows()];
+    case PathRole: {
+        if (!isAncestorRow)
+            return List(row - ancestorRows());
+        WindowsPath ancestor = WindowsPath::root(m_folder.path.drive());
+        for (qsizetype i = 0; i < row; ++i)
+            ancestor = ancestor.child(names[i]);
+        return ancestor.toString();
+    }
+    case RowKindRole:
+        if (!isAncestorRow)
+            return int(RowKind::Subfolder);
+        return int(row == ancestorRows() - 1 ? RowKind::Current : RowKind::Ancestor);
+    case DepthRole:
+        return int(isAncestorRow ? row : ancestorRows());
+    default:
+        return QVariant();
+    }
+}

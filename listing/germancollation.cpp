@@ -1,0 +1,117 @@
+#include "listing/germancollation.h"
+
+#include <QString>
+
+#include <array>
+
+namespace {
+
+constexpr char kNoAccent = 1;
+constexpr char kAccent = 2;
+constexpr char16_t kTableEnd = 0x250; // Latin-1 and Latin Extended-A/B
+
+struct Weight {
+    char16_t primary[2] = {0, 0}; // a second unit only where one letter sorts as two
+    bool accented = false;
+};
+
+Weight weightOf(char16_t unit)
+{
+    Weight weight;
+    if (unit == u'ß' || unit == 0x1E9E) {
+        weight.primary[0] = weight.primary[1] = u's';
+        weight.accented = true;
+        return weight;
+    }
+    QChar c(unit);
+    const QString decomposition = c.decomposition();
+    if (c.decompositionTag() == QChar::Canonical && !decomposition.isEmpty()) {
+        c = decomposition[0];
+        weight.accented = true;
+    }
+    weight.primary[0] = c.toCaseFolded().unicode();
+    return weight;
+}
+
+const std::array<Weight, kTableEnd>& weightTable()
+{
+    static const auto table = [] {
+        std::array<Weight, kTableEnd> weights;
+        for (char16_t unit = 0; unit < kTableEnd; ++unit)
+            weights[unit] = weightOf(unit);
+        // A 0 byte separates the accent weights, so no primary weight may be 0.
+        weights[0].primary[0] = 1;
+        return weights;
+    }();
+    return table;
+}
+
+void appendUtf8(char32_t codePoint, std::string& out)
+{
+    if (codePoint < 0x80) {
+        out.push_back(char(codePoint));
+    } else if (codePoint < 0x800) {
+        out.push_back(char(0xC0 | (codePoint >> 6)));
+        out.push_back(char(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        out.push_back(char(0xE0 | (codePoint >> 12)));
+        out.push_back(char(0x80 | ((codePoint >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (codePoint & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (codePoint >> 18)));
+        out.push_back(char(0x80 | ((codePoint >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((codePoint >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (codePoint & 0x3F)));
+    }
+}
+
+} // namespace
+
+namespace GermanCollation {
+
+void appendSortKey(QStringView text, std::string& key)
+{
+    const auto& table = weightTable();
+    // Accent weights are only kept from the first accented letter on; most texts have none.
+    std::string accents;
+    qsizetype primaryUnits = 0;
+    auto noteAccent = [&](bool accented) {
+        if (accented && accents.empty())
+            accents.assign(size_t(primaryUnits), kNoAccent);
+        if (!accents.empty() || accented)
+            accents.push_back(accented ? kAccent : kNoAccent);
+        ++primaryUnits;
+    };
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            key.push_back(unit >= u'A' && unit <= u'Z' ? char(unit + 32) : unit == 0 ? char(1) : char(unit));
+            noteAccent(false);
+            continue;
+        }
+        if (unit < kTableEnd) {
+            const Weight& weight = table[unit];
+            for (char16_t primary : weight.primary) {
+                if (primary == 0)
+                    break;
+                appendUtf8(primary, key);
+                noteAccent(weight.accented);
+            }
+            continue;
+        }
+        char32_t codePoint = unit;
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate())
+            codePoint = QChar::surrogateToUcs4(unit, text[++i].unicode());
+        appendUtf8(QChar::toCaseFolded(codePoint), key);
+        noteAccent(false);
+    }
+    if (accents.empty())
+        return;
+    while (accents.back() == kNoAccent)
+        accents.pop_back();
+    key.push_back('\0');
+    key += accents;
+}
+
+} // namespace GermanCollation

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <memory>
+#include <vector>
+
+// Keeps many short byte strings in large blocks that never move, so a million entries
+// cost one allocation per block instead of one per entry, and growing never copies.
+class TextArena {
+public:
+    // Copies the bytes in and returns where they now stay until clear().
+    const char* store(const char* bytes, qsizetype length);
+    void clear();
+
+private:
+    static constexpr qsizetype kBlockSize = qsizetype(1) << 20;
+
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_free = nullptr;
+    qsizetype m_freeLength = 0;
+};

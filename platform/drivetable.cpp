@@ -1,0 +1,127 @@
+#include "platform/drivetable.h"
+
+#include "platform/mounttable.h"
+#include "platform/namecodec.h"
+
+#include <QDir>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+DriveTable& activeTable()
+{
+    static DriveTable table = DriveTable::forThisHost();
+    return table;
+}
+
+QByteArray homeFolder()
+{
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && *entry->pw_dir)
+        return QByteArray(entry->pw_dir);
+    return QFile::encodeName(QDir::homePath());
+}
+
+QByteArray withoutTrailingSlash(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+// True when host lies in or below root, compared name by name.
+bool isBelow(const QByteArray& host, const QByteArray& root)
+{
+    if (root == "/")
+        return host.startsWith('/');
+    return host == root || (host.startsWith(root) && host[root.size()] == '/');
+}
+
+} // namespace
+
+DriveTable::DriveTable(QList<Drive> drives)
+    : m_drives(std::move(drives))
+{
+    for (Drive& drive : m_drives) {
+        drive.letter = drive.letter.toUpper();
+        drive.hostRoot = withoutTrailingSlash(drive.hostRoot);
+    }
+}
+
+DriveTable DriveTable::forThisHost()
+{
+    QList<Drive> drives{{u'C', homeFolder()}};
+    char letter = 'D';
+    for (const QByteArray& mountPoint : MountTable::system().volumeMountPoints()) {
+        if (letter > 'Y')
+            break;
+        drives.append({QChar(letter++), mountPoint});
+    }
+    drives.append({u'Z', "/"});
+    return DriveTable(drives);
+}
+
+const DriveTable& DriveTable::active() { return activeTable(); }
+
+void DriveTable::setActive(DriveTable table) { activeTable() = std::move(table); }
+
+const DriveTable::Drive* DriveTable::find(QChar letter) const
+{
+    const QChar upper = letter.toUpper();
+    for (const Drive& drive : m_drives) {
+        if (drive.letter == upper)
+            return &drive;
+    }
+    return nullptr;
+}
+
+std::optional<QByteArray> DriveTable::hostRoot(QChar letter) const
+{
+    const Drive* drive = find(letter);
+    return drive ? std::optional(drive->hostRoot) : std::nullopt;
+}
+
+bool DriveTable::isReady(QChar letter) const
+{
+    const Drive* drive = find(letter);
+    if (!drive)
+        return false;
+    struct stat info;
+    return stat(drive->hostRoot.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && access(drive->hostRoot.constData(), R_OK | X_OK) == 0;
+}
+
+std::optional<QByteArray> DriveTable::hostPathOf(const WindowsPath& path) const
+{
+    const Drive* drive = find(path.drive());
+    if (!drive)
+        return std::nullopt;
+    QByteArray host = drive->hostRoot;
+    for (const QString& name : path.names()) {
+        if (!host.endsWith('/'))
+            host.append('/');
+        NameCodec::appendEncoded(name, host);
+    }
+    return host;
+}
+
+std::optional<WindowsPath> DriveTable::windowsPathOf(const QByteArray& hostPath) const
+{
+    const QByteArray host = withoutTrailingSlash(hostPath);
+    const Drive* best = nullptr;
+    for (const Drive& drive : m_drives) {
+        if (isBelow(host, drive.hostRoot) && (!best || drive.hostRoot.size() > best->hostRoot.size()))
+            best = &drive;
+    }
+    if (!best)
+        return std::nullopt;
+    WindowsPath path = WindowsPath::root(best->letter);
+    const QByteArray rest = host.mid(best->hostRoot == "/" ? 1 : best->hostRoot.size() + 1);
+    for (const QByteArray& name : rest.split('/')) {
+        if (!name.isEmpty())
+            path = path.child(NameCodec::decode(name));
+    }
+    return path;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+#include <string_view>
+
+// One pass over a host folder with readdir: the entry type comes from the folder itself,
+// so plain files and folders cost no stat.
+class HostDirectory {
+public:
+    enum class EntryKind {
+        File,          // a regular file, or a link to one
+        Folder,        // a real folder
+        LinkToFolder,  // never listed as a folder, so no walk can run in circles
+        Other,         // FIFO, socket, device, dangling link
+    };
+
+    using Visitor = std::function<void(std::string_view name, EntryKind kind)>;
+
+    // Calls visit for every entry but "." and "..". False when the folder could not be
+    // opened or read to its end.
+    static bool read(const QByteArray& hostPath, const Visitor& visit);
+
+    // Follows links: true for a folder or a link to one.
+    static bool isFolder(const QByteArray& hostPath);
+    // Follows links: true for a regular file whose length can be read.
+    static bool isFile(const QByteArray& hostPath);
+};

@@ -1,0 +1,112 @@
+#include "platform/namecodec.h"
+
+namespace {
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Decodes one well-formed multi-byte UTF-8 sequence; rejects overlong forms, encoded
+// surrogates and code points past U+10FFFF, as a strict decoder must.
+bool decodeSequence(const unsigned char* s, qsizetype available, char32_t& codePoint, int& length)
+{
+    const unsigned char lead = s[0];
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return false;
+    }
+    if (available < length || s[1] < low || s[1] > high)
+        return false;
+    for (int i = 1; i < length; ++i) {
+        if (!isContinuation(s[i]))
+            return false;
+        codePoint = (codePoint << 6) | (s[i] & 0x3F);
+    }
+    return true;
+}
+
+} // namespace
+
+namespace NameCodec {
+
+QString decode(const char* bytes, qsizetype length)
+{
+    QString text(length, Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < length;) {
+        const unsigned char byte = in[i];
+        if (byte < 0x80) {
+            out[written++] = byte;
+            ++i;
+            continue;
+        }
+        char32_t codePoint = 0;
+        int sequenceLength = 0;
+        if (!decodeSequence(in + i, length - i, codePoint, sequenceLength)) {
+            out[written++] = char16_t(0xDC00 + byte);
+            ++i;
+            continue;
+        }
+        if (codePoint >= 0x10000) {
+            out[written++] = QChar::highSurrogate(codePoint);
+            out[written++] = QChar::lowSurrogate(codePoint);
+        } else {
+            out[written++] = char16_t(codePoint);
+        }
+        i += sequenceLength;
+    }
+    text.truncate(written);
+    return text;
+}
+
+void appendEncoded(QStringView text, QByteArray& out)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            out.append(char(unit));
+        } else if (unit < 0x800) {
+            out.append(char(0xC0 | (unit >> 6)));
+            out.append(char(0x80 | (unit & 0x3F)));
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate()) {
+            const char32_t codePoint = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+            ++i;
+            out.append(char(0xF0 | (codePoint >> 18)));
+            out.append(char(0x80 | ((codePoint >> 12) & 0x3F)));
+            out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
+            out.append(char(0x80 | (codePoint & 0x3F)));
+        } else if (isEscapedByte(unit)) {
+            out.append(char(unit - 0xDC00));
+        } else if (QChar::isSurrogate(unit)) {
+            out.append('?');
+        } else {
+            out.append(char(0xE0 | (unit >> 12)));
+            out.append(char(0x80 | ((unit >> 6) & 0x3F)));
+            out.append(char(0x80 | (unit & 0x3F)));
+        }
+    }
+}
+
+QByteArray encode(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    appendEncoded(text, out);
+    return out;
+}
+
+} // namespace NameCodec

@@ -1,0 +1,54 @@
+#include "platform/windows1252.h"
+
+#include "platform/namecodec.h"
+
+#include <array>
+
+namespace {
+
+// The characters behind 0x80..0x9F; 0 marks the five bytes the code page leaves unused.
+constexpr std::array<char16_t, 32> kHighControlRange = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+int byteFor(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return unit;
+    if (NameCodec::isEscapedByte(unit))
+        return unit - 0xDC00;
+    for (int i = 0; i < int(kHighControlRange.size()); ++i) {
+        if (kHighControlRange[i] != 0 && kHighControlRange[i] == unit)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+} // namespace
+
+namespace Windows1252 {
+
+qsizetype append(QStringView text, QByteArray& out)
+{
+    qsizetype replaced = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        const int byte = byteFor(unit);
+        if (byte >= 0) {
+            out.append(char(byte));
+            continue;
+        }
+        // A surrogate pair is one character, so it becomes one '?'.
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate())
+            ++i;
+        out.append('?');
+        ++replaced;
+    }
+    return replaced;
+}
+
+} // namespace Windows1252

@@ -1,0 +1,50 @@
+#include "support/testdrives.h"
+
+#include "platform/drivetable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+DriveTable& savedTable()
+{
+    static DriveTable table;
+    return table;
+}
+
+} // namespace
+
+TestDrives::TestDrives()
+{
+    savedTable() = DriveTable::active();
+    DriveTable::setActive(DriveTable({
+        {u'C', QFile::encodeName(m_c.path())},
+        {u'D', QFile::encodeName(m_d.path())},
+        {u'E', QFile::encodeName(m_d.path() + QStringLiteral("-no-medium"))},
+    }));
+}
+
+TestDrives::~TestDrives() { DriveTable::setActive(savedTable()); }
+
+QString TestDrives::host(const QString& windowsPath) const
+{
+    const std::optional<WindowsPath> path = WindowsPath::parse(windowsPath);
+    const std::optional<QByteArray> host = path ? DriveTable::active().hostPathOf(*path) : std::nullopt;
+    return host ? QFile::decodeName(*host) : QString();
+}
+
+void TestDrives::makeFolder(const QString& windowsPath) const
+{
+    QDir().mkpath(host(windowsPath));
+}
+
+void TestDrives::makeFile(const QString& windowsPath, const QByteArray& content) const
+{
+    const QString path = host(windowsPath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}

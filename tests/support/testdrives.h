@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A drive table over temporary folders, installed for the lifetime of the object:
+// C: and D: are fresh empty folders, E: names a folder that does not exist (a drive
+// without medium). The previous table comes back on destruction.
+class TestDrives {
+public:
+    TestDrives();
+    ~TestDrives();
+    TestDrives(const TestDrives&) = delete;
+    TestDrives& operator=(const TestDrives&) = delete;
+
+    // The host path of a Windows-style path on C: or D:, e.g. host("C:\\a\\b.txt").
+    QString host(const QString& windowsPath) const;
+    QString cRoot() const { return m_c.path(); }
+    QString dRoot() const { return m_d.path(); }
+
+    // Create the folders of a Windows-style path; makeFile also its file, with content.
+    void makeFolder(const QString& windowsPath) const;
+    void makeFile(const QString& windowsPath, const QByteArray& content = QByteArray()) const;
+
+private:
+    QTemporaryDir m_c;
+    QTemporaryDir m_d;
+};
