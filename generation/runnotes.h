@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QtGlobal>
+
+// What a run had to leave out of the list. The list file keeps its format; the status
+// line says what is missing, so nobody takes an incomplete list for a complete one.
+struct RunNotes {
+    qsizetype unreadableFolders = 0;
+    // Names that cannot stand in one Windows-style line; a folder counts as one name.
+    qsizetype leftOutNames = 0;
+};
