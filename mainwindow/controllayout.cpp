@@ -1,0 +1,100 @@
+#include "mainwindow/controllayout.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void applyText(QWidget* control, const QString& text)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control); label && label->pixmap().isNull())
+        label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
+        plain->setPlainText(text);
+}
+
+void applyTabOrder(QWidget* window, const QList<ControlLayout>& table)
+{
+    QList<const ControlLayout*> ordered;
+    for (const ControlLayout& row : table) {
+        if (row.tabPlace >= 0)
+            ordered.append(&row);
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const ControlLayout* a, const ControlLayout* b) { return a->tabPlace < b->tabPlace; });
+    QWidget* previous = nullptr;
+    for (const ControlLayout* row : ordered) {
+        auto* control = window->findChild<QWidget*>(QString::fromLatin1(row->name), Qt::FindDirectChildrenOnly);
+        if (!control || control->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+} // namespace
+
+QRect ControlLayout::pixelRect() const
+{
+    if (kind == Kind::Line) {
+        // A line is one pixel thick and includes both end points.
+        const int x1 = LayoutTable::toPixels(std::min(left, width));
+        const int x2 = LayoutTable::toPixels(std::max(left, width));
+        const int y1 = LayoutTable::toPixels(std::min(top, height));
+        const int y2 = LayoutTable::toPixels(std::max(top, height));
+        return QRect(QPoint(x1, y1), QPoint(x2, y2));
+    }
+    return QRect(LayoutTable::toPixels(left), LayoutTable::toPixels(top),
+                 LayoutTable::toPixels(width), LayoutTable::toPixels(height));
+}
+
+bool ControlLayout::isWindowControl() const
+{
+    switch (kind) {
+    case Kind::Label:
+    case Kind::Picture:
+    case Kind::Line:
+        return false;
+    default:
+        return true;
+    }
+}
+
+namespace LayoutTable {
+
+int toPixels(int twips) { return int(std::lround(double(twips) / kTwipsPerPixel)); }
+
+const ControlLayout* find(const QList<ControlLayout>& table, QStringView name)
+{
+    for (const ControlLayout& row : table) {
+        if (QLatin1String(row.name) == name)
+            return &row;
+    }
+    return nullptr;
+}
+
+void apply(QWidget* window, const QList<ControlLayout>& table)
+{
+    for (const ControlLayout& row : table) {
+        auto* control = window->findChild<QWidget*>(QString::fromLatin1(row.name), Qt::FindDirectChildrenOnly);
+        if (!control)
+            continue;
+        control->setGeometry(row.pixelRect());
+        applyText(control, row.text);
+        control->setVisible(row.shown);
+    }
+    applyTabOrder(window, table);
+}
+
+} // namespace LayoutTable
