@@ -6,7 +6,7 @@ const QString& family()
 {
     static const QString name = [] {
         const QString wanted = QStringLiteral("MS Sans Serif");
-        QFont::insertSubstitutions(wanted, {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+        QFont::insertSubstitutions(wanted, QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                             QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
         return wanted;
     }();
