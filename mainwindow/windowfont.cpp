@@ -6,8 +6,8 @@ const QString& family()
 {
     static const QString name = [] {
         const QString wanted = QStringLiteral("MS Sans Serif");
-        QFont::insertSubstitutions(wanted, QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                            QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+        const QStringList standIns = QStringLiteral("Liberation Sans,Arimo,Nimbus Sans,DejaVu Sans").split(u',');
+        QFont::insertSubstitutions(wanted, standIns);
         return wanted;
     }();
     return name;
