@@ -1,5 +1,7 @@
 #include "mainwindow/windowfont.h"
 
+#include <QStringList>
+
 namespace {
 
 const QString& family()
