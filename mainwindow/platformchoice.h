@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+// Under Wayland a program cannot place its own windows, and Korvale places both of its
+// windows. Where the session is Wayland, XWayland is there and nobody chose a platform,
+// the program asks Qt for X11 instead; an explicit choice always stands.
+namespace PlatformChoice {
+
+struct Session {
+    QByteArray qpaPlatform;    // QT_QPA_PLATFORM
+    QByteArray sessionType;    // XDG_SESSION_TYPE
+    QByteArray waylandDisplay; // WAYLAND_DISPLAY
+    QByteArray x11Display;     // DISPLAY
+    QStringList arguments;
+
+    static Session current(int argc, char** argv);
+};
+
+bool shouldPreferX11(const Session& session);
+
+// Call before the application object exists.
+void preferX11UnderWayland(int argc, char** argv);
+
+} // namespace PlatformChoice
