@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class DriveCombo;
 class DriveList;
 class FileList;
