@@ -1,0 +1,210 @@
+#include "infowindow/form2.h"
+
+#include "generation/productinfo.h"
+#include "infowindow/form2layout.h"
+#include "mainwindow/openwindows.h"
+#include "mainwindow/windowfont.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+constexpr int kSlideStepTwips = 150;
+constexpr unsigned long kSlidePauseMs = 15;
+
+QLabel* addLabel(QWidget* window, const char* name)
+{
+    auto* label = new QLabel(window);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void setTextColour(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    control->setPalette(palette);
+}
+
+void setBackground(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Window, colour);
+    control->setPalette(palette);
+    control->setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form2::Form2(QWidget* mainWindow)
+    : QWidget(nullptr)
+    , m_mainWindow(mainWindow)
+{
+    // The pictures live in a static library, whose resource object the linker would drop.
+    Q_INIT_RESOURCE(korvale);
+    setWindowTitle(QStringLiteral("INFO"));
+    setWindowIcon(QIcon(QStringLiteral(":/info_icon.png")));
+    setFont(WindowFont::make());
+    setBackground(this, Qt::white);
+    createControls();
+}
+
+void Form2::createControls()
+{
+    QLabel* Label1 = addLabel(this, "Label1");
+    Label1->setFont(WindowFont::make(12, true));
+
+    QLabel* Label2 = addLabel(this, "Label2");
+    Label2->setFont(WindowFont::make(13.5));
+
+    setTextColour(addLabel(this, "Label3"), QColor(64, 64, 64));
+
+    Label4 = addLabel(this, "Label4");
+    QFont linkFont = WindowFont::make();
+    linkFont.setUnderline(true);
+    Label4->setFont(linkFont);
+    setTextColour(Label4, QColor(0, 0, 255));
+    Label4->setCursor(QCursor(QPixmap(QStringLiteral(":/hand.png")), 5, 0));
+    Label4->installEventFilter(this);
+
+    auto* Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setBackground(Picture1, Qt::white);
+    Picture1->setPixmap(QPixmap(QStringLiteral(":/info_picture.jpg")));
+
+    addLabel(this, "Label6");
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setTabChangesFocus(true);
+
+    cmdExit = new QPushButton(this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setAutoDefault(false);
+    cmdExit->setDefault(false);
+    connect(cmdExit, &QPushButton::clicked, this, &Form2::cmdExit_Click);
+
+    // Window controls lie in front of the drawn labels wherever they overlap.
+    for (const ControlLayout& row : Form2Layout::table()) {
+        if (row.isWindowControl())
+            findChild<QWidget*>(QLatin1String(row.name), Qt::FindDirectChildrenOnly)->raise();
+    }
+}
+
+void Form2::Show()
+{
+    if (m_loaded) {
+        raise();
+        activateWindow();
+        return;
+    }
+    resetToDesign();
+    m_loaded = true;
+    OpenWindows::instance().loaded(this);
+    Form_Load();
+}
+
+bool Form2::isLoaded() const { return m_loaded; }
+
+// A freshly loaded window has its designed size and every control as the table has it:
+// what was typed into Text1 during the last visit is gone.
+void Form2::resetToDesign()
+{
+    setWindowState(Qt::WindowNoState);
+    resize(LayoutTable::toPixels(Form2Layout::kClientWidth), LayoutTable::toPixels(Form2Layout::kClientHeight));
+    LayoutTable::apply(this, Form2Layout::table());
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+}
+
+void Form2::Form_Load()
+{
+    placeBesideMainWindow();
+    setOuterWidth(0);
+    show();
+    slideOpen(designedOuterWidth());
+}
+
+void Form2::placeBesideMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    const QRect main = m_mainWindow->frameGeometry();
+    move(main.left() + main.width(), main.top());
+}
+
+// Grows the window step by step, painting each step at once and handling nothing else
+// meanwhile. A width that stops growing (a cap set by the window system) ends the slide
+// too, so it always ends.
+void Form2::slideOpen(int targetWidth)
+{
+    const int step = LayoutTable::toPixels(kSlideStepTwips);
+    int width = outerWidth();
+    while (width < targetWidth) {
+        setOuterWidth(width + step);
+        repaint();
+        const int reached = outerWidth();
+        emit openingStep(reached);
+        QThread::msleep(kSlidePauseMs);
+        if (reached <= width)
+            break;
+        width = reached;
+    }
+}
+
+// The frame is known only once the window is shown; before that it counts as none.
+int Form2::designedOuterWidth() const { return LayoutTable::toPixels(Form2Layout::kClientWidth) + frameExtraWidth(); }
+
+int Form2::frameExtraWidth() const { return frameGeometry().width() - geometry().width(); }
+
+int Form2::outerWidth() const { return frameGeometry().width(); }
+
+void Form2::setOuterWidth(int width) { resize(std::max(0, width - frameExtraWidth()), height()); }
+
+bool Form2::ShellExec(const QString& Path, int WindowStyle, const QString& Operation)
+{
+    // The desktop opens an address in the user's browser, which places its own window.
+    Q_UNUSED(WindowStyle);
+    if (Operation != QLatin1String("open"))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromUserInput(Path));
+}
+
+void Form2::Label4_Click()
+{
+    ShellExec(QString::fromUtf16(ProductInfo::kWebAddress), 1, QStringLiteral("open"));
+}
+
+void Form2::cmdExit_Click() { close(); }
+
+// The title bar's close control unloads the window just as cmdExit does.
+void Form2::closeEvent(QCloseEvent* event)
+{
+    if (m_loaded) {
+        m_loaded = false;
+        OpenWindows::instance().unloaded(this);
+    }
+    QWidget::closeEvent(event);
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label4 && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && Label4->rect().contains(mouse->position().toPoint()))
+            Label4_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}

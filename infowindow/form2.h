@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// The info window. It belongs to no other window; the main window it opens beside is
+// only read for its place. Unloading keeps the object, and the next Show() loads it
+// afresh from its layout table.
+class Form2 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form2(QWidget* mainWindow);
+
+    // Loads the window when it is not loaded (placement and opening slide, which returns
+    // only when the window has its width); otherwise only brings it to the front.
+    void Show();
+    bool isLoaded() const;
+
+    // Asks the desktop to carry out Operation on Path; true when it reports success.
+    bool ShellExec(const QString& Path, int WindowStyle, const QString& Operation);
+
+signals:
+    // Each outer width the opening slide reached, in pixels, in order.
+    void openingStep(int outerWidth);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void resetToDesign();
+    void Form_Load();
+    void placeBesideMainWindow();
+    void slideOpen(int targetWidth);
+    int designedOuterWidth() const;
+    int frameExtraWidth() const;
+    int outerWidth() const;
+    void setOuterWidth(int width);
+    void Label4_Click();
+    void cmdExit_Click();
+
+    QPointer<QWidget> m_mainWindow;
+    bool m_loaded = false;
+    QLabel* Label4 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* cmdExit = nullptr;
+};
