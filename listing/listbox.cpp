@@ -63,6 +63,15 @@ QString ListBox::List(qsizetype index)
     return textOf(m_entries[size_t(index)]);
 }
 
+QByteArrayView ListBox::encodedItem(qsizetype index)
+{
+    publish();
+    if (index < 0 || index >= qsizetype(m_entries.size()))
+        return QByteArrayView();
+    const Entry& entry = m_entries[size_t(index)];
+    return QByteArrayView(entry.bytes + entry.keyLength, qsizetype(entry.textLength));
+}
+
 void ListBox::publish()
 {
     const qsizetype count = qsizetype(m_entries.size());

@@ -24,6 +24,9 @@ public:
     void AddItem(QStringView text);
     qsizetype ListCount();
     QString List(qsizetype index);
+    // An entry's text in NameCodec's encoding, as stored: lets a writer that needs bytes
+    // skip building a QString per entry.
+    QByteArrayView encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

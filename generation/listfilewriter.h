@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+class ListBox;
+
+struct ListFileOutcome {
+    // The list file was written completely and is there.
+    bool written = false;
+    // Entries holding a character the list file's code page cannot hold.
+    qsizetype replacedEntries = 0;
+};
+
+// Writes the result list into the list file: the entries one per line, an empty line and
+// the footer, in Windows-1252 with CR LF. The file is written beside its place and only
+// replaces the old one once every byte is on disk, so a failed run loses nothing.
+class ListFileWriter {
+public:
+    // The path is built from the target folder, "\" and the name, joined unchanged.
+    static ListFileOutcome write(const QString& targetFolder, const QString& fileName, ListBox& entries,
+                                 const QDate& today, const QLocale& locale = QLocale::system());
+    static QString path(const QString& targetFolder, const QString& fileName);
+};

@@ -1,0 +1,40 @@
+#include "generation/statustext.h"
+
+#include <QStringList>
+
+namespace {
+
+QString counted(qsizetype count, const QString& one, const QString& many)
+{
+    return QString::number(count) + u' ' + (count == 1 ? one : many);
+}
+
+QStringList remarks(const RunNotes& notes, qsizetype replacedEntries)
+{
+    QStringList parts;
+    if (notes.unreadableFolders != 0)
+        parts << counted(notes.unreadableFolders, QStringLiteral("Verzeichnis nicht lesbar"),
+                         QStringLiteral("Verzeichnisse nicht lesbar"));
+    if (notes.leftOutNames != 0)
+        parts << counted(notes.leftOutNames, QStringLiteral("Dateiname ausgelassen"),
+                         QStringLiteral("Dateinamen ausgelassen"));
+    if (replacedEntries != 0)
+        parts << counted(replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
+                         QStringLiteral("Einträge mit Ersatzzeichen"));
+    return parts;
+}
+
+} // namespace
+
+QString StatusText::after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
+                          const RunNotes& notes)
+{
+    if (!outcome.written)
+        return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.");
+    QString text = QStringLiteral("Ergebnisdatei ") + fileName + QStringLiteral(" wurde in ") + targetFolder
+        + QStringLiteral("  erzeugt");
+    const QStringList parts = remarks(notes, outcome.replacedEntries);
+    if (!parts.isEmpty())
+        text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + u')';
+    return text;
+}

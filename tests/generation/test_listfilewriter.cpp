@@ -1,0 +1,242 @@
+#include "generation/listfilewriter.h"
+#include "listing/listbox.h"
+#include "support/testdrives.h"
+#include "support/unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QDate kToday(2024, 3, 5);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+const QByteArray kFooter = "\r\n"
+                           "Korvale 3.0\r\n"
+                           "05.03.24\r\n"
+                           "(c) Korvale-Team\r\n"
+                           "Mail: info@korvale.example\r\n"
+                           "Internet: https://korvale.example/\r\n";
+
+class ListFileWriterTest : public ::testing::Test {
+protected:
+    ListFileOutcome write(const QString& folder, const QString& name, const QStringList& entries = {})
+    {
+        m_list.Clear();
+        for (const QString& entry : entries)
+            m_list.AddItem(entry);
+        return ListFileWriter::write(folder, name, m_list, kToday, kGerman);
+    }
+
+    QByteArray contentOf(const QString& windowsPath) const
+    {
+        QFile file(m_drives.host(windowsPath));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QStringList namesIn(const QString& hostFolder) const
+    {
+        return QDir(hostFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    TestDrives m_drives;
+    ListBox m_list{ListBox::Order::Sorted};
+};
+
+TEST_F(ListFileWriterTest, WritesEntriesInListOrderThenEmptyLineAndFooter)
+{
+    struct Case {
+        const char* what;
+        QStringList entries;
+        QByteArray lines;
+        qsizetype replacedEntries;
+    };
+    const QList<Case> cases = {
+        {"no entries: six lines", {}, "", 0},
+        {"three entries: nine lines, sorted",
+         {"C:\\b.txt", "C:\\A.txt", "C:\\c.txt"},
+         "C:\\A.txt\r\nC:\\b.txt\r\nC:\\c.txt\r\n", 0},
+        {"umlaut is one byte", {u"C:\\Müller\\ü.txt"_qs}, "C:\\M\xFCller\\\xFC.txt\r\n", 0},
+        {"euro sign", {u"C:\\€.txt"_qs}, "C:\\\x80.txt\r\n", 0},
+        {"outside the code page", {u"C:\\Ωμ.txt"_qs, "C:\\z.txt"}, "C:\\z.txt\r\nC:\\??.txt\r\n", 1},
+        {"surrogate pair is one character", {u"C:\\a\U0001F600.txt"_qs}, "C:\\a?.txt\r\n", 1},
+        {"undecodable byte stays that byte", {u"C:\\Bl\xDCE4tter\\x.txt"_qs}, "C:\\Bl\xE4tter\\x.txt\r\n", 0},
+        {"nothing is quoted", {"C:\\a \"b\",c.txt"}, "C:\\a \"b\",c.txt\r\n", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ListFileOutcome outcome = write("C:\\", "Liste.txt", c.entries);
+        EXPECT_TRUE(outcome.written);
+        EXPECT_EQ(outcome.replacedEntries, c.replacedEntries);
+        EXPECT_EQ(contentOf("C:\\Liste.txt"), c.lines + kFooter);
+    }
+}
+
+TEST_F(ListFileWriterTest, ManyEntriesArriveWholeAcrossChunks)
+{
+    QStringList entries;
+    QByteArray expected;
+    for (int i = 0; i < 40000; ++i) {
+        const QString entry = QStringLiteral("C:\\Ordner\\Datei-%1-äöü.txt").arg(i, 6, 10, QChar(u'0'));
+        entries << entry;
+        expected += "C:\\Ordner\\Datei-" + QByteArray::number(i).rightJustified(6, '0') + "-\xE4\xF6\xFC.txt\r\n";
+    }
+    ASSERT_TRUE(write("C:\\", "Liste.txt", entries).written);
+    EXPECT_EQ(contentOf("C:\\Liste.txt"), expected + kFooter);
+}
+
+TEST_F(ListFileWriterTest, ReplacesALongerOldFileCompletely)
+{
+    m_drives.makeFile("C:\\Daten\\Liste.txt", QByteArray(20000, 'x'));
+    ASSERT_TRUE(write("C:\\Daten", "Liste.txt", {"C:\\a.txt"}).written);
+    EXPECT_EQ(contentOf("C:\\Daten\\Liste.txt"), "C:\\a.txt\r\n" + kFooter);
+    EXPECT_EQ(namesIn(m_drives.host("C:\\Daten")), QStringList{"Liste.txt"});
+}
+
+TEST_F(ListFileWriterTest, TwoWritesOnOneDayGiveTheSameFile)
+{
+    ASSERT_TRUE(write("C:\\", "Liste.txt", {"C:\\a.txt"}).written);
+    const QByteArray first = contentOf("C:\\Liste.txt");
+    ASSERT_TRUE(write("C:\\", "Liste.txt", {"C:\\a.txt"}).written);
+    EXPECT_EQ(contentOf("C:\\Liste.txt"), first);
+}
+
+TEST_F(ListFileWriterTest, PathJoinsFolderSeparatorAndNameUnchanged)
+{
+    EXPECT_EQ(ListFileWriter::path("C:\\", "Liste.txt"), "C:\\\\Liste.txt");
+    EXPECT_EQ(ListFileWriter::path("D:\\Daten", " a.txt "), "D:\\Daten\\ a.txt ");
+    EXPECT_EQ(ListFileWriter::path("C:\\Daten", ""), "C:\\Daten\\");
+}
+
+TEST_F(ListFileWriterTest, ANameWithSeparatorsWritesIntoAnExistingSubfolder)
+{
+    m_drives.makeFolder("D:\\Daten\\sub");
+    EXPECT_TRUE(write("D:\\Daten", "sub\\Liste.txt").written);
+    EXPECT_EQ(contentOf("D:\\Daten\\sub\\Liste.txt"), kFooter);
+}
+
+TEST_F(ListFileWriterTest, DotDotStopsAtTheDriveRoot)
+{
+    const QString name = QStringLiteral("korvale-%1.txt").arg(getpid());
+    m_drives.makeFolder("C:\\Daten");
+    EXPECT_TRUE(write("C:\\Daten", "..\\..\\..\\" + name).written);
+    EXPECT_EQ(contentOf("C:\\" + name), kFooter);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(m_drives.cRoot()).path() + u'/' + name));
+}
+
+TEST_F(ListFileWriterTest, WritesIntoAFolderWhoseNameIsNotUtf8)
+{
+    const QByteArray folder = QFile::encodeName(m_drives.cRoot()) + "/Bl\xE4tter";
+    ASSERT_EQ(mkdir(folder.constData(), 0755), 0);
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const auto removeFolder = qScopeGuard([&] {
+        unlink((folder + "/Liste.txt").constData());
+        rmdir(folder.constData());
+    });
+    EXPECT_TRUE(write(u"C:\\Bl\xDCE4tter"_qs, "Liste.txt", {"C:\\a.txt"}).written);
+    const int descriptor = ::open((folder + "/Liste.txt").constData(), O_RDONLY);
+    ASSERT_GE(descriptor, 0);
+    char buffer[256];
+    const ssize_t length = ::read(descriptor, buffer, sizeof buffer);
+    ::close(descriptor);
+    EXPECT_EQ(QByteArray(buffer, int(length)), "C:\\a.txt\r\n" + kFooter);
+}
+
+TEST_F(ListFileWriterTest, FailuresCreateAndChangeNothing)
+{
+    m_drives.makeFile("C:\\Daten\\alt.txt", "alt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(m_drives.host("C:\\Daten\\Rohr")).constData(), 0644), 0);
+    struct Case {
+        const char* what;
+        QString folder;
+        QString name;
+    };
+    const QList<Case> cases = {
+        {"missing target folder", "C:\\fehlt", "Liste.txt"},
+        {"missing subfolder in the name", "C:\\Daten", "fehlt\\Liste.txt"},
+        {"empty name names the folder", "C:\\Daten", ""},
+        {"name ending in a separator", "C:\\Daten", "alt.txt\\"},
+        {"name the file system refuses", "C:\\Daten", QString(300, u'n')},
+        {"an existing folder", "C:\\", "Daten"},
+        {"not a plain file", "C:\\Daten", "Rohr"},
+        {"drive without medium", "E:\\", "Liste.txt"},
+        {"unknown drive", "Q:\\", "Liste.txt"},
+    };
+    const QStringList before = namesIn(m_drives.host("C:\\Daten"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(write(c.folder, c.name, {"C:\\a.txt"}).written);
+        EXPECT_EQ(namesIn(m_drives.cRoot()), QStringList{"Daten"});
+        EXPECT_EQ(namesIn(m_drives.host("C:\\Daten")), before);
+        EXPECT_EQ(contentOf("C:\\Daten\\alt.txt"), "alt");
+    }
+    struct stat info;
+    ASSERT_EQ(stat(QFile::encodeName(m_drives.host("C:\\Daten\\Rohr")).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(ListFileWriterTest, AReadOnlyListFileStaysAsItWas)
+{
+    m_drives.makeFile("C:\\Ziel\\Liste.txt", "alt\r\n");
+    m_drives.makeFile("C:\\Ziel\\Offen.txt", "alt\r\n");
+    openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+    ASSERT_EQ(chmod(QFile::encodeName(m_drives.host("C:\\Ziel\\Liste.txt")).constData(), 0444), 0);
+
+    // The folder itself may be written: only the file's own right may stop the write.
+    const int childResult = runUnprivileged([this] {
+        const bool readOnlyWritten = write("C:\\Ziel", "Liste.txt", {"C:\\a.txt"}).written;
+        const bool writableWritten = write("C:\\Ziel", "Offen.txt", {"C:\\a.txt"}).written;
+        return (readOnlyWritten ? 1 : 0) | (writableWritten ? 2 : 0);
+    });
+    EXPECT_EQ(childResult, 2);
+    EXPECT_EQ(contentOf("C:\\Ziel\\Liste.txt"), "alt\r\n");
+    EXPECT_EQ(contentOf("C:\\Ziel\\Offen.txt"), "C:\\a.txt\r\n" + kFooter);
+    EXPECT_EQ(namesIn(m_drives.host("C:\\Ziel")), (QStringList{"Liste.txt", "Offen.txt"}));
+}
+
+// Unmounts when the test ends, however it ends.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const QByteArray& mountPoint)
+        : m_mountPoint(mountPoint)
+    {
+        m_mounted = mount("tmpfs", m_mountPoint.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallFileSystem()
+    {
+        if (m_mounted)
+            umount2(m_mountPoint.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QByteArray m_mountPoint;
+    bool m_mounted = false;
+};
+
+TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
+{
+    m_drives.makeFolder("C:\\Voll");
+    const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")));
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (needs root and mount rights): full-disk case not run";
+    m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
+
+    QStringList entries;
+    for (int i = 0; i < 5000; ++i)
+        entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
+    EXPECT_FALSE(write("C:\\Voll", "Liste.txt", entries).written);
+    EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
+    EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+}
+
+} // namespace
