@@ -9,6 +9,7 @@ namespace {
 constexpr char kNoAccent = 1;
 constexpr char kAccent = 2;
 constexpr char16_t kTableEnd = 0x250; // Latin-1 and Latin Extended-A/B
+constexpr char16_t kCapitalSharpS = 0x1E9E;
 
 struct Weight {
     char16_t primary[2] = {0, 0}; // a second unit only where one letter sorts as two
@@ -18,7 +19,7 @@ struct Weight {
 Weight weightOf(char16_t unit)
 {
     Weight weight;
-    if (unit == u'ß' || unit == 0x1E9E) {
+    if (unit == u'ß') {
         weight.primary[0] = weight.primary[1] = u's';
         weight.accented = true;
         return weight;
@@ -90,8 +91,8 @@ void appendSortKey(QStringView text, std::string& key)
             noteAccent(false);
             continue;
         }
-        if (unit < kTableEnd) {
-            const Weight& weight = table[unit];
+        if (unit < kTableEnd || unit == kCapitalSharpS) {
+            const Weight& weight = table[unit == kCapitalSharpS ? u'ß' : unit];
             for (char16_t primary : weight.primary) {
                 if (primary == 0)
                     break;
