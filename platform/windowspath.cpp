@@ -12,6 +12,9 @@ std::optional<WindowsPath> WindowsPath::parse(QStringView text)
 {
     if (text.size() < 3 || !isDriveLetter(text[0]) || text[1] != u':' || !isSeparator(text[2]))
         return std::nullopt;
+    // The host would end the path at a NUL and name another file than the one asked for.
+    if (text.contains(QChar(u'\0')))
+        return std::nullopt;
     WindowsPath path = root(text[0]);
     qsizetype start = 3;
     while (start <= text.size()) {
