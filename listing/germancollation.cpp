@@ -24,10 +24,10 @@ Weight weightOf(char16_t unit)
         weight.accented = true;
         return weight;
     }
+    // Some letters carry two accents ("ǖ" is "ü" with a macron): strip down to the base.
     QChar c(unit);
-    const QString decomposition = c.decomposition();
-    if (c.decompositionTag() == QChar::Canonical && !decomposition.isEmpty()) {
-        c = decomposition[0];
+    while (c.decompositionTag() == QChar::Canonical && !c.decomposition().isEmpty()) {
+        c = c.decomposition()[0];
         weight.accented = true;
     }
     weight.primary[0] = c.toCaseFolded().unicode();
