@@ -1,0 +1,170 @@
+#include "listing/listbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList entriesOf(ListBox& box)
+{
+    QStringList entries;
+    for (qsizetype i = 0; i < box.ListCount(); ++i)
+        entries.append(box.List(i));
+    return entries;
+}
+
+QStringList viewOf(const ListBox& box)
+{
+    QStringList rows;
+    for (int row = 0; row < box.rowCount(); ++row)
+        rows.append(box.data(box.index(row)).toString());
+    return rows;
+}
+
+void addAll(ListBox& box, const QStringList& texts)
+{
+    for (const QString& text : texts)
+        box.AddItem(text);
+}
+
+struct SortCase {
+    const char* what;
+    QStringList added;
+    QStringList sorted;
+};
+
+void PrintTo(const SortCase& c, std::ostream* out) { *out << c.what; }
+
+class SortedListBox : public ::testing::TestWithParam<SortCase> {};
+
+TEST_P(SortedListBox, OrdersAsAGermanReaderExpects)
+{
+    ListBox box(ListBox::Order::Sorted);
+    QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    addAll(box, GetParam().added);
+    EXPECT_EQ(entriesOf(box), GetParam().sorted);
+    EXPECT_EQ(viewOf(box), GetParam().sorted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, SortedListBox, ::testing::Values(
+    SortCase{"paths", {"D:\\b.txt", "C:\\z.txt", "c:\\a.txt"}, {"c:\\a.txt", "C:\\z.txt", "D:\\b.txt"}},
+    SortCase{"umlauts", {"Arbeit", "äpfel", "Zebra", "Apfel"}, {"Apfel", "äpfel", "Arbeit", "Zebra"}},
+    SortCase{"umlauts reversed", {"Zebra", "Arbeit", "Apfel", "äpfel"}, {"Apfel", "äpfel", "Arbeit", "Zebra"}},
+    SortCase{"umlaut with its base", {"Ozean", "Öl", "Ol", "Oma"}, {"Ol", "Öl", "Oma", "Ozean"}},
+    SortCase{"accents", {"Ecke", "élan", "Elan", "Eden"}, {"Ecke", "Eden", "Elan", "élan"}},
+    SortCase{"letters with two accents", {"uz", "ǖa", "Ǻb", "ub", "Ac", "Aa"}, {"Aa", "Ǻb", "Ac", "ǖa", "ub", "uz"}},
+    SortCase{"sharp s as ss", {"Strast", "Straße", "Strasr", "Strasse"}, {"Strasr", "Strasse", "Straße", "Strast"}},
+    SortCase{"capital sharp s", {"STRAẞE", "Strast", "Strasr"}, {"Strasr", "STRAẞE", "Strast"}},
+    SortCase{"equal keep adding order", {"b", "B", "a", "b"}, {"a", "b", "B", "b"}},
+    SortCase{"folder before longer name", {"C:\\ab.txt", "C:\\a\\b.txt"}, {"C:\\a\\b.txt", "C:\\ab.txt"}},
+    SortCase{"prefix first", {"abc", "ab", "a"}, {"a", "ab", "abc"}}));
+
+TEST(SortedListBoxAdds, AfterAReadAreMergedInTheirPlace)
+{
+    ListBox box(ListBox::Order::Sorted);
+    QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    addAll(box, {"d", "B"});
+    EXPECT_EQ(entriesOf(box), QStringList({"B", "d"}));
+    addAll(box, {"c", "A", "b", "e"});
+    EXPECT_EQ(box.List(0), u"A"_s);
+    EXPECT_EQ(entriesOf(box), QStringList({"A", "B", "b", "c", "d", "e"}));
+    box.AddItem(u"a");
+    EXPECT_EQ(box.ListCount(), 7);
+    EXPECT_EQ(entriesOf(box), QStringList({"A", "a", "B", "b", "c", "d", "e"}));
+}
+
+TEST(UnsortedListBox, KeepsTheOrderOfAdding)
+{
+    ListBox box(ListBox::Order::AsAdded);
+    QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    addAll(box, {"C:\\z", "C:\\a", "D:\\b"});
+    EXPECT_EQ(entriesOf(box), QStringList({"C:\\z", "C:\\a", "D:\\b"}));
+    addAll(box, {"A", "C:\\a"});
+    EXPECT_EQ(entriesOf(box), QStringList({"C:\\z", "C:\\a", "D:\\b", "A", "C:\\a"}));
+    EXPECT_EQ(viewOf(box), entriesOf(box));
+}
+
+class EitherListBox : public ::testing::TestWithParam<ListBox::Order> {};
+
+TEST_P(EitherListBox, ClearEmptiesItAndItFillsAgain)
+{
+    ListBox box(GetParam());
+    QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    addAll(box, {"x", "y"});
+    EXPECT_EQ(box.ListCount(), 2);
+    box.AddItem(u"z");
+    box.Clear();
+    EXPECT_EQ(box.ListCount(), 0);
+    EXPECT_EQ(box.rowCount(), 0);
+    EXPECT_EQ(box.List(0), QString());
+    box.Clear();
+    box.AddItem(u"w");
+    EXPECT_EQ(entriesOf(box), QStringList({"w"}));
+}
+
+TEST_P(EitherListBox, ViewsLearnOfNewEntriesAtTheNextRead)
+{
+    ListBox box(GetParam());
+    QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(&box, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&box, &QAbstractItemModel::modelReset);
+    addAll(box, {"b", "a", "c"});
+    EXPECT_EQ(box.rowCount(), 0);
+    EXPECT_EQ(inserted.count() + reset.count(), 0);
+
+    EXPECT_EQ(box.ListCount(), 3);
+    EXPECT_EQ(box.rowCount(), 3);
+    EXPECT_EQ(inserted.count() + reset.count(), 1);
+
+    box.AddItem(u"d");
+    EXPECT_EQ(box.List(3), u"d"_s);
+    EXPECT_EQ(box.rowCount(), 4);
+    EXPECT_EQ(inserted.count() + reset.count(), 2);
+    EXPECT_EQ(box.ListCount(), 4);
+    EXPECT_EQ(inserted.count() + reset.count(), 2);
+}
+
+TEST_P(EitherListBox, OutOfRangePositionsReadEmpty)
+{
+    ListBox box(GetParam());
+    box.AddItem(u"a");
+    EXPECT_EQ(box.List(-1), QString());
+    EXPECT_EQ(box.List(1), QString());
+    EXPECT_EQ(box.List(0), u"a"_s);
+}
+
+TEST_P(EitherListBox, PositionsGoBeyond32767)
+{
+    ListBox box(GetParam());
+    constexpr int count = 40000;
+    for (int i = count - 1; i >= 0; --i)
+        box.AddItem(u"Eintrag %1"_s.arg(i, 5, 10, QChar(u'0')));
+    ASSERT_EQ(box.ListCount(), count);
+    EXPECT_EQ(box.rowCount(), count);
+    if (box.isSorted()) {
+        EXPECT_EQ(box.List(0), u"Eintrag 00000"_s);
+        EXPECT_EQ(box.List(32767), u"Eintrag 32767"_s);
+        EXPECT_EQ(box.List(39999), u"Eintrag 39999"_s);
+    } else {
+        EXPECT_EQ(box.List(0), u"Eintrag 39999"_s);
+        EXPECT_EQ(box.List(39999), u"Eintrag 00000"_s);
+    }
+    EXPECT_EQ(box.data(box.index(39999)).toString(), box.List(39999));
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, EitherListBox, ::testing::Values(ListBox::Order::AsAdded, ListBox::Order::Sorted));
+
+TEST(SortedListBoxText, UndecodableNamesComeBackUnchanged)
+{
+    ListBox box(ListBox::Order::Sorted);
+    const QString latin1Name = u"C:\\caf\xDCE9.txt"_s;
+    box.AddItem(latin1Name);
+    box.AddItem(u"C:\\Grüße 😀.txt");
+    EXPECT_EQ(entriesOf(box), QStringList({latin1Name, u"C:\\Grüße 😀.txt"_s}));
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+#include "platform/drivetable.h"
+#include "platform/mounttable.h"
+#include "support/testdrives.h"
+#include "support/unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::optional<QByteArray> hostOf(const QString& windowsPath)
+{
+    const std::optional<WindowsPath> path = WindowsPath::parse(windowsPath);
+    return path ? DriveTable::active().hostPathOf(*path) : std::nullopt;
+}
+
+QString windowsOf(const QByteArray& hostPath)
+{
+    const std::optional<WindowsPath> path = DriveTable::active().windowsPathOf(hostPath);
+    return path ? path->toString() : u"(none)"_s;
+}
+
+TEST(DriveTable, ConvertsWindowsPathsToHostPaths)
+{
+    TestDrives drives;
+    const QByteArray c = QFile::encodeName(drives.cRoot());
+    const QByteArray d = QFile::encodeName(drives.dRoot());
+    const struct {
+        QString windows;
+        QByteArray host;
+    } cases[] = {
+        {u"C:\\"_s, c},
+        {u"c:\\"_s, c},
+        {u"C:\\Liste.txt"_s, c + "/Liste.txt"},
+        {u"C:\\\\Liste.txt"_s, c + "/Liste.txt"},
+        {u"C:/a//b\\"_s, c + "/a/b"},
+        {u"C:\\..\\..\\a"_s, c + "/a"},
+        {u"C:\\a\\.\\..\\b"_s, c + "/b"},
+        {u"d:\\Daten"_s, d + "/Daten"},
+        {u"C:\\Grüße"_s, c + "/Gr\xC3\xBC\xC3\x9F" "e"},
+        {u"C:\\caf\xDCE9"_s, c + "/caf\xE9"},
+    };
+    for (const auto& [windows, host] : cases) {
+        const std::optional<QByteArray> converted = hostOf(windows);
+        ASSERT_TRUE(converted.has_value()) << windows.toStdString();
+        EXPECT_EQ(*converted, host) << windows.toStdString();
+    }
+}
+
+TEST(DriveTable, UnknownDriveHasNoHostPath)
+{
+    TestDrives drives;
+    EXPECT_FALSE(hostOf(u"Q:\\"_s).has_value());
+    EXPECT_FALSE(hostOf(u"q:\\a"_s).has_value());
+    EXPECT_FALSE(DriveTable::active().contains(u'Q'));
+    EXPECT_TRUE(DriveTable::active().contains(u'c'));
+}
+
+TEST(DriveTable, DriveWithoutItsFolderIsNotReady)
+{
+    TestDrives drives;
+    const DriveTable& table = DriveTable::active();
+    EXPECT_TRUE(table.isReady(u'C'));
+    EXPECT_TRUE(table.isReady(u'd'));
+    EXPECT_FALSE(table.isReady(u'E'));
+    EXPECT_FALSE(table.isReady(u'Q'));
+}
+
+TEST(DriveTable, DriveWhoseFolderCannotBeReadIsNotReady)
+{
+    TestDrives drives;
+    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    drives.makeFolder(u"C:\\locked"_s);
+    const QByteArray locked = QFile::encodeName(drives.host(u"C:\\locked"_s));
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    DriveTable::setActive(DriveTable({{u'C', QFile::encodeName(drives.cRoot())}, {u'L', locked}}));
+
+    const int outcome = runUnprivileged([] {
+        const DriveTable& table = DriveTable::active();
+        return (table.isReady(u'C') ? 0 : 1) | (table.isReady(u'L') ? 2 : 0);
+    });
+    chmod(locked.constData(), 0755);
+    EXPECT_EQ(outcome, 0);
+}
+
+TEST(DriveTable, HostPathMapsBackToTheDriveWithTheLongestPrefix)
+{
+    QTemporaryDir outer;
+    const QByteArray z = QFile::encodeName(outer.path());
+    DriveTable::setActive(DriveTable({{u'Z', z}, {u'C', z + "/home/"}, {u'D', z + "/home/user/stick"}}));
+
+    EXPECT_EQ(windowsOf(z), u"Z:\\"_s);
+    EXPECT_EQ(windowsOf(z + "/"), u"Z:\\"_s);
+    EXPECT_EQ(windowsOf(z + "/etc/x"), u"Z:\\etc\\x"_s);
+    EXPECT_EQ(windowsOf(z + "/home"), u"C:\\"_s);
+    EXPECT_EQ(windowsOf(z + "/home/user/x"), u"C:\\user\\x"_s);
+    EXPECT_EQ(windowsOf(z + "/homer"), u"Z:\\homer"_s);
+    EXPECT_EQ(windowsOf(z + "/home/user/stick/a"), u"D:\\a"_s);
+    EXPECT_EQ(windowsOf(z + "/home/user/sticky"), u"C:\\user\\sticky"_s);
+    EXPECT_EQ(windowsOf(z + "/home/caf\xE9"), u"C:\\caf\xDCE9"_s);
+    EXPECT_EQ(windowsOf("/somewhere/else"), u"(none)"_s);
+
+    DriveTable::setActive(DriveTable({{u'C', z}, {u'Z', "/"}}));
+    EXPECT_EQ(windowsOf("/"), u"Z:\\"_s);
+    EXPECT_EQ(windowsOf("/etc"), u"Z:\\etc"_s);
+    EXPECT_EQ(windowsOf(z + "/x"), u"C:\\x"_s);
+    DriveTable::setActive(DriveTable::forThisHost());
+}
+
+TEST(DriveTable, ThisHostHasHomeOnCVolumesInBetweenAndRootOnZ)
+{
+    const DriveTable table = DriveTable::forThisHost();
+    const QList<DriveTable::Drive>& drives = table.drives();
+    ASSERT_GE(drives.size(), 2);
+
+    EXPECT_EQ(drives.first().letter, u'C');
+    EXPECT_EQ(QFileInfo(QFile::decodeName(drives.first().hostRoot)).canonicalFilePath(),
+              QFileInfo(QDir::homePath()).canonicalFilePath());
+    EXPECT_EQ(drives.last().letter, u'Z');
+    EXPECT_EQ(drives.last().hostRoot, "/");
+
+    const QList<QByteArray>& volumes = MountTable::system().volumeMountPoints();
+    const qsizetype between = drives.size() - 2;
+    EXPECT_EQ(between, std::min<qsizetype>(volumes.size(), 'Y' - 'D' + 1));
+    for (qsizetype i = 0; i < between; ++i) {
+        EXPECT_EQ(drives[i + 1].letter, QChar(char16_t(u'D' + i)));
+        EXPECT_EQ(drives[i + 1].hostRoot, volumes[i]);
+    }
+}
+
+} // namespace
