@@ -6,6 +6,8 @@
 #include "mainwindow/windowfont.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QLabel>
@@ -14,11 +16,13 @@
 #include <QPushButton>
 #include <QThread>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
 constexpr int kSlideStepTwips = 150;
 constexpr unsigned long kSlidePauseMs = 15;
+constexpr qint64 kOnScreenWaitMs = 500;
 
 QLabel* addLabel(QWidget* window, const char* name)
 {
@@ -84,13 +88,13 @@ void Form2::createControls()
 
     addLabel(this, "Label6");
 
-    Text1 = new QPlainTextEdit(this);
+    auto* Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true);
 
-    cmdExit = new QPushButton(this);
+    auto* cmdExit = new QPushButton(this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setAutoDefault(false);
     cmdExit->setDefault(false);
@@ -134,6 +138,7 @@ void Form2::Form_Load()
     placeBesideMainWindow();
     setOuterWidth(0);
     show();
+    waitUntilOnScreen();
     slideOpen(designedOuterWidth());
 }
 
@@ -164,6 +169,18 @@ void Form2::slideOpen(int targetWidth)
     }
 }
 
+// An X server takes the window on screen, and lets it be painted, only after a round
+// trip. Until then the window system's own events go through; the user's input waits.
+void Form2::waitUntilOnScreen()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!windowHandle()->isExposed() && waited.elapsed() < kOnScreenWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+        QThread::msleep(1);
+    }
+}
+
 // The frame is known only once the window is shown; before that it counts as none.
 int Form2::designedOuterWidth() const { return LayoutTable::toPixels(Form2Layout::kClientWidth) + frameExtraWidth(); }
 
@@ -171,7 +188,8 @@ int Form2::frameExtraWidth() const { return frameGeometry().width() - geometry()
 
 int Form2::outerWidth() const { return frameGeometry().width(); }
 
-void Form2::setOuterWidth(int width) { resize(std::max(0, width - frameExtraWidth()), height()); }
+// A window of no width is not on screen at all, so one pixel is the narrowest it gets.
+void Form2::setOuterWidth(int width) { resize(std::max(1, width - frameExtraWidth()), height()); }
 
 bool Form2::ShellExec(const QString& Path, int WindowStyle, const QString& Operation)
 {

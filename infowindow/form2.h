@@ -4,8 +4,6 @@
 #include <QWidget>
 
 class QLabel;
-class QPlainTextEdit;
-class QPushButton;
 
 // The info window. It belongs to no other window; the main window it opens beside is
 // only read for its place. Unloading keeps the object, and the next Show() loads it
@@ -38,6 +36,7 @@ private:
     void Form_Load();
     void placeBesideMainWindow();
     void slideOpen(int targetWidth);
+    void waitUntilOnScreen();
     int designedOuterWidth() const;
     int frameExtraWidth() const;
     int outerWidth() const;
@@ -48,6 +47,4 @@ private:
     QPointer<QWidget> m_mainWindow;
     bool m_loaded = false;
     QLabel* Label4 = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
-    QPushButton* cmdExit = nullptr;
 };
