@@ -1,11 +1,14 @@
 #include "listing/filelist.h"
 
-#include "listing/folderscan.h"
+#include "platform/drivetable.h"
+#include "platform/hostdirectory.h"
 
 FileList::FileList(QObject* parent)
     : QAbstractListModel(parent)
     , m_folder(HostFolder::processCurrentFolder())
 {
+    if (m_folder)
+        m_pathText = m_folder->path.toString();
     readFiles();
 }
 
@@ -20,18 +23,27 @@ void FileList::setPattern(const QString& pattern)
 
 QString FileList::Path() const
 {
-    return m_folder ? m_folder->path.toString() : QString();
+    return m_pathText;
 }
 
+// Pointing the list at the folder it lists only asks whether that is still a folder;
+// reading a new folder is itself the test that it is one.
 bool FileList::setPath(const QString& path)
 {
-    const std::optional<HostFolder> folder = HostFolder::resolve(path);
-    if (!folder)
+    if (m_folder && path == m_pathText)
+        return HostDirectory::isFolder(m_folder->hostPath);
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    const std::optional<QByteArray> hostPath = parsed ? DriveTable::active().hostPathOf(*parsed) : std::nullopt;
+    if (!hostPath)
         return false;
-    if (m_folder && folder->path == m_folder->path)
-        return true;
-    m_folder = folder;
-    readFiles();
+    if (m_folder && *parsed == m_folder->path)
+        return HostDirectory::isFolder(*hostPath);
+    FolderScan scan = FolderScan::files(*hostPath, m_pattern);
+    if (!scan.isFolder)
+        return false;
+    m_folder = HostFolder{*parsed, *hostPath};
+    m_pathText = parsed->toString();
+    takeScan(std::move(scan));
     return true;
 }
 
@@ -39,8 +51,12 @@ void FileList::Refresh() { readFiles(); }
 
 void FileList::readFiles()
 {
+    takeScan(m_folder ? FolderScan::files(m_folder->hostPath, m_pattern) : FolderScan());
+}
+
+void FileList::takeScan(FolderScan scan)
+{
     beginResetModel();
-    FolderScan scan = m_folder ? FolderScan::files(m_folder->hostPath, m_pattern) : FolderScan();
     m_names = std::move(scan.names);
     m_leftOut = scan.leftOut;
     m_readFailed = m_folder && !scan.complete;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listing/filepattern.h"
+#include "listing/folderscan.h"
 #include "platform/hostfolder.h"
 
 #include <QAbstractListModel>
@@ -34,10 +35,12 @@ public:
 
 private:
     void readFiles();
+    void takeScan(FolderScan scan);
 
     QString m_patternText = QStringLiteral("*.*");
     FilePattern m_pattern{m_patternText};
     std::optional<HostFolder> m_folder;
+    QString m_pathText; // m_folder's path as text: a walk points the list here twice per folder
     QStringList m_names;
     qsizetype m_leftOut = 0;
     bool m_readFailed = false;

@@ -1,20 +1,18 @@
 #include "listing/folderlist.h"
 
-#include "listing/folderscan.h"
+#include "platform/drivetable.h"
+#include "platform/hostdirectory.h"
 
 FolderList::FolderList(QObject* parent)
     : QAbstractListModel(parent)
 {
-    if (const std::optional<HostFolder> start = HostFolder::processCurrentFolder()) {
-        m_folder = *start;
-        m_lastFolderOnDrive.insert(m_folder.path.drive(), m_folder.path);
-        readSubfolders();
-    }
+    if (const std::optional<HostFolder> start = HostFolder::processCurrentFolder())
+        enter(*start, FolderScan::subfolders(start->hostPath));
 }
 
 QString FolderList::Path() const
 {
-    return m_folder.hostPath.isEmpty() ? QString() : m_folder.path.toString();
+    return m_pathText;
 }
 
 std::optional<HostFolder> FolderList::folderForDrive(QChar letter) const
@@ -28,36 +26,48 @@ std::optional<HostFolder> FolderList::folderForDrive(QChar letter) const
 
 bool FolderList::setPath(const QString& pathOrDrive)
 {
-    const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive);
-    const std::optional<HostFolder> folder = drive ? folderForDrive(*drive) : HostFolder::resolve(pathOrDrive);
-    if (!folder)
+    if (const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive)) {
+        const std::optional<HostFolder> folder = folderForDrive(*drive);
+        return folder && moveTo(folder->path, folder->hostPath);
+    }
+    const std::optional<WindowsPath> path = WindowsPath::parse(pathOrDrive);
+    const std::optional<QByteArray> hostPath = path ? DriveTable::active().hostPathOf(*path) : std::nullopt;
+    return hostPath && moveTo(*path, *hostPath);
+}
+
+// Reading the new folder is also the test that it is one: a walk moves here once per
+// folder, and a stat before the read would cost as much as the read itself.
+bool FolderList::moveTo(const WindowsPath& path, const QByteArray& hostPath)
+{
+    if (path == m_folder.path && !m_folder.hostPath.isEmpty())
+        return HostDirectory::isFolder(hostPath);
+    FolderScan scan = FolderScan::subfolders(hostPath);
+    if (!scan.isFolder)
         return false;
-    if (folder->path == m_folder.path && !m_folder.hostPath.isEmpty())
-        return true;
-    enter(*folder);
+    enter(HostFolder{path, hostPath}, std::move(scan));
     emit Change();
     return true;
 }
 
-void FolderList::enter(const HostFolder& folder)
+void FolderList::enter(const HostFolder& folder, FolderScan scan)
 {
     beginResetModel();
     m_folder = folder;
+    m_pathText = folder.path.toString();
     m_lastFolderOnDrive.insert(folder.path.drive(), folder.path);
-    readSubfolders();
+    takeScan(std::move(scan));
     endResetModel();
 }
 
 void FolderList::Refresh()
 {
     beginResetModel();
-    readSubfolders();
+    takeScan(FolderScan::subfolders(m_folder.hostPath));
     endResetModel();
 }
 
-void FolderList::readSubfolders()
+void FolderList::takeScan(FolderScan scan)
 {
-    FolderScan scan = FolderScan::subfolders(m_folder.hostPath);
     m_subfolders = std::move(scan.names);
     m_leftOut = scan.leftOut;
     m_readFailed = !scan.complete;

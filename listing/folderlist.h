@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listing/folderscan.h"
 #include "platform/hostfolder.h"
 
 #include <QAbstractListModel>
@@ -39,11 +40,13 @@ signals:
 
 private:
     std::optional<HostFolder> folderForDrive(QChar letter) const;
-    void enter(const HostFolder& folder);
-    void readSubfolders();
+    bool moveTo(const WindowsPath& path, const QByteArray& hostPath);
+    void enter(const HostFolder& folder, FolderScan scan);
+    void takeScan(FolderScan scan);
     qsizetype ancestorRows() const { return m_folder.path.names().size() + 1; }
 
     HostFolder m_folder;
+    QString m_pathText; // m_folder.path as text: asked for at every step of a walk
     QStringList m_subfolders;
     qsizetype m_leftOut = 0;
     bool m_readFailed = false;

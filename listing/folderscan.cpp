@@ -10,12 +10,33 @@ namespace {
 
 using EntryKind = HostDirectory::EntryKind;
 
-void sortByName(QStringList& names)
+char16_t lowerAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
+
+// Letter case not counted, ties broken case-sensitively. Most names are ASCII; those are
+// compared directly, and only from the first other character on does the full case
+// folding run.
+bool nameLess(const QString& a, const QString& b)
 {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80) {
+            const int folded = QStringView(a).mid(i).compare(QStringView(b).mid(i), Qt::CaseInsensitive);
+            return folded != 0 ? folded < 0 : a < b;
+        }
+        if (lowerAscii(x) != lowerAscii(y))
+            return lowerAscii(x) < lowerAscii(y);
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+void sortByName(QStringList& names) { std::sort(names.begin(), names.end(), nameLess); }
+
+void noteOutcome(HostDirectory::Outcome outcome, FolderScan& scan)
+{
+    scan.complete = outcome == HostDirectory::Outcome::Complete;
+    scan.isFolder = outcome != HostDirectory::Outcome::NoFolder;
 }
 
 bool isPseudoMount(const QByteArray& folder, std::string_view name)
@@ -42,7 +63,7 @@ FolderScan FolderScan::subfolders(const QByteArray& hostPath)
 {
     FolderScan scan;
     const bool mayHoldPseudoMounts = MountTable::system().hasPseudoMountBelow(hostPath);
-    scan.complete = HostDirectory::read(hostPath, [&](std::string_view name, EntryKind kind) {
+    const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::Folder || name.front() == '.')
             return;
         if (mayHoldPseudoMounts && isPseudoMount(hostPath, name))
@@ -54,6 +75,7 @@ FolderScan FolderScan::subfolders(const QByteArray& hostPath)
         }
         scan.names.append(std::move(decoded));
     });
+    noteOutcome(outcome, scan);
     sortByName(scan.names);
     return scan;
 }
@@ -61,7 +83,7 @@ FolderScan FolderScan::subfolders(const QByteArray& hostPath)
 FolderScan FolderScan::files(const QByteArray& hostPath, const FilePattern& pattern)
 {
     FolderScan scan;
-    scan.complete = HostDirectory::read(hostPath, [&](std::string_view name, EntryKind kind) {
+    const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::File || name.front() == '.')
             return;
         QString decoded = NameCodec::decode(name.data(), qsizetype(name.size()));
@@ -73,6 +95,7 @@ FolderScan FolderScan::files(const QByteArray& hostPath, const FilePattern& patt
         }
         scan.names.append(std::move(decoded));
     });
+    noteOutcome(outcome, scan);
     sortByName(scan.names);
     return scan;
 }

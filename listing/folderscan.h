@@ -16,6 +16,8 @@ struct FolderScan {
     qsizetype leftOut = 0;
     // False when the folder could not be read (to its end).
     bool complete = false;
+    // False when the path names no folder at all; a folder that cannot be read is one.
+    bool isFolder = false;
 
     static FolderScan subfolders(const QByteArray& hostPath);
     static FolderScan files(const QByteArray& hostPath, const FilePattern& pattern);

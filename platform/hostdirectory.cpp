@@ -56,9 +56,14 @@ bool isDotOrDotDot(const char* name)
 
 bool HostDirectory::read(const QByteArray& hostPath, const Visitor& visit)
 {
+    return readFolder(hostPath, visit) == Outcome::Complete;
+}
+
+HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, const Visitor& visit)
+{
     DIR* folder = opendir(hostPath.constData());
     if (!folder)
-        return false;
+        return isFolder(hostPath) ? Outcome::Incomplete : Outcome::NoFolder;
     const int descriptor = dirfd(folder);
     errno = 0;
     while (const dirent* entry = readdir(folder)) {
@@ -68,7 +73,7 @@ bool HostDirectory::read(const QByteArray& hostPath, const Visitor& visit)
     }
     const bool complete = errno == 0;
     closedir(folder);
-    return complete;
+    return complete ? Outcome::Complete : Outcome::Incomplete;
 }
 
 bool HostDirectory::isFolder(const QByteArray& hostPath)

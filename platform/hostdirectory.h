@@ -22,6 +22,12 @@ public:
     // opened or read to its end.
     static bool read(const QByteArray& hostPath, const Visitor& visit);
 
+    enum class Outcome { Complete, Incomplete, NoFolder };
+    // As read, but also tells a folder that cannot be read (Incomplete) from a path that
+    // names no folder (NoFolder). Opening the folder is the test, so a folder that can be
+    // read costs no stat.
+    static Outcome readFolder(const QByteArray& hostPath, const Visitor& visit);
+
     // Follows links: true for a folder or a link to one.
     static bool isFolder(const QByteArray& hostPath);
     // Follows links: true for a regular file whose length can be read.
