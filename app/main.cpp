@@ -1,11 +1,15 @@
+#include "mainwindow/form1.h"
+#include "mainwindow/platformchoice.h"
+#include "platform/settingsstore.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char** argv)
 {
+    PlatformChoice::preferX11UnderWayland(argc, argv);
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Korvale erzeugen"));
-    window.show();
+    SettingsStore store;
+    Form1 form(store);
+    form.show();
     return app.exec();
 }

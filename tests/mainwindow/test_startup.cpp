@@ -1,0 +1,151 @@
+#include "infowindow/form2.h"
+#include "mainwindow/openwindows.h"
+#include "mainwindow/picturebutton.h"
+#include "mainwindow/platformchoice.h"
+#include "support/formfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (QWidget* window : OpenWindows::instance().windows())
+            window->close();
+    }
+
+    void moveOver(QWidget* widget, QPoint at = QPoint(5, 5)) { QTest::mouseMove(widget, at); }
+
+    bool hovering() const
+    {
+        const MainControls& c = fixture.c();
+        return c.Image1->isVisibleTo(c.Image1->window()) && !c.Image3->isVisibleTo(c.Image3->window());
+    }
+
+    FormFixture fixture;
+};
+
+TEST_F(StartupTest, FirstStartWithAnEmptyStore)
+{
+    Form1& form = fixture.load();
+    const MainControls& c = form.controls();
+    EXPECT_EQ(c.Dir1->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.dir2->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.dir3->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.Label2->text(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.Text1->text(), QStringLiteral("Liste.txt"));
+    EXPECT_EQ(form.infoWindow(), nullptr);
+    EXPECT_EQ(OpenWindows::instance().windows(), QList<QWidget*>{&form});
+}
+
+TEST_F(StartupTest, InfoButtonSwapsPicturesUnderThePointer)
+{
+    Form1& form = fixture.load();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const MainControls& c = form.controls();
+    EXPECT_FALSE(hovering());
+    moveOver(c.Image3);
+    EXPECT_TRUE(hovering());
+    moveOver(c.Image1, QPoint(6, 6));
+    EXPECT_TRUE(hovering());
+    moveOver(&form, QPoint(350, 318));
+    EXPECT_FALSE(hovering());
+    moveOver(c.Image3);
+    EXPECT_TRUE(hovering());
+    // Straight onto a label: only the bare window resets the button.
+    moveOver(c.Label2);
+    EXPECT_TRUE(hovering());
+    moveOver(c.Label4);
+    EXPECT_TRUE(hovering());
+    moveOver(&form, QPoint(350, 318));
+    EXPECT_FALSE(hovering());
+}
+
+TEST_F(StartupTest, InfoButtonOpensOneInfoWindowHoweverOftenItIsClicked)
+{
+    Form1& form = fixture.load();
+    form.show();
+    form.Image1_Click();
+    Form2* info = form.infoWindow();
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->isLoaded());
+    const QPoint placed = info->pos();
+    form.Image1_Click();
+    form.Image1_Click();
+    EXPECT_EQ(form.infoWindow(), info);
+    EXPECT_EQ(info->pos(), placed);
+    EXPECT_EQ(OpenWindows::instance().windows(), (QList<QWidget*>{&form, info}));
+}
+
+TEST_F(StartupTest, ClickOnTheRestPictureDoesNothing)
+{
+    Form1& form = fixture.load();
+    form.show();
+    QTest::mouseClick(form.controls().Image3, Qt::LeftButton);
+    EXPECT_EQ(form.infoWindow(), nullptr);
+}
+
+TEST_F(StartupTest, ExitUnloadsEveryWindowAndSavesOnce)
+{
+    fixture.drives().makeFolder(QStringLiteral("D:\\Quelle"));
+    Form1& form = fixture.load();
+    form.show();
+    form.Command3_Click();
+    ASSERT_TRUE(form.controls().dir2->setPath(QStringLiteral("D:\\Quelle")));
+    form.Image1_Click();
+    Form2* info = form.infoWindow();
+    form.Image2_Click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(info->isVisible());
+    EXPECT_TRUE(OpenWindows::instance().windows().isEmpty());
+    const QByteArray saved = fixture.settingsText();
+    for (const char* key : {"Dir1=", "Dir2=", "Dir3=", "Text1.text="})
+        EXPECT_TRUE(saved.contains(key)) << key << "\n" << saved.constData();
+    EXPECT_TRUE(saved.contains("Quelle"));
+    // Nothing saves again once the window is unloaded, not even its end.
+    QFile::remove(fixture.settingsFile());
+    fixture.unload();
+    EXPECT_FALSE(QFile::exists(fixture.settingsFile()));
+}
+
+TEST_F(StartupTest, TitleBarCloseSavesAndLeavesTheInfoWindowOpen)
+{
+    Form1& form = fixture.load();
+    form.show();
+    form.Image1_Click();
+    Form2* info = form.infoWindow();
+    form.close();
+    EXPECT_TRUE(QFile::exists(fixture.settingsFile()));
+    EXPECT_TRUE(info->isVisible());
+    EXPECT_EQ(OpenWindows::instance().windows(), QList<QWidget*>{info});
+    info->close();
+    EXPECT_TRUE(OpenWindows::instance().windows().isEmpty());
+}
+
+TEST(PlatformChoiceTest, PrefersX11OnlyUnderWaylandWithXWaylandAndNoChoice)
+{
+    using PlatformChoice::Session;
+    const struct {
+        Session session;
+        bool preferX11;
+    } cases[] = {
+        {{"", "wayland", "wayland-0", ":0", {"korvale"}}, true},
+        {{"", "", "wayland-0", ":1", {"korvale"}}, true},
+        {{"wayland", "wayland", "wayland-0", ":0", {"korvale"}}, false},
+        {{"", "wayland", "wayland-0", ":0", {"korvale", "-platform", "wayland"}}, false},
+        {{"", "wayland", "wayland-0", "", {"korvale"}}, false},
+        {{"", "x11", "", ":0", {"korvale"}}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlatformChoice::shouldPreferX11(c.session), c.preferX11) << c.session.sessionType.constData();
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "listing/drivelist.h"
+#include "listing/filelist.h"
+#include "listing/folderlist.h"
+#include "listing/listbox.h"
+#include "mainwindow/drivecombo.h"
+#include "mainwindow/folderview.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/picturebutton.h"
+#include "platform/settingsstore.h"
+#include "support/qtprinters.h"
+#include "support/testdrives.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A main window over test drives (C:, D:, a not-ready E:) with its own settings file,
+// so that no test touches the real home folder or the user's stored options.
+class FormFixture {
+public:
+    FormFixture();
+    ~FormFixture();
+
+    // Loads a new main window (its load step restores from the settings file).
+    Form1& load();
+    Form1& form() { return *m_form; }
+    const MainControls& c() const { return m_form->controls(); }
+    void unload();
+
+    const TestDrives& drives() const { return m_drives; }
+    SettingsStore& store() { return m_store; }
+    QString settingsFile() const { return m_config.filePath(QStringLiteral("Korvale.ini")); }
+    // Writes a settings file by hand before load().
+    void writeSettings(const QByteArray& ini) const;
+    QByteArray settingsText() const;
+
+private:
+    TestDrives m_drives;
+    QTemporaryDir m_config;
+    SettingsStore m_store;
+    std::unique_ptr<Form1> m_form;
+};
