@@ -1,0 +1,302 @@
+#include "listing/drivelist.h"
+#include "listing/filelist.h"
+#include "listing/folderlist.h"
+#include "options/optionstore.h"
+#include "platform/settingsstore.h"
+#include "support/testdrives.h"
+#include "support/unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+// The controls the stored options touch, coupled by the change handlers the main window
+// connects, so that a restore runs the same cascades it runs there.
+struct TestWindow {
+    DriveList Drive1;
+    DriveList Drive2;
+    FolderList Dir1;
+    FolderList Dir2;
+    FolderList Dir3;
+    FileList File1;
+    QString Label2 = QStringLiteral("C:\\");
+    QString Text1 = QStringLiteral("Liste.txt");
+    QStringList folderChanges;
+
+    TestWindow()
+    {
+        QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+            folderChanges << QStringLiteral("Dir1");
+            Drive1.setDrive(Dir1.Path().left(3));
+            File1.setFileName(Dir1.Path());
+        });
+        QObject::connect(&Dir2, &FolderList::Change, &Dir2, [this] {
+            folderChanges << QStringLiteral("Dir2");
+            Drive1.setDrive(Dir2.Path().left(3));
+        });
+        QObject::connect(&Drive1, &DriveList::Change, &Drive1, [this] { Dir2.setPath(Drive1.Drive()); });
+        QObject::connect(&Dir3, &FolderList::Change, &Dir3, [this] {
+            folderChanges << QStringLiteral("Dir3");
+            Drive2.setDrive(Dir3.Path().left(3));
+            Label2 = Dir3.Path();
+        });
+        QObject::connect(&Drive2, &DriveList::Change, &Drive2, [this] { Dir3.setPath(Drive2.Drive()); });
+    }
+
+    StoredOptionsControls controls() { return {Dir1, Dir2, Dir3}; }
+
+    void Form_Load(OptionStore& options)
+    {
+        const RestoreResult restored = options.restore(controls());
+        if (restored.dir3Restored)
+            Label2 = Dir3.Path();
+        if (restored.listFileName)
+            Text1 = *restored.listFileName;
+    }
+
+    bool Form_Unload(OptionStore& options) { return options.save(controls(), Text1); }
+};
+
+class OptionStoreTest : public ::testing::Test {
+protected:
+    QString settingsFile() const { return m_config.filePath(QStringLiteral("Korvale/Korvale.ini")); }
+
+    void writeSettings(const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(settingsFile()).path());
+        QFile file(settingsFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+    QByteArray settingsBytes() const
+    {
+        QFile file(settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    TestDrives m_drives;
+    QTemporaryDir m_config;
+    SettingsStore m_store{settingsFile()};
+    OptionStore m_options{m_store};
+};
+
+TEST_F(OptionStoreTest, FirstStartPutsEveryListOnTheDefaultFolder)
+{
+    m_drives.makeFolder(QStringLiteral("D:\\Alt"));
+    TestWindow window;
+    for (FolderList* list : {&window.Dir1, &window.Dir2, &window.Dir3})
+        ASSERT_TRUE(list->setPath(QStringLiteral("D:\\Alt")));
+    window.Label2 = QStringLiteral("C:\\");
+
+    window.Form_Load(m_options);
+
+    EXPECT_EQ(window.Dir1.Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(window.Dir2.Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(window.Dir3.Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(window.Drive1.letter(), u'C');
+    EXPECT_EQ(window.Drive2.letter(), u'C');
+    EXPECT_EQ(window.Label2, QStringLiteral("C:\\"));
+    EXPECT_EQ(window.Text1, QStringLiteral("Liste.txt"));
+    EXPECT_FALSE(QFileInfo::exists(settingsFile()));
+}
+
+TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
+{
+    m_drives.makeFolder(QStringLiteral("C:\\Eins"));
+    m_drives.makeFolder(QStringLiteral("C:\\Drei"));
+    m_drives.makeFile(QStringLiteral("C:\\Datei.txt"));
+    struct Case {
+        const char* settings;
+        QString dir1, dir2, dir3, label2;
+    };
+    const Case cases[] = {
+        {"[Optionen]\nDir1=C:\\\\Eins\nDir2=C:\\\\Weg\nDir3=C:\\\\Drei\n", QStringLiteral("C:\\Eins"),
+         QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
+        {"[Optionen]\nDir1=C:\\\\Datei.txt\nDir3=C:\\\\Datei.txt\n", QStringLiteral("C:\\"), QStringLiteral("C:\\"),
+         QStringLiteral("C:\\"), QStringLiteral("C:\\")},
+        {"[Optionen]\nDir2=E:\\\\\nDir3=\n", QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\"),
+         QStringLiteral("C:\\")},
+        {"[optionen]\ndir1=C:\\\\Eins\nDIR3=c:\\\\drei\\\\..\\\\Drei\\\\\n", QStringLiteral("C:\\Eins"),
+         QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        writeSettings(c.settings);
+        TestWindow window;
+        window.Form_Load(m_options);
+        EXPECT_EQ(window.Dir1.Path(), c.dir1);
+        EXPECT_EQ(window.Dir2.Path(), c.dir2);
+        EXPECT_EQ(window.Dir3.Path(), c.dir3);
+        EXPECT_EQ(window.Label2, c.label2);
+    }
+}
+
+TEST_F(OptionStoreTest, TheStoredListFileNameIsAppliedWheneverItExists)
+{
+    struct Case {
+        const char* settings;
+        QString text1;
+    };
+    const Case cases[] = {
+        {"[Optionen]\nText1.text=\n", QString()},
+        {"[Optionen]\ntext1.TEXT=\" Liste, neu.txt \"\n", QStringLiteral(" Liste, neu.txt ")},
+        {"[Optionen]\nDir1=C:\\\\\n", QStringLiteral("Liste.txt")},
+        {"[Optionen\nText1.text=kaputt.txt\n", QStringLiteral("Liste.txt")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        writeSettings(c.settings);
+        TestWindow window;
+        window.Form_Load(m_options);
+        EXPECT_EQ(window.Text1, c.text1);
+    }
+}
+
+TEST_F(OptionStoreTest, FoldersAreRestoredInTheirOrder)
+{
+    for (const char* folder : {"C:\\Eins", "C:\\Zwei", "C:\\Drei"})
+        m_drives.makeFolder(QString::fromLatin1(folder));
+    writeSettings("[Optionen]\nDir3=C:\\\\Drei\nDir2=C:\\\\Zwei\nDir1=C:\\\\Eins\n");
+    TestWindow window;
+    window.Form_Load(m_options);
+    EXPECT_EQ(window.folderChanges, (QStringList{QStringLiteral("Dir1"), QStringLiteral("Dir2"), QStringLiteral("Dir3")}));
+    EXPECT_EQ(window.File1.Path(), QStringLiteral("C:\\Eins"));
+}
+
+TEST_F(OptionStoreTest, ATargetFolderDir3AlreadyShowsReachesTheLabel)
+{
+    m_drives.makeFolder(QStringLiteral("C:\\Ziel"));
+    writeSettings("[Optionen]\nDir3=C:\\\\Ziel\n");
+    TestWindow window;
+    ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("C:\\Ziel")));
+    window.Label2 = QStringLiteral("C:\\");
+    window.folderChanges.clear();
+
+    window.Form_Load(m_options);
+
+    EXPECT_FALSE(window.folderChanges.contains(QStringLiteral("Dir3")));
+    EXPECT_EQ(window.Label2, QStringLiteral("C:\\Ziel"));
+}
+
+TEST_F(OptionStoreTest, FoldersOnAnotherDriveEndWhereTheyWereStored)
+{
+    for (const char* folder : {"D:\\Arbeit", "D:\\Quelle\\Unter", "D:\\Ziel", "C:\\Quelle"})
+        m_drives.makeFolder(QString::fromLatin1(folder));
+    struct Case {
+        const char* settings;
+        QString dir1, dir2, dir3;
+    };
+    const Case cases[] = {
+        {"[Optionen]\nDir2=D:\\\\Quelle\\\\Unter\nDir3=D:\\\\Ziel\n", QStringLiteral("C:\\"),
+         QStringLiteral("D:\\Quelle\\Unter"), QStringLiteral("D:\\Ziel")},
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Quelle\\\\Unter\n", QStringLiteral("D:\\Arbeit"),
+         QStringLiteral("D:\\Quelle\\Unter"), QStringLiteral("C:\\")},
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=C:\\\\Quelle\n", QStringLiteral("D:\\Arbeit"),
+         QStringLiteral("C:\\Quelle"), QStringLiteral("C:\\")},
+        // Dir2 is gone: Dir1's cascade left it on the root of Dir1's drive.
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Weg\n", QStringLiteral("D:\\Arbeit"), QStringLiteral("D:\\"),
+         QStringLiteral("C:\\")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        writeSettings(c.settings);
+        TestWindow window;
+        window.Form_Load(m_options);
+        EXPECT_EQ(window.Dir1.Path(), c.dir1);
+        EXPECT_EQ(window.Dir2.Path(), c.dir2);
+        EXPECT_EQ(window.Dir3.Path(), c.dir3);
+        EXPECT_EQ(window.Drive1.letter(), c.dir2[0]);
+        EXPECT_EQ(window.Drive2.letter(), c.dir3[0]);
+        EXPECT_EQ(window.Label2, c.dir3);
+    }
+}
+
+TEST_F(OptionStoreTest, UnloadWritesAllFourAndTheNextLoadRestoresThem)
+{
+    for (const char* folder : {"C:\\Arbeit", "D:\\Quelle", "C:\\Daten\\Übersicht"})
+        m_drives.makeFolder(QString::fromUtf8(folder));
+    {
+        TestWindow window;
+        ASSERT_TRUE(window.Dir1.setPath(QStringLiteral("C:\\Arbeit")));
+        ASSERT_TRUE(window.Dir2.setPath(QStringLiteral("D:\\Quelle")));
+        ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("C:\\Daten\\Übersicht")));
+        window.Label2 = QStringLiteral("C:\\");
+        window.Text1 = QStringLiteral("Liste, neu.txt");
+        ASSERT_TRUE(window.Form_Unload(m_options));
+    }
+    EXPECT_EQ(settingsBytes(), QByteArray("[Optionen]\nDir1=C:\\\\Arbeit\nDir2=D:\\\\Quelle\n"
+                                          "Dir3=C:\\\\Daten\\\\\xc3\x9c"
+                                          "bersicht\nText1.text=\"Liste, neu.txt\"\n"));
+
+    TestWindow next;
+    next.Form_Load(m_options);
+    EXPECT_EQ(next.Dir1.Path(), QStringLiteral("C:\\Arbeit"));
+    EXPECT_EQ(next.Dir2.Path(), QStringLiteral("D:\\Quelle"));
+    EXPECT_EQ(next.Drive1.letter(), u'D');
+    EXPECT_EQ(next.Dir3.Path(), QStringLiteral("C:\\Daten\\Übersicht"));
+    EXPECT_EQ(next.Label2, QStringLiteral("C:\\Daten\\Übersicht"));
+    EXPECT_EQ(next.Text1, QStringLiteral("Liste, neu.txt"));
+}
+
+TEST_F(OptionStoreTest, TheInstanceThatUnloadsLastLeavesItsValues)
+{
+    m_drives.makeFolder(QStringLiteral("C:\\Erste"));
+    m_drives.makeFolder(QStringLiteral("C:\\Zweite"));
+    TestWindow first;
+    TestWindow second;
+    first.Form_Load(m_options);
+    second.Form_Load(m_options);
+    ASSERT_TRUE(first.Dir2.setPath(QStringLiteral("C:\\Erste")));
+    first.Text1 = QStringLiteral("erste.txt");
+    ASSERT_TRUE(second.Dir3.setPath(QStringLiteral("C:\\Zweite")));
+
+    SettingsStore otherStore(settingsFile());
+    OptionStore otherOptions(otherStore);
+    ASSERT_TRUE(first.Form_Unload(m_options));
+    ASSERT_TRUE(second.Form_Unload(otherOptions));
+
+    TestWindow next;
+    next.Form_Load(m_options);
+    EXPECT_EQ(next.Dir2.Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(next.Dir3.Path(), QStringLiteral("C:\\Zweite"));
+    EXPECT_EQ(next.Text1, QStringLiteral("Liste.txt"));
+}
+
+TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
+{
+    const QByteArray old = "[Optionen]\nText1.text=alt.txt\n";
+    writeSettings(old);
+    TestWindow window;
+    window.Text1 = QStringLiteral("neu.txt");
+    openToEveryone(QFile::encodeName(m_config.path()).constData());
+    const QByteArray folder = QFile::encodeName(QFileInfo(settingsFile()).path());
+    chmod(folder.constData(), 0555);
+    chmod(QFile::encodeName(settingsFile()).constData(), 0644);
+
+    const int result = runUnprivileged([&] {
+        testing::internal::CaptureStderr();
+        const bool saved = window.Form_Unload(m_options);
+        const std::string message = testing::internal::GetCapturedStderr();
+        if (saved)
+            return 1;
+        const bool oneLine = std::count(message.begin(), message.end(), '\n') == 1 && message.back() == '\n';
+        return oneLine && message.find(settingsFile().toStdString()) != std::string::npos ? 0 : 2;
+    });
+    chmod(folder.constData(), 0755);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(settingsBytes(), old);
+}
+
+} // namespace
