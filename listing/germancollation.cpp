@@ -1,5 +1,7 @@
 #include "listing/germancollation.h"
 
+#include "platform/namecodec.h"
+
 #include <QString>
 
 #include <array>
@@ -47,6 +49,12 @@ const std::array<Weight, kTableEnd>& weightTable()
     return table;
 }
 
+// A 0 byte separates the accent weights, so no primary weight may be 0.
+char asciiWeight(char16_t unit)
+{
+    return char(unit + (char16_t(unit - u'A') < 26 ? 32 : 0) + (unit == 0 ? 1 : 0));
+}
+
 void appendUtf8(char32_t codePoint, std::string& out)
 {
     if (codePoint < 0x80) {
@@ -84,10 +92,20 @@ void appendSortKey(QStringView text, std::string& key)
         ++primaryUnits;
     };
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
+    // Most texts begin with a long ASCII run (every path of a walk shares its folders):
+    // its weights are the characters in lower case, written in one go.
+    const qsizetype asciiRun = NameCodec::asciiPrefixLength(text);
+    const size_t runStart = key.size();
+    key.resize(runStart + size_t(asciiRun));
+    char* const run = key.data() + runStart;
+    const char16_t* units = text.utf16();
+    for (qsizetype i = 0; i < asciiRun; ++i)
+        run[i] = asciiWeight(units[i]);
+    primaryUnits = asciiRun;
+    for (qsizetype i = asciiRun; i < size; ++i) {
         const char16_t unit = text[i].unicode();
         if (unit < 0x80) {
-            key.push_back(unit >= u'A' && unit <= u'Z' ? char(unit + 32) : unit == 0 ? char(1) : char(unit));
+            key.push_back(asciiWeight(unit));
             noteAccent(false);
             continue;
         }

@@ -42,7 +42,7 @@ void ListBox::AddItem(QStringView text)
         GermanCollation::appendSortKey(text, record);
     const size_t keyLength = record.size();
     thread_local QByteArray encoded;
-    encoded.clear();
+    encoded.truncate(0); // keeps its room, unlike clear()
     NameCodec::appendEncoded(text, encoded);
     record.append(encoded.constData(), size_t(encoded.size()));
     const char* stored = m_arena.store(record.data(), qsizetype(record.size()));

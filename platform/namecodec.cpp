@@ -1,5 +1,7 @@
 #include "platform/namecodec.h"
 
+#include <cstring>
+
 namespace {
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -72,6 +74,23 @@ QString decode(const char* bytes, qsizetype length)
     return text;
 }
 
+qsizetype asciiPrefixLength(QStringView text)
+{
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype length = 0;
+    // Four units at a time: none of them may have a bit above 0x7F.
+    for (; length + 4 <= size; length += 4) {
+        quint64 four;
+        std::memcpy(&four, units + length, sizeof four);
+        if (four & 0xFF80FF80FF80FF80ull)
+            break;
+    }
+    while (length < size && units[length] < 0x80)
+        ++length;
+    return length;
+}
+
 void appendEncoded(QStringView text, QByteArray& out)
 {
     // Written through a pointer into room made once: appending byte by byte costs more
@@ -81,7 +100,11 @@ void appendEncoded(QStringView text, QByteArray& out)
     out.resize(start + 3 * size);
     char* const first = out.data() + start;
     char* o = first;
-    for (qsizetype i = 0; i < size; ++i) {
+    const char16_t* units = text.utf16();
+    const qsizetype ascii = asciiPrefixLength(text);
+    for (qsizetype i = 0; i < ascii; ++i)
+        *o++ = char(units[i]);
+    for (qsizetype i = ascii; i < size; ++i) {
         const char16_t unit = text[i].unicode();
         if (unit < 0x80) {
             *o++ = char(unit);

@@ -18,4 +18,8 @@ void appendEncoded(QStringView text, QByteArray& out);
 
 constexpr bool isEscapedByte(char16_t unit) { return unit >= 0xDC80 && unit <= 0xDCFF; }
 
+// How many units at the start of text are ASCII. Nearly every name and path is ASCII
+// throughout, and those are encoded and folded without looking at each unit twice.
+qsizetype asciiPrefixLength(QStringView text);
+
 } // namespace NameCodec
