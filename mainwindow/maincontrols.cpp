@@ -124,6 +124,8 @@ MainControls MainControls::build(QWidget* window)
     c.Label2->setAutoFillBackground(true);
     paint(c.Label2, QPalette::Window, Qt::white);
     c.Check1->setChecked(true);
+    // A button fills with its Button colour unless told to use the window's.
+    c.Check1->setBackgroundRole(QPalette::Window);
     c.Check1->setAutoFillBackground(true);
     paint(c.Check1, QPalette::Window, Qt::white);
 

@@ -184,3 +184,19 @@ TEST_F(MainLayoutTest, FocusStartsOnTheSourceDriveAndTabFollowsTheTable)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainLayoutTest, CheckBoxAndTargetLabelAreDrawnOnWhite)
+{
+    form->show();
+    const QImage shot = form->grab().toImage();
+    const MainControls& c = form->controls();
+    const QPoint checkEnd = c.Check1->geometry().topRight() + QPoint(-2, 2);
+    EXPECT_EQ(QColor(shot.pixel(checkEnd)), QColor(Qt::white));
+    const QPoint labelEnd = c.Label2->geometry().topRight() + QPoint(-2, 2);
+    EXPECT_EQ(QColor(shot.pixel(labelEnd)), QColor(Qt::white));
+    form->close();
+}
+
+} // namespace
