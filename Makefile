@@ -34,5 +34,10 @@ deps:
 	  fi; \
 	fi
 
+# The end-to-end benchmark on a large tree made once under /var/tmp; bfs is its yardstick.
+bench: EXTRA_PACKAGES += bfs python3
+bench: build
+	python3 bench/run-bench --program $(BUILD)/bench/korvale_bench
+
 clean:
 	rm -rf $(BUILD)
