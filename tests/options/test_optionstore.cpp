@@ -4,6 +4,7 @@
 #include "options/optionstore.h"
 #include "platform/settingsstore.h"
 #include "support/testdrives.h"
+#include "support/qtprinters.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,6 @@
 #include <algorithm>
 
 #include <sys/stat.h>
-
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "platform/settingsstore.h"
+#include "support/qtprinters.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,6 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
-
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
