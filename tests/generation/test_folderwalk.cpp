@@ -1,0 +1,338 @@
+#include "generation/folderwalk.h"
+#include "listing/drivelist.h"
+#include "listing/filelist.h"
+#include "listing/folderlist.h"
+#include "listing/listbox.h"
+#include "support/testdrives.h"
+#include "support/unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList entriesOf(ListBox& box)
+{
+    QStringList entries;
+    for (qsizetype i = 0; i < box.ListCount(); ++i)
+        entries.append(box.List(i));
+    return entries;
+}
+
+// The hidden controls of the main window, with Dir1's change handler doing what the
+// window's does, so the walk runs here as it runs there.
+class FolderWalkTest : public ::testing::Test {
+protected:
+    FolderWalkTest()
+    {
+        QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+            Drive1.setDrive(Dir1.Path().left(3));
+            File1.setFileName(Dir1.Path());
+        });
+    }
+
+    WalkResult run(const QString& source, const QString& pattern = u"*.*"_s)
+    {
+        return FolderWalk::run({Dir1, File1, List1, List2}, source, pattern, [this] { return subfolders; });
+    }
+
+    void makeFiles(std::initializer_list<const char16_t*> paths)
+    {
+        for (const char16_t* path : paths)
+            drives.makeFile(QString::fromUtf16(path));
+    }
+
+    QByteArray hostBytes(const QString& windowsPath) const { return QFile::encodeName(drives.host(windowsPath)); }
+
+    // For names QFile would not write as they are (not UTF-8, a backslash inside).
+    static bool makeHostFile(const QByteArray& hostPath)
+    {
+        const int descriptor = ::open(hostPath.constData(), O_CREAT | O_WRONLY, 0644);
+        return descriptor >= 0 && ::close(descriptor) == 0;
+    }
+
+    TestDrives drives;
+    DriveList Drive1;
+    FolderList Dir1;
+    FileList File1;
+    ListBox List1{ListBox::Order::AsAdded};
+    ListBox List2{ListBox::Order::Sorted};
+    bool subfolders = true;
+};
+
+TEST_F(FolderWalkTest, RootStartFolderJoinsItsFilesWithASingleBackslash)
+{
+    makeFiles({u"C:\\Liste.txt", u"C:\\Daten\\a.txt"});
+    const WalkResult result = run(u"C:\\"_s);
+    EXPECT_TRUE(result.sourceRead);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\Daten\\a.txt"_s, u"C:\\Liste.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\Daten"_s}));
+    EXPECT_EQ(result.notes.unreadableFolders, 0);
+    EXPECT_EQ(result.notes.leftOutNames, 0);
+}
+
+TEST_F(FolderWalkTest, SubfoldersOffListsTheStartFolderOnlyAndLeavesDir1OnItsFirstSubfolder)
+{
+    makeFiles({u"C:\\s\\x.txt", u"C:\\s\\b\\y.txt", u"C:\\s\\a\\z.txt", u"C:\\s\\a\\deep\\w.txt"});
+    subfolders = false;
+    const WalkResult result = run(u"C:\\s"_s);
+    EXPECT_TRUE(result.sourceRead);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\x.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\s\\a"_s);
+    EXPECT_EQ(File1.Path(), u"C:\\s\\a"_s);
+    EXPECT_EQ(Drive1.letter(), u'C');
+}
+
+TEST_F(FolderWalkTest, SubfoldersOffWithoutSubfoldersLeavesDir1OnTheStartFolder)
+{
+    makeFiles({u"C:\\s\\x.txt"});
+    subfolders = false;
+    run(u"C:\\s"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\x.txt"_s}));
+    EXPECT_TRUE(entriesOf(List1).isEmpty());
+    EXPECT_EQ(Dir1.Path(), u"C:\\s"_s);
+}
+
+TEST_F(FolderWalkTest, ThreeLevelsAreSortedTogetherWhileTheQueueGoesLevelByLevel)
+{
+    makeFiles({u"C:\\t\\Z.txt", u"C:\\t\\B.txt", u"C:\\t\\a\\c.txt", u"C:\\t\\b\\y\\k.txt",
+               u"C:\\t\\a\\x\\deep\\m.txt"});
+    const WalkResult result = run(u"C:\\t"_s);
+    EXPECT_TRUE(result.sourceRead);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\t\\a\\c.txt"_s, u"C:\\t\\a\\x\\deep\\m.txt"_s, u"C:\\t\\B.txt"_s,
+                                             u"C:\\t\\b\\y\\k.txt"_s, u"C:\\t\\Z.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\t\\a"_s, u"C:\\t\\b"_s, u"C:\\t\\a\\x"_s, u"C:\\t\\b\\y"_s,
+                                             u"C:\\t\\a\\x\\deep"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\t\\a\\x\\deep"_s);
+    EXPECT_EQ(File1.Path(), u"C:\\t\\a\\x\\deep"_s);
+}
+
+TEST_F(FolderWalkTest, StartFolderWithOnlySubfoldersYieldsTheFilesBelowIt)
+{
+    makeFiles({u"C:\\s\\eins\\a.txt", u"C:\\s\\zwei\\b.txt"});
+    run(u"C:\\s"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\eins\\a.txt"_s, u"C:\\s\\zwei\\b.txt"_s}));
+}
+
+TEST_F(FolderWalkTest, PatternThatMatchesNothingGivesAnEmptyListAndCountZero)
+{
+    makeFiles({u"C:\\s\\a.txt", u"C:\\s\\u\\b.txt"});
+    const WalkResult result = run(u"C:\\s"_s, u"*.xyz"_s);
+    EXPECT_TRUE(result.sourceRead);
+    EXPECT_EQ(List2.ListCount(), 0);
+    EXPECT_EQ(FolderWalk::countText(List2.ListCount()), u" 0 Files"_s);
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\u"_s}));
+}
+
+TEST_F(FolderWalkTest, SecondRunKeepsNothingOfTheFirst)
+{
+    makeFiles({u"C:\\s\\a.txt", u"C:\\s\\a.doc", u"C:\\s\\u\\b.txt", u"C:\\s\\u\\v\\c.doc"});
+    run(u"C:\\s"_s, u"*.txt"_s);
+    ASSERT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a.txt"_s, u"C:\\s\\u\\b.txt"_s}));
+    ASSERT_EQ(entriesOf(List1), QStringList({u"C:\\s\\u"_s, u"C:\\s\\u\\v"_s}));
+
+    subfolders = false;
+    run(u"C:\\s"_s, u"*.doc"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a.doc"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\u"_s}));
+    EXPECT_EQ(File1.Pattern(), u"*.doc"_s);
+}
+
+TEST_F(FolderWalkTest, SecondRunOnTheSameFolderSeesWhatWasCreatedSince)
+{
+    makeFiles({u"C:\\s\\a.txt"});
+    run(u"C:\\s"_s);
+    ASSERT_EQ(Dir1.Path(), u"C:\\s"_s); // Dir1 and File1 still stand there: only a re-read finds the new ones
+    makeFiles({u"C:\\s\\b.txt", u"C:\\s\\neu\\c.txt"});
+    run(u"C:\\s"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a.txt"_s, u"C:\\s\\b.txt"_s, u"C:\\s\\neu\\c.txt"_s}));
+    EXPECT_EQ(FolderWalk::countText(List2.ListCount()), u" 3 Files"_s);
+}
+
+TEST_F(FolderWalkTest, QueuedFolderRemovedBeforeItsTurnIsSkipped)
+{
+    makeFiles({u"C:\\q\\a\\1.txt", u"C:\\q\\b\\2.txt", u"C:\\q\\c\\3.txt"});
+    // Entering the first queued folder removes the second one behind the walk's back.
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+        if (Dir1.Path() == u"C:\\q\\a")
+            QDir(drives.host(u"C:\\q\\b"_s)).removeRecursively();
+    });
+    const WalkResult result = run(u"C:\\q"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\q\\a\\1.txt"_s, u"C:\\q\\c\\3.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\q\\a"_s, u"C:\\q\\b"_s, u"C:\\q\\c"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\q\\c"_s);
+    EXPECT_EQ(result.notes.unreadableFolders, 0);
+}
+
+TEST_F(FolderWalkTest, LastQueuedFolderRemovedLeavesDir1WhereItWas)
+{
+    makeFiles({u"C:\\q\\a\\1.txt", u"C:\\q\\b\\2.txt"});
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+        if (Dir1.Path() == u"C:\\q\\a")
+            QDir(drives.host(u"C:\\q\\b"_s)).removeRecursively();
+    });
+    run(u"C:\\q"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\q\\a\\1.txt"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\q\\a"_s);
+    EXPECT_EQ(File1.Path(), u"C:\\q\\a"_s);
+}
+
+TEST_F(FolderWalkTest, SwitchIsAskedAnewAtEveryStepAfterTheMove)
+{
+    makeFiles({u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt", u"C:\\s\\c\\3.txt"});
+    // Turned off while the walk stands in the second queued folder: that folder was
+    // entered but nothing of it is listed.
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+        if (Dir1.Path() == u"C:\\s\\b")
+            subfolders = false;
+    });
+    run(u"C:\\s"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a\\1.txt"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\s\\b"_s);
+}
+
+TEST_F(FolderWalkTest, LinkToAnAncestorIsNotFollowedAndLinkToAFileIsAFile)
+{
+    makeFiles({u"C:\\l\\f.txt", u"C:\\l\\a\\g.txt"});
+    ASSERT_EQ(symlink(hostBytes(u"C:\\l"_s).constData(), hostBytes(u"C:\\l\\a\\hoch"_s).constData()), 0);
+    ASSERT_EQ(symlink("../f.txt", hostBytes(u"C:\\l\\a\\verweis.txt"_s).constData()), 0);
+    run(u"C:\\l"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\a\\g.txt"_s, u"C:\\l\\a\\verweis.txt"_s, u"C:\\l\\f.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\l\\a"_s}));
+}
+
+TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)
+{
+    constexpr int kFiles = 40000;
+    drives.makeFolder(u"C:\\viele\\mehr"_s);
+    const QByteArray folder = hostBytes(u"C:\\viele"_s);
+    QStringList expected;
+    for (int i = 0; i < kFiles; ++i) {
+        // Every tenth file one level down, so the queue's folders add to a list past 32767.
+        const QString name = u"f%1.txt"_s.arg(i, 5, 10, QLatin1Char('0'));
+        const bool below = i % 10 == 9;
+        const QByteArray host = folder + (below ? "/mehr/" : "/") + name.toLatin1();
+        ASSERT_TRUE(makeHostFile(host));
+        expected.append((below ? u"C:\\viele\\mehr\\"_s : u"C:\\viele\\"_s) + name);
+    }
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+
+    run(u"C:\\viele"_s);
+    ASSERT_EQ(List2.ListCount(), kFiles);
+    EXPECT_EQ(FolderWalk::countText(List2.ListCount()), u" 40000 Files"_s);
+    EXPECT_EQ(entriesOf(List2), expected);
+}
+
+TEST_F(FolderWalkTest, MissingStartFolderCollectsNothing)
+{
+    makeFiles({u"C:\\s\\a.txt", u"C:\\s\\u\\b.txt"});
+    run(u"C:\\s"_s);
+    ASSERT_EQ(List2.ListCount(), 2);
+
+    for (const QString& source : {u"C:\\fehlt"_s, u"E:\\"_s, u"C:\\s\\a.txt"_s, QString()}) {
+        SCOPED_TRACE(source.toStdString());
+        const WalkResult result = run(source);
+        EXPECT_FALSE(result.sourceRead);
+        EXPECT_EQ(List2.ListCount(), 0);
+        EXPECT_EQ(List1.ListCount(), 0);
+        EXPECT_EQ(FolderWalk::countText(List2.ListCount()), u" 0 Files"_s);
+    }
+    EXPECT_EQ(FolderWalk::sourceUnreadableText(u"C:\\fehlt"_s),
+              u"Quellverzeichnis C:\\fehlt konnte nicht gelesen werden."_s);
+}
+
+// File modes do not stop root, so these run as "nobody" in a child; the child's exit code
+// names the first check that failed.
+TEST_F(FolderWalkTest, UnreadableSubfolderIsCountedAndTheWalkGoesOn)
+{
+    makeFiles({u"C:\\u\\oben.txt", u"C:\\u\\offen\\z.txt", u"C:\\u\\zu\\x.txt", u"C:\\u\\zu\\tief\\y.txt"});
+    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    ASSERT_EQ(chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0), 0);
+
+    const int failedCheck = runUnprivileged([this] {
+        const WalkResult result = run(u"C:\\u"_s);
+        if (!result.sourceRead)
+            return 1;
+        if (entriesOf(List2) != QStringList({u"C:\\u\\oben.txt"_s, u"C:\\u\\offen\\z.txt"_s}))
+            return 2;
+        if (entriesOf(List1) != QStringList({u"C:\\u\\offen"_s, u"C:\\u\\zu"_s}))
+            return 3;
+        return result.notes.unreadableFolders == 1 ? 0 : 4;
+    });
+    chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0755);
+    EXPECT_EQ(failedCheck, 0);
+}
+
+TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)
+{
+    makeFiles({u"C:\\u\\oben.txt", u"C:\\u\\unter\\z.txt"});
+    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    ASSERT_EQ(chmod(hostBytes(u"C:\\u"_s).constData(), 0), 0);
+
+    const int failedCheck = runUnprivileged([this] {
+        const WalkResult result = run(u"C:\\u"_s);
+        if (result.sourceRead)
+            return 1;
+        return List2.ListCount() == 0 && List1.ListCount() == 0 ? 0 : 2;
+    });
+    chmod(hostBytes(u"C:\\u"_s).constData(), 0755);
+    EXPECT_EQ(failedCheck, 0);
+}
+
+TEST_F(FolderWalkTest, NamesThatCannotStandInALineAreLeftOutAndCounted)
+{
+    makeFiles({u"C:\\n\\gut.txt", u"C:\\n\\schräg\\strich.txt", u"C:\\n\\zeilen\numbruch.txt"});
+    // Host names holding a backslash: a file, and a folder whose file therefore cannot be listed.
+    const QByteArray folder = hostBytes(u"C:\\n"_s);
+    ASSERT_TRUE(makeHostFile(folder + "/rück\\strich.txt"));
+    ASSERT_EQ(mkdir((folder + "/ordner\\mit").constData(), 0755), 0);
+    ASSERT_TRUE(makeHostFile(folder + "/ordner\\mit/drin.txt"));
+
+    const WalkResult result = run(u"C:\\n"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\n\\gut.txt"_s, u"C:\\n\\schräg\\strich.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\n\\schräg"_s}));
+    EXPECT_EQ(result.notes.leftOutNames, 3);
+
+    // Without subfolders the folder would not have been entered anyway.
+    subfolders = false;
+    EXPECT_EQ(run(u"C:\\n"_s).notes.leftOutNames, 2);
+}
+
+TEST_F(FolderWalkTest, NameThatIsNotUtf8IsListedAndWalked)
+{
+    drives.makeFolder(u"C:\\b"_s);
+    const QByteArray folder = hostBytes(u"C:\\b"_s) + "/Ma\xe4rchen";
+    ASSERT_EQ(mkdir(folder.constData(), 0755), 0);
+    ASSERT_TRUE(makeHostFile(folder + "/\xf6l.txt"));
+
+    const WalkResult result = run(u"C:\\b"_s);
+    const QString escapedFolder = u"C:\\b\\Ma"_s + QChar(0xDCE4) + u"rchen"_s;
+    EXPECT_EQ(entriesOf(List2), QStringList({escapedFolder + u"\\"_s + QChar(0xDCF6) + u"l.txt"_s}));
+    EXPECT_EQ(result.notes.leftOutNames, 0);
+    // QTemporaryDir cannot remove names that are not UTF-8.
+    unlink((folder + "/\xf6l.txt").constData());
+    rmdir(folder.constData());
+}
+
+TEST(FolderWalkText, CountHasOneLeadingBlankAndNoSeparators)
+{
+    const std::pair<qsizetype, const char16_t*> cases[] = {
+        {0, u" 0 Files"}, {1, u" 1 Files"}, {42, u" 42 Files"}, {40000, u" 40000 Files"}, {1234567, u" 1234567 Files"},
+    };
+    for (const auto& [count, text] : cases)
+        EXPECT_EQ(FolderWalk::countText(count), QString::fromUtf16(text));
+    EXPECT_EQ(FolderWalk::countText(42).size(), 9);
+}
+
+} // namespace
