@@ -26,12 +26,13 @@ QString FileList::Path() const
     return m_pathText;
 }
 
-// Pointing the list at the folder it lists only asks whether that is still a folder;
-// reading a new folder is itself the test that it is one.
+// Pointing the list at the folder it lists costs nothing (a walk does it right after the
+// folder list's change handler has moved it there); reading a new folder is itself the
+// test that it is one.
 bool FileList::setPath(const QString& path)
 {
     if (m_folder && path == m_pathText)
-        return HostDirectory::isFolder(m_folder->hostPath);
+        return true;
     const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
     const std::optional<QByteArray> hostPath = parsed ? DriveTable::active().hostPathOf(*parsed) : std::nullopt;
     if (!hostPath)

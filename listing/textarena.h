@@ -14,9 +14,15 @@ public:
     void clear();
 
 private:
-    static constexpr qsizetype kBlockSize = qsizetype(1) << 20;
+    struct FreeBlock {
+        void operator()(char* block) const;
+    };
 
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    static constexpr qsizetype kBlockSize = qsizetype(4) << 20;
+
+    static char* allocateBlock(qsizetype size);
+
+    std::vector<std::unique_ptr<char[], FreeBlock>> m_blocks;
     char* m_free = nullptr;
     qsizetype m_freeLength = 0;
 };
