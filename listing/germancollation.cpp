@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr char kNoAccent = 1;
+using GermanCollation::kNoAccent;
 constexpr char kAccent = 2;
 constexpr char16_t kTableEnd = 0x250; // Latin-1 and Latin Extended-A/B
 constexpr char16_t kCapitalSharpS = 0x1E9E;
@@ -80,9 +80,20 @@ namespace GermanCollation {
 
 void appendSortKey(QStringView text, std::string& key)
 {
+    std::string accents;
+    appendSortKeyParts(text, key, accents);
+    if (accents.empty())
+        return;
+    while (accents.back() == kNoAccent)
+        accents.pop_back();
+    key.push_back('\0');
+    key += accents;
+}
+
+qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents)
+{
     const auto& table = weightTable();
     // Accent weights are only kept from the first accented letter on; most texts have none.
-    std::string accents;
     qsizetype primaryUnits = 0;
     auto noteAccent = [&](bool accented) {
         if (accented && accents.empty())
@@ -95,9 +106,9 @@ void appendSortKey(QStringView text, std::string& key)
     // Most texts begin with a long ASCII run (every path of a walk shares its folders):
     // its weights are the characters in lower case, written in one go.
     const qsizetype asciiRun = NameCodec::asciiPrefixLength(text);
-    const size_t runStart = key.size();
-    key.resize(runStart + size_t(asciiRun));
-    char* const run = key.data() + runStart;
+    const size_t runStart = primary.size();
+    primary.resize(runStart + size_t(asciiRun));
+    char* const run = primary.data() + runStart;
     const char16_t* units = text.utf16();
     for (qsizetype i = 0; i < asciiRun; ++i)
         run[i] = asciiWeight(units[i]);
@@ -105,16 +116,16 @@ void appendSortKey(QStringView text, std::string& key)
     for (qsizetype i = asciiRun; i < size; ++i) {
         const char16_t unit = text[i].unicode();
         if (unit < 0x80) {
-            key.push_back(asciiWeight(unit));
+            primary.push_back(asciiWeight(unit));
             noteAccent(false);
             continue;
         }
         if (unit < kTableEnd || unit == kCapitalSharpS) {
             const Weight& weight = table[unit == kCapitalSharpS ? u'ß' : unit];
-            for (char16_t primary : weight.primary) {
-                if (primary == 0)
+            for (char16_t weightUnit : weight.primary) {
+                if (weightUnit == 0)
                     break;
-                appendUtf8(primary, key);
+                appendUtf8(weightUnit, primary);
                 noteAccent(weight.accented);
             }
             continue;
@@ -122,15 +133,10 @@ void appendSortKey(QStringView text, std::string& key)
         char32_t codePoint = unit;
         if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate())
             codePoint = QChar::surrogateToUcs4(unit, text[++i].unicode());
-        appendUtf8(QChar::toCaseFolded(codePoint), key);
+        appendUtf8(QChar::toCaseFolded(codePoint), primary);
         noteAccent(false);
     }
-    if (accents.empty())
-        return;
-    while (accents.back() == kNoAccent)
-        accents.pop_back();
-    key.push_back('\0');
-    key += accents;
+    return primaryUnits;
 }
 
 } // namespace GermanCollation

@@ -14,4 +14,13 @@ namespace GermanCollation {
 // primary weight. Computed once per entry, so sorting never folds a text again.
 void appendSortKey(QStringView text, std::string& key);
 
+// The same key in two parts, for a text kept in pieces: the primary weights are appended
+// to primary, and accents (empty on entry) gets one accent weight per primary weight, or
+// stays empty when the text has no accented letter. The parts of two pieces, joined (an
+// empty accent part standing for kNoAccent at each of its weights), are the parts of the
+// joined text. Returns the number of primary weights.
+qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents);
+
+inline constexpr char kNoAccent = 1;
+
 } // namespace GermanCollation

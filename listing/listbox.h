@@ -24,8 +24,8 @@ public:
     void AddItem(QStringView text);
     qsizetype ListCount();
     QString List(qsizetype index);
-    // An entry's text in NameCodec's encoding, as stored: lets a writer that needs bytes
-    // skip building a QString per entry.
+    // An entry's text in NameCodec's encoding: lets a writer that needs bytes skip
+    // building a QString per entry. The view holds until the next call.
     QByteArrayView encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
 
@@ -33,18 +33,30 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
+    // Entries that share their text up to its last '\' (the files of one folder) share
+    // that head, stored once with its sort key; an entry stores only the rest. Each piece
+    // is one record in the arena: its lengths, primary key, accent weights and text.
+    struct Head {
+        const char* record;
+        quint32 weights; // primary weights in its key: where the rest's accent weights go on
+    };
     struct Entry {
-        const char* bytes;    // the sort key, then the text (NameCodec's encoding)
-        quint32 keyLength;
-        quint32 textLength;
+        const char* record;
+        quint32 head;
     };
 
+    const char* storePiece(QStringView text, quint32* weights);
+    int compare(const Entry& a, const Entry& b) const;
+    void appendEncoded(const Entry& entry, QByteArray& out) const;
     void publish();
     void sortNewEntries();
     QString textOf(const Entry& entry) const;
 
     Order m_order;
     TextArena m_arena;
+    std::vector<Head> m_heads;
+    QString m_lastHead; // the text of m_heads.back()
     std::vector<Entry> m_entries;
+    QByteArray m_encodedItem;
     qsizetype m_published = 0;
 };

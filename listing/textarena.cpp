@@ -28,7 +28,7 @@ char* TextArena::allocateBlock(qsizetype size)
 
 void TextArena::FreeBlock::operator()(char* block) const { std::free(block); }
 
-const char* TextArena::store(const char* bytes, qsizetype length)
+char* TextArena::allocate(qsizetype length)
 {
     if (length > m_freeLength) {
         const qsizetype blockSize = std::max(kBlockSize, length);
@@ -39,11 +39,17 @@ const char* TextArena::store(const char* bytes, qsizetype length)
         m_free = block;
         m_freeLength = blockSize;
     }
-    char* stored = m_free;
-    if (length > 0)
-        std::memcpy(stored, bytes, size_t(length));
+    char* room = m_free;
     m_free += length;
     m_freeLength -= length;
+    return room;
+}
+
+const char* TextArena::store(const char* bytes, qsizetype length)
+{
+    char* stored = allocate(length);
+    if (length > 0)
+        std::memcpy(stored, bytes, size_t(length));
     return stored;
 }
 

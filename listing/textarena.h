@@ -9,6 +9,8 @@
 // cost one allocation per block instead of one per entry, and growing never copies.
 class TextArena {
 public:
+    // Room for length bytes, to be filled by the caller, that stays until clear().
+    char* allocate(qsizetype length);
     // Copies the bytes in and returns where they now stay until clear().
     const char* store(const char* bytes, qsizetype length);
     void clear();
