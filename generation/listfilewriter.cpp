@@ -19,7 +19,6 @@
 namespace {
 
 constexpr qsizetype kChunkSize = qsizetype(1) << 20;
-constexpr qsizetype kPrefetchDistance = 16;
 constexpr char kLineEnd[] = "\r\n";
 
 // Qt names files in UTF-8. A folder whose host name is not UTF-8 is reached through an
@@ -133,9 +132,6 @@ bool writeContent(QSaveFile& file, ListBox& entries, const QByteArray& footerByt
     chunk.reserve(kChunkSize + kChunkSize / 4);
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
-        // A sorted list's entries lie scattered in memory: ask for later ones early.
-        if (i + kPrefetchDistance < count)
-            __builtin_prefetch(entries.encodedItem(i + kPrefetchDistance).data());
         if (appendEntryLine(entries.encodedItem(i), chunk))
             ++replacedEntries;
         if (chunk.size() >= kChunkSize) {
