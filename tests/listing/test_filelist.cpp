@@ -1,6 +1,7 @@
 #include "listing/filelist.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
+#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList entriesOf(const FileList& list)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < list.ListCount(); ++i)
-        entries.append(list.List(i));
-    return entries;
-}
-
-QStringList rowsOf(const FileList& list)
-{
-    QStringList rows;
-    for (int row = 0; row < list.rowCount(); ++row)
-        rows.append(list.index(row).data().toString());
-    return rows;
-}
 
 class FileListTest : public ::testing::Test {
 protected:

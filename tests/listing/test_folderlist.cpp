@@ -3,6 +3,7 @@
 #include "platform/drivetable.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
+#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList entriesOf(const FolderList& list)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < list.ListCount(); ++i)
-        entries.append(list.List(i));
-    return entries;
-}
 
 // What a handler connected to Change sees at the moment it runs.
 struct SeenInChange {

@@ -3,6 +3,7 @@
 #include "platform/mounttable.h"
 #include "platform/drivetable.h"
 #include "support/testdrives.h"
+#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +17,6 @@ using namespace Qt::StringLiterals;
 
 // What the folder and the file list show of one folder: the rules they share.
 namespace {
-
-QStringList entriesOf(const FolderList& list)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < list.ListCount(); ++i)
-        entries.append(list.List(i));
-    return entries;
-}
-
-QStringList entriesOf(const FileList& list)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < list.ListCount(); ++i)
-        entries.append(list.List(i));
-    return entries;
-}
 
 // Host entries are made by raw name, since some of them cannot be written as a path.
 class HostEntries {

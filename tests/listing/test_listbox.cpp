@@ -1,4 +1,5 @@
 #include "listing/listbox.h"
+#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList entriesOf(ListBox& box)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < box.ListCount(); ++i)
-        entries.append(box.List(i));
-    return entries;
-}
-
-QStringList viewOf(const ListBox& box)
-{
-    QStringList rows;
-    for (int row = 0; row < box.rowCount(); ++row)
-        rows.append(box.data(box.index(row)).toString());
-    return rows;
-}
 
 void addAll(ListBox& box, const QStringList& texts)
 {
@@ -47,7 +32,7 @@ TEST_P(SortedListBox, OrdersAsAGermanReaderExpects)
     QAbstractItemModelTester tester(&box, QAbstractItemModelTester::FailureReportingMode::Fatal);
     addAll(box, GetParam().added);
     EXPECT_EQ(entriesOf(box), GetParam().sorted);
-    EXPECT_EQ(viewOf(box), GetParam().sorted);
+    EXPECT_EQ(rowsOf(box), GetParam().sorted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, SortedListBox, ::testing::Values(
@@ -85,7 +70,7 @@ TEST(UnsortedListBox, KeepsTheOrderOfAdding)
     EXPECT_EQ(entriesOf(box), QStringList({"C:\\z", "C:\\a", "D:\\b"}));
     addAll(box, {"A", "C:\\a"});
     EXPECT_EQ(entriesOf(box), QStringList({"C:\\z", "C:\\a", "D:\\b", "A", "C:\\a"}));
-    EXPECT_EQ(viewOf(box), entriesOf(box));
+    EXPECT_EQ(rowsOf(box), entriesOf(box));
 }
 
 class EitherListBox : public ::testing::TestWithParam<ListBox::Order> {};
