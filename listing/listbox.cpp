@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <string>
 
 namespace {
@@ -205,11 +206,53 @@ int ListBox::compare(const Entry& a, const Entry& b) const
     return 0;
 }
 
+ListBox::HeadOrder ListBox::orderHeads() const
+{
+    const size_t count = m_heads.size();
+    auto keyOf = [this](quint32 head) { return Piece::of(m_heads[head].record).key; };
+    std::vector<quint32> byKey(count);
+    std::iota(byKey.begin(), byKey.end(), quint32(0));
+    std::sort(byKey.begin(), byKey.end(), [&](quint32 a, quint32 b) {
+        const int order = compareBytes(keyOf(a), keyOf(b));
+        return order != 0 ? order < 0 : a < b;
+    });
+    HeadOrder order{std::vector<quint32>(count), std::vector<quint32>(count)};
+    // The keys beginning with a given key follow it in one run; the heads whose keys begin
+    // all those before the current one stand open.
+    std::vector<quint32> open;
+    auto close = [&](quint32 lastRank) {
+        order.reach[byKey[open.back()]] = lastRank;
+        open.pop_back();
+    };
+    for (quint32 rank = 0; rank < count; ++rank) {
+        const QByteArrayView key = keyOf(byKey[rank]);
+        while (!open.empty() && !key.startsWith(keyOf(byKey[open.back()])))
+            close(rank - 1);
+        order.rank[byKey[rank]] = rank;
+        open.push_back(rank);
+    }
+    while (!open.empty())
+        close(quint32(count - 1));
+    return order;
+}
+
 // The entries up to m_published are in order; sort the rest and merge them in. Both
 // steps are stable, so equal entries keep the order of adding.
 void ListBox::sortNewEntries()
 {
-    auto less = [this](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
+    // Two entries under heads whose keys differ before either ends (files of folders that
+    // are not one inside the other) take the order of their heads; only the rest need
+    // their own keys read.
+    const HeadOrder heads = orderHeads();
+    auto less = [this, &heads](const Entry& a, const Entry& b) {
+        const quint32 rankA = heads.rank[a.head];
+        const quint32 rankB = heads.rank[b.head];
+        if (rankA < rankB && rankB > heads.reach[a.head])
+            return true;
+        if (rankB < rankA && rankA > heads.reach[b.head])
+            return false;
+        return compare(a, b) < 0;
+    };
     const auto firstNew = m_entries.begin() + m_published;
     std::stable_sort(firstNew, m_entries.end(), less);
     std::inplace_merge(m_entries.begin(), firstNew, m_entries.end(), less);

@@ -45,7 +45,15 @@ private:
         quint32 head;
     };
 
+    // Where each head's key stands among all heads' keys (rank), and the last rank whose
+    // key still begins with it (reach: the heads of its subfolders).
+    struct HeadOrder {
+        std::vector<quint32> rank;
+        std::vector<quint32> reach;
+    };
+
     const char* storePiece(QStringView text, quint32* weights);
+    HeadOrder orderHeads() const;
     int compare(const Entry& a, const Entry& b) const;
     void appendEncoded(const Entry& entry, QByteArray& out) const;
     void publish();
