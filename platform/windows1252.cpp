@@ -33,21 +33,27 @@ namespace Windows1252 {
 
 qsizetype append(QStringView text, QByteArray& out)
 {
+    // Written through a pointer into room made once: one byte per character at most.
     qsizetype replaced = 0;
     const qsizetype size = text.size();
+    const qsizetype start = out.size();
+    out.resize(start + size);
+    char* const first = out.data() + start;
+    char* o = first;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = text[i].unicode();
         const int byte = byteFor(unit);
         if (byte >= 0) {
-            out.append(char(byte));
+            *o++ = char(byte);
             continue;
         }
         // A surrogate pair is one character, so it becomes one '?'.
         if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate())
             ++i;
-        out.append('?');
+        *o++ = '?';
         ++replaced;
     }
+    out.truncate(start + (o - first));
     return replaced;
 }
 
