@@ -10,6 +10,9 @@ namespace {
 
 using EntryKind = HostDirectory::EntryKind;
 
+// Room for the names of most folders at once, so the list rarely grows name by name.
+constexpr qsizetype kExpectedNames = 64;
+
 char16_t lowerAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
 
 // Letter case not counted, ties broken case-sensitively. Most names are ASCII; those are
@@ -62,6 +65,7 @@ bool FolderScan::canStandInPath(QStringView name)
 FolderScan FolderScan::subfolders(const QByteArray& hostPath)
 {
     FolderScan scan;
+    scan.names.reserve(kExpectedNames);
     const bool mayHoldPseudoMounts = MountTable::system().hasPseudoMountBelow(hostPath);
     const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::Folder || name.front() == '.')
@@ -83,6 +87,7 @@ FolderScan FolderScan::subfolders(const QByteArray& hostPath)
 FolderScan FolderScan::files(const QByteArray& hostPath, const FilePattern& pattern)
 {
     FolderScan scan;
+    scan.names.reserve(kExpectedNames);
     const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::File || name.front() == '.')
             return;

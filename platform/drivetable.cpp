@@ -98,7 +98,13 @@ std::optional<QByteArray> DriveTable::hostPathOf(const WindowsPath& path) const
     const Drive* drive = find(path.drive());
     if (!drive)
         return std::nullopt;
-    QByteArray host = drive->hostRoot;
+    // Room for the longest encoding up front: this runs several times per folder of a walk.
+    qsizetype length = drive->hostRoot.size() + path.names().size();
+    for (const QString& name : path.names())
+        length += 3 * name.size();
+    QByteArray host;
+    host.reserve(length);
+    host.append(drive->hostRoot);
     for (const QString& name : path.names()) {
         if (!host.endsWith('/'))
             host.append('/');

@@ -62,8 +62,17 @@ QString WindowsPath::joinName(QStringView folder, QStringView name)
 
 QString WindowsPath::toString() const
 {
-    QString text = QString(m_drive) + QStringLiteral(":\\");
-    text += m_names.join(u'\\');
+    qsizetype length = 3 + m_names.size();
+    for (const QString& name : m_names)
+        length += name.size();
+    QString text;
+    text.reserve(length);
+    text.append(m_drive).append(u":\\");
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        if (i > 0)
+            text.append(u'\\');
+        text.append(m_names[i]);
+    }
     return text;
 }
 
