@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <string>
 
@@ -102,7 +103,8 @@ void ListBox::AddItem(QStringView text)
         m_heads.push_back({record, weights});
         m_lastHead = head.toString();
     }
-    m_entries.push_back({storePiece(text.mid(split), nullptr), quint32(m_heads.size() - 1)});
+    const quint32 sequence = quint32(m_entries.size());
+    m_entries.push_back({storePiece(text.mid(split), nullptr), quint32(m_heads.size() - 1), sequence});
 }
 
 const char* ListBox::storePiece(QStringView text, quint32* weights)
@@ -176,7 +178,7 @@ void ListBox::publish()
         return;
     }
     beginResetModel();
-    sortNewEntries();
+    sortEntries();
     m_published = count;
     endResetModel();
 }
@@ -206,56 +208,108 @@ int ListBox::compare(const Entry& a, const Entry& b) const
     return 0;
 }
 
-ListBox::HeadOrder ListBox::orderHeads() const
+bool ListBox::entryLess(const Entry& a, const Entry& b) const
 {
-    const size_t count = m_heads.size();
-    auto keyOf = [this](quint32 head) { return Piece::of(m_heads[head].record).key; };
-    std::vector<quint32> byKey(count);
-    std::iota(byKey.begin(), byKey.end(), quint32(0));
-    std::sort(byKey.begin(), byKey.end(), [&](quint32 a, quint32 b) {
-        const int order = compareBytes(keyOf(a), keyOf(b));
-        return order != 0 ? order < 0 : a < b;
-    });
-    HeadOrder order{std::vector<quint32>(count), std::vector<quint32>(count)};
-    // The keys beginning with a given key follow it in one run; the heads whose keys begin
-    // all those before the current one stand open.
-    std::vector<quint32> open;
-    auto close = [&](quint32 lastRank) {
-        order.reach[byKey[open.back()]] = lastRank;
-        open.pop_back();
-    };
-    for (quint32 rank = 0; rank < count; ++rank) {
-        const QByteArrayView key = keyOf(byKey[rank]);
-        while (!open.empty() && !key.startsWith(keyOf(byKey[open.back()])))
-            close(rank - 1);
-        order.rank[byKey[rank]] = rank;
-        open.push_back(rank);
-    }
-    while (!open.empty())
-        close(quint32(count - 1));
-    return order;
+    const int order = compare(a, b);
+    return order != 0 ? order < 0 : a.sequence < b.sequence;
 }
 
-// The entries up to m_published are in order; sort the rest and merge them in. Both
-// steps are stable, so equal entries keep the order of adding.
-void ListBox::sortNewEntries()
+QByteArrayView ListBox::headKey(quint32 head) const { return Piece::of(m_heads[head].record).key; }
+
+// Comparing whole texts would read the long shared heads over and over. Instead the heads
+// are put in key order once; heads with equal keys form one node, and a node's key begins
+// the keys of the nodes below it (its subfolders). The sorted list is a walk down that
+// tree: at each node its own entries, sorted among themselves, are merged with the nodes
+// right below it, each of which comes out whole where its key falls. An entry's rest holds
+// no '\\', so it never falls inside a subfolder's run, and only primary keys decide there.
+void ListBox::sortEntries()
 {
-    // Two entries under heads whose keys differ before either ends (files of folders that
-    // are not one inside the other) take the order of their heads; only the rest need
-    // their own keys read.
-    const HeadOrder heads = orderHeads();
-    auto less = [this, &heads](const Entry& a, const Entry& b) {
-        const quint32 rankA = heads.rank[a.head];
-        const quint32 rankB = heads.rank[b.head];
-        if (rankA < rankB && rankB > heads.reach[a.head])
-            return true;
-        if (rankB < rankA && rankA > heads.reach[b.head])
-            return false;
-        return compare(a, b) < 0;
+    const quint32 headCount = quint32(m_heads.size());
+    std::vector<quint32> byKey(headCount);
+    std::iota(byKey.begin(), byKey.end(), quint32(0));
+    std::sort(byKey.begin(), byKey.end(), [this](quint32 a, quint32 b) {
+        const int order = compareBytes(headKey(a), headKey(b));
+        return order != 0 ? order < 0 : a < b;
+    });
+
+    // Nodes in key order; the last one stands above all, with an empty key and no entries.
+    std::vector<quint32> nodeOfHead(headCount);
+    std::vector<QByteArrayView> nodeKey;
+    for (quint32 rank = 0; rank < headCount; ++rank) {
+        const QByteArrayView key = headKey(byKey[rank]);
+        if (nodeKey.empty() || key != nodeKey.back())
+            nodeKey.push_back(key);
+        nodeOfHead[byKey[rank]] = quint32(nodeKey.size() - 1);
+    }
+    const quint32 top = quint32(nodeKey.size());
+    nodeKey.push_back(QByteArrayView());
+
+    // Each node's parent is the nearest node whose key begins its own; children are
+    // gathered in key order.
+    std::vector<quint32> parent(top, top);
+    std::vector<quint32> open;
+    for (quint32 node = 0; node < top; ++node) {
+        while (!open.empty() && !nodeKey[node].startsWith(nodeKey[open.back()]))
+            open.pop_back();
+        if (!open.empty())
+            parent[node] = open.back();
+        open.push_back(node);
+    }
+    std::vector<quint32> childStart(top + 3, 0);
+    for (quint32 node = 0; node < top; ++node)
+        ++childStart[parent[node] + 2];
+    std::partial_sum(childStart.begin(), childStart.end(), childStart.begin());
+    std::vector<quint32> children(top);
+    for (quint32 node = 0; node < top; ++node)
+        children[childStart[parent[node] + 1]++] = node;
+
+    // Each node's entries together, in their own order.
+    std::vector<quint32> entryStart(top + 2, 0);
+    for (const Entry& entry : m_entries)
+        ++entryStart[nodeOfHead[entry.head] + 2];
+    std::partial_sum(entryStart.begin(), entryStart.end(), entryStart.begin());
+    const auto grouped = std::make_unique_for_overwrite<Entry[]>(m_entries.size());
+    for (const Entry& entry : m_entries)
+        grouped[entryStart[nodeOfHead[entry.head] + 1]++] = entry;
+    // A folder's files mostly arrive in order already.
+    auto less = [this](const Entry& a, const Entry& b) { return entryLess(a, b); };
+    for (quint32 node = 0; node < top; ++node) {
+        Entry* first = grouped.get() + entryStart[node];
+        Entry* last = grouped.get() + entryStart[node + 1];
+        if (!std::is_sorted(first, last, less))
+            std::sort(first, last, less);
+    }
+
+    struct Visit {
+        quint32 node;
+        quint32 nextEntry;
+        quint32 nextChild;
     };
-    const auto firstNew = m_entries.begin() + m_published;
-    std::stable_sort(firstNew, m_entries.end(), less);
-    std::inplace_merge(m_entries.begin(), firstNew, m_entries.end(), less);
+    std::vector<Visit> path{{top, entryStart[top], childStart[top]}};
+    size_t written = 0;
+    while (!path.empty()) {
+        Visit& visit = path.back();
+        const bool entriesLeft = visit.nextEntry < entryStart[visit.node + 1];
+        const bool childrenLeft = visit.nextChild < childStart[visit.node + 1];
+        if (!entriesLeft && !childrenLeft) {
+            path.pop_back();
+            continue;
+        }
+        if (entriesLeft && childrenLeft) {
+            const QByteArrayView rest = Piece::of(grouped[visit.nextEntry].record).key;
+            const QByteArrayView child = nodeKey[children[visit.nextChild]].sliced(nodeKey[visit.node].size());
+            if (compareBytes(rest, child) < 0) {
+                m_entries[written++] = grouped[visit.nextEntry++];
+                continue;
+            }
+        } else if (entriesLeft) {
+            m_entries[written++] = grouped[visit.nextEntry++];
+            continue;
+        }
+        const quint32 child = children[visit.nextChild++];
+        path.push_back({child, entryStart[child], childStart[child]});
+    }
+    Q_ASSERT(written == m_entries.size());
 }
 
 QString ListBox::textOf(const Entry& entry) const

@@ -43,21 +43,16 @@ private:
     struct Entry {
         const char* record;
         quint32 head;
-    };
-
-    // Where each head's key stands among all heads' keys (rank), and the last rank whose
-    // key still begins with it (reach: the heads of its subfolders).
-    struct HeadOrder {
-        std::vector<quint32> rank;
-        std::vector<quint32> reach;
+        quint32 sequence; // the order of adding, which decides between equal entries
     };
 
     const char* storePiece(QStringView text, quint32* weights);
-    HeadOrder orderHeads() const;
+    QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
+    bool entryLess(const Entry& a, const Entry& b) const;
     void appendEncoded(const Entry& entry, QByteArray& out) const;
     void publish();
-    void sortNewEntries();
+    void sortEntries();
     QString textOf(const Entry& entry) const;
 
     Order m_order;
