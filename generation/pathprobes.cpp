@@ -1,14 +1,14 @@
 #include "generation/pathprobes.h"
 
-#include "platform/drivetable.h"
 #include "platform/hostdirectory.h"
+#include "platform/hostfolder.h"
 
 namespace {
 
 std::optional<QByteArray> hostPathOf(const QString& path)
 {
-    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
-    return parsed ? DriveTable::active().hostPathOf(*parsed) : std::nullopt;
+    const std::optional<HostFolder> located = HostFolder::locate(path);
+    return located ? std::optional(located->hostPath) : std::nullopt;
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "listing/filelist.h"
 
-#include "platform/drivetable.h"
 #include "platform/hostdirectory.h"
 
 FileList::FileList(QObject* parent)
@@ -33,17 +32,16 @@ bool FileList::setPath(const QString& path)
 {
     if (m_folder && path == m_pathText)
         return true;
-    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
-    const std::optional<QByteArray> hostPath = parsed ? DriveTable::active().hostPathOf(*parsed) : std::nullopt;
-    if (!hostPath)
+    const std::optional<HostFolder> located = HostFolder::locate(path);
+    if (!located)
         return false;
-    if (m_folder && *parsed == m_folder->path)
-        return HostDirectory::isFolder(*hostPath);
-    FolderScan scan = FolderScan::files(*hostPath, m_pattern);
+    if (m_folder && located->path == m_folder->path)
+        return HostDirectory::isFolder(located->hostPath);
+    FolderScan scan = FolderScan::files(located->hostPath, m_pattern);
     if (!scan.isFolder)
         return false;
-    m_folder = HostFolder{*parsed, *hostPath};
-    m_pathText = parsed->toString();
+    m_folder = located;
+    m_pathText = located->path.toString();
     takeScan(std::move(scan));
     return true;
 }

@@ -1,6 +1,5 @@
 #include "listing/folderlist.h"
 
-#include "platform/drivetable.h"
 #include "platform/hostdirectory.h"
 
 FolderList::FolderList(QObject* parent)
@@ -30,9 +29,8 @@ bool FolderList::setPath(const QString& pathOrDrive)
         const std::optional<HostFolder> folder = folderForDrive(*drive);
         return folder && moveTo(folder->path, folder->hostPath);
     }
-    const std::optional<WindowsPath> path = WindowsPath::parse(pathOrDrive);
-    const std::optional<QByteArray> hostPath = path ? DriveTable::active().hostPathOf(*path) : std::nullopt;
-    return hostPath && moveTo(*path, *hostPath);
+    const std::optional<HostFolder> located = HostFolder::locate(pathOrDrive);
+    return located && moveTo(located->path, located->hostPath);
 }
 
 // Reading the new folder is also the test that it is one: a walk moves here once per

@@ -16,8 +16,30 @@ std::optional<HostFolder> HostFolder::resolve(const WindowsPath& path)
 
 std::optional<HostFolder> HostFolder::resolve(QStringView text)
 {
+    std::optional<HostFolder> folder = locate(text);
+    return folder && HostDirectory::isFolder(folder->hostPath) ? folder : std::nullopt;
+}
+
+std::optional<HostFolder> HostFolder::locate(QStringView text)
+{
+    // A walk turns each folder's path into a host path three times in a row (the probe,
+    // the folder list, the file list), so the last answer is kept; it holds while its
+    // drive still stands on the same host folder.
+    struct Located {
+        QString text;
+        HostFolder folder;
+        QByteArray driveRoot;
+    };
+    static std::optional<Located> last;
+    const DriveTable& table = DriveTable::active();
+    if (last && last->text == text && table.hostRoot(last->folder.path.drive()) == last->driveRoot)
+        return last->folder;
     const std::optional<WindowsPath> path = WindowsPath::parse(text);
-    return path ? resolve(*path) : std::nullopt;
+    const std::optional<QByteArray> host = path ? table.hostPathOf(*path) : std::nullopt;
+    if (!host)
+        return std::nullopt;
+    last = Located{text.toString(), HostFolder{*path, *host}, *table.hostRoot(path->drive())};
+    return last->folder;
 }
 
 std::optional<HostFolder> HostFolder::processCurrentFolder()

@@ -325,6 +325,28 @@ TEST_F(FolderWalkTest, NameThatIsNotUtf8IsListedAndWalked)
     rmdir(folder.constData());
 }
 
+// The same path text on a new drive table names another host folder: nothing of the old
+// table may be walked.
+TEST(FolderWalkDrives, SamePathOnANewDriveTableIsWalkedThere)
+{
+    auto walk = [] {
+        FolderList Dir1;
+        FileList File1;
+        ListBox List1(ListBox::Order::AsAdded);
+        ListBox List2(ListBox::Order::Sorted);
+        FolderWalk::run({Dir1, File1, List1, List2}, u"C:\\s"_s, u"*.*"_s, [] { return true; });
+        return entriesOf(List2);
+    };
+    {
+        TestDrives first;
+        first.makeFile(u"C:\\s\\erste.txt"_s);
+        ASSERT_EQ(walk(), QStringList({u"C:\\s\\erste.txt"_s}));
+    }
+    TestDrives second;
+    second.makeFile(u"C:\\s\\zweite.txt"_s);
+    EXPECT_EQ(walk(), QStringList({u"C:\\s\\zweite.txt"_s}));
+}
+
 TEST(FolderWalkText, CountHasOneLeadingBlankAndNoSeparators)
 {
     const std::pair<qsizetype, const char16_t*> cases[] = {
