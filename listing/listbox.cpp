@@ -155,15 +155,18 @@ QByteArrayView ListBox::encodedItem(qsizetype index)
     publish();
     if (index < 0 || index >= qsizetype(m_entries.size()))
         return QByteArrayView();
-    m_encodedItem.truncate(0);
-    appendEncoded(m_entries[size_t(index)], m_encodedItem);
+    joinText(m_entries[size_t(index)], m_encodedItem);
     return m_encodedItem;
 }
 
-void ListBox::appendEncoded(const Entry& entry, QByteArray& out) const
+// The entry's whole text, head and rest, into a buffer that keeps its room between calls.
+void ListBox::joinText(const Entry& entry, QByteArray& out) const
 {
-    out.append(Piece::of(m_heads[entry.head].record).text);
-    out.append(Piece::of(entry.record).text);
+    const QByteArrayView head = Piece::of(m_heads[entry.head].record).text;
+    const QByteArrayView rest = Piece::of(entry.record).text;
+    out.resize(head.size() + rest.size());
+    std::memcpy(out.data(), head.data(), size_t(head.size()));
+    std::memcpy(out.data() + head.size(), rest.data(), size_t(rest.size()));
 }
 
 void ListBox::publish()
@@ -315,8 +318,7 @@ void ListBox::sortEntries()
 QString ListBox::textOf(const Entry& entry) const
 {
     thread_local QByteArray joined;
-    joined.truncate(0);
-    appendEncoded(entry, joined);
+    joinText(entry, joined);
     return NameCodec::decode(joined);
 }
 

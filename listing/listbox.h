@@ -50,7 +50,7 @@ private:
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(const Entry& a, const Entry& b) const;
-    void appendEncoded(const Entry& entry, QByteArray& out) const;
+    void joinText(const Entry& entry, QByteArray& out) const;
     void publish();
     void sortEntries();
     QString textOf(const Entry& entry) const;
