@@ -78,7 +78,7 @@ FolderScan FolderScan::subfolders(const QByteArray& hostPath)
             return;
         }
         scan.names.append(std::move(decoded));
-    });
+    }, HostDirectory::Wanted::FoldersOnly);
     noteOutcome(outcome, scan);
     sortByName(scan.names);
     return scan;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +48,23 @@ EntryKind kindOf(int folder, const dirent64* entry)
     }
 }
 
+// On these file systems a folder's link count is 2 plus its number of subfolders (1 when
+// there are too many to count); elsewhere the count says nothing and the folder is read.
+bool keepsFolderLinkCount(int folder)
+{
+    struct statfs fileSystem;
+    if (fstatfs(folder, &fileSystem) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(fileSystem.f_type);
+    return type == 0xEF53 /* ext2, ext3, ext4 */ || type == 0x58465342 /* XFS */ || type == 0x01021994 /* tmpfs */;
+}
+
+bool holdsNoFolders(int folder)
+{
+    struct stat info;
+    return fstat(folder, &info) == 0 && info.st_nlink == 2 && keepsFolderLinkCount(folder);
+}
+
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -61,11 +79,15 @@ bool HostDirectory::read(const QByteArray& hostPath, const Visitor& visit)
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
-HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, const Visitor& visit)
+HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, const Visitor& visit, Wanted wanted)
 {
     const int folder = open(hostPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return isFolder(hostPath) ? Outcome::Incomplete : Outcome::NoFolder;
+    if (wanted == Wanted::FoldersOnly && holdsNoFolders(folder)) {
+        close(folder);
+        return Outcome::Complete;
+    }
     alignas(dirent64) char buffer[32768];
     bool complete = true;
     for (;;) {

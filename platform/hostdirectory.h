@@ -23,10 +23,13 @@ public:
     static bool read(const QByteArray& hostPath, const Visitor& visit);
 
     enum class Outcome { Complete, Incomplete, NoFolder };
+    // Who only wants the folders of a folder lets the host say there are none: most
+    // folders of a tree hold files alone, and then they are not read at all.
+    enum class Wanted { AllEntries, FoldersOnly };
     // As read, but also tells a folder that cannot be read (Incomplete) from a path that
     // names no folder (NoFolder). Opening the folder is the test, so a folder that can be
     // read costs no stat.
-    static Outcome readFolder(const QByteArray& hostPath, const Visitor& visit);
+    static Outcome readFolder(const QByteArray& hostPath, const Visitor& visit, Wanted wanted = Wanted::AllEntries);
 
     // Follows links: true for a folder or a link to one.
     static bool isFolder(const QByteArray& hostPath);
