@@ -1,6 +1,6 @@
 // One press of the generate button without the window: the walk into the same list
-// controls, with Dir1's change handler doing what the window's does, and the list-file
-// write. Prints what the bench script needs on one line.
+// controls, with Dir1's change handler doing what the window's does, the count and the
+// list-file write. Prints the source folder on one line and the figures on the next.
 
 #include "generation/folderwalk.h"
 #include "generation/listfilewriter.h"
@@ -11,6 +11,7 @@
 #include "platform/drivetable.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
@@ -20,13 +21,19 @@
 
 namespace {
 
-// The machine is shared: processor time says more than the clock while others compile.
-double cpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
+// Where a phase ends, by the clock and by processor time: the machine is shared, and
+// processor time says more while others compile.
+struct Mark {
+    qint64 ms;
+    double cpu;
+
+    static Mark now(const QElapsedTimer& clock)
+    {
+        timespec cpu{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        return {clock.elapsed(), double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9};
+    }
+};
 
 long peakMemoryKiB()
 {
@@ -64,25 +71,23 @@ int main(int argc, char** argv)
         File1.setFileName(Dir1.Path());
     });
 
-    QElapsedTimer timer;
-    timer.start();
-    const double startCpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    const Mark start = Mark::now(clock);
     const WalkResult result = FolderWalk::run({Dir1, File1, List1, List2}, source->toString(), pattern, [] { return true; });
-    const qint64 walkMs = timer.elapsed();
-    const double walkCpu = cpuSeconds();
-    const QString countText = FolderWalk::countText(List2.ListCount());
-    const qint64 sortMs = timer.elapsed() - walkMs;
-    const double sortCpu = cpuSeconds();
+    const Mark walked = Mark::now(clock);
+    const QString countText = FolderWalk::countText(List2.ListCount()); // the first read sorts
+    const Mark sorted = Mark::now(clock);
     const bool written = result.sourceRead
         && ListFileWriter::write(target->toString(), QStringLiteral("Liste.txt"), List2, QDate::currentDate()).written;
-    const qint64 writeMs = timer.elapsed() - walkMs - sortMs;
-    const double writeCpu = cpuSeconds();
+    const Mark wrote = Mark::now(clock);
 
     QTextStream(stdout) << "source " << source->toString() << "\n"
-                        << "count" << countText
-                        << " walk_ms " << walkMs << " sort_ms " << sortMs << " write_ms " << writeMs
-                        << " cpu_walk " << (walkCpu - startCpu) << " cpu_sort " << (sortCpu - walkCpu)
-                        << " cpu_write " << (writeCpu - sortCpu) << " peak_kib " << peakMemoryKiB() << " unreadable " << result.notes.unreadableFolders
-                        << " left_out " << result.notes.leftOutNames << "\n";
+                        << "count" << countText << " walk_ms " << walked.ms - start.ms
+                        << " sort_ms " << sorted.ms - walked.ms << " write_ms " << wrote.ms - sorted.ms
+                        << " cpu_walk " << walked.cpu - start.cpu << " cpu_sort " << sorted.cpu - walked.cpu
+                        << " cpu_write " << wrote.cpu - sorted.cpu << " peak_kib " << peakMemoryKiB()
+                        << " unreadable " << result.notes.unreadableFolders << " left_out " << result.notes.leftOutNames
+                        << "\n";
     return written ? 0 : 1;
 }
