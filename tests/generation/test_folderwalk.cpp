@@ -3,6 +3,8 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
+#include "support/listentries.h"
+#include "support/qtprinters.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
 
@@ -18,14 +20,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList entriesOf(ListBox& box)
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < box.ListCount(); ++i)
-        entries.append(box.List(i));
-    return entries;
-}
 
 // The hidden controls of the main window, with Dir1's change handler doing what the
 // window's does, so the walk runs here as it runs there.
