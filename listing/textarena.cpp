@@ -1,7 +1,8 @@
 #include "listing/textarena.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <new>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -43,14 +44,6 @@ char* TextArena::allocate(qsizetype length)
     m_free += length;
     m_freeLength -= length;
     return room;
-}
-
-const char* TextArena::store(const char* bytes, qsizetype length)
-{
-    char* stored = allocate(length);
-    if (length > 0)
-        std::memcpy(stored, bytes, size_t(length));
-    return stored;
 }
 
 void TextArena::clear()

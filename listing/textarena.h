@@ -11,8 +11,6 @@ class TextArena {
 public:
     // Room for length bytes, to be filled by the caller, that stays until clear().
     char* allocate(qsizetype length);
-    // Copies the bytes in and returns where they now stay until clear().
-    const char* store(const char* bytes, qsizetype length);
     void clear();
 
 private:

@@ -72,11 +72,6 @@ bool isDotOrDotDot(const char* name)
 
 } // namespace
 
-bool HostDirectory::read(const QByteArray& hostPath, const Visitor& visit)
-{
-    return readFolder(hostPath, visit) == Outcome::Complete;
-}
-
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
 HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, const Visitor& visit, Wanted wanted)

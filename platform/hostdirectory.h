@@ -5,8 +5,8 @@
 #include <functional>
 #include <string_view>
 
-// One pass over a host folder with readdir: the entry type comes from the folder itself,
-// so plain files and folders cost no stat.
+// One pass over a host folder: the entry type comes from the folder itself, so plain
+// files and folders cost no stat.
 class HostDirectory {
 public:
     enum class EntryKind {
@@ -18,17 +18,14 @@ public:
 
     using Visitor = std::function<void(std::string_view name, EntryKind kind)>;
 
-    // Calls visit for every entry but "." and "..". False when the folder could not be
-    // opened or read to its end.
-    static bool read(const QByteArray& hostPath, const Visitor& visit);
-
     enum class Outcome { Complete, Incomplete, NoFolder };
     // Who only wants the folders of a folder lets the host say there are none: most
     // folders of a tree hold files alone, and then they are not read at all.
     enum class Wanted { AllEntries, FoldersOnly };
-    // As read, but also tells a folder that cannot be read (Incomplete) from a path that
-    // names no folder (NoFolder). Opening the folder is the test, so a folder that can be
-    // read costs no stat.
+    // Calls visit for every entry but "." and "..". Tells a folder read to its end
+    // (Complete) from one that could not be opened or read to its end (Incomplete) and
+    // from a path that names no folder (NoFolder). Opening the folder is the test, so a
+    // folder that can be read costs no stat.
     static Outcome readFolder(const QByteArray& hostPath, const Visitor& visit, Wanted wanted = Wanted::AllEntries);
 
     // Follows links: true for a folder or a link to one.
