@@ -14,12 +14,6 @@ std::optional<HostFolder> HostFolder::resolve(const WindowsPath& path)
     return HostFolder{path, *host};
 }
 
-std::optional<HostFolder> HostFolder::resolve(QStringView text)
-{
-    std::optional<HostFolder> folder = locate(text);
-    return folder && HostDirectory::isFolder(folder->hostPath) ? folder : std::nullopt;
-}
-
 std::optional<HostFolder> HostFolder::locate(QStringView text)
 {
     // A walk turns each folder's path into a host path three times in a row (the probe,

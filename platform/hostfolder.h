@@ -13,7 +13,6 @@ struct HostFolder {
 
     // Only a path that names an existing folder on a drive of the table resolves.
     static std::optional<HostFolder> resolve(const WindowsPath& path);
-    static std::optional<HostFolder> resolve(QStringView text);
     // The path a text names and its host path, without asking the host whether anything
     // is there. Nothing for a text that is no path or lies on no drive of the table.
     static std::optional<HostFolder> locate(QStringView text);

@@ -1,3 +1,4 @@
+#include "listing/germancollation.h"
 #include "listing/listbox.h"
 #include "support/listentries.h"
 
@@ -5,6 +6,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -150,6 +153,71 @@ TEST(SortedListBoxText, UndecodableNamesComeBackUnchanged)
     box.AddItem(latin1Name);
     box.AddItem(u"C:\\Grüße 😀.txt");
     EXPECT_EQ(entriesOf(box), QStringList({latin1Name, u"C:\\Grüße 😀.txt"_s}));
+}
+
+} // namespace
+
+namespace {
+
+// Paths over a small alphabet, so that folders, names, separators, letter case, umlauts
+// and "ß" against "ss" meet each other often.
+QStringList randomPaths(quint32 seed, int count)
+{
+    const QStringList pieces = {u"a"_s, u"A"_s, u"ä"_s, u"Ä"_s, u"b"_s, u"ß"_s, u"ss"_s, u"_"_s, u" "_s, u"."_s,
+                                u"1"_s, u"z"_s, u"é"_s};
+    std::mt19937 random(seed);
+    auto name = [&] {
+        QString text;
+        for (int length = 1 + int(random() % 3); length > 0; --length)
+            text += pieces[int(random() % pieces.size())];
+        return text;
+    };
+    QStringList folders = {u"C:\\"_s};
+    QStringList paths;
+    while (paths.size() < count) {
+        const QString folder = folders[int(random() % folders.size())];
+        if (random() % 4 == 0) {
+            folders.append(folder + (folder.endsWith(u'\\') ? QString() : u"\\"_s) + name());
+            continue;
+        }
+        // A walk adds a folder's files one after another.
+        for (int files = 1 + int(random() % 4); files > 0; --files)
+            paths.append(folder + (folder.endsWith(u'\\') ? QString() : u"\\"_s) + name());
+    }
+    return paths;
+}
+
+QStringList sortedByWholeKeys(const QStringList& paths)
+{
+    QList<std::pair<std::string, QString>> keyed;
+    for (const QString& path : paths) {
+        std::string key;
+        GermanCollation::appendSortKey(path, key);
+        keyed.append({key, path});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList sorted;
+    for (const auto& entry : keyed)
+        sorted.append(entry.second);
+    return sorted;
+}
+
+// The list box keeps paths in pieces and sorts them without joining them; whatever it
+// does, the order must be the one of the whole texts' keys.
+TEST(SortedListBoxOrder, MatchesTheOrderOfWholeKeysOnRandomPaths)
+{
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        QStringList paths = randomPaths(seed, 400);
+        // Odd seeds add as a walk does, folder by folder; even ones in no order at all.
+        if (seed % 2 == 0)
+            std::shuffle(paths.begin(), paths.end(), std::mt19937(seed));
+        ListBox box(ListBox::Order::Sorted);
+        const qsizetype half = paths.size() / 2;
+        addAll(box, paths.mid(0, half));
+        ASSERT_EQ(box.ListCount(), half);
+        addAll(box, paths.mid(half));
+        EXPECT_EQ(entriesOf(box), sortedByWholeKeys(paths)) << "seed " << seed;
+    }
 }
 
 } // namespace
