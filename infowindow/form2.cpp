@@ -53,8 +53,6 @@ Form2::Form2(QWidget* mainWindow)
     : QWidget(nullptr)
     , m_mainWindow(mainWindow)
 {
-    // The pictures live in a static library, whose resource object the linker would drop.
-    Q_INIT_RESOURCE(korvale);
     setWindowTitle(QStringLiteral("INFO"));
     setWindowIcon(QIcon(QStringLiteral(":/info_icon.png")));
     setFont(WindowFont::make());
