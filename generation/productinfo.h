@@ -4,8 +4,8 @@
 // show the same texts.
 namespace ProductInfo {
 
-inline constexpr char16_t kProductLine[] = u"Korvale 3.0";
-inline constexpr char16_t kVersion[] = u"3.0";
+inline constexpr char16_t kProductLine[] = u"Korvale " KORVALE_VERSION;
+inline constexpr char16_t kVersion[] = u"" KORVALE_VERSION;
 inline constexpr char16_t kAuthor[] = u"Korvale-Team";
 inline constexpr char16_t kMailAddress[] = u"info@korvale.example";
 inline constexpr char16_t kWebAddress[] = u"https://korvale.example/";

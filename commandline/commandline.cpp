@@ -1,0 +1,130 @@
+#include "commandline/commandline.h"
+
+#include "generation/productinfo.h"
+
+namespace {
+
+const QString kSource = QStringLiteral("--source");
+const QString kPattern = QStringLiteral("--pattern");
+const QString kTarget = QStringLiteral("--target");
+const QString kName = QStringLiteral("--name");
+
+QString quoted(const QString& text) { return u'\u201E' + text + u'\u201C'; }
+
+CommandLine usageError(const QString& error)
+{
+    CommandLine line;
+    line.mode = CommandLine::Mode::UsageError;
+    line.error = error;
+    return line;
+}
+
+std::optional<QString>* valueSlot(GenerateOptions& options, const QString& name)
+{
+    if (name == kSource)
+        return &options.source;
+    if (name == kPattern)
+        return &options.pattern;
+    if (name == kTarget)
+        return &options.target;
+    if (name == kName)
+        return &options.name;
+    return nullptr;
+}
+
+// An empty value is almost always an unset shell variable; the window would take an
+// empty pattern for "everything" and an empty name for the folder itself.
+QString checkValue(const QString& name, const QString& value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("%1 braucht einen Wert, der nicht leer ist.").arg(name);
+    if (name == kName && (value.contains(u'\\') || value.contains(u'/')))
+        return QStringLiteral("%1 nimmt nur einen Dateinamen, keinen Ordner: %2").arg(name, quoted(value));
+    return QString();
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments)
+{
+    CommandLine line;
+    bool help = false;
+    bool version = false;
+    bool generate = false;
+    QStringList generateOnly;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const qsizetype equals = argument.startsWith(QStringLiteral("--")) ? argument.indexOf(u'=') : -1;
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        if (name == QStringLiteral("--help") || name == QStringLiteral("-h")) {
+            help = true;
+        } else if (name == QStringLiteral("--version")) {
+            version = true;
+        } else if (name == QStringLiteral("--generate")) {
+            generate = true;
+        } else if (name == QStringLiteral("--no-subfolders")) {
+            line.generate.includeSubfolders = false;
+            generateOnly << name;
+        } else if (std::optional<QString>* slot = valueSlot(line.generate, name)) {
+            if (equals < 0 && i + 1 >= arguments.size())
+                return usageError(QStringLiteral("%1 braucht einen Wert.").arg(name));
+            const QString value = equals < 0 ? arguments[++i] : argument.mid(equals + 1);
+            if (const QString problem = checkValue(name, value); !problem.isEmpty())
+                return usageError(problem);
+            *slot = value;
+            generateOnly << name;
+        } else {
+            return usageError(argument.startsWith(u'-') ? QStringLiteral("Unbekannte Option %1.").arg(quoted(argument))
+                                                        : QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+        }
+        if (equals >= 0 && !valueSlot(line.generate, name))
+            return usageError(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
+    }
+    if (help)
+        line.mode = Mode::Help;
+    else if (version)
+        line.mode = Mode::Version;
+    else if (generate)
+        line.mode = Mode::Generate;
+    else if (!generateOnly.isEmpty())
+        return usageError(QStringLiteral("%1 gilt nur zusammen mit --generate.").arg(generateOnly.first()));
+    return line;
+}
+
+QString CommandLine::versionText()
+{
+    return QStringLiteral("Korvale %1\n").arg(QString::fromUtf16(ProductInfo::kVersion));
+}
+
+QString CommandLine::usageText()
+{
+    return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
+                          "                           [--target ORDNER] [--name DATEINAME]]\n"
+                          "Mehr dazu: korvale --help\n");
+}
+
+QString CommandLine::helpText()
+{
+    return QStringLiteral(
+        "Aufruf: korvale [OPTION …]\n"
+        "Erzeugt eine Textliste der Dateien eines Ordners. Ohne Optionen öffnet sich das Fenster.\n"
+        "\n"
+        "  --generate            eine Liste ohne Fenster erzeugen, dann beenden\n"
+        "  --source ORDNER       Quellverzeichnis (sonst das zuletzt im Fenster gewählte)\n"
+        "  --pattern MUSTER      Dateimuster, etwa \"*.txt;*.doc\" (sonst \"*.*\")\n"
+        "  --no-subfolders       Unterverzeichnisse nicht berücksichtigen\n"
+        "  --target ORDNER       Ordner der Ergebnisdatei (sonst der zuletzt im Fenster gewählte)\n"
+        "  --name DATEINAME      Name der Ergebnisdatei (sonst der zuletzt gewählte, anfangs Liste.txt)\n"
+        "  -h, --help            diese Hilfe zeigen\n"
+        "      --version         die Version zeigen\n"
+        "\n"
+        "Ein ORDNER steht mit Laufwerksbuchstaben (C:\\Daten) oder als Pfad dieses Rechners\n"
+        "(/home/anna/Daten, auch relativ zum aktuellen Ordner). C: ist der persönliche Ordner,\n"
+        "D: bis Y: sind eingehängte Datenträger, Z: ist das Wurzelverzeichnis /.\n"
+        "--generate ändert die gespeicherten Optionen nicht. Auf einem Terminal zeigt es den\n"
+        "Fortschritt auf der Standardfehlerausgabe.\n"
+        "\n"
+        "Rückgabewert: 0, wenn die Ergebnisdatei erzeugt wurde (die Statuszeile steht auf der\n"
+        "Standardausgabe); 1, wenn nicht (die Statuszeile steht auf der Standardfehlerausgabe);\n"
+        "2 bei einem falschen Aufruf.\n");
+}

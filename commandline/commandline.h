@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What a generate without a window is told; whatever is missing comes from the stored
+// options, as the window would restore them.
+struct GenerateOptions {
+    std::optional<QString> source;
+    std::optional<QString> pattern;
+    std::optional<QString> target;
+    std::optional<QString> name;
+    bool includeSubfolders = true;
+};
+
+// Exit codes of the command line, as scripts test them.
+enum ExitCode : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+
+// The program's arguments: none opens the window; --help, --version and --generate
+// need no display. Option names are English, as Linux tools spell them; every text a
+// person reads is German.
+struct CommandLine {
+    enum class Mode { Window, Help, Version, Generate, UsageError };
+
+    Mode mode = Mode::Window;
+    GenerateOptions generate;
+    // One line saying what was wrong, for UsageError.
+    QString error;
+
+    // The arguments without the program name.
+    static CommandLine parse(const QStringList& arguments);
+
+    static QString helpText();
+    static QString versionText();
+    // What a usage error prints below its own line.
+    static QString usageText();
+};

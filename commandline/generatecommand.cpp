@@ -1,0 +1,86 @@
+#include "commandline/generatecommand.h"
+
+#include "commandline/folderargument.h"
+#include "listing/folderlist.h"
+#include "options/optionstore.h"
+
+namespace {
+
+using GenerateCommand::printable;
+
+// What the window shows before any option is restored: the target label's first caption
+// and the list-file name box's first text.
+const QString kFirstTargetFolder = QStringLiteral("C:\\");
+const QString kFirstListFileName = QStringLiteral("Liste.txt");
+const QString kFirstPattern = QStringLiteral("*.*");
+
+struct StoredChoice {
+    QString sourceFolder;
+    QString targetFolder;
+    QString listFileName;
+};
+
+// The window's load step on lists of our own: a stored folder counts only where it still
+// exists; a source that cannot be restored leaves the list where it started, in the
+// current folder, as the window's source list does.
+StoredChoice restoreStoredChoice(SettingsStore& store)
+{
+    FolderList Dir1;
+    FolderList Dir2;
+    FolderList Dir3;
+    const RestoreResult restored = OptionStore(store).restore({Dir1, Dir2, Dir3});
+    return {Dir2.Path(), restored.dir3Restored ? Dir3.Path() : kFirstTargetFolder,
+            restored.listFileName.value_or(kFirstListFileName)};
+}
+
+// Maps a folder the options name over the stored one; false for a folder no drive holds.
+bool takeGivenFolder(const QString& option, const std::optional<QString>& text, const QByteArray& currentHostFolder,
+                     QString& folder, CommandResult& failure)
+{
+    if (!text)
+        return true;
+    const std::optional<QString> mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
+    if (!mapped) {
+        failure.exitCode = kExitUsage;
+        failure.text = QStringLiteral("korvale: %1 %2: kein Laufwerk enthält diesen Ordner.\n").arg(option, printable(*text));
+        return false;
+    }
+    folder = *mapped;
+    return true;
+}
+
+} // namespace
+
+CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
+                                   const QByteArray& currentHostFolder, const GenerateRun::Progress& progress)
+{
+    StoredChoice stored;
+    if (!options.source || !options.target || !options.name)
+        stored = restoreStoredChoice(store);
+
+    CommandResult result;
+    GenerateRun::Input input;
+    input.sourceFolder = stored.sourceFolder;
+    input.targetFolder = stored.targetFolder;
+    if (!takeGivenFolder(QStringLiteral("--source"), options.source, currentHostFolder, input.sourceFolder, result)
+        || !takeGivenFolder(QStringLiteral("--target"), options.target, currentHostFolder, input.targetFolder, result))
+        return result;
+    input.listFileName = options.name.value_or(stored.listFileName);
+    input.pattern = options.pattern.value_or(kFirstPattern);
+    input.includeSubfolders = options.includeSubfolders;
+
+    const GenerateRun::Outcome outcome = GenerateRun(progress).run(input);
+    result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
+    result.text = printable(outcome.statusText) + u'\n';
+    return result;
+}
+
+QString GenerateCommand::printable(const QString& text)
+{
+    QString shown = text;
+    for (QChar& character : shown) {
+        if (character.category() == QChar::Other_Control)
+            character = u'?';
+    }
+    return shown;
+}

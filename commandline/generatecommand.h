@@ -1,0 +1,30 @@
+#pragma once
+
+#include "commandline/commandline.h"
+#include "commandline/generaterun.h"
+
+#include <QByteArray>
+#include <QString>
+
+class SettingsStore;
+
+// What the command line prints and how it ends: the text goes to standard output when
+// the exit code is 0, to standard error otherwise.
+struct CommandResult {
+    int exitCode = kExitSuccess;
+    QString text;
+};
+
+// korvale --generate: fills in what the options leave open from the stored options, as
+// the window restores them at start, runs one generate and reports it like the window's
+// status line. It reads the settings store and never writes it.
+namespace GenerateCommand {
+
+CommandResult run(const GenerateOptions& options, SettingsStore& store, const QByteArray& currentHostFolder,
+                  const GenerateRun::Progress& progress = {});
+
+// A text from the file system or the settings store, safe to print on a terminal:
+// control characters would let a name move the cursor or retitle the window.
+QString printable(const QString& text);
+
+} // namespace GenerateCommand

@@ -1,0 +1,238 @@
+#include "commandline/commandline.h"
+#include "commandline/folderargument.h"
+#include "commandline/generatecommand.h"
+#include "commandline/terminalprogress.h"
+#include "support/formfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+TEST(CommandLineParse, ModesValuesAndUsageErrors)
+{
+    struct Case {
+        QStringList arguments;
+        CommandLine::Mode mode;
+        QString error;
+    };
+    using M = CommandLine::Mode;
+    const Case cases[] = {
+        {{}, M::Window, {}},
+        {{"--help"}, M::Help, {}},
+        {{"--generate", "-h"}, M::Help, {}},
+        {{"--version"}, M::Version, {}},
+        {{"--generate", "--source", "C:\\a", "--pattern=*.txt", "--no-subfolders"}, M::Generate, {}},
+        {{"--generate", "--bogus"}, M::UsageError, QStringLiteral("Unbekannte Option \u201E--bogus\u201C.")},
+        {{"Liste.txt"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EListe.txt\u201C.")},
+        {{"--generate", "--target"}, M::UsageError, QStringLiteral("--target braucht einen Wert.")},
+        {{"--generate", "--pattern", ""}, M::UsageError, QStringLiteral("--pattern braucht einen Wert, der nicht leer ist.")},
+        {{"--generate", "--name=..\\x.txt"}, M::UsageError,
+         QStringLiteral("--name nimmt nur einen Dateinamen, keinen Ordner: \u201E..\\x.txt\u201C")},
+        {{"--generate=ja"}, M::UsageError, QStringLiteral("--generate nimmt keinen Wert.")},
+        {{"--source", "C:\\a"}, M::UsageError, QStringLiteral("--source gilt nur zusammen mit --generate.")},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = CommandLine::parse(c.arguments);
+        EXPECT_EQ(line.mode, c.mode) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(line.error, c.error);
+    }
+    const CommandLine line = CommandLine::parse({"--generate", "--source", "C:\\a", "--pattern=*.txt", "--no-subfolders"});
+    EXPECT_EQ(line.generate.source, QStringLiteral("C:\\a"));
+    EXPECT_EQ(line.generate.pattern, QStringLiteral("*.txt"));
+    EXPECT_FALSE(line.generate.includeSubfolders);
+    EXPECT_FALSE(line.generate.target.has_value());
+}
+
+TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
+{
+    const TestDrives drives;
+    const QByteArray inC = QFile::encodeName(drives.cRoot() + QStringLiteral("/Arbeit"));
+    const struct {
+        QString text;
+        std::optional<QString> folder;
+    } cases[] = {
+        {"c:/Daten//2024\\", QStringLiteral("C:\\Daten\\2024")},
+        {"D:", QStringLiteral("D:\\")},
+        {drives.dRoot() + "/Fotos/../Musik", QStringLiteral("D:\\Musik")},
+        {"Bilder\\Urlaub", QStringLiteral("C:\\Arbeit\\Bilder\\Urlaub")},
+        {"..", QStringLiteral("C:\\")},
+        {"/kein/Laufwerk", std::nullopt},
+        {"C:\\..\\..", QStringLiteral("C:\\")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderArgument::toWindowsPath(c.text, inC), c.folder) << c.text.toStdString();
+}
+
+TEST(TerminalProgressTest, RewritesOneLineAtMostTenTimesASecondAndClearsIt)
+{
+    QList<QByteArray> written;
+    TerminalProgress progress([&written](const QByteArray& line) { written.append(line); });
+    progress.update(1, 10);
+    progress.update(2, 20);
+    QTest::qWait(120);
+    progress.update(3, 30);
+    progress.finish();
+    EXPECT_EQ(written, QList<QByteArray>({"\r\x1b[K1 Verzeichnisse, 10 Dateien …", "\r\x1b[K3 Verzeichnisse, 30 Dateien …",
+                                          "\r\x1b[K"}));
+}
+
+class GenerateCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\b.txt"));
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Ä.txt"));
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Unter\\c.doc"));
+        fixture.drives().makeFolder(QStringLiteral("D:\\Ziel"));
+        fixture.writeSettings("[Optionen]\nDir2=C:\\\\Quelle\nDir3=D:\\\\Ziel\nText1.text=Ergebnis.txt\n");
+    }
+
+    // The window's run on the same store: its list file's bytes (removed again) and status.
+    std::pair<QByteArray, QString> windowRun(const QString& pattern, bool subfolders, const QString& listFile)
+    {
+        Form1& form = fixture.load();
+        const MainControls& c = form.controls();
+        c.txt_filter->setText(pattern);
+        c.Check1->setChecked(subfolders);
+        QTest::mouseClick(c.Command1, Qt::LeftButton);
+        const QByteArray bytes = readFile(listFile);
+        QFile::remove(listFile);
+        return {bytes, c.Label3->text()};
+    }
+
+    CommandResult commandRun(const GenerateOptions& options)
+    {
+        return GenerateCommand::run(options, fixture.store(), QFile::encodeName(fixture.drives().cRoot()));
+    }
+
+    FormFixture fixture;
+};
+
+TEST_F(GenerateCommandTest, WritesTheWindowsBytesFromTheStoredOptionsAndLeavesThemAlone)
+{
+    const QString listFile = fixture.drives().host(QStringLiteral("D:\\Ziel\\Ergebnis.txt"));
+    const auto [windowBytes, windowStatus] = windowRun(QStringLiteral("*.*"), true, listFile);
+    const QByteArray settings = fixture.settingsText();
+
+    const CommandResult result = commandRun({});
+
+    EXPECT_EQ(result.exitCode, kExitSuccess);
+    EXPECT_EQ(result.text, windowStatus + u'\n');
+    EXPECT_EQ(windowStatus, QStringLiteral("Ergebnisdatei Ergebnis.txt wurde in D:\\Ziel  erzeugt"));
+    EXPECT_TRUE(windowBytes.startsWith("C:\\Quelle\\\xC4.txt\r\nC:\\Quelle\\b.txt\r\nC:\\Quelle\\Unter\\c.doc\r\n"));
+    EXPECT_EQ(readFile(listFile), windowBytes);
+    EXPECT_EQ(fixture.settingsText(), settings);
+}
+
+TEST_F(GenerateCommandTest, GivenOptionsOverrideTheStoredOnesLikeTheWindowsControls)
+{
+    const QString listFile = fixture.drives().host(QStringLiteral("C:\\Quelle\\Nur.txt"));
+    fixture.writeSettings("[Optionen]\nDir2=C:\\\\Quelle\nDir3=C:\\\\Quelle\nText1.text=Nur.txt\n");
+    const auto [windowBytes, windowStatus] = windowRun(QStringLiteral("*.TXT"), false, listFile);
+    fixture.writeSettings("[Optionen]\nDir2=D:\\\\Ziel\nDir3=D:\\\\Ziel\n");
+
+    GenerateOptions options;
+    options.source = fixture.drives().cRoot() + QStringLiteral("/Quelle");
+    options.target = QStringLiteral("c:/Quelle/");
+    options.name = QStringLiteral("Nur.txt");
+    options.pattern = QStringLiteral("*.TXT");
+    options.includeSubfolders = false;
+    const CommandResult result = commandRun(options);
+
+    EXPECT_EQ(result.exitCode, kExitSuccess);
+    EXPECT_EQ(readFile(listFile), windowBytes);
+    EXPECT_EQ(windowBytes.count('\n'), 2 + 6);
+}
+
+TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
+{
+    fixture.drives().makeFile(QStringLiteral("D:\\Datei"));
+    const struct {
+        QString source;
+        QString target;
+        int exitCode;
+        QString text;
+    } cases[] = {
+        {"C:\\Fehlt", "D:\\Ziel", kExitFailure, "Quellverzeichnis C:\\Fehlt konnte nicht gelesen werden.\n"},
+        {"E:\\", "D:\\Ziel", kExitFailure, "Quellverzeichnis E:\\ konnte nicht gelesen werden.\n"},
+        {"C:\\Quelle", "D:\\Fehlt", kExitFailure,
+         "Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.\n"},
+        {"C:\\Quelle", "D:\\Datei", kExitFailure,
+         "Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.\n"},
+        {"C:\\Quelle", "/kein/Laufwerk", kExitUsage,
+         "korvale: --target /kein/Laufwerk: kein Laufwerk enthält diesen Ordner.\n"},
+    };
+    for (const auto& c : cases) {
+        GenerateOptions options;
+        options.source = c.source;
+        options.target = c.target;
+        const CommandResult result = commandRun(options);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.source.toStdString() << " " << c.target.toStdString();
+        EXPECT_EQ(result.text, c.text);
+    }
+    EXPECT_EQ(QDir(fixture.drives().host(QStringLiteral("D:\\Ziel"))).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(readFile(fixture.drives().host(QStringLiteral("D:\\Datei"))), QByteArray());
+}
+
+// The installed program itself: no display, no window, the exit codes scripts see.
+class ProgramTest : public ::testing::Test {
+protected:
+    QProcess& start(const QStringList& arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(home.path());
+        process.start(QStringLiteral(KORVALE_PROGRAM), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process;
+    }
+
+    QTemporaryDir home;
+    QProcess process;
+};
+
+TEST_F(ProgramTest, HelpAndVersionNeedNoDisplay)
+{
+    start({"--help"});
+    EXPECT_EQ(process.exitCode(), kExitSuccess);
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("Aufruf: korvale [OPTION"));
+    start({"--version"});
+    EXPECT_EQ(process.exitCode(), kExitSuccess);
+    EXPECT_EQ(process.readAllStandardOutput(), QByteArray("Korvale 3.0\n"));
+}
+
+TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Quelle/Unter"));
+    QFile(home.filePath(QStringLiteral("Quelle/Unter/a.txt"))).open(QIODevice::WriteOnly);
+    start({"--generate", "--source", "Quelle", "--target", "."});
+    EXPECT_EQ(process.exitCode(), kExitSuccess);
+    EXPECT_EQ(process.readAllStandardError(), QByteArray());
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("Ergebnisdatei Liste.txt wurde in Z:\\"));
+    EXPECT_TRUE(readFile(home.filePath(QStringLiteral("Liste.txt"))).contains("\\Quelle\\Unter\\a.txt\r\n\r\nKorvale 3.0\r\n"));
+    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("config/Korvale/Korvale.ini"))));
+
+    start({"--generate", "--name"});
+    EXPECT_EQ(process.exitCode(), kExitUsage);
+    EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+}
+
+} // namespace
