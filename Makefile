@@ -1,11 +1,17 @@
 # The two commands a person needs: `make run` and `make test`.
-PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-liberation2 fonts-dejavu-core
+# desktop-file-utils, appstream and dpkg-dev check the installed files and build the package.
+PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-liberation2 fonts-dejavu-core \
+            desktop-file-utils appstream dpkg-dev
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
+PREFIX   := /usr/local
+DEB      := korvale_$(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-1_$(shell dpkg --print-architecture 2>/dev/null || echo amd64).deb
 
-.PHONY: run test build configure deps bench clean
+.PHONY: run test build configure deps bench clean install uninstall package screenshot
 
-run: build
+# Only the program: the tests and the benchmark are for `make test` and `make bench`.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target korvale
 	./$(BUILD)/korvale
 
 test: build
@@ -38,6 +44,26 @@ deps:
 bench: EXTRA_PACKAGES += bfs python3
 bench: build
 	python3 bench/run-bench --program $(BUILD)/bench/korvale_bench
+
+# Installs under $(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
+# `make uninstall` removes exactly what it installed.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "Nothing installed from $(BUILD)."; exit 1; }
+	xargs -d '\n' rm -fv < $(BUILD)/install_manifest.txt
+
+# The Debian package, here: sudo apt-get install ./$(DEB)
+package: build
+	cd $(BUILD) && cpack
+	cp $(BUILD)/$(DEB) .
+
+# The README's picture of the window after a run, made anew from the real window.
+screenshot: EXTRA_PACKAGES += xvfb xauth xdotool imagemagick openbox
+screenshot: configure
+	cmake --build $(BUILD) -j $(JOBS) --target korvale
+	sh desktop/screenshot.sh $(BUILD)/korvale desktop/screenshot.png
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,61 @@
+#!/bin/sh
+# Installs Korvale as `make install` or the Debian package would and checks what lands:
+# exactly the program, its menu entry, icons, metadata and manual page, with the menu
+# entry and metadata passing their validators.
+#   check_installed.sh install SOURCE_DIR BUILD_DIR VERSION
+#   check_installed.sh package SOURCE_DIR BUILD_DIR VERSION   (skips, 77, without dpkg-dev)
+set -eu
+mode=$1 source=$2 build=$3 version=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+id=example.korvale.Korvale
+
+expected_files() {
+    prefix=$1 manual=$2
+    echo "$prefix/bin/korvale"
+    echo "$prefix/share/applications/$id.desktop"
+    echo "$prefix/share/metainfo/$id.metainfo.xml"
+    echo "$prefix/share/man/man1/$manual"
+    for size in 16 22 24 32 48 64 128 256; do
+        echo "$prefix/share/icons/hicolor/${size}x$size/apps/$id.png"
+    done
+    if [ -f "$source/resources/korvale.svg" ]; then
+        echo "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+    fi
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+case $mode in
+install)
+    DESTDIR="$work/root" cmake --install "$build" --prefix /usr/local >/dev/null
+    (cd "$work/root" && find . ! -type d | sed 's|^\.||' | sort) > "$work/found"
+    expected_files /usr/local korvale.1 | sort > "$work/expected"
+    diff -u "$work/expected" "$work/found" || fail "the install tree differs"
+    desktop-file-validate "$work/root/usr/local/share/applications/$id.desktop" || fail "desktop entry"
+    appstreamcli validate --no-net "$work/root/usr/local/share/metainfo/$id.metainfo.xml" >/dev/null \
+        || fail "AppStream metadata"
+    grep -qx 'StartupWMClass=Korvale' "$work/root/usr/local/share/applications/$id.desktop" || fail "window class"
+    grep -q "<release version=\"$version\"" "$work/root/usr/local/share/metainfo/$id.metainfo.xml" || fail "release"
+    ;;
+package)
+    command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null || exit 77
+    cpack --config "$build/CPackConfig.cmake" -B "$work" >/dev/null 2>&1 || fail "cpack"
+    deb="$work/korvale_$version-1_$(dpkg --print-architecture).deb"
+    [ -f "$deb" ] || fail "no $deb"
+    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\.||' | sort > "$work/found"
+    { expected_files /usr korvale.1.gz
+      echo /usr/share/doc/korvale/changelog.Debian.gz
+      echo /usr/share/doc/korvale/copyright; } | sort > "$work/expected"
+    diff -u "$work/expected" "$work/found" || fail "the package's files differ"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+        echo "$depends" | grep -q "\\b$library (" || fail "Depends lacks $library: $depends"
+    done
+    [ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "version"
+    ;;
+*)
+    fail "unknown mode $mode"
+    ;;
+esac
+echo "ok: $mode"
