@@ -47,12 +47,16 @@ bench: build
 
 # Installs under $(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
 # `make uninstall` removes exactly what it installed.
+# The tests install into temporary folders too, so the list of what this install wrote is
+# kept apart from CMake's own manifest.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+	cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
 
 uninstall:
-	@test -f $(BUILD)/install_manifest.txt || { echo "Nothing installed from $(BUILD)."; exit 1; }
-	xargs -d '\n' rm -fv < $(BUILD)/install_manifest.txt
+	@test -f $(BUILD)/installed-files.txt || { echo "Nothing installed from $(BUILD)."; exit 1; }
+	xargs -d '\n' rm -fv < $(BUILD)/installed-files.txt
+	rm $(BUILD)/installed-files.txt
 
 # The Debian package, here: sudo apt-get install ./$(DEB)
 package: build

@@ -20,7 +20,7 @@ void TerminalProgress::update(qsizetype folders, qsizetype files)
         return;
     m_sinceLastLine.start();
     m_shown = true;
-    m_sink(kClearLine + QStringLiteral("%1 Verzeichnisse, %2 Dateien …").arg(folders).arg(files).toUtf8());
+    m_sink(kClearLine + QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files).toUtf8());
 }
 
 void TerminalProgress::finish()

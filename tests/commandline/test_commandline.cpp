@@ -87,7 +87,7 @@ TEST(TerminalProgressTest, RewritesOneLineAtMostTenTimesASecondAndClearsIt)
     QTest::qWait(120);
     progress.update(3, 30);
     progress.finish();
-    EXPECT_EQ(written, QList<QByteArray>({"\r\x1b[K1 Verzeichnisse, 10 Dateien …", "\r\x1b[K3 Verzeichnisse, 30 Dateien …",
+    EXPECT_EQ(written, QList<QByteArray>({"\r\x1b[KVerzeichnisse: 1, Dateien: 10 …", "\r\x1b[KVerzeichnisse: 3, Dateien: 30 …",
                                           "\r\x1b[K"}));
 }
 
