@@ -1,7 +1,6 @@
 #include "commandline/commandline.h"
 #include "commandline/folderargument.h"
 #include "commandline/generatecommand.h"
-#include "commandline/terminalprogress.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>
@@ -76,19 +75,6 @@ TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
     };
     for (const auto& c : cases)
         EXPECT_EQ(FolderArgument::toWindowsPath(c.text, inC), c.folder) << c.text.toStdString();
-}
-
-TEST(TerminalProgressTest, RewritesOneLineAtMostTenTimesASecondAndClearsIt)
-{
-    QList<QByteArray> written;
-    TerminalProgress progress([&written](const QByteArray& line) { written.append(line); });
-    progress.update(1, 10);
-    progress.update(2, 20);
-    QTest::qWait(120);
-    progress.update(3, 30);
-    progress.finish();
-    EXPECT_EQ(written, QList<QByteArray>({"\r\x1b[KVerzeichnisse: 1, Dateien: 10 …", "\r\x1b[KVerzeichnisse: 3, Dateien: 30 …",
-                                          "\r\x1b[K"}));
 }
 
 class GenerateCommandTest : public ::testing::Test {
