@@ -1,19 +1,12 @@
 #include "generation/listfilewriter.h"
 
-#include "generation/pathprobes.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "platform/drivetable.h"
 #include "platform/namecodec.h"
 #include "platform/windows1252.h"
 
-#include <QFile>
-#include <QSaveFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -21,64 +14,33 @@ namespace {
 constexpr qsizetype kChunkSize = qsizetype(1) << 20;
 constexpr char kLineEnd[] = "\r\n";
 
-// Qt names files in UTF-8. A folder whose host name is not UTF-8 is reached through an
-// open descriptor of it instead, held while the name is in use.
-class SaveFileName {
-public:
-    explicit SaveFileName(const WindowsPath& file);
-    ~SaveFileName();
-    SaveFileName(const SaveFileName&) = delete;
-    SaveFileName& operator=(const SaveFileName&) = delete;
-
-    // Empty when the file cannot be named at all.
-    const QString& name() const { return m_name; }
-
-private:
-    QString m_name;
-    int m_folder = -1;
+// The list file as the host knows it: its folder and its own name there.
+struct HostTarget {
+    QByteArray folder;
+    QByteArray name;
+    WriteFailure failure = WriteFailure::None;
 };
 
-bool roundTrips(const QByteArray& hostPath) { return QFile::encodeName(QFile::decodeName(hostPath)) == hostPath; }
+qsizetype lastSeparator(QStringView path) { return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')); }
 
-SaveFileName::SaveFileName(const WindowsPath& file)
+// A name that ends in a separator, "." or ".." names a folder, never a file; and a name
+// must reach the host exactly as it stands, not with '?' for a character it cannot hold.
+HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
 {
-    const DriveTable& drives = DriveTable::active();
-    const std::optional<QByteArray> host = drives.hostPathOf(file);
-    if (!host)
-        return;
-    if (roundTrips(*host)) {
-        m_name = QFile::decodeName(*host);
-        return;
-    }
-    const std::optional<QByteArray> folder = drives.hostPathOf(file.parent());
-    const QByteArray leaf = NameCodec::encode(file.names().last());
-    if (!folder || !roundTrips(leaf))
-        return;
-    m_folder = ::open(folder->constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder >= 0)
-        m_name = QStringLiteral("/proc/self/fd/%1/").arg(m_folder) + QFile::decodeName(leaf);
-}
-
-SaveFileName::~SaveFileName()
-{
-    if (m_folder >= 0)
-        ::close(m_folder);
-}
-
-// The path must name a file: not a folder, and nothing that is not a plain file (replacing
-// a device or a pipe with a list would be worse than failing).
-std::optional<WindowsPath> listFilePath(const QString& path)
-{
-    if (path.endsWith(u'\\') || path.endsWith(u'/'))
-        return std::nullopt;
-    std::optional<WindowsPath> parsed = WindowsPath::parse(path);
-    if (!parsed || parsed->isRoot())
-        return std::nullopt;
-    const std::optional<QByteArray> host = DriveTable::active().hostPathOf(*parsed);
-    struct stat info;
-    if (!host || (stat(host->constData(), &info) == 0 && !S_ISREG(info.st_mode)))
-        return std::nullopt;
-    return parsed;
+    if (!WindowsPath::parse(targetFolder))
+        return {{}, {}, WriteFailure::FolderMissing};
+    const QString listPath = ListFileWriter::path(targetFolder, fileName);
+    const QStringView lastName = QStringView(listPath).sliced(lastSeparator(listPath) + 1);
+    const std::optional<WindowsPath> file = WindowsPath::parse(listPath);
+    if (!file || file->isRoot() || lastName.isEmpty() || lastName == u"." || lastName == u"..")
+        return {{}, {}, WriteFailure::InvalidName};
+    const QByteArray name = NameCodec::encode(file->names().last());
+    if (NameCodec::decode(name) != file->names().last())
+        return {{}, {}, WriteFailure::InvalidName};
+    const std::optional<QByteArray> folder = DriveTable::active().hostPathOf(file->parent());
+    if (!folder)
+        return {{}, {}, WriteFailure::FolderMissing};
+    return {*folder, name};
 }
 
 bool isAscii(QByteArrayView bytes)
@@ -122,11 +84,9 @@ QByteArray footer(const QDate& today, const QLocale& locale)
     return out;
 }
 
-bool writeAll(QSaveFile& file, const QByteArray& bytes) { return file.write(bytes) == bytes.size(); }
-
 // Encodes the entries chunk by chunk into one reused buffer, so a list of a million
 // entries never stands in memory a second time.
-bool writeContent(QSaveFile& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
+bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
 {
     QByteArray chunk;
     chunk.reserve(kChunkSize + kChunkSize / 4);
@@ -135,13 +95,13 @@ bool writeContent(QSaveFile& file, ListBox& entries, const QByteArray& footerByt
         if (appendEntryLine(entries.encodedItem(i), chunk))
             ++replacedEntries;
         if (chunk.size() >= kChunkSize) {
-            if (!writeAll(file, chunk))
+            if (!file.write(chunk))
                 return false;
             chunk.truncate(0);
         }
     }
     chunk.append(footerBytes);
-    return writeAll(file, chunk);
+    return file.write(chunk);
 }
 
 } // namespace
@@ -155,23 +115,14 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
                                       const QDate& today, const QLocale& locale)
 {
     ListFileOutcome outcome;
-    const QString listPath = path(targetFolder, fileName);
-    const std::optional<WindowsPath> file = listFilePath(listPath);
-    if (!file)
+    const HostTarget target = hostTarget(targetFolder, fileName);
+    if (target.failure != WriteFailure::None) {
+        outcome.failure = target.failure;
         return outcome;
-    const SaveFileName saveName(*file);
-    if (saveName.name().isEmpty())
-        return outcome;
-
-    // QSaveFile refuses an existing file that may not be written, and never falls back to
-    // writing into the old file in place: a failed run leaves it exactly as it was.
-    QSaveFile save(saveName.name());
-    save.setDirectWriteFallback(false);
-    if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return outcome;
-    // Without a commit the temporary file goes when save does.
-    if (!writeContent(save, entries, footer(today, locale), outcome.replacedEntries))
-        return outcome;
-    outcome.written = save.commit() && PathProbes::FileExists(listPath);
+    }
+    FileReplacement file(target.folder, target.name, FileReplacement::InPlace::Allowed);
+    outcome.written = file.isOpen() && writeContent(file, entries, footer(today, locale), outcome.replacedEntries)
+        && file.commit();
+    outcome.failure = file.failure();
     return outcome;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filereplacement.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -11,11 +13,14 @@ struct ListFileOutcome {
     bool written = false;
     // Entries holding a character the list file's code page cannot hold.
     qsizetype replacedEntries = 0;
+    // Why the file was not written.
+    WriteFailure failure = WriteFailure::None;
 };
 
 // Writes the result list into the list file: the entries one per line, an empty line and
 // the footer, in Windows-1252 with CR LF. The file is written beside its place and only
-// replaces the old one once every byte is on disk, so a failed run loses nothing.
+// replaces the old one once every byte is on disk, so a failed run loses nothing. Where the
+// folder allows no new file, a list file the user may write is written in place.
 class ListFileWriter {
 public:
     // The path is built from the target folder, "\" and the name, joined unchanged.

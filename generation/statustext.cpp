@@ -24,13 +24,34 @@ QStringList remarks(const RunNotes& notes, qsizetype replacedEntries)
     return parts;
 }
 
+// The second sentence of the failure text: why the file is not there.
+QString reason(WriteFailure failure)
+{
+    switch (failure) {
+    case WriteFailure::FolderMissing:
+        return QStringLiteral("Der Zielordner existiert nicht.");
+    case WriteFailure::DiskFull:
+        return QStringLiteral("Der Datenträger ist voll.");
+    case WriteFailure::InvalidName:
+        return QStringLiteral("Der Dateiname ist ungültig.");
+    case WriteFailure::NotARegularFile:
+        return QStringLiteral("Unter diesem Namen steht keine gewöhnliche Datei.");
+    case WriteFailure::Other:
+        return QStringLiteral("Beim Schreiben ist ein Fehler aufgetreten.");
+    case WriteFailure::None:
+    case WriteFailure::NoRight:
+        break;
+    }
+    return QStringLiteral("Keine Schreibrechte vorhanden.");
+}
+
 } // namespace
 
 QString StatusText::after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
                           const RunNotes& notes)
 {
     if (!outcome.written)
-        return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.");
+        return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason(outcome.failure);
     QString text = QStringLiteral("Ergebnisdatei ") + fileName + QStringLiteral(" wurde in ") + targetFolder
         + QStringLiteral("  erzeugt");
     const QStringList parts = remarks(notes, outcome.replacedEntries);

@@ -27,11 +27,18 @@ int byteFor(char16_t unit)
     return -1;
 }
 
-} // namespace
+// Below U+0300 nothing composes: no combining mark, and no character that composition
+// would change, so the common text is encoded without building a composed copy.
+bool mayNeedComposition(QStringView text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() >= 0x300)
+            return true;
+    }
+    return false;
+}
 
-namespace Windows1252 {
-
-qsizetype append(QStringView text, QByteArray& out)
+qsizetype appendComposed(QStringView text, QByteArray& out)
 {
     // Written through a pointer into room made once: one byte per character at most.
     qsizetype replaced = 0;
@@ -55,6 +62,19 @@ qsizetype append(QStringView text, QByteArray& out)
     }
     out.truncate(start + (o - first));
     return replaced;
+}
+
+} // namespace
+
+namespace Windows1252 {
+
+qsizetype append(QStringView text, QByteArray& out)
+{
+    // Names copied from some systems carry "e" and a combining accent where the code page
+    // holds the one character "é".
+    if (mayNeedComposition(text))
+        return appendComposed(text.toString().normalized(QString::NormalizationForm_C), out);
+    return appendComposed(text, out);
 }
 
 } // namespace Windows1252

@@ -157,9 +157,9 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
         {"C:\\Fehlt", "D:\\Ziel", kExitFailure, "Quellverzeichnis C:\\Fehlt konnte nicht gelesen werden.\n"},
         {"E:\\", "D:\\Ziel", kExitFailure, "Quellverzeichnis E:\\ konnte nicht gelesen werden.\n"},
         {"C:\\Quelle", "D:\\Fehlt", kExitFailure,
-         "Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.\n"},
+         "Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht.\n"},
         {"C:\\Quelle", "D:\\Datei", kExitFailure,
-         "Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden.\n"},
+         "Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht.\n"},
         {"C:\\Quelle", "/kein/Laufwerk", kExitUsage,
          "korvale: --target /kein/Laufwerk: kein Laufwerk enthält diesen Ordner.\n"},
     };

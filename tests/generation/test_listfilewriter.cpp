@@ -70,6 +70,8 @@ TEST_F(ListFileWriterTest, WritesEntriesInListOrderThenEmptyLineAndFooter)
         {"outside the code page", {u"C:\\Ωμ.txt"_qs, "C:\\z.txt"}, "C:\\z.txt\r\nC:\\??.txt\r\n", 1},
         {"surrogate pair is one character", {u"C:\\a\U0001F600.txt"_qs}, "C:\\a?.txt\r\n", 1},
         {"undecodable byte stays that byte", {u"C:\\Bl\xDCE4tter\\x.txt"_qs}, "C:\\Bl\xE4tter\\x.txt\r\n", 0},
+        {"decomposed accent is composed", {u"C:\\Caf\u0065\u0301.txt"_qs}, "C:\\Caf\xE9.txt\r\n", 0},
+        {"composed beside an undecodable byte", {u"C:\\\xDCE4" u"e\u0301.txt"_qs}, "C:\\\xE4\xE9.txt\r\n", 0},
         {"nothing is quoted", {"C:\\a \"b\",c.txt"}, "C:\\a \"b\",c.txt\r\n", 0},
     };
     for (const Case& c : cases) {
@@ -97,17 +99,28 @@ TEST_F(ListFileWriterTest, ManyEntriesArriveWholeAcrossChunks)
 TEST_F(ListFileWriterTest, ReplacesALongerOldFileCompletely)
 {
     m_drives.makeFile("C:\\Daten\\Liste.txt", QByteArray(20000, 'x'));
+    const QByteArray hostFile = QFile::encodeName(m_drives.host("C:\\Daten\\Liste.txt"));
+    ASSERT_EQ(chmod(hostFile.constData(), 0640), 0);
     ASSERT_TRUE(write("C:\\Daten", "Liste.txt", {"C:\\a.txt"}).written);
     EXPECT_EQ(contentOf("C:\\Daten\\Liste.txt"), "C:\\a.txt\r\n" + kFooter);
     EXPECT_EQ(namesIn(m_drives.host("C:\\Daten")), QStringList{"Liste.txt"});
+    struct stat info;
+    ASSERT_EQ(stat(hostFile.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST_F(ListFileWriterTest, TwoWritesOnOneDayGiveTheSameFile)
 {
-    ASSERT_TRUE(write("C:\\", "Liste.txt", {"C:\\a.txt"}).written);
-    const QByteArray first = contentOf("C:\\Liste.txt");
-    ASSERT_TRUE(write("C:\\", "Liste.txt", {"C:\\a.txt"}).written);
-    EXPECT_EQ(contentOf("C:\\Liste.txt"), first);
+    // The longest name the file system allows still leaves room for the temporary file.
+    for (const QString& name : {QStringLiteral("Liste.txt"), QString(251, u'l') + QStringLiteral(".txt")}) {
+        SCOPED_TRACE(name.size());
+        ASSERT_TRUE(write("C:\\", name, {"C:\\a.txt"}).written);
+        const QByteArray first = contentOf("C:\\" + name);
+        ASSERT_TRUE(write("C:\\", name, {"C:\\a.txt"}).written);
+        EXPECT_EQ(contentOf("C:\\" + name), first);
+        EXPECT_EQ(first, "C:\\a.txt\r\n" + kFooter);
+    }
+    EXPECT_EQ(namesIn(m_drives.cRoot()).size(), 2);
 }
 
 TEST_F(ListFileWriterTest, PathJoinsFolderSeparatorAndNameUnchanged)
@@ -151,37 +164,53 @@ TEST_F(ListFileWriterTest, WritesIntoAFolderWhoseNameIsNotUtf8)
     EXPECT_EQ(QByteArray(buffer, int(length)), "C:\\a.txt\r\n" + kFooter);
 }
 
-TEST_F(ListFileWriterTest, FailuresCreateAndChangeNothing)
+TEST_F(ListFileWriterTest, FailuresSayWhyAndCreateAndChangeNothing)
 {
     m_drives.makeFile("C:\\Daten\\alt.txt", "alt");
-    ASSERT_EQ(mkfifo(QFile::encodeName(m_drives.host("C:\\Daten\\Rohr")).constData(), 0644), 0);
+    const auto hostOf = [this](const char* path) { return QFile::encodeName(m_drives.host(QString::fromLatin1(path))); };
+    ASSERT_EQ(mkfifo(hostOf("C:\\Daten\\Rohr").constData(), 0644), 0);
+    for (const auto& [link, target] : {std::pair{"Zur Datei", "alt.txt"}, {"Ins Leere", "fehlt.txt"},
+                                       {"Zum Ordner", "."}, {"Zum Rohr", "Rohr"}})
+        ASSERT_EQ(symlink(target, (hostOf("C:\\Daten") + '/' + link).constData()), 0);
     struct Case {
         const char* what;
         QString folder;
         QString name;
+        WriteFailure failure;
     };
     const QList<Case> cases = {
-        {"missing target folder", "C:\\fehlt", "Liste.txt"},
-        {"missing subfolder in the name", "C:\\Daten", "fehlt\\Liste.txt"},
-        {"empty name names the folder", "C:\\Daten", ""},
-        {"name ending in a separator", "C:\\Daten", "alt.txt\\"},
-        {"name the file system refuses", "C:\\Daten", QString(300, u'n')},
-        {"an existing folder", "C:\\", "Daten"},
-        {"not a plain file", "C:\\Daten", "Rohr"},
-        {"drive without medium", "E:\\", "Liste.txt"},
-        {"unknown drive", "Q:\\", "Liste.txt"},
+        {"missing target folder", "C:\\fehlt", "Liste.txt", WriteFailure::FolderMissing},
+        {"missing subfolder in the name", "C:\\Daten", "fehlt\\Liste.txt", WriteFailure::FolderMissing},
+        {"a file where the folder should be", "C:\\Daten\\alt.txt", "Liste.txt", WriteFailure::FolderMissing},
+        {"drive without medium", "E:\\", "Liste.txt", WriteFailure::FolderMissing},
+        {"unknown drive", "Q:\\", "Liste.txt", WriteFailure::FolderMissing},
+        {"empty name names the folder", "C:\\Daten", "", WriteFailure::InvalidName},
+        {"dot", "C:\\Daten", ".", WriteFailure::InvalidName},
+        {"dot dot", "C:\\Daten", "..", WriteFailure::InvalidName},
+        {"name ending in a separator", "C:\\Daten", "alt.txt\\", WriteFailure::InvalidName},
+        {"name the file system refuses", "C:\\Daten", QString(256, u'n'), WriteFailure::InvalidName},
+        {"an existing folder", "C:\\", "Daten", WriteFailure::NotARegularFile},
+        {"a FIFO", "C:\\Daten", "Rohr", WriteFailure::NotARegularFile},
+        {"a link to a file", "C:\\Daten", "Zur Datei", WriteFailure::NotARegularFile},
+        {"a link to nothing", "C:\\Daten", "Ins Leere", WriteFailure::NotARegularFile},
+        {"a link to a folder", "C:\\Daten", "Zum Ordner", WriteFailure::NotARegularFile},
+        {"a link to a FIFO", "C:\\Daten", "Zum Rohr", WriteFailure::NotARegularFile},
     };
     const QStringList before = namesIn(m_drives.host("C:\\Daten"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_FALSE(write(c.folder, c.name, {"C:\\a.txt"}).written);
+        const ListFileOutcome outcome = write(c.folder, c.name, {"C:\\a.txt"});
+        EXPECT_FALSE(outcome.written);
+        EXPECT_EQ(outcome.failure, c.failure);
         EXPECT_EQ(namesIn(m_drives.cRoot()), QStringList{"Daten"});
         EXPECT_EQ(namesIn(m_drives.host("C:\\Daten")), before);
         EXPECT_EQ(contentOf("C:\\Daten\\alt.txt"), "alt");
     }
     struct stat info;
-    ASSERT_EQ(stat(QFile::encodeName(m_drives.host("C:\\Daten\\Rohr")).constData(), &info), 0);
+    ASSERT_EQ(stat(hostOf("C:\\Daten\\Rohr").constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(lstat(hostOf("C:\\Daten\\Ins Leere").constData(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
 
 TEST_F(ListFileWriterTest, AReadOnlyListFileStaysAsItWas)
@@ -193,14 +222,59 @@ TEST_F(ListFileWriterTest, AReadOnlyListFileStaysAsItWas)
 
     // The folder itself may be written: only the file's own right may stop the write.
     const int childResult = runUnprivileged([this] {
-        const bool readOnlyWritten = write("C:\\Ziel", "Liste.txt", {"C:\\a.txt"}).written;
+        const ListFileOutcome readOnly = write("C:\\Ziel", "Liste.txt", {"C:\\a.txt"});
         const bool writableWritten = write("C:\\Ziel", "Offen.txt", {"C:\\a.txt"}).written;
-        return (readOnlyWritten ? 1 : 0) | (writableWritten ? 2 : 0);
+        return (readOnly.written ? 1 : 0) | (writableWritten ? 2 : 0) | (readOnly.failure == WriteFailure::NoRight ? 4 : 0);
     });
-    EXPECT_EQ(childResult, 2);
+    EXPECT_EQ(childResult, 6);
     EXPECT_EQ(contentOf("C:\\Ziel\\Liste.txt"), "alt\r\n");
     EXPECT_EQ(contentOf("C:\\Ziel\\Offen.txt"), "C:\\a.txt\r\n" + kFooter);
     EXPECT_EQ(namesIn(m_drives.host("C:\\Ziel")), (QStringList{"Liste.txt", "Offen.txt"}));
+}
+
+TEST_F(ListFileWriterTest, ALinkPlantedInAStickyFolderIsNeverFollowed)
+{
+    m_drives.makeFile("C:\\Opfer\\notes.txt", "meine Notizen\n");
+    m_drives.makeFolder("C:\\Tmp");
+    openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+    const QByteArray victimFile = QFile::encodeName(m_drives.host("C:\\Opfer\\notes.txt"));
+    const QByteArray shared = QFile::encodeName(m_drives.host("C:\\Tmp"));
+    // The victim may write the file; the link belongs to the suite's own user.
+    ASSERT_EQ(chmod(victimFile.constData(), 0666), 0);
+    ASSERT_EQ(chmod(shared.constData(), 01777), 0);
+    ASSERT_EQ(symlink(victimFile.constData(), (shared + "/Liste.txt").constData()), 0);
+
+    const int childResult = runUnprivileged([this] {
+        const ListFileOutcome outcome = write("C:\\Tmp", "Liste.txt", {"C:\\a.txt"});
+        return !outcome.written && outcome.failure == WriteFailure::NotARegularFile ? 0 : 1;
+    });
+    EXPECT_EQ(childResult, 0);
+    EXPECT_EQ(contentOf("C:\\Opfer\\notes.txt"), "meine Notizen\n");
+    EXPECT_EQ(namesIn(m_drives.host("C:\\Tmp")), QStringList{"Liste.txt"});
+    EXPECT_EQ(QFileInfo(m_drives.host("C:\\Tmp\\Liste.txt")).symLinkTarget(), QFile::decodeName(victimFile));
+}
+
+TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANewOne)
+{
+    struct Case {
+        const char* what;
+        QString folder;
+        mode_t folderMode;
+    };
+    // In a sticky folder only the owner may replace the file; a read-only folder takes no new file.
+    const QList<Case> cases = {{"read-only folder", "C:\\Geteilt", 0555}, {"sticky folder", "C:\\Tmp", 01777}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_drives.makeFile(c.folder + "\\Liste.txt", QByteArray(5000, 'x'));
+        openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+        const QByteArray folder = QFile::encodeName(m_drives.host(c.folder));
+        ASSERT_EQ(chmod(folder.constData(), c.folderMode), 0);
+        const int childResult = runUnprivileged([&] { return write(c.folder, "Liste.txt", {"C:\\a.txt"}).written ? 0 : 1; });
+        chmod(folder.constData(), 0755);
+        EXPECT_EQ(childResult, 0);
+        EXPECT_EQ(contentOf(c.folder + "\\Liste.txt"), "C:\\a.txt\r\n" + kFooter);
+        EXPECT_EQ(namesIn(m_drives.host(c.folder)), QStringList{"Liste.txt"});
+    }
 }
 
 // Unmounts when the test ends, however it ends.
@@ -234,7 +308,9 @@ TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
     QStringList entries;
     for (int i = 0; i < 5000; ++i)
         entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
-    EXPECT_FALSE(write("C:\\Voll", "Liste.txt", entries).written);
+    const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
     EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
     EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
 }

@@ -4,8 +4,6 @@
 
 namespace {
 
-const QString kFailure = u"Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden."_qs;
-
 TEST(StatusText, SuccessNamesFileAndFolderWithTwoBlanksBeforeErzeugt)
 {
     const ListFileOutcome written{true, 0};
@@ -36,10 +34,25 @@ TEST(StatusText, NotesFollowInFixedOrderOnlyWhenNotZero)
     }
 }
 
-TEST(StatusText, FailureIsAlwaysTheSameTextWithoutNotes)
+TEST(StatusText, FailureGivesTheReasonWithoutNotes)
 {
-    EXPECT_EQ(StatusText::after({false, 0}, "Liste.txt", "C:\\", {}), kFailure);
-    EXPECT_EQ(StatusText::after({false, 4}, "Liste.txt", "C:\\Daten", {3, 2}), kFailure);
+    struct Case {
+        WriteFailure failure;
+        QString reason;
+    };
+    const QList<Case> cases = {
+        {WriteFailure::NoRight, u"Keine Schreibrechte vorhanden."_qs},
+        {WriteFailure::FolderMissing, u"Der Zielordner existiert nicht."_qs},
+        {WriteFailure::DiskFull, u"Der Datenträger ist voll."_qs},
+        {WriteFailure::InvalidName, u"Der Dateiname ist ungültig."_qs},
+        {WriteFailure::NotARegularFile, u"Unter diesem Namen steht keine gewöhnliche Datei."_qs},
+        {WriteFailure::Other, u"Beim Schreiben ist ein Fehler aufgetreten."_qs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        EXPECT_EQ(StatusText::after({false, 4, c.failure}, "Liste.txt", "C:\\Daten", {3, 2}),
+                  u"Ergebnisdatei konnte nicht erzeugt werden. "_qs + c.reason);
+    }
 }
 
 } // namespace

@@ -99,7 +99,7 @@ TEST_F(GenerateTest, MissingTargetFolderGivesTheFailureText)
     QDir(fixture.drives().host(QStringLiteral("C:\\Weg"))).removeRecursively();
     click(c.Command1);
     EXPECT_EQ(c.Label3->text(),
-              QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden."));
+              QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht."));
 }
 
 TEST_F(GenerateTest, VanishedSourceFolderWritesNothingAndSaysSo)
