@@ -49,6 +49,8 @@ TEST_F(SettingsStoreTest, TextsComeBackExactlyAsWritten)
         QStringLiteral(" x "), QStringLiteral("@x"), QStringLiteral("a;b"), QStringLiteral("a=b"),
         QStringLiteral("#x"), QString(), longName, QStringLiteral("\"zitiert\""), QStringLiteral("@@Variant(x)"),
         QStringLiteral("Zeile\nZeile"), QStringLiteral("Tab\tEnde\t"), QStringLiteral("[Optionen]"),
+        QStringLiteral("C:\\tmp\\daten"), QStringLiteral("Z:\\"), QStringLiteral("a\\\\b"), QStringLiteral("x\\\"y"),
+        QStringLiteral("\"x\""), QStringLiteral("\x01" "4f"), u"C:\\Bl\xDCE4tter"_qs, QStringLiteral("a\r"),
     };
     for (const QString& text : texts) {
         SCOPED_TRACE(text.left(40).toStdString());
@@ -59,13 +61,17 @@ TEST_F(SettingsStoreTest, TextsComeBackExactlyAsWritten)
     }
 }
 
-TEST_F(SettingsStoreTest, TheFileIsReadableIniWithTheSection)
+TEST_F(SettingsStoreTest, ValuesAreWrittenAsAPersonWritesThem)
 {
     SettingsStore store(path());
     ASSERT_TRUE(store.SaveSettings(kApp, kSection,
-                                   {{QStringLiteral("Dir1"), QStringLiteral("C:\\Daten")},
-                                    {QStringLiteral("Text1.text"), QStringLiteral("Liste.txt")}}));
-    EXPECT_EQ(readBytes(path()), QByteArray("[Optionen]\nDir1=C:\\\\Daten\nText1.text=Liste.txt\n"));
+                                   {{QStringLiteral("Dir1"), QStringLiteral("C:\\Daten\\tmp")},
+                                    {QStringLiteral("Dir3"), QStringLiteral("Z:\\")},
+                                    {QStringLiteral("Text1.text"), QStringLiteral("Liste, neu.txt")},
+                                    {QStringLiteral("Text2"), QStringLiteral(" x ")}})
+                    .saved());
+    EXPECT_EQ(readBytes(path()),
+              QByteArray("[Optionen]\nDir1=C:\\Daten\\tmp\nDir3=Z:\\\nText1.text=Liste, neu.txt\nText2=\" x \"\n"));
 }
 
 TEST_F(SettingsStoreTest, EmptyTextIsNotAMissingKey)
@@ -79,91 +85,93 @@ TEST_F(SettingsStoreTest, EmptyTextIsNotAMissingKey)
     EXPECT_EQ(store.storedSetting(kApp, QStringLiteral("Andere"), QStringLiteral("Text1.text")), std::nullopt);
 }
 
-TEST_F(SettingsStoreTest, NamesMatchWithoutLetterCaseAndKeepTheirSpelling)
+TEST_F(SettingsStoreTest, NamesMatchWithoutLetterCaseAndOnlyTheValuesChange)
 {
-    writeBytes(path(), "[optionen]\ndir1=C:\\\\Alt\nTEXT1.TEXT=a.txt\n");
+    writeBytes(path(), "[optionen]\r\n; Notiz\r\ndir1=C:\\\\Alt\r\nTEXT1.TEXT=a.txt\r\n\r\n[Fremd]\r\nwert=1\r\n");
     SettingsStore store(path());
     EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Dir1")), QStringLiteral("C:\\Alt"));
     EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Text1.text")), QStringLiteral("a.txt"));
+    EXPECT_EQ(store.storedSetting(kApp, QStringLiteral("FREMD"), QStringLiteral("Wert")), QStringLiteral("1"));
 
     ASSERT_TRUE(store.SaveSettings(kApp, kSection,
                                    {{QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")},
-                                    {QStringLiteral("Text1.text"), QStringLiteral("b.txt")}}));
-    EXPECT_EQ(readBytes(path()), QByteArray("[optionen]\nTEXT1.TEXT=b.txt\ndir1=C:\\\\Neu\n"));
+                                    {QStringLiteral("Text1.text"), QStringLiteral("b.txt")},
+                                    {QStringLiteral("Dir2"), QStringLiteral("C:\\Zwei")}})
+                    .saved());
+    EXPECT_EQ(readBytes(path()), QByteArray("[optionen]\r\n; Notiz\r\ndir1=C:\\Neu\r\nTEXT1.TEXT=b.txt\r\n"
+                                            "Dir2=C:\\Zwei\r\n\r\n[Fremd]\r\nwert=1\r\n"));
 }
 
-TEST_F(SettingsStoreTest, NamesOutsidePlainLettersComeBack)
-{
-    SettingsStore store(path());
-    const QString section = QStringLiteral("Öffnen [neu]");
-    const QString key = QStringLiteral("Text 1=€");
-    ASSERT_TRUE(store.SaveSetting(kApp, section, key, QStringLiteral("wert")));
-    EXPECT_EQ(store.storedSetting(kApp, section, key), QStringLiteral("wert"));
-    EXPECT_EQ(store.storedSetting(kApp, section.toUpper(), key.toLower()), QStringLiteral("wert"));
-}
-
-TEST_F(SettingsStoreTest, HandWrittenValuesWithCommasAreOneText)
+TEST_F(SettingsStoreTest, HandWrittenAndEarlierValuesReadAsMeant)
 {
     struct Case {
         const char* line;
         QString text;
     };
     const Case cases[] = {
-        {"Liste, neu.txt", QStringLiteral("Liste, neu.txt")},
-        {"a,b", QStringLiteral("a,b")},
-        {"  a , b  ", QStringLiteral("a , b")},
-        {"a,b ; Notiz", QStringLiteral("a,b")},
-        {"C:\\\\Daten,alt", QStringLiteral("C:\\Daten,alt")},
-        {"\"a, b\", c", QStringLiteral("a, b, c")},
-        {"\" x \",y", QStringLiteral(" x ,y")},
-        {"\\x41,\\102", QStringLiteral("A,B")},
-        {"Übersicht,neu", QStringLiteral("Übersicht,neu")},
-        {"@ByteArray(x)", QStringLiteral("@ByteArray(x)")},
-        {",", QStringLiteral(",")},
-        {"a,\\\n  b", QStringLiteral("a,  b")},
+        // as a person writes them
+        {"C:\\tmp\\daten", QStringLiteral("C:\\tmp\\daten")},
+        {"Z:\\", QStringLiteral("Z:\\")},
+        {"C:\\new\\x41\\007", QStringLiteral("C:\\new\\x41\\007")},
+        {"  a , b ; c  ", QStringLiteral("a , b ; c")},
+        {"\"C:\\Program Files\\Korvale\"", QStringLiteral("C:\\Program Files\\Korvale")},
+        {"Übersicht=neu", QStringLiteral("Übersicht=neu")},
+        {"Bl\xE4tter", u"Bl\xDCE4tter"_qs},
+        // as earlier versions wrote them
+        {"C:\\\\Daten\\\\tmp", QStringLiteral("C:\\Daten\\tmp")},
+        {"Z:\\\\", QStringLiteral("Z:\\")},
+        {"\"Liste, neu.txt\"", QStringLiteral("Liste, neu.txt")},
+        {"\" x \"", QStringLiteral(" x ")},
+        {"\"C:\\\\a, b\"", QStringLiteral("C:\\a, b")},
+        {"\"a\\tb\\x1\\x31\"", QStringLiteral("a\tb\x01" "1")},
+        {"x\\\"y", QStringLiteral("x\"y")},
+        {"@@x", QStringLiteral("@x")},
+        {"", QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        writeBytes(path(), QByteArray("[Optionen]\r\nDir1=x\r\nText1.text=") + c.line + "\r\nDir2=y\r\n");
+        writeBytes(path(), QByteArray("[Optionen]\r\nText1.text=") + c.line + "\r\nDir2=y\r\n");
         EXPECT_EQ(stored(QStringLiteral("Text1.text")), c.text);
         EXPECT_EQ(stored(QStringLiteral("Dir2")), QStringLiteral("y"));
     }
 }
 
-TEST_F(SettingsStoreTest, FilesThatCannotBeReadHoldNoKeys)
+TEST_F(SettingsStoreTest, LinesItCannotMakeOutAreSkippedAndKept)
 {
-    const QByteArray contents[] = {
-        "[Optionen\nText1.text=a.txt\n",
-        "[Optionen]\nText1.text=a.txt\nlose Zeile\n",
-        "[Optionen]\nText1.text=a.txt\xff\n",
-        QByteArray("\xff\xfe\x00\x01garbage\n=\n[[]]\n", 17),
-        QByteArray(1000, '\0'),
-    };
-    for (const QByteArray& content : contents) {
-        writeBytes(path(), content);
-        // QSettings would report the damage to the first reader only.
-        for (int read = 0; read < 2; ++read)
-            EXPECT_EQ(stored(QStringLiteral("Text1.text")), std::nullopt);
-    }
-    QFile::remove(path());
-    EXPECT_EQ(stored(QStringLiteral("Text1.text")), std::nullopt);
+    const QByteArray old = "[Optionen\nText1.text=a.txt\nlose Zeile\n";
+    writeBytes(path(), old);
+    SettingsStore store(path());
+    EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Text1.text")), std::nullopt);
+    ASSERT_TRUE(store.SaveSetting(kApp, kSection, QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")));
+    EXPECT_EQ(readBytes(path()), old + "\n[Optionen]\nDir1=C:\\Neu\n");
 }
 
-TEST_F(SettingsStoreTest, AnUnreadableFileHoldsNoKeys)
+TEST_F(SettingsStoreTest, TheFileIsReadOnceUntilLoadedAgain)
 {
-    writeBytes(path(), "[Optionen]\nText1.text=a.txt\n");
+    writeBytes(path(), "[Optionen]\nDir1=C:\\Eins\n");
+    SettingsStore store(path());
+    EXPECT_EQ(store.load(kApp), SettingsStore::FileState::Read);
+    writeBytes(path(), "[Optionen]\nDir1=C:\\Zwei\n");
+    EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Dir1")), QStringLiteral("C:\\Eins"));
+    store.load(kApp);
+    EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Dir1")), QStringLiteral("C:\\Zwei"));
+}
+
+TEST_F(SettingsStoreTest, AnUnreadableFileHoldsNoKeysAndIsKept)
+{
+    const QByteArray old = "[Optionen]\nText1.text=a.txt\n";
+    writeBytes(path(), old);
     openToEveryone(QFile::encodeName(m_dir.path()).constData());
     chmod(QFile::encodeName(path()).constData(), 0);
-    const int result = runUnprivileged([&] { return stored(QStringLiteral("Text1.text")) == std::nullopt ? 0 : 1; });
+    const int result = runUnprivileged([&] {
+        SettingsStore store(path());
+        const bool noKey = store.storedSetting(kApp, kSection, QStringLiteral("Text1.text")) == std::nullopt;
+        const SettingsStore::SaveResult saved = store.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\")}});
+        return noKey && saved.fileState == SettingsStore::FileState::Unreadable ? 0 : 1;
+    });
     EXPECT_EQ(result, 0);
-}
-
-TEST_F(SettingsStoreTest, SavingOverAGarbledFileReplacesIt)
-{
-    writeBytes(path(), "[Optionen\nText1.text=a.txt\n");
-    SettingsStore store(path());
-    ASSERT_TRUE(store.SaveSetting(kApp, kSection, QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")));
-    EXPECT_EQ(store.storedSetting(kApp, kSection, QStringLiteral("Dir1")), QStringLiteral("C:\\Neu"));
+    chmod(QFile::encodeName(path()).constData(), 0644);
+    EXPECT_EQ(readBytes(path()), old);
 }
 
 TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileWhole)
@@ -191,9 +199,10 @@ TEST_F(SettingsStoreTest, TheLastSaveWinsAndOtherKeysStay)
     SettingsStore first(path());
     SettingsStore second(path());
     ASSERT_TRUE(first.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Eins")},
-                                                    {QStringLiteral("Dir2"), QStringLiteral("C:\\Eins")}}));
-    ASSERT_TRUE(second.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Zwei")}}));
-    EXPECT_EQ(readBytes(path()), QByteArray("[Fremd]\nwert=1\n\n[Optionen]\nDir1=C:\\\\Zwei\nDir2=C:\\\\Eins\n"));
+                                                    {QStringLiteral("Dir2"), QStringLiteral("C:\\Eins")}})
+                    .saved());
+    ASSERT_TRUE(second.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Zwei")}}).saved());
+    EXPECT_EQ(readBytes(path()), QByteArray("[Fremd]\nwert=1\n\n[Optionen]\nDir1=C:\\Zwei\nDir2=C:\\Eins\n"));
 }
 
 TEST_F(SettingsStoreTest, ThePerUserFileLiesInTheConfigFolder)
@@ -206,7 +215,7 @@ TEST_F(SettingsStoreTest, ThePerUserFileLiesInTheConfigFolder)
     oldConfigHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfigHome);
     ASSERT_TRUE(saved);
     EXPECT_EQ(file, path());
-    EXPECT_EQ(readBytes(path()), QByteArray("[Optionen]\nDir1=C:\\\\\n"));
+    EXPECT_EQ(readBytes(path()), QByteArray("[Optionen]\nDir1=C:\\\n"));
 }
 
 } // namespace
