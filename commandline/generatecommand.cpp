@@ -8,9 +8,7 @@ namespace {
 
 using GenerateCommand::printable;
 
-// What the window shows before any option is restored: the target label's first caption
-// and the list-file name box's first text.
-const QString kFirstTargetFolder = QStringLiteral("C:\\");
+// What the window shows before any option is restored: the list-file name box's first text.
 const QString kFirstListFileName = QStringLiteral("Liste.txt");
 const QString kFirstPattern = QStringLiteral("*.*");
 
@@ -29,8 +27,7 @@ StoredChoice restoreStoredChoice(SettingsStore& store)
     FolderList Dir2;
     FolderList Dir3;
     const RestoreResult restored = OptionStore(store).restore({Dir1, Dir2, Dir3});
-    return {Dir2.Path(), restored.dir3Restored ? Dir3.Path() : kFirstTargetFolder,
-            restored.listFileName.value_or(kFirstListFileName)};
+    return {Dir2.Path(), restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
 }
 
 // Maps a folder the options name over the stored one; false for a folder no drive holds.

@@ -100,10 +100,8 @@ void Form1::Form_Load()
 {
     OpenWindows::instance().loaded(this);
     const RestoreResult restored = OptionStore(m_store).restore({*m_c.Dir1, *m_c.dir2, *m_c.dir3});
-    // The change of Dir3 sets the label, but a restore onto the folder Dir3 already stands
-    // on raises no change: the stored target must reach the label all the same.
-    if (restored.dir3Restored)
-        m_c.Label2->setText(m_c.dir3->Path());
+    // A restore onto the folder Dir3 already stands on raises no change, so the label is set here.
+    m_c.Label2->setText(restored.targetFolder);
     if (restored.listFileName)
         m_c.Text1->setText(*restored.listFileName);
 }

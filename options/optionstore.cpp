@@ -2,18 +2,76 @@
 
 #include "generation/pathprobes.h"
 #include "listing/folderlist.h"
+#include "platform/namecodec.h"
 #include "platform/settingsstore.h"
 
-#include <QFile>
-
-#include <cstdio>
+#include <QLoggingCategory>
 
 namespace {
+
+Q_LOGGING_CATEGORY(optionsLog, "korvale.options")
 
 const QString kApplication = QStringLiteral("Korvale");
 const QString kSection = QStringLiteral("Optionen");
 const QString kListFileKey = QStringLiteral("Text1.text");
 const QString kDefaultFolder = QStringLiteral("C:\\");
+
+// No folder or file name this program shows holds a control character (a line break above
+// all) or half of a surrogate pair that is not an escaped byte of a host name: such a value
+// was put into the file by hand or by something else, and is not used.
+bool isUsable(const QString& value)
+{
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t unit = value[i].unicode();
+        if (unit < 0x20 || unit == 0x7F)
+            return false;
+        if (QChar::isHighSurrogate(unit) && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+            ++i;
+        else if (QChar::isSurrogate(unit) && !NameCodec::isEscapedByte(unit))
+            return false;
+    }
+    return true;
+}
+
+const char* unreadReason(SettingsStore::FileState state)
+{
+    switch (state) {
+    case SettingsStore::FileState::NotARegularFile:
+        return "keine gewöhnliche Datei";
+    case SettingsStore::FileState::TooLarge:
+        return "größer als 1 MiB";
+    case SettingsStore::FileState::Unreadable:
+    case SettingsStore::FileState::Missing:
+    case SettingsStore::FileState::Read:
+        break;
+    }
+    return "nicht lesbar";
+}
+
+const char* writeReason(WriteFailure failure)
+{
+    switch (failure) {
+    case WriteFailure::NoRight:
+        return "keine Schreibrechte";
+    case WriteFailure::FolderMissing:
+        return "der Ordner fehlt";
+    case WriteFailure::DiskFull:
+        return "der Datenträger ist voll";
+    case WriteFailure::InvalidName:
+        return "ungültiger Name";
+    case WriteFailure::NotARegularFile:
+        return "unter dem Namen steht keine gewöhnliche Datei";
+    case WriteFailure::None:
+    case WriteFailure::Other:
+        break;
+    }
+    return "Schreibfehler";
+}
+
+bool wasRead(SettingsStore::FileState state)
+{
+    return state == SettingsStore::FileState::Missing || state == SettingsStore::FileState::Read;
+}
 
 } // namespace
 
@@ -22,35 +80,53 @@ OptionStore::OptionStore(SettingsStore& store)
 {
 }
 
+std::optional<QString> OptionStore::storedValue(const QString& key)
+{
+    std::optional<QString> value = m_store.storedSetting(kApplication, kSection, key);
+    return value && isUsable(*value) ? value : std::nullopt;
+}
+
 bool OptionStore::restoreFolder(const QString& key, FolderList& folderList)
 {
-    const QString folder = m_store.GetSetting(kApplication, kSection, key, kDefaultFolder);
-    return PathProbes::DirExists(folder) && folderList.setPath(folder);
+    const std::optional<QString> stored = m_store.storedSetting(kApplication, kSection, key);
+    const QString folder = stored.value_or(kDefaultFolder);
+    return isUsable(folder) && PathProbes::DirExists(folder) && folderList.setPath(folder);
 }
 
 RestoreResult OptionStore::restore(StoredOptionsControls controls)
 {
-    RestoreResult result;
+    const SettingsStore::FileState state = m_store.load(kApplication);
+    if (!wasRead(state)) {
+        qCWarning(optionsLog).nospace() << "Die Optionen in " << m_store.fileName(kApplication)
+                                        << " wurden nicht gelesen (" << unreadReason(state)
+                                        << "); es gelten die Vorgaben.";
+    }
     restoreFolder(QStringLiteral("Dir1"), controls.Dir1);
     restoreFolder(QStringLiteral("Dir2"), controls.Dir2);
-    result.dir3Restored = restoreFolder(QStringLiteral("Dir3"), controls.Dir3);
-    result.listFileName = m_store.storedSetting(kApplication, kSection, kListFileKey);
-    return result;
+    // The target label starts on "C:\": where no stored target is restored, Dir3 goes there
+    // too, or closing would save another folder than the one the list was written to.
+    if (!restoreFolder(QStringLiteral("Dir3"), controls.Dir3) && PathProbes::DirExists(kDefaultFolder))
+        controls.Dir3.setPath(kDefaultFolder);
+    return {controls.Dir3.Path(), storedValue(kListFileKey)};
 }
 
 bool OptionStore::save(StoredOptionsControls controls, const QString& listFileName)
 {
-    const bool saved = m_store.SaveSettings(kApplication, kSection,
-                                            {
-                                                {QStringLiteral("Dir1"), controls.Dir1.Path()},
-                                                {QStringLiteral("Dir2"), controls.Dir2.Path()},
-                                                {QStringLiteral("Dir3"), controls.Dir3.Path()},
-                                                {kListFileKey, listFileName},
-                                            });
-    if (!saved) {
-        const QByteArray file = QFile::encodeName(m_store.fileName(kApplication));
-        std::fprintf(stderr, "Korvale: Die Optionen konnten nicht in %s gespeichert werden.\n", file.constData());
-        std::fflush(stderr);
+    const SettingsStore::SaveResult result
+        = m_store.SaveSettings(kApplication, kSection,
+                               {
+                                   {QStringLiteral("Dir1"), controls.Dir1.Path()},
+                                   {QStringLiteral("Dir2"), controls.Dir2.Path()},
+                                   {QStringLiteral("Dir3"), controls.Dir3.Path()},
+                                   {kListFileKey, listFileName},
+                               });
+    if (!wasRead(result.fileState)) {
+        qCWarning(optionsLog).nospace() << "Die Optionen wurden nicht in " << m_store.fileName(kApplication)
+                                        << " gespeichert (" << unreadReason(result.fileState)
+                                        << "); die Datei bleibt unverändert.";
+    } else if (!result.saved()) {
+        qCWarning(optionsLog).nospace() << "Die Optionen konnten nicht in " << m_store.fileName(kApplication)
+                                        << " gespeichert werden (" << writeReason(result.failure) << ").";
     }
-    return saved;
+    return result.saved();
 }

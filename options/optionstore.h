@@ -15,26 +15,30 @@ struct StoredOptionsControls {
 };
 
 struct RestoreResult {
-    // Dir3 stands on its stored folder (or on "C:\" at a first start), also where it stood
-    // there already and so raised no change: the target label must be set from it.
-    bool dir3Restored = false;
+    // The folder Dir3 stands on once the restore is over: the target label shows it, so the
+    // folder the list goes to, the one shown and the one saved at the end are the same.
+    QString targetFolder;
     // The stored list-file name, an empty one included; nothing when none is stored.
     std::optional<QString> listFileName;
 };
 
 // Restores the stored options into the window's controls at load and saves them at unload.
+// What goes wrong with the settings file is said in one line on standard error
+// (category "korvale.options"); the window opens and closes all the same.
 class OptionStore {
 public:
     explicit OptionStore(SettingsStore& store);
 
-    // Dir1, Dir2 and Dir3 in this order, each only when its stored folder exists; the change
-    // handlers connected to the lists run inside each set.
+    // Reads the settings file once, then sets Dir1, Dir2 and Dir3 in this order, each only
+    // when its stored folder exists; the change handlers connected to the lists run inside
+    // each set. Dir3 goes to "C:\" when its stored folder is not restored.
     RestoreResult restore(StoredOptionsControls controls);
-    // Writes all four values. A failure says so in one line on standard error and false; it
-    // never stops the window from closing and leaves the previous file whole.
+    // Writes all four values. A failure says so and false; it never stops the window from
+    // closing and leaves the previous file whole.
     bool save(StoredOptionsControls controls, const QString& listFileName);
 
 private:
+    std::optional<QString> storedValue(const QString& key);
     bool restoreFolder(const QString& key, FolderList& folderList);
 
     SettingsStore& m_store;

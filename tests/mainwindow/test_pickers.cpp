@@ -92,22 +92,22 @@ TEST_F(PickersTest, TargetFolderTakesEffectWithoutOkAndOkCopiesIt)
     EXPECT_EQ(c->Label2->text(), QStringLiteral("C:\\Ziel"));
 }
 
-TEST_F(PickersTest, UnrestoredTargetLeavesTheLabelOnTheRootUntilOk)
+TEST_F(PickersTest, AnUnrestoredTargetPutsDir3OnTheLabelsRoot)
 {
-    // The lists begin at the process's current folder; a stored target that is gone is
-    // not restored, so Dir3 stays there while the label keeps the root.
+    // The lists begin at the process's current folder; a stored target that is gone is not
+    // restored, and Dir3 goes to the root the label shows, so OK changes nothing.
     fixture.unload();
-    fixture.writeSettings("[Optionen]\nDir3=C:\\\\Geloescht\n");
+    fixture.writeSettings("[Optionen]\nDir3=C:\\Geloescht\n");
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(fixture.drives().host(QStringLiteral("C:\\Ziel"))));
     Form1& again = fixture.load();
     QDir::setCurrent(previous);
     const MainControls& m = again.controls();
-    EXPECT_EQ(m.dir3->Path(), QStringLiteral("C:\\Ziel"));
+    EXPECT_EQ(m.dir3->Path(), QStringLiteral("C:\\"));
     EXPECT_EQ(m.Label2->text(), QStringLiteral("C:\\"));
     again.Command3_Click();
     again.Command4_Click();
-    EXPECT_EQ(m.Label2->text(), QStringLiteral("C:\\Ziel"));
+    EXPECT_EQ(m.Label2->text(), QStringLiteral("C:\\"));
 }
 
 TEST_F(PickersTest, PanelOpensClosesAndOnlyGenerateShowsTheResultList)

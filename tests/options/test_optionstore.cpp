@@ -5,6 +5,7 @@
 #include "platform/settingsstore.h"
 #include "support/testdrives.h"
 #include "support/qtprinters.h"
+#include "support/deadline.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,11 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,8 +62,7 @@ struct TestWindow {
     void Form_Load(OptionStore& options)
     {
         const RestoreResult restored = options.restore(controls());
-        if (restored.dir3Restored)
-            Label2 = Dir3.Path();
+        Label2 = restored.targetFolder;
         if (restored.listFileName)
             Text1 = *restored.listFileName;
     }
@@ -116,6 +119,7 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
     m_drives.makeFolder(QStringLiteral("C:\\Eins"));
     m_drives.makeFolder(QStringLiteral("C:\\Drei"));
     m_drives.makeFile(QStringLiteral("C:\\Datei.txt"));
+    m_drives.makeFolder(QStringLiteral("C:\\Tab\tOrdner"));
     struct Case {
         const char* settings;
         QString dir1, dir2, dir3, label2;
@@ -129,6 +133,9 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
          QStringLiteral("C:\\")},
         {"[optionen]\ndir1=C:\\\\Eins\nDIR3=c:\\\\drei\\\\..\\\\Drei\\\\\n", QStringLiteral("C:\\Eins"),
          QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
+        // A control character cannot come from a folder this program showed, even where such a folder exists.
+        {"[Optionen]\nDir1=\"C:\\\\Tab\\tOrdner\"\nDir3=\"C:\\\\Tab\\tOrdner\"\n", QStringLiteral("C:\\"),
+         QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.settings);
@@ -139,6 +146,100 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
         EXPECT_EQ(window.Dir2.Path(), c.dir2);
         EXPECT_EQ(window.Dir3.Path(), c.dir3);
         EXPECT_EQ(window.Label2, c.label2);
+    }
+}
+
+TEST_F(OptionStoreTest, AnUnrestoredTargetPutsDir3WhereTheLabelIs)
+{
+    m_drives.makeFolder(QStringLiteral("D:\\Alt"));
+    writeSettings("[Optionen]\nDir3=C:\\Weg\n");
+    TestWindow window;
+    ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("D:\\Alt")));
+    window.Label2 = QStringLiteral("C:\\");
+
+    window.Form_Load(m_options);
+    EXPECT_EQ(window.Dir3.Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(window.Drive2.letter(), u'C');
+    EXPECT_EQ(window.Label2, QStringLiteral("C:\\"));
+
+    ASSERT_TRUE(window.Form_Unload(m_options));
+    EXPECT_TRUE(settingsBytes().contains("\nDir3=C:\\\n"));
+}
+
+TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
+{
+    for (const char* folder : {"C:\\tmp\\daten", "C:\\Daten, alt"})
+        m_drives.makeFolder(QString::fromLatin1(folder));
+    struct Case {
+        const char* what;
+        QByteArray before;
+        QString dir2, dir3, text1;
+        QByteArray after;
+    };
+    const QList<Case> cases = {
+        {"by hand", "; meine Optionen\r\n[Optionen]\r\nDir2 = C:\\tmp\\daten\r\nDir3=D:\\\r\ntext1.text=neu.txt\r\n",
+         QStringLiteral("C:\\tmp\\daten"), QStringLiteral("D:\\"), QStringLiteral("neu.txt"),
+         "; meine Optionen\r\n[Optionen]\r\nDir2=C:\\tmp\\daten\r\nDir3=D:\\\r\ntext1.text=neu.txt\r\nDir1=C:\\\r\n"},
+        {"by an earlier version", "[Optionen]\nDir2=\"C:\\\\Daten, alt\"\nDir3=C:\\\\tmp\\\\daten\nText1.text=\" a.txt\"\n",
+         QStringLiteral("C:\\Daten, alt"), QStringLiteral("C:\\tmp\\daten"), QStringLiteral(" a.txt"),
+         "[Optionen]\nDir2=C:\\Daten, alt\nDir3=C:\\tmp\\daten\nText1.text=\" a.txt\"\nDir1=C:\\\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeSettings(c.before);
+        TestWindow window;
+        window.Form_Load(m_options);
+        EXPECT_EQ(window.Dir2.Path(), c.dir2);
+        EXPECT_EQ(window.Dir3.Path(), c.dir3);
+        EXPECT_EQ(window.Label2, c.dir3);
+        EXPECT_EQ(window.Text1, c.text1);
+        ASSERT_TRUE(window.Form_Unload(m_options));
+        EXPECT_EQ(settingsBytes(), c.after);
+    }
+}
+
+TEST_F(OptionStoreTest, SettingsThatAreNoFileToReadGiveTheDefaultsAtOnceAndStay)
+{
+    m_drives.makeFolder(QStringLiteral("C:\\Eins"));
+    const QByteArray file = QFile::encodeName(settingsFile());
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    const QByteArray tooLarge = QByteArray("[Optionen]\nDir1=C:\\Eins\n") + QByteArray(SettingsStore::kMaxFileSize, ';');
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+    };
+    const QList<Case> cases = {
+        {"FIFO", [&] { ASSERT_EQ(mkfifo(file.constData(), 0644), 0); }},
+        {"link to /dev/zero", [&] { ASSERT_EQ(symlink("/dev/zero", file.constData()), 0); }},
+        {"device", [&] { ASSERT_EQ(mknod(file.constData(), S_IFCHR | 0644, makedev(1, 5)), 0); }},
+        {"folder", [&] { ASSERT_EQ(mkdir(file.constData(), 0755), 0); }},
+        {"over 1 MiB", [&] { writeSettings(tooLarge); }},
+        {"200 MB", [&] { writeSettings(tooLarge); ASSERT_EQ(truncate(file.constData(), 200'000'000), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        struct stat before;
+        ASSERT_EQ(lstat(file.constData(), &before), 0);
+        const int result = runWithin(std::chrono::seconds(3), [&] {
+            testing::internal::CaptureStderr();
+            TestWindow window;
+            window.Dir1.setPath(QStringLiteral("D:\\"));
+            window.Form_Load(m_options);
+            window.Text1 = QStringLiteral("neu.txt");
+            const bool saved = window.Form_Unload(m_options);
+            const std::string message = testing::internal::GetCapturedStderr();
+            const bool defaults = window.Dir1.Path() == QStringLiteral("C:\\") && window.Label2 == QStringLiteral("C:\\");
+            const bool twoLines = std::count(message.begin(), message.end(), '\n') == 2;
+            return (defaults ? 0 : 1) | (saved ? 2 : 0) | (twoLines ? 0 : 4);
+        });
+        EXPECT_EQ(result, 0);
+        struct stat after;
+        ASSERT_EQ(lstat(file.constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size, before.st_size);
+        EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        QFileInfo(settingsFile()).isDir() ? QDir(settingsFile()).removeRecursively() : QFile::remove(settingsFile());
     }
 }
 
@@ -153,6 +254,7 @@ TEST_F(OptionStoreTest, TheStoredListFileNameIsAppliedWheneverItExists)
         {"[Optionen]\ntext1.TEXT=\" Liste, neu.txt \"\n", QStringLiteral(" Liste, neu.txt ")},
         {"[Optionen]\nDir1=C:\\\\\n", QStringLiteral("Liste.txt")},
         {"[Optionen\nText1.text=kaputt.txt\n", QStringLiteral("Liste.txt")},
+        {"[Optionen]\nText1.text=\"Liste\\n[Optionen]\"\n", QStringLiteral("Liste.txt")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.settings);
@@ -235,9 +337,9 @@ TEST_F(OptionStoreTest, UnloadWritesAllFourAndTheNextLoadRestoresThem)
         window.Text1 = QStringLiteral("Liste, neu.txt");
         ASSERT_TRUE(window.Form_Unload(m_options));
     }
-    EXPECT_EQ(settingsBytes(), QByteArray("[Optionen]\nDir1=C:\\\\Arbeit\nDir2=D:\\\\Quelle\n"
-                                          "Dir3=C:\\\\Daten\\\\\xc3\x9c"
-                                          "bersicht\nText1.text=\"Liste, neu.txt\"\n"));
+    EXPECT_EQ(settingsBytes(), QByteArray("[Optionen]\nDir1=C:\\Arbeit\nDir2=D:\\Quelle\n"
+                                          "Dir3=C:\\Daten\\\xc3\x9c"
+                                          "bersicht\nText1.text=Liste, neu.txt\n"));
 
     TestWindow next;
     next.Form_Load(m_options);
