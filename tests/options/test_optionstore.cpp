@@ -149,23 +149,6 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
     }
 }
 
-TEST_F(OptionStoreTest, AnUnrestoredTargetPutsDir3WhereTheLabelIs)
-{
-    m_drives.makeFolder(QStringLiteral("D:\\Alt"));
-    writeSettings("[Optionen]\nDir3=C:\\Weg\n");
-    TestWindow window;
-    ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("D:\\Alt")));
-    window.Label2 = QStringLiteral("C:\\");
-
-    window.Form_Load(m_options);
-    EXPECT_EQ(window.Dir3.Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(window.Drive2.letter(), u'C');
-    EXPECT_EQ(window.Label2, QStringLiteral("C:\\"));
-
-    ASSERT_TRUE(window.Form_Unload(m_options));
-    EXPECT_TRUE(settingsBytes().contains("\nDir3=C:\\\n"));
-}
-
 TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
 {
     for (const char* folder : {"C:\\tmp\\daten", "C:\\Daten, alt"})
@@ -276,19 +259,35 @@ TEST_F(OptionStoreTest, FoldersAreRestoredInTheirOrder)
     EXPECT_EQ(window.File1.Path(), QStringLiteral("C:\\Eins"));
 }
 
-TEST_F(OptionStoreTest, ATargetFolderDir3AlreadyShowsReachesTheLabel)
+TEST_F(OptionStoreTest, TheTargetUsedShownAndSavedIsOneFolder)
 {
     m_drives.makeFolder(QStringLiteral("C:\\Ziel"));
-    writeSettings("[Optionen]\nDir3=C:\\\\Ziel\n");
-    TestWindow window;
-    ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("C:\\Ziel")));
-    window.Label2 = QStringLiteral("C:\\");
-    window.folderChanges.clear();
+    m_drives.makeFolder(QStringLiteral("D:\\Alt"));
+    struct Case {
+        const char* what;
+        QByteArray settings;
+        QString dir3Before;
+        QString target;
+    };
+    const QList<Case> cases = {
+        // A restore onto the folder Dir3 stands on raises no change, yet must reach the label.
+        {"restored where Dir3 stands", "[Optionen]\nDir3=C:\\Ziel\n", QStringLiteral("C:\\Ziel"), QStringLiteral("C:\\Ziel")},
+        {"stored target is gone", "[Optionen]\nDir3=C:\\Weg\n", QStringLiteral("D:\\Alt"), QStringLiteral("C:\\")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeSettings(c.settings);
+        TestWindow window;
+        ASSERT_TRUE(window.Dir3.setPath(c.dir3Before));
+        window.Label2 = QStringLiteral("C:\\");
 
-    window.Form_Load(m_options);
-
-    EXPECT_FALSE(window.folderChanges.contains(QStringLiteral("Dir3")));
-    EXPECT_EQ(window.Label2, QStringLiteral("C:\\Ziel"));
+        window.Form_Load(m_options);
+        EXPECT_EQ(window.Dir3.Path(), c.target);
+        EXPECT_EQ(window.Drive2.letter(), c.target[0]);
+        EXPECT_EQ(window.Label2, c.target);
+        ASSERT_TRUE(window.Form_Unload(m_options));
+        EXPECT_TRUE(settingsBytes().contains("\nDir3=" + c.target.toUtf8() + '\n'));
+    }
 }
 
 TEST_F(OptionStoreTest, FoldersOnAnotherDriveEndWhereTheyWereStored)
