@@ -1,6 +1,7 @@
 #include "listing/filelist.h"
 
 #include "platform/hostdirectory.h"
+#include "platform/windows1252.h"
 
 FileList::FileList(QObject* parent)
     : QAbstractListModel(parent)
@@ -77,5 +78,5 @@ QVariant FileList::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    return m_names[index.row()];
+    return Windows1252::displayText(m_names[index.row()]);
 }

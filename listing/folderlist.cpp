@@ -1,6 +1,7 @@
 #include "listing/folderlist.h"
 
 #include "platform/hostdirectory.h"
+#include "platform/windows1252.h"
 
 FolderList::FolderList(QObject* parent)
     : QAbstractListModel(parent)
@@ -96,7 +97,7 @@ QVariant FolderList::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         if (row == 0)
             return QString(m_folder.path.drive().toLower()) + QStringLiteral(":\\");
-        return isAncestorRow ? names[row - 1] : m_subfolders[row - ancestorRows()];
+        return Windows1252::displayText(isAncestorRow ? names[row - 1] : m_subfolders[row - ancestorRows()]);
     case PathRole: {
         if (!isAncestorRow)
             return List(row - ancestorRows());

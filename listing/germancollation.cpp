@@ -1,6 +1,7 @@
 #include "listing/germancollation.h"
 
 #include "platform/namecodec.h"
+#include "platform/windows1252.h"
 
 #include <QString>
 
@@ -114,7 +115,10 @@ qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string
         run[i] = asciiWeight(units[i]);
     primaryUnits = asciiRun;
     for (qsizetype i = asciiRun; i < size; ++i) {
-        const char16_t unit = text[i].unicode();
+        char16_t unit = text[i].unicode();
+        // A byte of a name that is not UTF-8 sorts as the character the list file shows for it.
+        if (NameCodec::isEscapedByte(unit))
+            unit = Windows1252::characterFor(uchar(unit - 0xDC00));
         if (unit < 0x80) {
             primary.push_back(asciiWeight(unit));
             noteAccent(false);

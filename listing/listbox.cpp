@@ -2,6 +2,7 @@
 
 #include "listing/germancollation.h"
 #include "platform/namecodec.h"
+#include "platform/windows1252.h"
 
 #include <algorithm>
 #include <cstring>
@@ -332,5 +333,5 @@ QVariant ListBox::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    return textOf(m_entries[size_t(index.row())]);
+    return Windows1252::displayText(textOf(m_entries[size_t(index.row())]));
 }

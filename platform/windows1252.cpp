@@ -78,3 +78,25 @@ qsizetype append(QStringView text, QByteArray& out)
 }
 
 } // namespace Windows1252
+
+namespace Windows1252 {
+
+char16_t characterFor(unsigned char byte)
+{
+    if (byte < 0x80 || byte >= 0xA0)
+        return byte;
+    const char16_t character = kHighControlRange[byte - 0x80];
+    return character != 0 ? character : char16_t(QChar::ReplacementCharacter);
+}
+
+QString displayText(QStringView text)
+{
+    QString shown = text.toString();
+    for (QChar& unit : shown) {
+        if (NameCodec::isEscapedByte(unit.unicode()))
+            unit = QChar(characterFor(uchar(unit.unicode() - 0xDC00)));
+    }
+    return shown;
+}
+
+} // namespace Windows1252
