@@ -2,7 +2,11 @@
 
 #include "generation/productinfo.h"
 #include "infowindow/form2layout.h"
+#include "infowindow/linklabel.h"
+#include "mainwindow/accessibility.h"
 #include "mainwindow/openwindows.h"
+#include "mainwindow/vectorpicture.h"
+#include "mainwindow/windowcolours.h"
 #include "mainwindow/windowfont.h"
 
 #include <QCloseEvent>
@@ -11,7 +15,8 @@
 #include <QDesktopServices>
 #include <QIcon>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QThread>
@@ -24,27 +29,15 @@ constexpr int kSlideStepTwips = 150;
 constexpr unsigned long kSlidePauseMs = 15;
 constexpr qint64 kOnScreenWaitMs = 500;
 
-QLabel* addLabel(QWidget* window, const char* name)
+template <typename Label = QLabel>
+Label* addLabel(QWidget* window, const char* name, const QColor& colour = WindowColours::text())
 {
-    auto* label = new QLabel(window);
+    auto* label = new Label(window);
     label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    WindowColours::setText(label, colour);
     return label;
-}
-
-void setTextColour(QWidget* control, const QColor& colour)
-{
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    control->setPalette(palette);
-}
-
-void setBackground(QWidget* control, const QColor& colour)
-{
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::Window, colour);
-    control->setPalette(palette);
-    control->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -54,9 +47,11 @@ Form2::Form2(QWidget* mainWindow)
     , m_mainWindow(mainWindow)
 {
     setWindowTitle(QStringLiteral("INFO"));
-    setWindowIcon(QIcon(QStringLiteral(":/info_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/info_icon.svg")));
     setFont(WindowFont::make());
-    setBackground(this, Qt::white);
+    // paintEvent() covers the whole window in white, whatever the desktop's colour scheme.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    Accessibility::install();
     createControls();
 }
 
@@ -68,29 +63,30 @@ void Form2::createControls()
     QLabel* Label2 = addLabel(this, "Label2");
     Label2->setFont(WindowFont::make(13.5));
 
-    setTextColour(addLabel(this, "Label3"), QColor(64, 64, 64));
+    addLabel(this, "Label3", QColor(64, 64, 64));
 
-    Label4 = addLabel(this, "Label4");
+    auto* Label4 = addLabel<LinkLabel>(this, "Label4", QColor(0, 0, 255));
     QFont linkFont = WindowFont::make();
     linkFont.setUnderline(true);
     Label4->setFont(linkFont);
-    setTextColour(Label4, QColor(0, 0, 255));
-    Label4->setCursor(QCursor(QPixmap(QStringLiteral(":/hand.png")), 5, 0));
-    Label4->installEventFilter(this);
+    Label4->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
+    Label4->setAccessibleDescription(QStringLiteral("Webseite im Browser öffnen"));
+    connect(Label4, &LinkLabel::clicked, this, &Form2::Label4_Click);
 
-    auto* Picture1 = new QLabel(this);
+    auto* Picture1 = new VectorPicture(QStringLiteral(":/info_picture.svg"), this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setBackground(Picture1, Qt::white);
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/info_picture.jpg")));
+    Picture1->setAccessibleName(QStringLiteral("Bild: die Korvale-Figur winkt von einer Wiese"));
+    WindowColours::setBackground(Picture1, WindowColours::window());
 
-    addLabel(this, "Label6");
+    QLabel* Label6 = addLabel(this, "Label6");
 
     auto* Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true);
+    Text1->setAccessibleName(QStringLiteral("Details"));
+    Label6->setBuddy(Text1);
 
     auto* cmdExit = new QPushButton(this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
@@ -205,6 +201,8 @@ void Form2::Label4_Click()
 
 void Form2::cmdExit_Click() { close(); }
 
+void Form2::paintEvent(QPaintEvent* event) { QPainter(this).fillRect(event->rect(), WindowColours::window()); }
+
 // The title bar's close control unloads the window just as cmdExit does.
 void Form2::closeEvent(QCloseEvent* event)
 {
@@ -213,14 +211,4 @@ void Form2::closeEvent(QCloseEvent* event)
         OpenWindows::instance().unloaded(this);
     }
     QWidget::closeEvent(event);
-}
-
-bool Form2::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Label4 && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && Label4->rect().contains(mouse->position().toPoint()))
-            Label4_Click();
-    }
-    return QWidget::eventFilter(watched, event);
 }

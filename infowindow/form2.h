@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class QLabel;
-
 // The info window. It belongs to no other window; the main window it opens beside is
 // only read for its place. Unloading keeps the object, and the next Show() loads it
 // afresh from its layout table.
@@ -28,7 +26,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
@@ -46,5 +44,4 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     bool m_loaded = false;
-    QLabel* Label4 = nullptr;
 };

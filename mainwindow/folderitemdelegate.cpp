@@ -2,16 +2,18 @@
 
 #include "listing/folderlist.h"
 
-#include <QApplication>
-#include <QStyle>
+FolderItemDelegate::FolderItemDelegate(QObject* parent)
+    : QStyledItemDelegate(parent)
+    , m_openFolder(QStringLiteral(":/folder_open.svg"))
+    , m_closedFolder(QStringLiteral(":/folder_closed.svg"))
+{
+}
 
 void FolderItemDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
     const auto kind = FolderList::RowKind(index.data(FolderList::RowKindRole).toInt());
-    const QStyle* style = option->widget ? option->widget->style() : QApplication::style();
-    option->icon = style->standardIcon(kind == FolderList::RowKind::Subfolder ? QStyle::SP_DirClosedIcon
-                                                                              : QStyle::SP_DirOpenIcon);
+    option->icon = kind == FolderList::RowKind::Subfolder ? m_closedFolder : m_openFolder;
     option->features |= QStyleOptionViewItem::HasDecoration;
     option->decorationSize = QSize(16, 16);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QStyledItemDelegate>
 
 // Draws a folder list's rows as a tree: the folder and its ancestors with open folders,
@@ -8,7 +9,7 @@ class FolderItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit FolderItemDelegate(QObject* parent);
 
     static constexpr int kIndent = 8;
 
@@ -17,4 +18,9 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    // Drawn from vector sources, so they are sharp at any scale.
+    QIcon m_openFolder;
+    QIcon m_closedFolder;
 };

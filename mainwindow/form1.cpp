@@ -8,11 +8,14 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
+#include "mainwindow/accessibility.h"
 #include "mainwindow/drivecombo.h"
+#include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/openwindows.h"
 #include "mainwindow/picturebutton.h"
+#include "mainwindow/windowcolours.h"
 #include "mainwindow/windowfont.h"
 #include "options/optionstore.h"
 
@@ -23,8 +26,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QWindow>
 
 namespace {
 
@@ -37,8 +43,6 @@ void setAllVisible(const QList<QWidget*>& controls, bool visible)
         control->setVisible(visible);
 }
 
-QCursor handPointer(int hotX, int hotY) { return QCursor(QPixmap(QStringLiteral(":/hand.png")), hotX, hotY); }
-
 } // namespace
 
 Form1::Form1(SettingsStore& store, QWidget* parent)
@@ -47,8 +51,8 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
 {
     setUpWindow();
     m_c = MainControls::build(this);
-    m_c.Image1->setCursor(handPointer(0, 0));
-    m_c.Image2->setCursor(handPointer(5, 0));
+    m_c.Image1->setCursor(handPointer(QPoint(0, 0), devicePixelRatioF()));
+    m_c.Image2->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         // Only the bare window resets the info button, so a movement over any control
         // must not reach the window.
@@ -70,15 +74,39 @@ void Form1::setUpWindow()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(LayoutTable::toPixels(MainLayout::kClientWidth), LayoutTable::toPixels(MainLayout::kClientHeight));
-    setWindowIcon(QIcon(QStringLiteral(":/korvale.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/korvale.svg")));
     setFont(WindowFont::make());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // paintEvent() covers the whole window in white, whatever the desktop's colour scheme.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    Accessibility::install();
+    centreOnScreen(QMargins());
 }
+
+QPoint Form1::centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame)
+{
+    const QSize outer = clientSize.grownBy(frame);
+    return available.topLeft() + QPoint((available.width() - outer.width()) / 2, (available.height() - outer.height()) / 2);
+}
+
+void Form1::centreOnScreen(const QMargins& frame)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(centredFramePosition(screen->availableGeometry(), size(), frame));
+}
+
+// The window system adds its frame only once the window is on screen; the window is
+// centred again then, once, by its outer frame.
+void Form1::moveEvent(QMoveEvent* event)
+{
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!m_centredWithFrame && isVisible() && !frame.isNull()) {
+        m_centredWithFrame = true;
+        centreOnScreen(frame);
+    }
+    QWidget::moveEvent(event);
+}
+
+void Form1::paintEvent(QPaintEvent* event) { QPainter(this).fillRect(event->rect(), WindowColours::window()); }
 
 void Form1::connectHandlers()
 {
@@ -94,6 +122,12 @@ void Form1::connectHandlers()
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
     connect(m_c.Image3, &PictureButton::mouseMoved, this, &Form1::Image3_MouseMove);
+    // Without a mouse the info window, the only help, is reached by F1 or a screen reader,
+    // whichever of the info button's two pictures it sees.
+    connect(m_c.Image1, &PictureButton::pressRequested, this, &Form1::Image1_Click);
+    connect(m_c.Image3, &PictureButton::pressRequested, this, &Form1::Image1_Click);
+    connect(m_c.Image2, &PictureButton::pressRequested, this, &Form1::Image2_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, &Form1::Image1_Click);
 }
 
 void Form1::Form_Load()
@@ -139,7 +173,7 @@ void Form1::Command1_Click()
     if (walk.sourceRead)
         Dateiausgeben(walk.notes);
     else
-        m_c.Label3->setText(FolderWalk::sourceUnreadableText(sourceFolder));
+        m_c.Label3->setMessage(FolderWalk::sourceUnreadableText(sourceFolder), {sourceFolder});
     QApplication::restoreOverrideCursor();
 }
 
@@ -148,7 +182,7 @@ void Form1::Dateiausgeben(const RunNotes& notes)
     const QString targetFolder = m_c.Label2->text();
     const QString fileName = m_c.Text1->text();
     const ListFileOutcome outcome = ListFileWriter::write(targetFolder, fileName, *m_c.list2, QDate::currentDate());
-    m_c.Label3->setText(StatusText::after(outcome, fileName, targetFolder, notes));
+    m_c.Label3->setMessage(StatusText::after(outcome, fileName, targetFolder, notes), {fileName, targetFolder});
 }
 
 void Form1::hidePanel()

@@ -36,12 +36,19 @@ public:
     void Image3_MouseMove();
     void Form_MouseMove();
 
+    // Where the outer frame of a window with this client size and frame goes so that the
+    // whole window stands in the middle of the available area.
+    static QPoint centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void setUpWindow();
+    void centreOnScreen(const QMargins& frame);
     void connectHandlers();
     void Form_Load();
     void Form_Unload();
@@ -52,4 +59,5 @@ private:
     SettingsStore& m_store;
     MainControls m_c;
     Form2* m_form2 = nullptr;
+    bool m_centredWithFrame = false;
 };

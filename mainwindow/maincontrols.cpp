@@ -5,9 +5,11 @@
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
 #include "mainwindow/drivecombo.h"
+#include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/picturebutton.h"
+#include "mainwindow/windowcolours.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,19 +26,28 @@ void paint(QWidget* control, QPalette::ColorRole role, const QColor& colour)
     control->setPalette(palette);
 }
 
-QLabel* makeLabel(QWidget* window)
+// A label's text is shown as it stands, never read as markup.
+QLabel* makeLabel(QWidget* window, const QColor& colour = WindowColours::text())
 {
     auto* label = new QLabel(window);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFocusPolicy(Qt::NoFocus);
+    WindowColours::setText(label, colour);
+    return label;
+}
+
+ElidingLabel* makePathLabel(QAccessible::Role role, QWidget* window)
+{
+    auto* label = new ElidingLabel(role, window);
+    WindowColours::setText(label, WindowColours::text());
     return label;
 }
 
 QWidget* makeLine(QWidget* window)
 {
     auto* line = new QWidget(window);
-    line->setAutoFillBackground(true);
-    paint(line, QPalette::Window, Qt::black);
+    WindowColours::setBackground(line, Qt::black);
     return line;
 }
 
@@ -68,11 +79,29 @@ QListView* makeResultList(ListBox& entries, QWidget* window)
     return view;
 }
 
-PictureButton* makePicture(const QString& picture, QWidget* window)
+PictureButton* makePicture(const QString& picture, const QString& name, QWidget* window)
 {
     auto* image = new PictureButton(picture, window);
     image->setFocusPolicy(Qt::NoFocus);
+    image->setAccessibleName(name);
     return image;
+}
+
+// What a sighted user reads from each control that shows no caption of its own.
+void nameForAssistiveTechnology(const MainControls& c)
+{
+    const QList<std::pair<QWidget*, const char*>> names = {
+        {c.Drive1, "Laufwerk"},         {c.Dir2, "Quellordner"},
+        {c.txt_filter, "Filter"},       {c.List2, "Ergebnisliste"},
+        {c.Drive2, "Ziellaufwerk"},     {c.Dir3, "Zielordner"},
+        {c.Text1, "Name der Ergebnisdatei"},
+    };
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QString::fromUtf8(name));
+    c.Label1->setAccessibleDescription(QStringLiteral("Anzahl der gefundenen Dateien"));
+    c.Label2->setAccessibleDescription(QStringLiteral("Zielordner"));
+    c.Label3->setAccessibleDescription(QStringLiteral("Status"));
+    c.Label4->setBuddy(c.txt_filter);
 }
 
 } // namespace
@@ -88,19 +117,20 @@ MainControls MainControls::build(QWidget* window)
     c.Dir1 = new FolderList(window);
     c.File1 = new FileList(window);
     c.List1 = new ListBox(ListBox::Order::AsAdded, window);
+    const QString info = QStringLiteral("Info");
 
     const QHash<QString, std::function<QWidget*()>> factories = {
-        {QStringLiteral("Label1"), [&] { return c.Label1 = makeLabel(window); }},
-        {QStringLiteral("Label2"), [&] { return c.Label2 = makeLabel(window); }},
-        {QStringLiteral("Label3"), [&] { return c.Label3 = makeLabel(window); }},
+        {QStringLiteral("Label1"), [&] { return c.Label1 = makeLabel(window, QColor(128, 128, 128)); }},
+        {QStringLiteral("Label2"), [&] { return c.Label2 = makePathLabel(QAccessible::StaticText, window); }},
+        {QStringLiteral("Label3"), [&] { return c.Label3 = makePathLabel(QAccessible::StatusBar, window); }},
         {QStringLiteral("Label4"), [&] { return c.Label4 = makeLabel(window); }},
         {QStringLiteral("Line1"), [&] { return c.Line1 = makeLine(window); }},
         {QStringLiteral("Line2"), [&] { return c.Line2 = makeLine(window); }},
         {QStringLiteral("Line3"), [&] { return c.Line3 = makeLine(window); }},
         {QStringLiteral("Line4"), [&] { return c.Line4 = makeLine(window); }},
-        {QStringLiteral("Image1"), [&] { return c.Image1 = makePicture(QStringLiteral(":/info_hover.png"), window); }},
-        {QStringLiteral("Image2"), [&] { return c.Image2 = makePicture(QStringLiteral(":/exit.png"), window); }},
-        {QStringLiteral("Image3"), [&] { return c.Image3 = makePicture(QStringLiteral(":/info_rest.png"), window); }},
+        {QStringLiteral("Image1"), [&] { return c.Image1 = makePicture(QStringLiteral(":/info_hover.svg"), info, window); }},
+        {QStringLiteral("Image2"), [&] { return c.Image2 = makePicture(QStringLiteral(":/exit.svg"), QStringLiteral("Beenden"), window); }},
+        {QStringLiteral("Image3"), [&] { return c.Image3 = makePicture(QStringLiteral(":/info_rest.svg"), info, window); }},
         {QStringLiteral("List2"), [&] { return c.List2 = makeResultList(*c.list2, window); }},
         {QStringLiteral("Command1"), [&] { return c.Command1 = makeButton(window); }},
         {QStringLiteral("Command3"), [&] { return c.Command3 = makeButton(window); }},
@@ -119,15 +149,13 @@ MainControls MainControls::build(QWidget* window)
             (*factory)()->setObjectName(name);
     }
 
-    c.Label1->setAutoFillBackground(false);
-    paint(c.Label1, QPalette::WindowText, QColor(128, 128, 128));
-    c.Label2->setAutoFillBackground(true);
-    paint(c.Label2, QPalette::Window, Qt::white);
+    WindowColours::setBackground(c.Label2, WindowColours::window());
     c.Check1->setChecked(true);
     // A button fills with its Button colour unless told to use the window's.
     c.Check1->setBackgroundRole(QPalette::Window);
-    c.Check1->setAutoFillBackground(true);
-    paint(c.Check1, QPalette::Window, Qt::white);
+    WindowColours::setBackground(c.Check1, WindowColours::window());
+    WindowColours::setText(c.Check1, WindowColours::text());
+    nameForAssistiveTechnology(c);
 
     LayoutTable::apply(window, MainLayout::table());
     return c;

@@ -4,6 +4,7 @@
 
 class DriveCombo;
 class DriveList;
+class ElidingLabel;
 class FileList;
 class FolderList;
 class FolderView;
@@ -36,8 +37,8 @@ struct MainControls {
     QLineEdit* txt_filter = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
+    ElidingLabel* Label2 = nullptr;
+    ElidingLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     DriveCombo* Drive1 = nullptr;
     DriveCombo* Drive2 = nullptr;

@@ -3,10 +3,9 @@
 #include <QMouseEvent>
 
 PictureButton::PictureButton(const QString& picture, QWidget* parent)
-    : QLabel(parent)
+    : VectorPicture(picture, parent)
 {
-    setPixmap(QPixmap(picture));
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Accessibility::install();
 }
 
 void PictureButton::mouseMoveEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
 #include "mainwindow/drivecombo.h"
+#include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/picturebutton.h"

@@ -1,0 +1,76 @@
+#include "mainwindow/accessibility.h"
+
+#include "mainwindow/elidinglabel.h"
+#include "mainwindow/vectorpicture.h"
+
+#include <QAccessibleWidget>
+
+namespace {
+
+class PressableAccessible : public QAccessibleWidget {
+public:
+    PressableAccessible(QWidget* widget, AccessiblePress& press)
+        : QAccessibleWidget(widget, press.accessibleRole())
+        , m_press(press)
+    {
+    }
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+
+    void doAction(const QString& actionName) override
+    {
+        if (actionName == pressAction() && widget()->isEnabled())
+            m_press.pressedByAssistiveTechnology();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+
+private:
+    AccessiblePress& m_press;
+};
+
+class ElidingLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ElidingLabelAccessible(ElidingLabel* label)
+        : QAccessibleWidget(label, label->accessibleRole())
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<ElidingLabel*>(widget())->readableText();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* korvaleControls(const QString& className, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget || className != QLatin1String(object->metaObject()->className()))
+        return nullptr;
+    if (className == QLatin1String("Form1") || className == QLatin1String("Form2"))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (auto* press = dynamic_cast<AccessiblePress*>(widget))
+        return new PressableAccessible(widget, *press);
+    if (auto* label = qobject_cast<ElidingLabel*>(widget))
+        return new ElidingLabelAccessible(label);
+    if (qobject_cast<VectorPicture*>(widget))
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
+namespace Accessibility {
+
+void install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(korvaleControls);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace Accessibility
