@@ -4,6 +4,7 @@
 #include "infowindow/form2layout.h"
 #include "infowindow/linklabel.h"
 #include "mainwindow/accessibility.h"
+#include "mainwindow/crispframe.h"
 #include "mainwindow/openwindows.h"
 #include "mainwindow/vectorpicture.h"
 #include "mainwindow/windowcolours.h"
@@ -85,6 +86,7 @@ void Form2::createControls()
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true);
+    CrispFrame::applyTo(Text1);
     Text1->setAccessibleName(QStringLiteral("Details"));
     Label6->setBuddy(Text1);
 

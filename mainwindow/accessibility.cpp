@@ -4,6 +4,7 @@
 #include "mainwindow/vectorpicture.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
 
 namespace {
 
@@ -13,6 +14,15 @@ public:
         : QAccessibleWidget(widget, press.accessibleRole())
         , m_press(press)
     {
+    }
+
+    // A label that acts (a link) is named by what it shows.
+    QString text(QAccessible::Text kind) const override
+    {
+        const auto* label = qobject_cast<const QLabel*>(widget());
+        if (kind == QAccessible::Name && label && widget()->accessibleName().isEmpty())
+            return label->text();
+        return QAccessibleWidget::text(kind);
     }
 
     QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }

@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <cmath>
+
 ElidingLabel::ElidingLabel(QAccessible::Role role, QWidget* parent)
     : QLabel(parent)
     , m_role(role)
@@ -23,6 +25,7 @@ void ElidingLabel::setMessage(const QString& text, const QStringList& shortenabl
 {
     m_shortenable = shortenable;
     setText(text);
+    fitHeight();
     // The name change alone is not read out by every screen reader; an alert is.
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
@@ -30,14 +33,41 @@ void ElidingLabel::setMessage(const QString& text, const QStringList& shortenabl
 
 QString ElidingLabel::readableText() const { return Windows1252::displayText(text()); }
 
-QString ElidingLabel::shownText() const
+ElidingLabel::Layout ElidingLabel::layout() const
 {
     QStringList shortenable;
     for (const QString& piece : m_shortenable)
         shortenable.append(Windows1252::displayText(piece));
     const QFontMetricsF metrics(font());
-    return MiddleElision::fit(readableText(), shortenable, contentsRect().width(),
-                              [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+    const qreal width = contentsRect().width();
+    const QString whole = readableText();
+    const QString oneLine = MiddleElision::fit(whole, shortenable, [&](const QString& text) {
+        return metrics.horizontalAdvance(text) <= width;
+    });
+    const int lines = m_mayWrap ? linesBelow() : 1;
+    if (lines < 2 || metrics.horizontalAdvance(oneLine) <= width)
+        return {oneLine, 1};
+    const QString wrapped = MiddleElision::fit(whole, shortenable, [&](const QString& text) {
+        const QRectF needed = metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text);
+        return needed.width() <= width && needed.height() <= lines * metrics.lineSpacing();
+    });
+    return {wrapped, lines};
+}
+
+// How many lines fit between the label's top and the bottom of its window.
+int ElidingLabel::linesBelow() const
+{
+    const int room = parentWidget() ? parentWidget()->height() - y() : height();
+    return std::max(1, int(room / QFontMetricsF(font()).lineSpacing()));
+}
+
+void ElidingLabel::fitHeight()
+{
+    if (m_oneLineHeight < 0)
+        m_oneLineHeight = height();
+    const Layout shown = layout();
+    const int wrappedHeight = int(std::ceil(shown.lines * QFontMetricsF(font()).lineSpacing()));
+    resize(width(), shown.lines > 1 ? std::max(m_oneLineHeight, wrappedHeight) : m_oneLineHeight);
 }
 
 bool ElidingLabel::event(QEvent* event)
@@ -59,7 +89,9 @@ bool ElidingLabel::event(QEvent* event)
 
 void ElidingLabel::paintEvent(QPaintEvent*)
 {
+    const Layout shown = layout();
+    const int wrap = shown.lines > 1 ? int(Qt::TextWordWrap) : 0;
     QPainter painter(this);
-    style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(), shownText(),
+    style()->drawItemText(&painter, contentsRect(), int(alignment()) | wrap, palette(), isEnabled(), shown.text,
                           foregroundRole());
 }

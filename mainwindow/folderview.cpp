@@ -1,6 +1,7 @@
 #include "mainwindow/folderview.h"
 
 #include "listing/folderlist.h"
+#include "mainwindow/crispframe.h"
 #include "mainwindow/folderitemdelegate.h"
 
 #include <QKeyEvent>
@@ -14,6 +15,7 @@ FolderView::FolderView(FolderList& folders, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
+    CrispFrame::applyTo(this);
     connect(this, &QListView::doubleClicked, this, &FolderView::open);
     connect(&folders, &QAbstractItemModel::modelReset, this, &FolderView::selectCurrentFolder);
     selectCurrentFolder();

@@ -4,6 +4,7 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
+#include "mainwindow/crispframe.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
@@ -74,6 +75,7 @@ QListView* makeResultList(ListBox& entries, QWidget* window)
     view->setUniformItemSizes(true);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    CrispFrame::applyTo(view);
     paint(view, QPalette::Base, QColor(64, 64, 64));
     paint(view, QPalette::Text, QColor(0, 255, 0));
     return view;
@@ -98,6 +100,9 @@ void nameForAssistiveTechnology(const MainControls& c)
     };
     for (const auto& [control, name] : names)
         control->setAccessibleName(QString::fromUtf8(name));
+    // Under Linux a drop-down is read out by the drive it shows; its description says which.
+    c.Drive1->setAccessibleDescription(QStringLiteral("Laufwerk des Quellordners"));
+    c.Drive2->setAccessibleDescription(QStringLiteral("Laufwerk des Zielordners"));
     c.Label1->setAccessibleDescription(QStringLiteral("Anzahl der gefundenen Dateien"));
     c.Label2->setAccessibleDescription(QStringLiteral("Zielordner"));
     c.Label3->setAccessibleDescription(QStringLiteral("Status"));
@@ -150,6 +155,8 @@ MainControls MainControls::build(QWidget* window)
     }
 
     WindowColours::setBackground(c.Label2, WindowColours::window());
+    // Three notes after a run do not fit one line, however short the target folder.
+    c.Label3->setMayWrap(true);
     c.Check1->setChecked(true);
     // A button fills with its Button colour unless told to use the window's.
     c.Check1->setBackgroundRole(QPalette::Window);

@@ -8,30 +8,31 @@ namespace {
 struct Piece {
     qsizetype start;
     QString original;
-    QString shown;
-    QStringList folders;  // its path pieces, split at '\'
+    QStringList folders;   // its path pieces, split at '\'
     qsizetype keptFolders; // how many of them are still shown
+    QString shown;
     bool exhausted = false;
 };
+
+Piece pieceAt(qsizetype start, const QString& original)
+{
+    const QStringList folders = original.split(u'\\');
+    return {start, original, folders, folders.size(), original};
+}
 
 QList<Piece> locate(const QString& text, const QStringList& shortenable)
 {
     QList<Piece> pieces;
     qsizetype from = 0;
     for (const QString& wanted : shortenable) {
-        if (wanted.isEmpty())
-            continue;
-        const qsizetype at = text.indexOf(wanted, from);
+        const qsizetype at = wanted.isEmpty() ? -1 : text.indexOf(wanted, from);
         if (at < 0)
             continue;
-        pieces.append({at, wanted, wanted, wanted.split(u'\\'), 0});
-        pieces.back().keptFolders = pieces.back().folders.size();
+        pieces.append(pieceAt(at, wanted));
         from = at + wanted.size();
     }
-    if (pieces.isEmpty()) {
-        pieces.append({0, text, text, text.split(u'\\'), 0});
-        pieces.back().keptFolders = pieces.back().folders.size();
-    }
+    if (pieces.isEmpty())
+        pieces.append(pieceAt(0, text));
     return pieces;
 }
 
@@ -53,73 +54,79 @@ QString assemble(const QString& text, const QList<Piece>& pieces)
 QString withoutMiddleFolders(const QStringList& folders, qsizetype kept)
 {
     const qsizetype tail = kept / 2;
-    const qsizetype head = kept - tail;
-    return folders.first(head).join(u'\\') + u'\\' + MiddleElision::kEllipsis + u'\\'
+    return folders.first(kept - tail).join(u'\\') + u'\\' + MiddleElision::kEllipsis + u'\\'
         + folders.last(tail).join(u'\\');
 }
 
-// The most of text's letters, half from each end around "...", that fit in width.
-QString withoutMiddleLetters(const QString& text, qreal width, const MiddleElision::Measure& measure)
+QString withoutMiddleLetters(const QString& text, qsizetype kept)
 {
-    auto shortened = [&text](qsizetype kept) {
-        const qsizetype tail = kept / 2;
-        return text.first(kept - tail) + MiddleElision::kEllipsis + text.last(tail);
+    const qsizetype tail = kept / 2;
+    return text.first(kept - tail) + MiddleElision::kEllipsis + text.last(tail);
+}
+
+// The most letters of `part` (the end of piece.shown from `from` on) that, taken out of
+// its middle, let the text fit; false when not even "..." does.
+bool shortenLetters(const QString& text, QList<Piece>& pieces, Piece& piece, qsizetype from,
+                    const MiddleElision::Fits& fits)
+{
+    const QString before = piece.shown;
+    const QString part = before.sliced(from);
+    auto fitsKeeping = [&](qsizetype kept) {
+        piece.shown = before.first(from) + withoutMiddleLetters(part, kept);
+        return fits(assemble(text, pieces));
     };
-    qsizetype low = 0;
-    qsizetype high = text.size() - 1;
+    qsizetype low = -1; // the most letters known to fit; -1: none known
+    qsizetype high = part.size() - qsizetype(MiddleElision::kEllipsis.size()) - 1;
     while (low < high) {
         const qsizetype middle = (low + high + 1) / 2;
-        if (measure(shortened(middle)) <= width)
+        if (fitsKeeping(middle))
             low = middle;
         else
             high = middle - 1;
     }
-    return shortened(low);
+    piece.shown = low >= 0 ? before.first(from) + withoutMiddleLetters(part, low) : before;
+    return low >= 0;
 }
 
-void shortenOnce(Piece& piece, qreal excess, const MiddleElision::Measure& measure)
+// Shortens piece by its next whole folder, or else by as few letters as make the text fit:
+// from its last folder while the folders before it are left out, then from all of it.
+// True when the text fits now.
+bool shortenOnce(const QString& text, QList<Piece>& pieces, Piece& piece, const MiddleElision::Fits& fits)
 {
     // Whole folders go first, while at least the first and the last are left.
     if (piece.keptFolders > 2) {
         --piece.keptFolders;
         piece.shown = withoutMiddleFolders(piece.folders, piece.keptFolders);
-        return;
+        return fits(assemble(text, pieces));
     }
-    const QString shorter = withoutMiddleLetters(piece.shown, measure(piece.shown) - excess, measure);
-    if (shorter.size() >= piece.shown.size()) {
-        piece.exhausted = true;
-        return;
-    }
-    piece.shown = shorter;
-    piece.exhausted = piece.shown.size() <= MiddleElision::kEllipsis.size();
+    piece.exhausted = true;
+    if (piece.keptFolders < piece.folders.size()
+        && shortenLetters(text, pieces, piece, piece.shown.size() - piece.folders.last().size(), fits))
+        return true;
+    if (shortenLetters(text, pieces, piece, 0, fits))
+        return true;
+    if (piece.shown.size() > qsizetype(MiddleElision::kEllipsis.size()))
+        piece.shown = MiddleElision::kEllipsis;
+    return fits(assemble(text, pieces));
 }
 
 } // namespace
 
 namespace MiddleElision {
 
-QString fit(const QString& text, const QStringList& shortenable, qreal width, const Measure& measure)
+QString fit(const QString& text, const QStringList& shortenable, const Fits& fits)
 {
-    if (measure(text) <= width)
+    if (fits(text))
         return text;
     QList<Piece> pieces = locate(text, shortenable);
-    QString shown = text;
     for (;;) {
-        Piece* widest = nullptr;
-        qreal widestWidth = -1;
+        Piece* longest = nullptr;
         for (Piece& piece : pieces) {
-            const qreal pieceWidth = measure(piece.shown);
-            if (!piece.exhausted && pieceWidth > widestWidth) {
-                widest = &piece;
-                widestWidth = pieceWidth;
-            }
+            if (!piece.exhausted && (!longest || piece.shown.size() > longest->shown.size()))
+                longest = &piece;
         }
-        if (!widest)
-            return shown;
-        shortenOnce(*widest, measure(shown) - width, measure);
-        shown = assemble(text, pieces);
-        if (measure(shown) <= width)
-            return shown;
+        if (!longest || shortenOnce(text, pieces, *longest, fits))
+            return assemble(text, pieces);
     }
 }
 

@@ -4,20 +4,20 @@
 
 #include <functional>
 
-// Fits a line of text into a width by shortening chosen pieces of it in the middle, so that
+// Fits a text into the room it has by shortening chosen pieces of it in the middle, so that
 // everything around them stays readable: "Ergebnisdatei Liste.txt wurde in
 // C:\Daten\...\Auswertungen  erzeugt (2 Verzeichnisse nicht lesbar)".
 namespace MiddleElision {
 
 inline constexpr QLatin1String kEllipsis("...");
 
-using Measure = std::function<qreal(const QString&)>;
+using Fits = std::function<bool(const QString&)>;
 
 // text itself when it fits. Otherwise the pieces of text named in shortenable (each looked
 // for after the one before; one that is not there is passed over; none at all means the
-// whole text) are shortened, the widest first: a path loses folders from its middle down
+// whole text) are shortened, the longest first: a path loses folders from its middle down
 // to its first and last ("C:\...\Auswertungen"), then letters from its middle. Shortening
 // stops as soon as the whole fits or nothing is left to take away.
-QString fit(const QString& text, const QStringList& shortenable, qreal width, const Measure& measure);
+QString fit(const QString& text, const QStringList& shortenable, const Fits& fits);
 
 } // namespace MiddleElision

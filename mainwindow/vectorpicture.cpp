@@ -1,6 +1,7 @@
 #include "mainwindow/vectorpicture.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -35,5 +36,8 @@ void VectorPicture::paintEvent(QPaintEvent*)
 
 QCursor handPointer(QPoint hotSpot, qreal devicePixelRatio)
 {
-    return QCursor(VectorPicture::render(QStringLiteral(":/hand.svg"), devicePixelRatio), hotSpot.x(), hotSpot.y());
+    // Qt's X11 platform reads the hot spot in the picture's own pixels, not in the window's.
+    const qreal hotSpotScale = QGuiApplication::platformName() == QLatin1String("xcb") ? devicePixelRatio : 1.0;
+    return QCursor(VectorPicture::render(QStringLiteral(":/hand.svg"), devicePixelRatio),
+                   qRound(hotSpot.x() * hotSpotScale), qRound(hotSpot.y() * hotSpotScale));
 }

@@ -1,8 +1,10 @@
 #include "listing/listbox.h"
+#include "mainwindow/middleelision.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,11 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +153,121 @@ TEST_F(GenerateTest, LongListFileNameSurvivesSaveAndRestore)
     fixture.unload();
     Form1& again = fixture.load();
     EXPECT_EQ(again.controls().Text1->text(), name);
+}
+
+// The rightmost column of an image that is not its top-left pixel's colour.
+int inkRight(const QImage& image)
+{
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                return x;
+    return -1;
+}
+
+TEST_F(GenerateTest, MarkupInAFolderNameIsShownAsItStands)
+{
+    // '/' cannot stand in a folder name here; everything else of markup can.
+    const QString folder = QStringLiteral("C:\\<b>x&amp;<i>y");
+    fixture.drives().makeFolder(folder);
+    pickSource(QStringLiteral("C:\\Quelle"));
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(c.dir3->setPath(folder));
+    click(c.Command1);
+
+    EXPECT_EQ(c.Label2->shownText(), folder);
+    EXPECT_EQ(c.Label3->shownText(), QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\<b>x&amp;<i>y  erzeugt"));
+    form->show();
+    // Drawn as markup, the label would show a bold "x" and end far sooner.
+    EXPECT_GE(inkRight(c.Label2->grab().toImage()), c.Label2->fontMetrics().horizontalAdvance(folder) - 3);
+}
+
+TEST_F(GenerateTest, LongTargetFolderIsShortenedInTheMiddleAndTheNotesStayInSight)
+{
+    QString target = QStringLiteral("C:\\Daten\\Projekte\\2024\\Kunde Mustermann GmbH");
+    while (target.size() < 108)
+        target += QStringLiteral("\\Unterordner");
+    target += QStringLiteral("\\Auswertungen");
+    fixture.drives().makeFolder(target);
+    QFile named(fixture.drives().host(QStringLiteral("C:\\Quelle")) + QStringLiteral("/mit\\Trenner.txt"));
+    ASSERT_TRUE(named.open(QIODevice::WriteOnly));
+    pickSource(QStringLiteral("C:\\Quelle"));
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(c.dir3->setPath(target));
+    click(c.Command1);
+
+    const QString message = QStringLiteral("Ergebnisdatei Liste.txt wurde in ") + target
+        + QStringLiteral("  erzeugt (1 Dateiname ausgelassen)");
+    EXPECT_EQ(c.Label3->text(), message);
+    const QString shown = c.Label3->shownText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\\...\\"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\\Auswertungen  erzeugt (1 Dateiname ausgelassen)"))) << shown.toStdString();
+    EXPECT_LE(c.Label3->fontMetrics().horizontalAdvance(shown), c.Label3->width());
+    // What a screen reader reads out of the status line is the whole message.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(c.Label3)->text(QAccessible::Name), message);
+
+    EXPECT_EQ(c.Label2->text(), target);
+    EXPECT_TRUE(c.Label2->shownText().contains(QStringLiteral("\\...\\"))) << c.Label2->shownText().toStdString();
+    EXPECT_TRUE(c.Label2->shownText().endsWith(QStringLiteral("\\Auswertungen")));
+    EXPECT_LE(c.Label2->fontMetrics().horizontalAdvance(c.Label2->shownText()), c.Label2->width());
+
+    form->show();
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), c.Label3->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(c.Label3, &hover);
+    EXPECT_TRUE(QToolTip::text().contains(message)) << QToolTip::text().toStdString();
+    QToolTip::hideText();
+}
+
+TEST(MiddleElisionTest, ShortensTheLongestPieceFoldersFirstThenLetters)
+{
+    // One unit of width per character.
+    auto within = [](int width) { return [width](const QString& text) { return text.size() <= width; }; };
+    const struct {
+        const char* text;
+        QStringList shortenable;
+        int width;
+        const char* shown;
+    } cases[] = {
+        {"in C:\\a\\b\\c  erzeugt", {"C:\\a\\b\\c"}, 40, "in C:\\a\\b\\c  erzeugt"},
+        {"in C:\\Daten\\Projekte\\2024\\Auswertungen  erzeugt", {"C:\\Daten\\Projekte\\2024\\Auswertungen"}, 40,
+         "in C:\\Daten\\...\\Auswertungen  erzeugt"},
+        {"in C:\\Daten\\Projekte\\2024\\Auswertungen  erzeugt", {"C:\\Daten\\Projekte\\2024\\Auswertungen"}, 31,
+         "in C:\\...\\Auswertungen  erzeugt"},
+        {"in C:\\Daten\\Projekte\\2024\\Auswertungen  erzeugt", {"C:\\Daten\\Projekte\\2024\\Auswertungen"}, 27,
+         "in C:\\...\\Aus...en  erzeugt"},
+        {"in C:\\Daten\\Projekte\\2024\\Auswertungen  erzeugt", {"C:\\Daten\\Projekte\\2024\\Auswertungen"}, 20,
+         "in C:\\...en  erzeugt"},
+        {"Liste.txt in C:\\Daten\\Projekte\\2024  erzeugt", {"Liste.txt", "C:\\Daten\\Projekte\\2024"}, 34,
+         "Liste.txt in C:\\...\\2024  erzeugt"},
+        {"abcdefghij", {"nicht darin"}, 7, "ab...ij"},
+        {"fix  erzeugt (1 Dateiname ausgelassen)", {"fix"}, 10, "fix  erzeugt (1 Dateiname ausgelassen)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MiddleElision::fit(QString::fromUtf8(c.text), c.shortenable, within(c.width)), QString::fromUtf8(c.shown))
+            << c.text << " in " << c.width;
+}
+
+// A name in another code page than UTF-8 keeps its bytes on disk and in the list file; the
+// lists show and sort it as the list file spells it.
+TEST_F(GenerateTest, NamesThatAreNotUtf8ShowAndSortAsTheListFileSpellsThem)
+{
+    fixture.drives().makeFolder(QStringLiteral("C:\\Namen"));
+    const QByteArray folder = QFile::encodeName(fixture.drives().host(QStringLiteral("C:\\Namen")));
+    for (const QByteArray& name : {QByteArray("cafe.txt"), QByteArray("caf\xE9.txt"), QByteArray("cafz.txt")})
+        ::close(::open((folder + '/' + name).constData(), O_CREAT | O_WRONLY, 0644));
+    ::mkdir((folder + "/\xC4rger").constData(), 0755);
+    pickSource(QStringLiteral("C:\\Namen"));
+    const MainControls& c = form->controls();
+    click(c.Command1);
+
+    EXPECT_EQ(shownEntries(c.List2),
+              QStringList({"C:\\Namen\\cafe.txt", "C:\\Namen\\café.txt", "C:\\Namen\\cafz.txt"}));
+    EXPECT_TRUE(shownEntries(c.Dir2).contains(QStringLiteral("Ärger")));
+    EXPECT_TRUE(readFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))).contains("C:\\Namen\\caf\xE9.txt\r\n"));
+    // The temporary folder cannot remove names it cannot spell.
+    ::unlink((folder + "/caf\xE9.txt").constData());
+    ::rmdir((folder + "/\xC4rger").constData());
 }
 
 } // namespace

@@ -1,8 +1,12 @@
+#include "infowindow/form2.h"
 #include "mainwindow/mainlayout.h"
+#include "mainwindow/vectorpicture.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -196,6 +200,200 @@ TEST_F(MainLayoutTest, CheckBoxAndTargetLabelAreDrawnOnWhite)
     const QPoint labelEnd = c.Label2->geometry().topRight() + QPoint(-2, 2);
     EXPECT_EQ(QColor(shot.pixel(labelEnd)), QColor(Qt::white));
     form->close();
+}
+
+} // namespace
+
+namespace {
+
+// The contrast of two colours as WCAG defines it, from 1 (none) to 21.
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How well the text in area stands out: the contrast between its most common colour (the
+// background) and the pixel that differs from it most (the core of a letter).
+double textContrast(const QImage& shot, const QRect& area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[shot.pixel(x, y)];
+    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                                return a.second < b.second;
+                            })->first;
+    double best = 1;
+    for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it)
+        best = std::max(best, contrast(QColor(background), QColor(*it)));
+    return best;
+}
+
+QPalette darkScheme()
+{
+    QPalette dark(QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::Text, QColor(235, 235, 235));
+    dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
+    return dark;
+}
+
+TEST_F(MainLayoutTest, EveryTextIsReadableOnADarkScheme)
+{
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(darkScheme());
+    FormFixture darkFixture;
+    Form1& dark = darkFixture.load();
+    const MainControls& c = dark.controls();
+    c.Label1->setText(QStringLiteral(" 7 Files"));
+    c.Label3->setMessage(QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"), {});
+    dark.Command3_Click();
+    dark.show();
+    const QImage main = dark.grab().toImage();
+    dark.Image1_Click();
+    const QImage info = dark.infoWindow()->grab().toImage();
+    QApplication::setPalette(before);
+
+    auto area = [](QWidget* control) { return control->geometry(); };
+    const QRect checkText = c.Check1->geometry().adjusted(20, 0, 0, 0);
+    const QList<std::pair<QString, double>> shown = {
+        {"Label2", textContrast(main, area(c.Label2))},   {"Label3", textContrast(main, area(c.Label3))},
+        {"Label4", textContrast(main, area(c.Label4))},   {"Check1", textContrast(main, checkText)},
+        {"txt_filter", textContrast(main, area(c.txt_filter))}, {"Text1", textContrast(main, area(c.Text1))},
+    };
+    for (const auto& [name, ratio] : shown)
+        EXPECT_GE(ratio, 4.5) << name.toStdString();
+    // The count's grey on white is the layout's own choice; the open panel's frame runs through it.
+    const QRect countText(c.Label1->geometry().topLeft(), QSize(c.Line1->x() - c.Label1->x(), c.Label1->height()));
+    EXPECT_NEAR(textContrast(main, countText), contrast(QColor(128, 128, 128), Qt::white), 0.1);
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label6", "Text1", "cmdExit"}) {
+        const QWidget* control = dark.infoWindow()->findChild<QWidget*>(QLatin1String(name));
+        EXPECT_GE(textContrast(info, control->geometry()), 4.5) << name;
+    }
+    dark.infoWindow()->close();
+}
+
+struct Exposed {
+    QWidget* control;
+    QAccessible::Role role;
+    QString name;
+};
+
+void expectExposed(const QList<Exposed>& controls)
+{
+    for (const Exposed& want : controls) {
+        QAccessibleInterface* exposed = QAccessible::queryAccessibleInterface(want.control);
+        ASSERT_NE(exposed, nullptr) << want.name.toStdString();
+        EXPECT_EQ(exposed->role(), want.role) << want.name.toStdString();
+        EXPECT_EQ(exposed->text(QAccessible::Name), want.name);
+    }
+}
+
+TEST_F(MainLayoutTest, EveryControlIsExposedWithARoleAndTheNameASightedUserReads)
+{
+    const MainControls& c = form->controls();
+    c.Label1->setText(QStringLiteral(" 7 Files"));
+    c.Label3->setMessage(QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"), {});
+    using A = QAccessible;
+    expectExposed({
+        {form, A::Window, "Korvale erzeugen"},
+        {c.Command1, A::Button, "Korvale generieren"},
+        {c.Command3, A::Button, "Speicherort Zieldatei"},
+        {c.Command4, A::Button, "OK"},
+        {c.Check1, A::CheckBox, "Unterverzeichnisse berücksichtigen"},
+        {c.Dir2, A::List, "Quellordner"},
+        {c.Dir3, A::List, "Zielordner"},
+        {c.List2, A::List, "Ergebnisliste"},
+        {c.txt_filter, A::EditableText, "Filter"},
+        {c.Text1, A::EditableText, "Name der Ergebnisdatei"},
+        {c.Label1, A::StaticText, " 7 Files"},
+        {c.Label2, A::StaticText, "C:\\"},
+        {c.Label3, A::StatusBar, "Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"},
+        {c.Label4, A::StaticText, "Filter"},
+        {c.Image1, A::Button, "Info"},
+        {c.Image3, A::Button, "Info"},
+        {c.Image2, A::Button, "Beenden"},
+    });
+    // A drop-down's name is the drive it shows; what it is for is its description.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(c.Drive1)->text(QAccessible::Description),
+              QStringLiteral("Laufwerk des Quellordners"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(c.Drive2)->text(QAccessible::Description),
+              QStringLiteral("Laufwerk des Zielordners"));
+    EXPECT_EQ(c.Label4->buddy(), c.txt_filter);
+    for (QWidget* picture : {static_cast<QWidget*>(c.Image1), static_cast<QWidget*>(c.Image2)}) {
+        QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(picture)->actionInterface();
+        ASSERT_NE(actions, nullptr);
+        EXPECT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    }
+}
+
+// Pixels that differ from their right neighbour by more than half the range: the sharp
+// edges of a drawing, which a picture blown up from fewer pixels does not have.
+int sharpEdges(const QImage& image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    int edges = 0;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x + 1 < argb.width(); ++x) {
+            const QRgb a = argb.pixel(x, y);
+            const QRgb b = argb.pixel(x + 1, y);
+            const int step = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                       std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            edges += step > 128 ? 1 : 0;
+        }
+    return edges;
+}
+
+QImage drawnAt(QWidget* control, const QRect& area, qreal pixelRatio)
+{
+    QImage image(area.size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    control->render(&image, QPoint(), QRegion(area));
+    return image;
+}
+
+void expectSharpAtTwice(QWidget* control, const QRect& area, const char* name)
+{
+    const QImage twice = drawnAt(control, area, 2);
+    const QImage blownUp = drawnAt(control, area, 1).scaled(twice.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_GT(sharpEdges(twice), 1.5 * sharpEdges(blownUp)) << name;
+}
+
+TEST_F(MainLayoutTest, PicturesAreDrawnAnewForTwiceThePixels)
+{
+    const MainControls& c = form->controls();
+    form->show();
+    expectSharpAtTwice(c.Image1, c.Image1->rect(), "Image1");
+    expectSharpAtTwice(c.Image2, c.Image2->rect(), "Image2");
+    expectSharpAtTwice(c.Image3, c.Image3->rect(), "Image3");
+    const QRect firstFolderIcon = c.Dir2->visualRect(c.Dir2->model()->index(0, 0)).adjusted(0, 0, -60, 0);
+    expectSharpAtTwice(c.Dir2->viewport(), firstFolderIcon, "folder icon");
+    form->Image1_Click();
+    auto* picture = form->infoWindow()->findChild<VectorPicture*>(QStringLiteral("Picture1"));
+    expectSharpAtTwice(picture, picture->rect(), "Picture1");
+    form->infoWindow()->close();
+
+    const QPixmap hand = handPointer(QPoint(5, 0), 2).pixmap();
+    EXPECT_EQ(hand.size(), QSize(64, 64));
+    EXPECT_EQ(hand.devicePixelRatio(), 2.0);
+    const QImage handOnce = handPointer(QPoint(5, 0), 1).pixmap().toImage();
+    EXPECT_GT(sharpEdges(hand.toImage()),
+              1.5 * sharpEdges(handOnce.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+TEST(MainWindowPlacement, TheOuterFrameStandsInTheMiddleOfTheScreen)
+{
+    const QMargins titleBar(1, 24, 1, 1);
+    EXPECT_EQ(Form1::centredFramePosition(QRect(0, 0, 1280, 1024), QSize(519, 361), titleBar), QPoint(379, 319));
+    EXPECT_EQ(Form1::centredFramePosition(QRect(0, 30, 1280, 994), QSize(519, 361), QMargins()), QPoint(380, 346));
 }
 
 } // namespace

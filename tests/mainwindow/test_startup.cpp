@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +93,36 @@ TEST_F(StartupTest, ClickOnTheRestPictureDoesNothing)
     form.show();
     QTest::mouseClick(form.controls().Image3, Qt::LeftButton);
     EXPECT_EQ(form.infoWindow(), nullptr);
+}
+
+// Without a mouse: F1, or a screen reader pressing whichever info picture it sees.
+TEST_F(StartupTest, KeyboardAndScreenReaderReachTheInfoWindow)
+{
+    Form1& form = fixture.load();
+    form.show();
+    const QList<std::pair<const char*, std::function<void()>>> ways = {
+        {"F1", [&form] {
+             QApplication::setActiveWindow(&form);
+             QTest::keyClick(&form, Qt::Key_F1);
+         }},
+        {"press on the rest picture", [&form] {
+             QAccessible::queryAccessibleInterface(form.controls().Image3)
+                 ->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+         }},
+        {"press on the hover picture", [&form] {
+             QAccessible::queryAccessibleInterface(form.controls().Image1)
+                 ->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        open();
+        ASSERT_NE(form.infoWindow(), nullptr) << way;
+        EXPECT_TRUE(form.infoWindow()->isLoaded()) << way;
+        form.infoWindow()->close();
+    }
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QTest::keyClick(&form, Qt::Key_Return);
+    EXPECT_FALSE(form.infoWindow()->isLoaded());
 }
 
 TEST_F(StartupTest, ExitUnloadsEveryWindowAndSavesOnce)
