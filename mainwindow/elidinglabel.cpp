@@ -6,6 +6,7 @@
 
 #include <QHelpEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QToolTip>
 
@@ -81,8 +82,13 @@ bool ElidingLabel::event(QEvent* event)
         return true;
     }
     // Escaped, so that a name is never read as markup; pre-wrap keeps the doubled blank.
-    const QString tip = QStringLiteral("<p style=\"white-space:pre-wrap\">") + whole.toHtmlEscaped()
-        + QStringLiteral("</p>");
+    // As wide as the text, but no wider than half the screen: a long message wraps.
+    const QScreen* screen = this->screen();
+    const int widest = screen ? screen->availableGeometry().width() / 2 : 640;
+    const int width = std::min(fontMetrics().horizontalAdvance(whole) + 8, widest);
+    const QString tip = QStringLiteral("<table width=\"%1\"><tr><td style=\"white-space:pre-wrap\">%2</td></tr></table>")
+                            .arg(width)
+                            .arg(whole.toHtmlEscaped());
     QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
     return true;
 }

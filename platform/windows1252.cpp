@@ -77,10 +77,6 @@ qsizetype append(QStringView text, QByteArray& out)
     return appendComposed(text, out);
 }
 
-} // namespace Windows1252
-
-namespace Windows1252 {
-
 char16_t characterFor(unsigned char byte)
 {
     if (byte < 0x80 || byte >= 0xA0)
