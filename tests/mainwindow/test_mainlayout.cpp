@@ -321,6 +321,20 @@ TEST_F(MainLayoutTest, EveryControlIsExposedWithARoleAndTheNameASightedUserReads
         {c.Image3, A::Button, "Info"},
         {c.Image2, A::Button, "Beenden"},
     });
+    form->Image1_Click();
+    auto info = [this](const char* name) { return form->infoWindow()->findChild<QWidget*>(QLatin1String(name)); };
+    expectExposed({
+        {form->infoWindow(), A::Window, "INFO"},
+        {info("Label1"), A::StaticText, "Dozavidu Revudarod"},
+        {info("Label2"), A::StaticText, "3.0"},
+        {info("Label3"), A::StaticText, "von Korvale-Team"},
+        {info("Label4"), A::Link, "https://korvale.example/"},
+        {info("Picture1"), A::Graphic, "Bild: die Korvale-Figur winkt von einer Wiese"},
+        {info("Label6"), A::StaticText, "Details:"},
+        {info("Text1"), A::EditableText, "Details"},
+        {info("cmdExit"), A::Button, "ist ja gut"},
+    });
+    form->infoWindow()->close();
     // A drop-down's name is the drive it shows; what it is for is its description.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(c.Drive1)->text(QAccessible::Description),
               QStringLiteral("Laufwerk des Quellordners"));
