@@ -3,10 +3,33 @@
 #include "generation/pathprobes.h"
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
+#include "listing/folderreads.h"
 #include "listing/listbox.h"
 #include "platform/windowspath.h"
 
 namespace {
+
+// For the run, the folder list and the file list open and read each folder once between
+// them; afterwards they work on their own again.
+class SharedReads {
+public:
+    SharedReads(const WalkControls& controls, FolderReads& reads)
+        : m_controls(controls)
+    {
+        m_controls.Dir1.shareReads(&reads);
+        m_controls.File1.shareReads(&reads);
+    }
+    ~SharedReads()
+    {
+        m_controls.Dir1.shareReads(nullptr);
+        m_controls.File1.shareReads(nullptr);
+    }
+    SharedReads(const SharedReads&) = delete;
+    SharedReads& operator=(const SharedReads&) = delete;
+
+private:
+    const WalkControls& m_controls;
+};
 
 // Both listings of the start folder are read afresh, even when Dir1 and File1 already
 // stand there from an earlier run.
@@ -23,10 +46,9 @@ bool enterStartFolder(const WalkControls& controls, const QString& sourceFolder)
 
 // Moving Dir1 reads the folder; File1 usually already follows through Dir1's change
 // handler, and then pointing it there again reads nothing.
-bool enterQueuedFolder(const WalkControls& controls, const QString& folder)
+bool enterQueuedFolder(const WalkControls& controls, const QString& folder, bool exists)
 {
-    return PathProbes::DirExists(folder) && controls.Dir1.setPath(folder)
-        && controls.File1.setPath(controls.Dir1.Path());
+    return exists && controls.Dir1.setPath(folder) && controls.File1.setPath(controls.Dir1.Path());
 }
 
 void queueSubfolders(const WalkControls& controls)
@@ -63,6 +85,8 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     controls.List1.Clear();
     controls.List2.Clear();
 
+    FolderReads reads;
+    const SharedReads sharing(controls, reads);
     WalkResult result;
     if (!enterStartFolder(controls, sourceFolder))
         return result;
@@ -77,11 +101,19 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
         result.notes.leftOutNames += controls.Dir1.leftOutNames();
 
     for (qsizetype position = 0; position < controls.List1.ListCount(); ++position) {
-        const bool entered = enterQueuedFolder(controls, controls.List1.List(position));
+        const QString folder = controls.List1.List(position);
+        const bool exists = PathProbes::DirExists(folder, reads.handles());
+        const bool entered = enterQueuedFolder(controls, folder, exists);
         if (!includeSubfolders())
             break;
-        if (!entered)
+        if (!entered) {
+            // Removed or moved away: as if it had never been queued. Anything else
+            // standing there (a link put in its place, a folder that cannot be entered)
+            // hides files the list does not hold.
+            if (!PathProbes::isGone(folder, reads.handles()))
+                ++result.notes.unreadableFolders;
             continue;
+        }
         queueSubfolders(controls);
         collectFiles(controls);
         noteWhatWasLeftOut(controls, result.notes);

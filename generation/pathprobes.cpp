@@ -1,14 +1,15 @@
 #include "generation/pathprobes.h"
 
-#include "platform/hostdirectory.h"
-#include "platform/hostfolder.h"
+#include "platform/folderhandles.h"
 
 namespace {
 
-std::optional<QByteArray> hostPathOf(const QString& path)
+using Standing = FolderHandles::Standing;
+
+Standing standingOf(const QString& path, FolderHandles& handles, bool followLink)
 {
-    const std::optional<HostFolder> located = HostFolder::locate(path);
-    return located ? std::optional(located->hostPath) : std::nullopt;
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    return parsed ? handles.standing(*parsed, followLink) : Standing::Missing;
 }
 
 } // namespace
@@ -17,14 +18,34 @@ namespace PathProbes {
 
 bool DirExists(const QString& path)
 {
-    const std::optional<QByteArray> host = hostPathOf(path);
-    return host && HostDirectory::isFolder(*host);
+    FolderHandles handles;
+    return DirExists(path, handles);
+}
+
+bool DirExists(const QString& path, FolderHandles& handles)
+{
+    // Opening is the cheapest test, and the walk needs the folder open next anyway.
+    switch (handles.open(path).reach) {
+    case FolderHandles::Reach::Opened:
+        return true;
+    case FolderHandles::Reach::NotAFolder:
+    case FolderHandles::Reach::Blocked:
+        return standingOf(path, handles, true) == Standing::Folder;
+    default:
+        return false;
+    }
 }
 
 bool FileExists(const QString& path)
 {
-    const std::optional<QByteArray> host = hostPathOf(path);
-    return host && HostDirectory::isFile(*host);
+    FolderHandles handles;
+    return standingOf(path, handles, true) == Standing::File;
+}
+
+bool isGone(const QString& path, FolderHandles& handles)
+{
+    const Standing standing = standingOf(path, handles, false);
+    return standing == Standing::Missing || standing == Standing::File;
 }
 
 } // namespace PathProbes

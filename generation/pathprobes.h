@@ -2,16 +2,26 @@
 
 #include <QString>
 
+class FolderHandles;
+
 // Yes-or-no questions about a path that never fail: anything that cannot be asked
 // (no such drive, a drive that is not ready, a malformed path) answers false.
 namespace PathProbes {
 
-// True for an existing folder, drive roots included.
+// True for an existing folder, drive roots included, and for a link to one.
 bool DirExists(const QString& path);
+// The same through handles a walk keeps open: a folder found is then already open for
+// the folder list that moves there next.
+bool DirExists(const QString& path, FolderHandles& handles);
 
 // True for an existing file that is not a folder and whose length can be read, also of
 // length 0. A folder never counts, so an empty list-file name (the path then names the
 // target folder) can never pass for a written file.
 bool FileExists(const QString& path);
+
+// True when nothing but a file stands under the path any more: a folder removed or moved
+// away. A folder that stays, a link put in its place or a name that cannot be looked at
+// is not gone.
+bool isGone(const QString& path, FolderHandles& handles);
 
 } // namespace PathProbes

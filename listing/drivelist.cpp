@@ -7,8 +7,8 @@
 DriveList::DriveList(QObject* parent)
     : QAbstractListModel(parent)
 {
-    if (const std::optional<HostFolder> start = HostFolder::processCurrentFolder())
-        m_letter = start->path.drive();
+    if (const std::optional<WindowsPath> start = HostFolder::processCurrentFolder())
+        m_letter = start->drive();
     else if (!DriveTable::active().drives().isEmpty())
         m_letter = DriveTable::active().drives().constFirst().letter;
 }

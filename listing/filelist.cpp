@@ -1,6 +1,7 @@
 #include "listing/filelist.h"
 
-#include "platform/hostdirectory.h"
+#include "listing/folderreads.h"
+#include "platform/hostfolder.h"
 #include "platform/windows1252.h"
 
 FileList::FileList(QObject* parent)
@@ -8,7 +9,7 @@ FileList::FileList(QObject* parent)
     , m_folder(HostFolder::processCurrentFolder())
 {
     if (m_folder)
-        m_pathText = m_folder->path.toString();
+        m_pathText = m_folder->toString();
     readFiles();
 }
 
@@ -26,24 +27,26 @@ QString FileList::Path() const
     return m_pathText;
 }
 
-// Pointing the list at the folder it lists costs nothing (a walk does it right after the
-// folder list's change handler has moved it there); reading a new folder is itself the
-// test that it is one.
+// Pointing the list at the folder it lists costs nothing, and in a run the folder list
+// has just read the new folder; otherwise reading it is itself the test that it is one.
 bool FileList::setPath(const QString& path)
 {
     if (m_folder && path == m_pathText)
         return true;
-    const std::optional<HostFolder> located = HostFolder::locate(path);
-    if (!located)
+    if (const FolderReads::Read* read = m_reads ? m_reads->last(path) : nullptr) {
+        takeFolder(read->path, read->pathText, read->scan);
+        return true;
+    }
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    if (!parsed || !HostFolder::canStandInPath(*parsed))
         return false;
-    if (m_folder && located->path == m_folder->path)
-        return HostDirectory::isFolder(located->hostPath);
-    FolderScan scan = FolderScan::files(located->hostPath, m_pattern);
+    HandlesInUse handles(m_reads);
+    if (m_folder && *parsed == *m_folder)
+        return (*handles).standing(*parsed, true) == FolderHandles::Standing::Folder;
+    const FolderScan scan = FolderScan::read(*handles, *parsed);
     if (!scan.isFolder)
         return false;
-    m_folder = located;
-    m_pathText = located->path.toString();
-    takeScan(std::move(scan));
+    takeFolder(*parsed, parsed->toString(), scan);
     return true;
 }
 
@@ -51,14 +54,27 @@ void FileList::Refresh() { readFiles(); }
 
 void FileList::readFiles()
 {
-    takeScan(m_folder ? FolderScan::files(m_folder->hostPath, m_pattern) : FolderScan());
+    if (!m_folder) {
+        takeScan(FolderScan());
+        return;
+    }
+    HandlesInUse handles(m_reads);
+    takeScan(FolderScan::read(*handles, *m_folder));
 }
 
-void FileList::takeScan(FolderScan scan)
+void FileList::takeFolder(const WindowsPath& folder, const QString& pathText, const FolderScan& scan)
 {
+    m_folder = folder;
+    m_pathText = pathText;
+    takeScan(scan);
+}
+
+void FileList::takeScan(const FolderScan& scan)
+{
+    FolderScan::MatchingFiles matching = scan.filesMatching(m_pattern);
     beginResetModel();
-    m_names = std::move(scan.names);
-    m_leftOut = scan.leftOut;
+    m_names = std::move(matching.names);
+    m_leftOut = matching.leftOut;
     m_readFailed = m_folder && !scan.complete;
     endResetModel();
 }

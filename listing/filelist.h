@@ -2,10 +2,14 @@
 
 #include "listing/filepattern.h"
 #include "listing/folderscan.h"
-#include "platform/hostfolder.h"
+#include "platform/windowspath.h"
 
 #include <QAbstractListModel>
 #include <QStringList>
+
+#include <optional>
+
+class FolderReads;
 
 // A file list: the bare names of one folder's files that match its pattern. It reads its
 // folder when the folder or the pattern changes and on Refresh, never otherwise, so
@@ -30,18 +34,24 @@ public:
     bool readFailed() const { return m_readFailed; }
     qsizetype leftOutNames() const { return m_leftOut; }
 
+    // While a run shares its reads (nullptr ends it), the list takes a folder's files from
+    // the folder list's read of it instead of reading it again.
+    void shareReads(FolderReads* reads) { m_reads = reads; }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
     void readFiles();
-    void takeScan(FolderScan scan);
+    void takeFolder(const WindowsPath& folder, const QString& pathText, const FolderScan& scan);
+    void takeScan(const FolderScan& scan);
 
     QString m_patternText = QStringLiteral("*.*");
     FilePattern m_pattern{m_patternText};
-    std::optional<HostFolder> m_folder;
+    std::optional<WindowsPath> m_folder;
     QString m_pathText; // m_folder's path as text: a walk points the list here twice per folder
     QStringList m_names;
     qsizetype m_leftOut = 0;
     bool m_readFailed = false;
+    FolderReads* m_reads = nullptr;
 };

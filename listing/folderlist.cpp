@@ -1,13 +1,16 @@
 #include "listing/folderlist.h"
 
-#include "platform/hostdirectory.h"
+#include "listing/folderreads.h"
+#include "platform/hostfolder.h"
 #include "platform/windows1252.h"
 
 FolderList::FolderList(QObject* parent)
     : QAbstractListModel(parent)
 {
-    if (const std::optional<HostFolder> start = HostFolder::processCurrentFolder())
-        enter(*start, FolderScan::subfolders(start->hostPath));
+    if (const std::optional<WindowsPath> start = HostFolder::processCurrentFolder()) {
+        FolderHandles handles;
+        enter(*start, FolderScan::read(handles, *start));
+    }
 }
 
 QString FolderList::Path() const
@@ -15,61 +18,61 @@ QString FolderList::Path() const
     return m_pathText;
 }
 
-std::optional<HostFolder> FolderList::folderForDrive(QChar letter) const
-{
-    if (const auto last = m_lastFolderOnDrive.constFind(letter); last != m_lastFolderOnDrive.cend()) {
-        if (auto folder = HostFolder::resolve(*last))
-            return folder;
-    }
-    return HostFolder::resolve(WindowsPath::root(letter));
-}
-
 bool FolderList::setPath(const QString& pathOrDrive)
 {
     if (const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive)) {
-        const std::optional<HostFolder> folder = folderForDrive(*drive);
-        return folder && moveTo(folder->path, folder->hostPath);
+        const auto last = m_lastFolderOnDrive.constFind(*drive);
+        if (last != m_lastFolderOnDrive.cend() && moveTo(*last))
+            return true;
+        return moveTo(WindowsPath::root(*drive));
     }
-    const std::optional<HostFolder> located = HostFolder::locate(pathOrDrive);
-    return located && moveTo(located->path, located->hostPath);
+    const std::optional<WindowsPath> path = WindowsPath::parse(pathOrDrive);
+    return path && HostFolder::canStandInPath(*path) && moveTo(*path);
 }
 
 // Reading the new folder is also the test that it is one: a walk moves here once per
-// folder, and a stat before the read would cost as much as the read itself.
-bool FolderList::moveTo(const WindowsPath& path, const QByteArray& hostPath)
+// folder, and a look before the read would cost as much as the read itself.
+bool FolderList::moveTo(const WindowsPath& path)
 {
-    if (path == m_folder.path && !m_folder.hostPath.isEmpty())
-        return HostDirectory::isFolder(hostPath);
-    FolderScan scan = FolderScan::subfolders(hostPath);
+    HandlesInUse handles(m_reads);
+    if (m_folder && path == *m_folder)
+        return (*handles).standing(path, true) == FolderHandles::Standing::Folder;
+    const FolderScan scan = FolderScan::read(*handles, path);
     if (!scan.isFolder)
         return false;
-    enter(HostFolder{path, hostPath}, std::move(scan));
+    enter(path, scan);
     emit Change();
     return true;
 }
 
-void FolderList::enter(const HostFolder& folder, FolderScan scan)
+void FolderList::enter(const WindowsPath& folder, const FolderScan& scan)
 {
     beginResetModel();
     m_folder = folder;
-    m_pathText = folder.path.toString();
-    m_lastFolderOnDrive.insert(folder.path.drive(), folder.path);
-    takeScan(std::move(scan));
+    m_pathText = folder.toString();
+    m_lastFolderOnDrive.insert(folder.drive(), folder);
+    takeScan(scan);
     endResetModel();
 }
 
 void FolderList::Refresh()
 {
+    if (!m_folder)
+        return;
+    HandlesInUse handles(m_reads);
+    const FolderScan scan = FolderScan::read(*handles, *m_folder);
     beginResetModel();
-    takeScan(FolderScan::subfolders(m_folder.hostPath));
+    takeScan(scan);
     endResetModel();
 }
 
-void FolderList::takeScan(FolderScan scan)
+void FolderList::takeScan(const FolderScan& scan)
 {
-    m_subfolders = std::move(scan.names);
-    m_leftOut = scan.leftOut;
+    m_subfolders = scan.folders;
+    m_leftOut = scan.leftOutFolders;
     m_readFailed = !scan.complete;
+    if (m_reads)
+        m_reads->keepLast({*m_folder, m_pathText, scan});
 }
 
 QString FolderList::List(qsizetype index) const
@@ -81,7 +84,7 @@ QString FolderList::List(qsizetype index) const
 
 int FolderList::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || m_folder.hostPath.isEmpty())
+    if (parent.isValid() || !m_folder)
         return 0;
     return int(ancestorRows() + m_subfolders.size());
 }
@@ -91,17 +94,17 @@ QVariant FolderList::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const qsizetype row = index.row();
-    const QStringList& names = m_folder.path.names();
+    const QStringList& names = m_folder->names();
     const bool isAncestorRow = row < ancestorRows();
     switch (role) {
     case Qt::DisplayRole:
         if (row == 0)
-            return QString(m_folder.path.drive().toLower()) + QStringLiteral(":\\");
+            return QString(m_folder->drive().toLower()) + QStringLiteral(":\\");
         return Windows1252::displayText(isAncestorRow ? names[row - 1] : m_subfolders[row - ancestorRows()]);
     case PathRole: {
         if (!isAncestorRow)
             return List(row - ancestorRows());
-        WindowsPath ancestor = WindowsPath::root(m_folder.path.drive());
+        WindowsPath ancestor = WindowsPath::root(m_folder->drive());
         for (qsizetype i = 0; i < row; ++i)
             ancestor = ancestor.child(names[i]);
         return ancestor.toString();

@@ -1,7 +1,8 @@
 #include "listing/folderscan.h"
 
+#include "platform/folderhandles.h"
 #include "platform/hostdirectory.h"
-#include "platform/mounttable.h"
+#include "platform/hostfolder.h"
 #include "platform/namecodec.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@ namespace {
 
 using EntryKind = HostDirectory::EntryKind;
 
-// Room for the names of most folders at once, so the list rarely grows name by name.
+// Room for the names of most folders at once, so the lists rarely grow name by name.
 constexpr qsizetype kExpectedNames = 64;
 
 char16_t lowerAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
@@ -56,71 +57,61 @@ bool nameLess(const QString& a, const QString& b)
 
 void sortByName(QStringList& names) { std::sort(names.begin(), names.end(), nameLess); }
 
-void noteOutcome(HostDirectory::Outcome outcome, FolderScan& scan)
+// A folder that is there but cannot be opened is still a folder: it is entered, lists
+// nothing and says that it could not be read.
+bool isUnopenableFolder(FolderHandles& handles, const WindowsPath& path, FolderHandles::Reach reach)
 {
-    scan.complete = outcome == HostDirectory::Outcome::Complete;
-    scan.isFolder = outcome != HostDirectory::Outcome::NoFolder;
-}
-
-bool isPseudoMount(const QByteArray& folder, std::string_view name)
-{
-    QByteArray child = folder;
-    if (!child.endsWith('/'))
-        child.append('/');
-    child.append(name.data(), qsizetype(name.size()));
-    return MountTable::system().isPseudoMountPoint(child);
+    return reach == FolderHandles::Reach::Blocked
+        && handles.standing(path, false) == FolderHandles::Standing::Folder;
 }
 
 } // namespace
 
-bool FolderScan::canStandInPath(QStringView name)
+FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path)
 {
-    for (QChar c : name) {
-        if (c == u'\\' || c == u'\n' || c == u'\r')
-            return false;
+    FolderScan scan;
+    const FolderHandles::Folder folder = handles.open(path);
+    if (folder.reach != FolderHandles::Reach::Opened) {
+        scan.isFolder = isUnopenableFolder(handles, path, folder.reach);
+        return scan;
     }
-    return true;
-}
-
-FolderScan FolderScan::subfolders(const QByteArray& hostPath)
-{
-    FolderScan scan;
-    scan.names.reserve(kExpectedNames);
-    const bool mayHoldPseudoMounts = MountTable::system().hasPseudoMountBelow(hostPath);
-    const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
-        if (kind != EntryKind::Folder || name.front() == '.')
-            return;
-        if (mayHoldPseudoMounts && isPseudoMount(hostPath, name))
+    scan.isFolder = true;
+    scan.files.reserve(kExpectedNames);
+    const auto outcome = HostDirectory::readFolder(folder.descriptor, [&](std::string_view name, EntryKind kind) {
+        if ((kind != EntryKind::File && kind != EntryKind::Folder) || name.front() == '.')
             return;
         QString decoded = NameCodec::decode(name.data(), qsizetype(name.size()));
-        if (!canStandInPath(decoded)) {
-            ++scan.leftOut;
-            return;
+        const bool writable = HostFolder::canStandInPath(decoded);
+        if (kind == EntryKind::Folder) {
+            if (writable)
+                scan.folders.append(std::move(decoded));
+            else
+                ++scan.leftOutFolders;
+        } else {
+            (writable ? scan.files : scan.unwritableFiles).append(std::move(decoded));
         }
-        scan.names.append(std::move(decoded));
-    }, HostDirectory::Wanted::FoldersOnly);
-    noteOutcome(outcome, scan);
-    sortByName(scan.names);
-    return scan;
-}
-
-FolderScan FolderScan::files(const QByteArray& hostPath, const FilePattern& pattern)
-{
-    FolderScan scan;
-    scan.names.reserve(kExpectedNames);
-    const auto outcome = HostDirectory::readFolder(hostPath, [&](std::string_view name, EntryKind kind) {
-        if (kind != EntryKind::File || name.front() == '.')
-            return;
-        QString decoded = NameCodec::decode(name.data(), qsizetype(name.size()));
-        if (!pattern.matches(decoded))
-            return;
-        if (!canStandInPath(decoded)) {
-            ++scan.leftOut;
-            return;
-        }
-        scan.names.append(std::move(decoded));
     });
-    noteOutcome(outcome, scan);
-    sortByName(scan.names);
+    scan.complete = outcome == HostDirectory::Outcome::Complete;
+    sortByName(scan.folders);
+    sortByName(scan.files);
     return scan;
+}
+
+FolderScan::MatchingFiles FolderScan::filesMatching(const FilePattern& pattern) const
+{
+    MatchingFiles matching;
+    // Most patterns take every name ("*.*"): then the list is shared, not copied.
+    const auto firstMiss = std::find_if(files.cbegin(), files.cend(),
+                                        [&](const QString& name) { return !pattern.matches(name); });
+    if (firstMiss == files.cend()) {
+        matching.names = files;
+    } else {
+        matching.names.reserve(files.size());
+        std::copy(files.cbegin(), firstMiss, std::back_inserter(matching.names));
+        std::copy_if(firstMiss + 1, files.cend(), std::back_inserter(matching.names),
+                     [&](const QString& name) { return pattern.matches(name); });
+    }
+    matching.leftOut = std::count_if(unwritableFiles.cbegin(), unwritableFiles.cend(),
+                                     [&](const QString& name) { return pattern.matches(name); });
+    return matching;
 }

@@ -17,8 +17,19 @@ DriveTable& activeTable()
     return table;
 }
 
+bool isFolder(const QByteArray& hostPath)
+{
+    struct stat info;
+    return stat(hostPath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// $HOME first, as the settings store (through Qt) and every other desktop program take
+// it; the account's own home folder only when $HOME names no folder.
 QByteArray homeFolder()
 {
+    const QByteArray fromEnvironment = qgetenv("HOME");
+    if (fromEnvironment.startsWith('/') && isFolder(fromEnvironment))
+        return fromEnvironment;
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && *entry->pw_dir)
         return QByteArray(entry->pw_dir);
     return QFile::encodeName(QDir::homePath());
@@ -88,9 +99,7 @@ bool DriveTable::isReady(QChar letter) const
     const Drive* drive = find(letter);
     if (!drive)
         return false;
-    struct stat info;
-    return stat(drive->hostRoot.constData(), &info) == 0 && S_ISDIR(info.st_mode)
-        && access(drive->hostRoot.constData(), R_OK | X_OK) == 0;
+    return isFolder(drive->hostRoot) && access(drive->hostRoot.constData(), R_OK | X_OK) == 0;
 }
 
 std::optional<QByteArray> DriveTable::hostPathOf(const WindowsPath& path) const

@@ -1,7 +1,10 @@
 #include "platform/hostdirectory.h"
 
+#include <cerrno>
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -9,6 +12,11 @@
 namespace {
 
 using EntryKind = HostDirectory::EntryKind;
+
+// File systems that <linux/magic.h> does not name.
+constexpr long kConfigFsMagic = 0x62656570;
+constexpr long kFuseControlMagic = 0x65735543;
+constexpr long kMessageQueueMagic = 0x19800202;
 
 EntryKind kindOfMode(mode_t mode)
 {
@@ -19,51 +27,93 @@ EntryKind kindOfMode(mode_t mode)
     return EntryKind::Other;
 }
 
-EntryKind kindOfLink(int folder, const char* name)
-{
-    struct stat target;
-    if (fstatat(folder, name, &target, 0) != 0)
-        return EntryKind::Other;
-    const EntryKind kind = kindOfMode(target.st_mode);
-    return kind == EntryKind::Folder ? EntryKind::LinkToFolder : kind;
-}
+class FolderReading {
+public:
+    explicit FolderReading(int folder)
+        : m_folder(folder)
+    {
+    }
 
-EntryKind kindOf(int folder, const dirent64* entry)
-{
-    switch (entry->d_type) {
-    case DT_REG:
-        return EntryKind::File;
-    case DT_DIR:
-        return EntryKind::Folder;
-    case DT_LNK:
-        return kindOfLink(folder, entry->d_name);
-    case DT_UNKNOWN: {
-        struct stat info;
-        if (fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+    EntryKind kindOf(const dirent64* entry)
+    {
+        switch (entry->d_type) {
+        case DT_REG:
+            return EntryKind::File;
+        case DT_DIR:
+            return isPseudoMountPoint(entry->d_name) ? EntryKind::PseudoFolder : EntryKind::Folder;
+        case DT_LNK:
+            return kindOfLink(entry->d_name);
+        case DT_UNKNOWN:
+            return kindOfUnknown(entry->d_name);
+        default:
             return EntryKind::Other;
-        return S_ISLNK(info.st_mode) ? kindOfLink(folder, entry->d_name) : kindOfMode(info.st_mode);
+        }
     }
-    default:
+
+    bool kindsComplete() const { return m_kindsComplete; }
+
+private:
+    EntryKind kindOfLink(const char* name)
+    {
+        struct stat target;
+        if (fstatat(m_folder, name, &target, 0) == 0) {
+            const EntryKind kind = kindOfMode(target.st_mode);
+            return kind == EntryKind::Folder ? EntryKind::LinkToFolder : kind;
+        }
+        if (errno != ENOENT && errno != ELOOP && errno != ENOTDIR)
+            m_kindsComplete = false;
         return EntryKind::Other;
     }
-}
 
-// On these file systems a folder's link count is 2 plus its number of subfolders (1 when
-// there are too many to count); elsewhere the count says nothing and the folder is read.
-bool keepsFolderLinkCount(int folder)
-{
-    struct statfs fileSystem;
-    if (fstatfs(folder, &fileSystem) != 0)
-        return false;
-    const auto type = static_cast<unsigned long>(fileSystem.f_type);
-    return type == 0xEF53 /* ext2, ext3, ext4 */ || type == 0x58465342 /* XFS */ || type == 0x01021994 /* tmpfs */;
-}
+    EntryKind kindOfUnknown(const char* name)
+    {
+        struct stat info;
+        if (fstatat(m_folder, name, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+            m_kindsComplete = false;
+            return EntryKind::Other;
+        }
+        if (S_ISLNK(info.st_mode))
+            return kindOfLink(name);
+        if (S_ISDIR(info.st_mode) && isPseudoMount(name, info.st_dev))
+            return EntryKind::PseudoFolder;
+        return kindOfMode(info.st_mode);
+    }
 
-bool holdsNoFolders(int folder)
-{
-    struct stat info;
-    return fstat(folder, &info) == 0 && info.st_nlink == 2 && keepsFolderLinkCount(folder);
-}
+    // A folder on another device than its parent is a mount point; only then is its file
+    // system asked for. A folder that cannot be looked at stays a folder: the walk counts
+    // it when it cannot enter it.
+    bool isPseudoMountPoint(const char* name)
+    {
+        struct stat info;
+        if (fstatat(m_folder, name, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0)
+            return false;
+        return isPseudoMount(name, info.st_dev);
+    }
+
+    bool isPseudoMount(const char* name, dev_t device)
+    {
+        if (!m_deviceKnown) {
+            struct stat own;
+            m_deviceKnown = fstat(m_folder, &own) == 0;
+            m_device = own.st_dev;
+        }
+        if (!m_deviceKnown || device == m_device)
+            return false;
+        // O_PATH without O_DIRECTORY does not set off an automount.
+        const int mountPoint = openat(m_folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (mountPoint < 0)
+            return false;
+        struct statfs fileSystem;
+        const bool pseudo = fstatfs(mountPoint, &fileSystem) == 0 && HostDirectory::isPseudoFileSystem(long(fileSystem.f_type));
+        close(mountPoint);
+        return pseudo;
+    }
+
+    int m_folder;
+    dev_t m_device = 0;
+    bool m_deviceKnown = false;
+    bool m_kindsComplete = true;
+};
 
 bool isDotOrDotDot(const char* name)
 {
@@ -72,18 +122,46 @@ bool isDotOrDotDot(const char* name)
 
 } // namespace
 
+bool HostDirectory::isPseudoFileSystem(long fileSystemType)
+{
+    switch (fileSystemType) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case SELINUX_MAGIC:
+    case SMACK_MAGIC:
+    case BPF_FS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case HUGETLBFS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case BINFMTFS_MAGIC:
+    case NSFS_MAGIC:
+    case AUTOFS_SUPER_MAGIC:
+    case BINDERFS_SUPER_MAGIC:
+    case RDTGROUP_SUPER_MAGIC:
+    case kConfigFsMagic:
+    case kFuseControlMagic:
+    case kMessageQueueMagic:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
-HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, const Visitor& visit, Wanted wanted)
+HostDirectory::Outcome HostDirectory::readFolder(int folder, const Visitor& visit)
 {
-    const int folder = open(hostPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return isFolder(hostPath) ? Outcome::Incomplete : Outcome::NoFolder;
-    if (wanted == Wanted::FoldersOnly && holdsNoFolders(folder)) {
-        close(folder);
-        return Outcome::Complete;
-    }
+    // A kept handle may have been read before: every read starts at the first entry.
+    if (lseek(folder, 0, SEEK_SET) != 0)
+        return Outcome::Incomplete;
     alignas(dirent64) char buffer[32768];
+    FolderReading reading(folder);
     bool complete = true;
     for (;;) {
         const ssize_t filled = getdents64(folder, buffer, sizeof buffer);
@@ -95,21 +173,8 @@ HostDirectory::Outcome HostDirectory::readFolder(const QByteArray& hostPath, con
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
             if (!isDotOrDotDot(entry->d_name))
-                visit(std::string_view(entry->d_name), kindOf(folder, entry));
+                visit(std::string_view(entry->d_name), reading.kindOf(entry));
         }
     }
-    close(folder);
-    return complete ? Outcome::Complete : Outcome::Incomplete;
-}
-
-bool HostDirectory::isFolder(const QByteArray& hostPath)
-{
-    struct stat info;
-    return stat(hostPath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool HostDirectory::isFile(const QByteArray& hostPath)
-{
-    struct stat info;
-    return stat(hostPath.constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return complete && reading.kindsComplete() ? Outcome::Complete : Outcome::Incomplete;
 }

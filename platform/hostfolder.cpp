@@ -1,51 +1,62 @@
 #include "platform/hostfolder.h"
 
 #include "platform/drivetable.h"
-#include "platform/hostdirectory.h"
+#include "platform/folderhandles.h"
 
 #include <QDir>
 #include <QFile>
 
-std::optional<HostFolder> HostFolder::resolve(const WindowsPath& path)
+#include <algorithm>
+
+namespace {
+
+// The deepest part of the path whose names can all be written.
+WindowsPath writablePart(const WindowsPath& path)
 {
-    const std::optional<QByteArray> host = DriveTable::active().hostPathOf(path);
-    if (!host || !HostDirectory::isFolder(*host))
-        return std::nullopt;
-    return HostFolder{path, *host};
+    const QStringList& names = path.names();
+    const auto firstBad = std::find_if(names.cbegin(), names.cend(),
+                                       [](const QString& name) { return !HostFolder::canStandInPath(name); });
+    WindowsPath part = WindowsPath::root(path.drive());
+    for (auto name = names.cbegin(); name != firstBad; ++name)
+        part = part.child(*name);
+    return part;
 }
 
-std::optional<HostFolder> HostFolder::locate(QStringView text)
+} // namespace
+
+namespace HostFolder {
+
+bool canStandInPath(QStringView name)
 {
-    // A walk turns each folder's path into a host path three times in a row (the probe,
-    // the folder list, the file list), so the last answer is kept; it holds while its
-    // drive still stands on the same host folder.
-    struct Located {
-        QString text;
-        HostFolder folder;
-        QByteArray driveRoot;
+    return std::none_of(name.begin(), name.end(), [](QChar c) { return c == u'\\' || c == u'\n' || c == u'\r'; });
+}
+
+bool canStandInPath(const WindowsPath& path)
+{
+    return std::all_of(path.names().cbegin(), path.names().cend(),
+                       [](const QString& name) { return canStandInPath(name); });
+}
+
+std::optional<WindowsPath> processCurrentFolder()
+{
+    const DriveTable& table = DriveTable::active();
+    FolderHandles handles;
+    auto isFolder = [&](const WindowsPath& path) {
+        return handles.open(path).reach == FolderHandles::Reach::Opened;
     };
-    static std::optional<Located> last;
-    const DriveTable& table = DriveTable::active();
-    if (last && last->text == text && table.hostRoot(last->folder.path.drive()) == last->driveRoot)
-        return last->folder;
-    const std::optional<WindowsPath> path = WindowsPath::parse(text);
-    const std::optional<QByteArray> host = path ? table.hostPathOf(*path) : std::nullopt;
-    if (!host)
-        return std::nullopt;
-    last = Located{text.toString(), HostFolder{*path, *host}, *table.hostRoot(path->drive())};
-    return last->folder;
-}
-
-std::optional<HostFolder> HostFolder::processCurrentFolder()
-{
-    const DriveTable& table = DriveTable::active();
-    if (const auto path = table.windowsPathOf(QFile::encodeName(QDir::currentPath()))) {
-        if (auto folder = resolve(*path))
-            return folder;
+    if (const auto current = table.windowsPathOf(QFile::encodeName(QDir::currentPath()))) {
+        for (WindowsPath path = writablePart(*current);; path = path.parent()) {
+            if (isFolder(path))
+                return path;
+            if (path.isRoot())
+                break;
+        }
     }
     for (const DriveTable::Drive& drive : table.drives()) {
-        if (auto folder = resolve(WindowsPath::root(drive.letter)))
-            return folder;
+        if (isFolder(WindowsPath::root(drive.letter)))
+            return WindowsPath::root(drive.letter);
     }
     return std::nullopt;
 }
+
+} // namespace HostFolder

@@ -2,22 +2,18 @@
 
 #include "platform/windowspath.h"
 
-#include <QByteArray>
-
 #include <optional>
 
-// An existing folder, in the old platform's form and as the host knows it.
-struct HostFolder {
-    WindowsPath path;
-    QByteArray hostPath;
+// Folders as the host has them, in the old platform's form.
+namespace HostFolder {
 
-    // Only a path that names an existing folder on a drive of the table resolves.
-    static std::optional<HostFolder> resolve(const WindowsPath& path);
-    // The path a text names and its host path, without asking the host whether anything
-    // is there. Nothing for a text that is no path or lies on no drive of the table.
-    static std::optional<HostFolder> locate(QStringView text);
+// A name holding '\' or a line break cannot stand in one Windows-style line: as a path it
+// would name another folder, or break the list file's line.
+bool canStandInPath(QStringView name);
+bool canStandInPath(const WindowsPath& path);
 
-    // Where lists begin: the process's current folder, or else the root of the first
-    // ready drive.
-    static std::optional<HostFolder> processCurrentFolder();
-};
+// Where lists begin: the process's current folder (or its nearest ancestor whose path can
+// be written), or else the root of the first ready drive.
+std::optional<WindowsPath> processCurrentFolder();
+
+} // namespace HostFolder

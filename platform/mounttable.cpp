@@ -1,17 +1,19 @@
 #include "platform/mounttable.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <algorithm>
 
 namespace {
 
+// File systems that hold no files of a person's: never a drive of their own.
 const QSet<QByteArray>& pseudoFileSystemTypes()
 {
     static const QSet<QByteArray> types = {
         "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs",
         "securityfs", "pstore", "bpf", "configfs", "fusectl", "hugetlbfs", "mqueue",
-        "binfmt_misc", "autofs", "efivarfs", "selinuxfs", "nsfs", "rpc_pipefs", "ramfs",
+        "binfmt_misc", "autofs", "efivarfs", "selinuxfs", "nsfs", "rpc_pipefs",
     };
     return types;
 }
@@ -45,12 +47,6 @@ bool isVolumeMountPoint(const QByteArray& path)
     return false;
 }
 
-QByteArray parentOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
 } // namespace
 
 const MountTable& MountTable::system()
@@ -73,10 +69,8 @@ MountTable MountTable::fromMountInfo(const QByteArray& mountInfo)
             continue;
         const QByteArray mountPoint = unescapeMountPath(fields[4]);
         const QByteArray& type = fields[dash + 1];
-        if (pseudoFileSystemTypes().contains(type) && mountPoint != "/") {
-            table.m_pseudo.insert(mountPoint);
-            table.m_pseudoParents.insert(parentOf(mountPoint));
-        } else if (isVolumeMountPoint(mountPoint) && !table.m_volumes.contains(mountPoint)) {
+        if (!pseudoFileSystemTypes().contains(type) && isVolumeMountPoint(mountPoint)
+            && !table.m_volumes.contains(mountPoint)) {
             table.m_volumes.append(mountPoint);
         }
     }

@@ -14,12 +14,69 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A chain of folders deeper than any host path may be long, so it is made and removed
+// name by name, each relative to its parent.
+class DeepChain {
+public:
+    explicit DeepChain(const QByteArray& top)
+        : m_folders{::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)}
+    {
+    }
+    ~DeepChain()
+    {
+        for (qsizetype level = m_names.size(); level > 0; --level) {
+            unlinkat(m_folders[level], "f.txt", 0);
+            ::close(m_folders[level]);
+            unlinkat(m_folders[level - 1], m_names[level - 1].constData(), AT_REMOVEDIR);
+        }
+        ::close(m_folders.front());
+    }
+
+    // A folder below the deepest one, holding the file f.txt.
+    bool addFolder(const QByteArray& name)
+    {
+        if (mkdirat(m_folders.back(), name.constData(), 0755) != 0)
+            return false;
+        m_names.push_back(name);
+        m_folders.push_back(openat(m_folders[m_names.size() - 1], name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const int file = openat(m_folders.back(), "f.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        return file >= 0 && ::close(file) == 0;
+    }
+
+private:
+    std::vector<int> m_folders;
+    std::vector<QByteArray> m_names;
+};
+
+// File systems mounted for one test, where this process may mount; gone with the object.
+class TestMounts {
+public:
+    ~TestMounts()
+    {
+        for (auto target = m_targets.crbegin(); target != m_targets.crend(); ++target)
+            umount2(target->constData(), MNT_DETACH);
+    }
+    bool mount(const QByteArray& target, const char* type)
+    {
+        if (::mount(type, target.constData(), type, 0, nullptr) != 0)
+            return false;
+        m_targets.push_back(target);
+        return true;
+    }
+
+private:
+    std::vector<QByteArray> m_targets;
+};
 
 // The hidden controls of the main window, with Dir1's change handler doing what the
 // window's does, so the walk runs here as it runs there.
@@ -228,6 +285,61 @@ TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)
     EXPECT_EQ(entriesOf(List2), expected);
 }
 
+TEST_F(FolderWalkTest, FoldersBeyondTheHostPathLimitAreListedInFull)
+{
+    drives.makeFolder(u"C:\\tief"_s);
+    QStringList expected;
+    {
+        DeepChain chain(hostBytes(u"C:\\tief"_s));
+        QString folder = u"C:\\tief"_s;
+        for (int level = 0; level < 30; ++level) {
+            const QByteArray name = QByteArray::number(level + 10) + QByteArray(198, 'x');
+            ASSERT_TRUE(chain.addFolder(name));
+            folder += u'\\' + QString::fromLatin1(name);
+            expected.append(folder + u"\\f.txt"_s);
+        }
+        ASSERT_GT(expected.last().size(), 6000);
+        const WalkResult result = run(u"C:\\tief"_s);
+        EXPECT_EQ(result.notes.unreadableFolders, 0);
+    }
+    QStringList listed = entriesOf(List2);
+    listed.sort();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+}
+
+TEST_F(FolderWalkTest, FolderSwappedForALinkAfterItWasQueuedIsNotFollowedButCounted)
+{
+    makeFiles({u"C:\\s\\oben.txt", u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt"});
+    drives.makeFolder(u"C:\\weg"_s);
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+        if (Dir1.Path() != u"C:\\s\\a")
+            return;
+        rename(hostBytes(u"C:\\s\\b"_s).constData(), hostBytes(u"C:\\weg\\b"_s).constData());
+        symlink(hostBytes(u"C:\\s"_s).constData(), hostBytes(u"C:\\s\\b"_s).constData());
+    });
+    const WalkResult result = run(u"C:\\s"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a\\1.txt"_s, u"C:\\s\\oben.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s}));
+    EXPECT_EQ(result.notes.unreadableFolders, 1);
+    EXPECT_EQ(Dir1.Path(), u"C:\\s\\a"_s);
+}
+
+TEST_F(FolderWalkTest, RamAndTmpfsMountsAreWalkedProcIsSkipped)
+{
+    for (const char* name : {"ram", "tmp", "proc"})
+        drives.makeFolder(u"C:\\m\\"_s + QLatin1String(name));
+    TestMounts mounts;
+    if (!mounts.mount(hostBytes(u"C:\\m\\ram"_s), "ramfs") || !mounts.mount(hostBytes(u"C:\\m\\tmp"_s), "tmpfs")
+        || !mounts.mount(hostBytes(u"C:\\m\\proc"_s), "proc"))
+        GTEST_SKIP() << "this process may not mount file systems; run the suite as root to check mount points";
+    makeFiles({u"C:\\m\\oben.txt", u"C:\\m\\ram\\r.txt", u"C:\\m\\tmp\\t.txt"});
+    const WalkResult result = run(u"C:\\m"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\m\\oben.txt"_s, u"C:\\m\\ram\\r.txt"_s, u"C:\\m\\tmp\\t.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\m\\ram"_s, u"C:\\m\\tmp"_s}));
+    EXPECT_EQ(result.notes.unreadableFolders, 0);
+}
+
 TEST_F(FolderWalkTest, MissingStartFolderCollectsNothing)
 {
     makeFiles({u"C:\\s\\a.txt", u"C:\\s\\u\\b.txt"});
@@ -265,6 +377,24 @@ TEST_F(FolderWalkTest, UnreadableSubfolderIsCountedAndTheWalkGoesOn)
         return result.notes.unreadableFolders == 1 ? 0 : 4;
     });
     chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0755);
+    EXPECT_EQ(failedCheck, 0);
+}
+
+TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsItsSubfolders)
+{
+    makeFiles({u"C:\\r\\oben.txt", u"C:\\r\\lesbar\\a.txt", u"C:\\r\\lesbar\\unten\\b.txt"});
+    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    ASSERT_EQ(chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0444), 0);
+
+    const int failedCheck = runUnprivileged([this] {
+        const WalkResult result = run(u"C:\\r"_s);
+        if (entriesOf(List2) != QStringList({u"C:\\r\\lesbar\\a.txt"_s, u"C:\\r\\oben.txt"_s}))
+            return 1;
+        if (entriesOf(List1) != QStringList({u"C:\\r\\lesbar"_s, u"C:\\r\\lesbar\\unten"_s}))
+            return 2;
+        return result.notes.unreadableFolders == 1 ? 0 : 3;
+    });
+    chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0755);
     EXPECT_EQ(failedCheck, 0);
 }
 

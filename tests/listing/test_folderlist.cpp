@@ -1,4 +1,5 @@
 #include "listing/drivelist.h"
+#include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "platform/drivetable.h"
 #include "support/testdrives.h"
@@ -249,6 +250,27 @@ TEST(FolderListDrives, WalkBelowAFolderKeepsItsDriveWhereAnotherDriveIsNested)
     ASSERT_TRUE(list.setPath(u"C:\\"_s));
     EXPECT_EQ(entriesOf(list), QStringList({"C:\\x"}));
     DriveTable::setActive(DriveTable::forThisHost());
+}
+
+// A host folder named "a\b" would read as the folder b in a: lists never stand on it.
+TEST(FolderListStart, StartsAtTheNearestFolderWhosePathCanBeWritten)
+{
+    TestDrives drives;
+    drives.makeFile(u"C:\\a\\b\\falsch.txt"_s);
+    const QByteArray odd = QFile::encodeName(drives.cRoot()) + "/a\\b";
+    ASSERT_EQ(mkdir(odd.constData(), 0755), 0);
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QFile::decodeName(odd)));
+    FolderList folders;
+    FileList files;
+    QDir::setCurrent(saved);
+    EXPECT_EQ(folders.Path(), u"C:\\"_s);
+    EXPECT_EQ(files.Path(), u"C:\\"_s);
+
+    drives.makeFolder(u"C:\\zeilen\numbruch"_s);
+    EXPECT_FALSE(folders.setPath(u"C:\\zeilen\numbruch"_s));
+    EXPECT_FALSE(files.setPath(u"C:\\zeilen\numbruch"_s));
+    EXPECT_EQ(folders.Path(), u"C:\\"_s);
 }
 
 } // namespace

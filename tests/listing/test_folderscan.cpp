@@ -1,7 +1,6 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
-#include "platform/mounttable.h"
-#include "platform/drivetable.h"
+#include "platform/hostdirectory.h"
 #include "support/testdrives.h"
 #include "support/listentries.h"
 
@@ -10,6 +9,7 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,17 +139,14 @@ TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)
     EXPECT_EQ(files.leftOutNames(), 0);
 }
 
-TEST(FolderScanPseudo, MountPointsOfPseudoFileSystemsAreLeftOut)
+TEST(PseudoFileSystems, KnownByTheirTypeNumber)
 {
-    if (!MountTable::system().isPseudoMountPoint("/proc"))
-        GTEST_SKIP() << "/proc is no proc mount here";
-    DriveTable::setActive(DriveTable({{u'Z', "/"}}));
-    FolderList root;
-    ASSERT_TRUE(root.setPath(u"Z:\\"_s));
-    const QStringList entries = entriesOf(root);
-    EXPECT_FALSE(entries.contains(u"Z:\\proc"_s));
-    EXPECT_TRUE(entries.contains(u"Z:\\etc"_s));
-    DriveTable::setActive(DriveTable::forThisHost());
+    const std::pair<long, bool> cases[] = {
+        {PROC_SUPER_MAGIC, true}, {SYSFS_MAGIC, true},   {CGROUP2_SUPER_MAGIC, true}, {AUTOFS_SUPER_MAGIC, true},
+        {DEVPTS_SUPER_MAGIC, true}, {TMPFS_MAGIC, false}, {RAMFS_MAGIC, false},       {EXT4_SUPER_MAGIC, false},
+    };
+    for (const auto& [type, pseudo] : cases)
+        EXPECT_EQ(HostDirectory::isPseudoFileSystem(type), pseudo) << std::hex << type;
 }
 
 } // namespace

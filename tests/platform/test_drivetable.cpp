@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -134,6 +136,24 @@ TEST(DriveTable, ThisHostHasHomeOnCVolumesInBetweenAndRootOnZ)
         EXPECT_EQ(drives[i + 1].letter, QChar(char16_t(u'D' + i)));
         EXPECT_EQ(drives[i + 1].hostRoot, volumes[i]);
     }
+}
+
+// The settings store follows $HOME (through Qt); C: must stand on the same folder.
+TEST(DriveTable, HomeDriveFollowsHomeWhenItNamesAFolder)
+{
+    const QByteArray savedHome = qgetenv("HOME");
+    QTemporaryDir elsewhere;
+    const QByteArray account = getpwuid(getuid())->pw_dir;
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {QFile::encodeName(elsewhere.path()), QFile::encodeName(elsewhere.path())},
+        {QFile::encodeName(elsewhere.path()) + "/fehlt", account},
+        {"relativ", account},
+    };
+    for (const auto& [home, expected] : cases) {
+        qputenv("HOME", home);
+        EXPECT_EQ(DriveTable::forThisHost().drives().first().hostRoot, expected) << home.constData();
+    }
+    qputenv("HOME", savedHome);
 }
 
 } // namespace

@@ -23,20 +23,6 @@ const QByteArray kMountInfo =
     "broken line\n"
     "\n";
 
-TEST(MountTable, ProcAndSysfsArePseudoTmpfsIsNot)
-{
-    const MountTable table = MountTable::fromMountInfo(kMountInfo);
-    for (const char* pseudo : {"/proc", "/sys", "/dev", "/dev/pts", "/sys/fs/cgroup"})
-        EXPECT_TRUE(table.isPseudoMountPoint(pseudo)) << pseudo;
-    for (const char* real : {"/", "/tmp", "/mnt/ram", "/srv/daten", "/home"})
-        EXPECT_FALSE(table.isPseudoMountPoint(real)) << real;
-
-    EXPECT_TRUE(table.hasPseudoMountBelow("/"));
-    EXPECT_TRUE(table.hasPseudoMountBelow("/dev"));
-    EXPECT_TRUE(table.hasPseudoMountBelow("/sys/fs"));
-    EXPECT_FALSE(table.hasPseudoMountBelow("/tmp"));
-}
-
 TEST(MountTable, VolumesUnderMediaAndMntAreSortedOnceEach)
 {
     const MountTable table = MountTable::fromMountInfo(kMountInfo);
@@ -55,14 +41,11 @@ TEST(MountTable, EscapedCharactersInAMountPointAreRestored)
         "50 26 8:1 / /mnt/a\\040b\\011c\\134d rw - ext4 /dev/sdf1 rw\n"
         "51 26 0:5 / /srv/x\\040y rw - proc proc rw\n");
     EXPECT_EQ(table.volumeMountPoints(), QList<QByteArray>({"/mnt/a b\tc\\d"}));
-    EXPECT_TRUE(table.isPseudoMountPoint("/srv/x y"));
 }
 
-TEST(MountTable, EmptyInfoGivesNoVolumesAndNoPseudoMounts)
+TEST(MountTable, EmptyInfoGivesNoVolumes)
 {
-    const MountTable table = MountTable::fromMountInfo("");
-    EXPECT_TRUE(table.volumeMountPoints().isEmpty());
-    EXPECT_FALSE(table.isPseudoMountPoint("/proc"));
+    EXPECT_TRUE(MountTable::fromMountInfo("").volumeMountPoints().isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,8 @@
+#include "listing/folderreads.h"
+
+HandlesInUse::HandlesInUse(FolderReads* shared)
+    : m_shared(shared)
+{
+    if (!m_shared)
+        m_own.emplace();
+}

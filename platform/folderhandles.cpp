@@ -1,0 +1,173 @@
+#include "platform/folderhandles.h"
+
+#include "platform/drivetable.h"
+#include "platform/namecodec.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Reach = FolderHandles::Reach;
+
+struct Opening {
+    int descriptor;
+    bool readable;
+    int error;
+};
+
+// A folder without the right to read it may still be passed on the way to one below it.
+Opening openFolder(int parent, const char* name, int flags)
+{
+    const int readable = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    if (readable >= 0)
+        return {readable, true, 0};
+    const int error = errno;
+    if (error != EACCES)
+        return {-1, false, error};
+    const int passable = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC | flags);
+    return passable >= 0 ? Opening{passable, false, 0} : Opening{-1, false, error};
+}
+
+Reach reachOfError(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return Reach::Missing;
+    case ENOTDIR:
+    case ELOOP: // O_NOFOLLOW met a link
+        return Reach::NotAFolder;
+    default:
+        return Reach::Blocked;
+    }
+}
+
+// Where the text of the first `count` names of a path ends: "C:\" for none.
+qsizetype prefixLength(const WindowsPath& path, qsizetype count)
+{
+    qsizetype length = 3;
+    for (qsizetype i = 0; i < count; ++i)
+        length += path.names()[i].size() + (i > 0 ? 1 : 0);
+    return length;
+}
+
+FolderHandles::Standing standingOfMode(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return FolderHandles::Standing::Folder;
+    if (S_ISREG(mode))
+        return FolderHandles::Standing::File;
+    return FolderHandles::Standing::Other;
+}
+
+} // namespace
+
+FolderHandles::FolderHandles(qsizetype capacity)
+    : m_capacity(std::max<qsizetype>(capacity, 2))
+{
+    m_held.reserve(m_capacity);
+}
+
+FolderHandles::~FolderHandles()
+{
+    for (const Held& held : m_held)
+        ::close(held.descriptor);
+}
+
+const FolderHandles::Held* FolderHandles::find(QStringView text)
+{
+    // Newest first: the folder asked for is nearly always one just opened.
+    for (auto held = m_held.rbegin(); held != m_held.rend(); ++held) {
+        if (held->text.size() == text.size() && held->text == text) {
+            held->lastUse = ++m_uses;
+            return &*held;
+        }
+    }
+    return nullptr;
+}
+
+const FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable)
+{
+    if (qsizetype(m_held.size()) >= m_capacity) {
+        const auto oldest = std::min_element(m_held.begin(), m_held.end(),
+                                             [](const Held& a, const Held& b) { return a.lastUse < b.lastUse; });
+        ::close(oldest->descriptor);
+        m_held.erase(oldest);
+    }
+    m_held.push_back(Held{std::move(text), descriptor, readable, ++m_uses});
+    return &m_held.back();
+}
+
+FolderHandles::Folder FolderHandles::asFolder(const Way& way)
+{
+    if (!way.held)
+        return {-1, way.failure};
+    return way.held->readable ? Folder{way.held->descriptor, Reach::Opened} : Folder{-1, Reach::Blocked};
+}
+
+FolderHandles::Folder FolderHandles::open(QStringView pathText)
+{
+    if (const Held* held = find(pathText))
+        return asFolder(Way{held});
+    const std::optional<WindowsPath> path = WindowsPath::parse(pathText);
+    return path ? open(*path) : Folder{-1, Reach::NoDrive};
+}
+
+FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
+{
+    return asFolder(wayTo(path, path.toString()));
+}
+
+FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& text)
+{
+    if (const Held* held = find(text))
+        return {held};
+    const QStringList& names = path.names();
+    qsizetype reached = names.size() - 1;
+    const Held* current = nullptr;
+    for (; reached >= 0 && !current; --reached)
+        current = find(QStringView(text).left(prefixLength(path, reached)));
+    reached += current ? 1 : 0;
+    if (!current) {
+        const std::optional<QByteArray> root = DriveTable::active().hostRoot(path.drive());
+        if (!root)
+            return {nullptr, Reach::NoDrive};
+        // The drive's own folder may be a link (a home folder under /var/home): it is the
+        // table's choice, so it is followed.
+        const Opening opened = openFolder(AT_FDCWD, root->constData(), 0);
+        if (opened.descriptor < 0)
+            return {nullptr, reachOfError(opened.error)};
+        current = keep(text.left(3), opened.descriptor, opened.readable);
+        reached = 0;
+    }
+    QByteArray name;
+    for (; reached < names.size(); ++reached) {
+        name.clear();
+        NameCodec::appendEncoded(names[reached], name);
+        const Opening opened = openFolder(current->descriptor, name.constData(), O_NOFOLLOW);
+        if (opened.descriptor < 0)
+            return {nullptr, reachOfError(opened.error)};
+        current = keep(text.left(prefixLength(path, reached + 1)), opened.descriptor, opened.readable);
+    }
+    return {current};
+}
+
+FolderHandles::Standing FolderHandles::standing(const WindowsPath& path, bool followLink)
+{
+    const bool isRoot = path.isRoot();
+    const WindowsPath& holder = isRoot ? path : path.parent();
+    const Way way = wayTo(holder, holder.toString());
+    if (!way.held)
+        return way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing;
+    struct stat info;
+    if (isRoot)
+        return ::fstat(way.held->descriptor, &info) == 0 ? standingOfMode(info.st_mode) : Standing::Unknown;
+    const QByteArray name = NameCodec::encode(path.names().constLast());
+    if (::fstatat(way.held->descriptor, name.constData(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Standing::Missing : Standing::Unknown;
+    return standingOfMode(info.st_mode);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/windowspath.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// Open folders, reached by their Windows-style paths. Only a drive's own host folder is
+// opened by its host path; every folder below it is opened relative to its parent's
+// handle, one name at a time and never through a link. So a path of any depth can be
+// reached, the kernel never resolves a long path, and a folder swapped for a link after
+// it was listed is not followed.
+//
+// The handles used last are kept, a bounded number of them: a breadth-first walk meets
+// the folders of one parent in a row, and a folder whose handle was given up is reopened
+// from its nearest kept ancestor.
+class FolderHandles {
+public:
+    enum class Reach {
+        Opened,
+        Missing,    // nothing of that name, or a folder on the way is gone
+        NotAFolder, // a file, a link or a system entry stands there
+        Blocked,    // it is there but cannot be opened (no right to enter, a failing device)
+        NoDrive,    // no path, or a drive the table does not hold
+    };
+
+    // A descriptor stays open until the next call to open() or to the handles' end.
+    struct Folder {
+        int descriptor = -1;
+        Reach reach = Reach::Missing;
+    };
+
+    explicit FolderHandles(qsizetype capacity = kDefaultCapacity);
+    ~FolderHandles();
+    FolderHandles(const FolderHandles&) = delete;
+    FolderHandles& operator=(const FolderHandles&) = delete;
+
+    Folder open(QStringView pathText);
+    Folder open(const WindowsPath& path);
+
+    // What stands under a path, looked at from its parent without opening it. Links are
+    // followed for this one look, as the old platform's attribute query did.
+    enum class Standing { Folder, File, Other, Missing, Unknown };
+    Standing standing(const WindowsPath& path, bool followLink);
+
+    static constexpr qsizetype kDefaultCapacity = 32;
+
+private:
+    // A folder that may be passed but not read (no read right) is held for the way only.
+    struct Held {
+        QString text;
+        int descriptor;
+        bool readable;
+        std::uint64_t lastUse;
+    };
+    struct Way {
+        const Held* held = nullptr;
+        Reach failure = Reach::Missing;
+    };
+
+    const Held* find(QStringView text);
+    const Held* keep(QString text, int descriptor, bool readable);
+    Way wayTo(const WindowsPath& path, const QString& text);
+    static Folder asFolder(const Way& way);
+
+    std::vector<Held> m_held;
+    qsizetype m_capacity;
+    std::uint64_t m_uses = 0;
+};
