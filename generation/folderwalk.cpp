@@ -85,7 +85,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     controls.List1.Clear();
     controls.List2.Clear();
 
-    FolderReads reads;
+    FolderReads reads(FolderReads::Ahead::Yes);
     const SharedReads sharing(controls, reads);
     WalkResult result;
     if (!enterStartFolder(controls, sourceFolder))
@@ -97,12 +97,14 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     result.notes.leftOutNames += controls.File1.leftOutNames();
     // A subfolder whose name cannot stand in a path hides its files only when the walk
     // would have gone into it.
-    if (includeSubfolders())
+    if (includeSubfolders()) {
         result.notes.leftOutNames += controls.Dir1.leftOutNames();
+        reads.readAheadBelow(controls.Dir1.Path());
+    }
 
     for (qsizetype position = 0; position < controls.List1.ListCount(); ++position) {
         const QString folder = controls.List1.List(position);
-        const bool exists = PathProbes::DirExists(folder, reads.handles());
+        const bool exists = PathProbes::DirExists(folder, reads);
         const bool entered = enterQueuedFolder(controls, folder, exists);
         if (!includeSubfolders())
             break;
@@ -115,6 +117,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             continue;
         }
         queueSubfolders(controls);
+        reads.readAheadBelow(controls.Dir1.Path());
         collectFiles(controls);
         noteWhatWasLeftOut(controls, result.notes);
     }

@@ -1,5 +1,6 @@
 #include "generation/pathprobes.h"
 
+#include "listing/folderreads.h"
 #include "platform/folderhandles.h"
 
 namespace {
@@ -8,8 +9,7 @@ using Standing = FolderHandles::Standing;
 
 Standing standingOf(const QString& path, FolderHandles& handles, bool followLink)
 {
-    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
-    return parsed ? handles.standing(*parsed, followLink) : Standing::Missing;
+    return handles.look(path, followLink).standing;
 }
 
 } // namespace
@@ -19,18 +19,19 @@ namespace PathProbes {
 bool DirExists(const QString& path)
 {
     FolderHandles handles;
-    return DirExists(path, handles);
+    return standingOf(path, handles, true) == Standing::Folder;
 }
 
-bool DirExists(const QString& path, FolderHandles& handles)
+bool DirExists(const QString& path, FolderReads& reads)
 {
-    // Opening is the cheapest test, and the walk needs the folder open next anyway.
-    switch (handles.open(path).reach) {
-    case FolderHandles::Reach::Opened:
+    const FolderHandles::Look look = reads.handles().look(path, false);
+    switch (look.standing) {
+    case Standing::Folder:
+        reads.noteFound(path, look.identity);
         return true;
-    case FolderHandles::Reach::NotAFolder:
-    case FolderHandles::Reach::Blocked:
-        return standingOf(path, handles, true) == Standing::Folder;
+    case Standing::Other: // a link, perhaps to a folder
+    case Standing::Unknown:
+        return reads.handles().look(path, true).standing == Standing::Folder;
     default:
         return false;
     }

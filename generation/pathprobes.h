@@ -3,6 +3,7 @@
 #include <QString>
 
 class FolderHandles;
+class FolderReads;
 
 // Yes-or-no questions about a path that never fail: anything that cannot be asked
 // (no such drive, a drive that is not ready, a malformed path) answers false.
@@ -10,9 +11,8 @@ namespace PathProbes {
 
 // True for an existing folder, drive roots included, and for a link to one.
 bool DirExists(const QString& path);
-// The same through handles a walk keeps open: a folder found is then already open for
-// the folder list that moves there next.
-bool DirExists(const QString& path, FolderHandles& handles);
+// The same through the reads a walk shares, which learn which folder was found there.
+bool DirExists(const QString& path, FolderReads& reads);
 
 // True for an existing file that is not a folder and whose length can be read, also of
 // length 0. A folder never counts, so an empty list-file name (the path then names the

@@ -40,13 +40,13 @@ bool FileList::setPath(const QString& path)
     const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
     if (!parsed || !HostFolder::canStandInPath(*parsed))
         return false;
-    HandlesInUse handles(m_reads);
     if (m_folder && *parsed == *m_folder)
-        return (*handles).standing(*parsed, true) == FolderHandles::Standing::Folder;
-    const FolderScan scan = FolderScan::read(*handles, *parsed);
+        return FolderReads::isFolder(m_reads, *parsed);
+    const QString pathText = parsed->toString();
+    const FolderScan scan = FolderReads::read(m_reads, *parsed, pathText);
     if (!scan.isFolder)
         return false;
-    takeFolder(*parsed, parsed->toString(), scan);
+    takeFolder(*parsed, pathText, scan);
     return true;
 }
 
@@ -58,8 +58,7 @@ void FileList::readFiles()
         takeScan(FolderScan());
         return;
     }
-    HandlesInUse handles(m_reads);
-    takeScan(FolderScan::read(*handles, *m_folder));
+    takeScan(FolderReads::read(m_reads, *m_folder, m_pathText));
 }
 
 void FileList::takeFolder(const WindowsPath& folder, const QString& pathText, const FolderScan& scan)

@@ -9,7 +9,7 @@ FolderList::FolderList(QObject* parent)
 {
     if (const std::optional<WindowsPath> start = HostFolder::processCurrentFolder()) {
         FolderHandles handles;
-        enter(*start, FolderScan::read(handles, *start));
+        enter(*start, start->toString(), FolderScan::read(handles, *start));
     }
 }
 
@@ -26,6 +26,14 @@ bool FolderList::setPath(const QString& pathOrDrive)
             return true;
         return moveTo(WindowsPath::root(*drive));
     }
+    // In a walk the folder has usually been read ahead of its turn.
+    if (m_reads && pathOrDrive != m_pathText) {
+        if (const std::optional<FolderReads::Read> ahead = m_reads->takeReadAhead(pathOrDrive)) {
+            enter(ahead->path, ahead->pathText, ahead->scan);
+            emit Change();
+            return true;
+        }
+    }
     const std::optional<WindowsPath> path = WindowsPath::parse(pathOrDrive);
     return path && HostFolder::canStandInPath(*path) && moveTo(*path);
 }
@@ -34,22 +42,22 @@ bool FolderList::setPath(const QString& pathOrDrive)
 // folder, and a look before the read would cost as much as the read itself.
 bool FolderList::moveTo(const WindowsPath& path)
 {
-    HandlesInUse handles(m_reads);
     if (m_folder && path == *m_folder)
-        return (*handles).standing(path, true) == FolderHandles::Standing::Folder;
-    const FolderScan scan = FolderScan::read(*handles, path);
+        return FolderReads::isFolder(m_reads, path);
+    const QString pathText = path.toString();
+    const FolderScan scan = FolderReads::read(m_reads, path, pathText);
     if (!scan.isFolder)
         return false;
-    enter(path, scan);
+    enter(path, pathText, scan);
     emit Change();
     return true;
 }
 
-void FolderList::enter(const WindowsPath& folder, const FolderScan& scan)
+void FolderList::enter(const WindowsPath& folder, const QString& pathText, const FolderScan& scan)
 {
     beginResetModel();
     m_folder = folder;
-    m_pathText = folder.toString();
+    m_pathText = pathText;
     m_lastFolderOnDrive.insert(folder.drive(), folder);
     takeScan(scan);
     endResetModel();
@@ -59,8 +67,7 @@ void FolderList::Refresh()
 {
     if (!m_folder)
         return;
-    HandlesInUse handles(m_reads);
-    const FolderScan scan = FolderScan::read(*handles, *m_folder);
+    const FolderScan scan = FolderReads::read(m_reads, *m_folder, m_pathText);
     beginResetModel();
     takeScan(scan);
     endResetModel();

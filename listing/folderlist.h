@@ -49,7 +49,7 @@ signals:
 
 private:
     bool moveTo(const WindowsPath& path);
-    void enter(const WindowsPath& folder, const FolderScan& scan);
+    void enter(const WindowsPath& folder, const QString& pathText, const FolderScan& scan);
     void takeScan(const FolderScan& scan);
     qsizetype ancestorRows() const { return m_folder->names().size() + 1; }
 

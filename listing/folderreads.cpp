@@ -1,8 +1,69 @@
 #include "listing/folderreads.h"
 
-HandlesInUse::HandlesInUse(FolderReads* shared)
-    : m_shared(shared)
+#include "listing/readahead.h"
+
+FolderReads::FolderReads(Ahead ahead)
 {
-    if (!m_shared)
-        m_own.emplace();
+    if (ahead == Ahead::Yes)
+        m_ahead = std::make_unique<ReadAhead>();
+}
+
+FolderReads::~FolderReads() = default;
+
+void FolderReads::readAheadBelow(QStringView pathText)
+{
+    const Read* read = last(pathText);
+    if (!m_ahead || !read || read->scan.folders.isEmpty())
+        return;
+    m_below.push_back({read->path, read->pathText, read->scan.folders});
+    requestMore();
+}
+
+// Only a few folders are asked for at a time: a level of a wide tree holds tens of
+// thousands, and their paths would take room long before their turn.
+void FolderReads::requestMore()
+{
+    for (std::size_t outstanding = m_ahead->outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();
+         ++outstanding) {
+        Below& below = m_below.front();
+        const QString& name = below.names[below.next];
+        m_ahead->request(below.path.child(name), WindowsPath::joinName(below.pathText, name));
+        if (++below.next == below.names.size())
+            m_below.pop_front();
+    }
+}
+
+void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity)
+{
+    m_foundText = pathText;
+    m_found = identity;
+}
+
+std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
+{
+    if (!m_ahead || m_foundText != pathText)
+        return std::nullopt;
+    std::optional<ReadAhead::Read> read = m_ahead->take(pathText);
+    requestMore();
+    if (!read || read->scan.identity != m_found)
+        return std::nullopt;
+    return Read{std::move(read->path), std::move(read->pathText), std::move(read->scan)};
+}
+
+FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)
+{
+    if (!shared) {
+        FolderHandles own;
+        return FolderScan::read(own, path);
+    }
+    return FolderScan::read(shared->m_handles, path, pathText);
+}
+
+bool FolderReads::isFolder(FolderReads* shared, const WindowsPath& path)
+{
+    if (!shared) {
+        FolderHandles own;
+        return own.standing(path, true) == FolderHandles::Standing::Folder;
+    }
+    return shared->m_handles.standing(path, true) == FolderHandles::Standing::Folder;
 }

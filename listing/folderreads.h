@@ -6,13 +6,23 @@
 
 #include <QString>
 
+#include <deque>
+#include <memory>
 #include <optional>
+
+class ReadAhead;
 
 // What a run's folder list and file list share while the walk moves them: the open
 // handles near the walk and the last folder read, so that each folder is opened once and
-// read once for both lists.
+// read once for both lists; and, for a walk, the folders read ahead of their turn.
 class FolderReads {
 public:
+    enum class Ahead { No, Yes };
+    explicit FolderReads(Ahead ahead = Ahead::No);
+    ~FolderReads();
+    FolderReads(const FolderReads&) = delete;
+    FolderReads& operator=(const FolderReads&) = delete;
+
     FolderHandles& handles() { return m_handles; }
 
     struct Read {
@@ -27,20 +37,34 @@ public:
         return m_last && m_last->pathText == pathText ? &*m_last : nullptr;
     }
 
+    // The subfolders of the folder read last are read ahead, in their order.
+    void readAheadBelow(QStringView pathText);
+    // The folder found under a path at its turn: a read made ahead of time counts for that
+    // same folder only, never for one put in its place since.
+    void noteFound(const QString& pathText, FolderHandles::Identity identity);
+    // The read made ahead of the folder found last under that path.
+    std::optional<Read> takeReadAhead(QStringView pathText);
+
+    // Reads a folder through the run's reads where a list shares them, otherwise with
+    // handles of its own for this one read, so that no folder stays open between a
+    // person's clicks (an open folder keeps a stick from being unmounted).
+    static FolderScan read(FolderReads* shared, const WindowsPath& path, const QString& pathText);
+    static bool isFolder(FolderReads* shared, const WindowsPath& path);
+
 private:
+    // Folders whose subfolders are still to be requested, with the first not yet asked for.
+    struct Below {
+        WindowsPath path;
+        QString pathText;
+        QStringList names;
+        qsizetype next = 0;
+    };
+    void requestMore();
+
     FolderHandles m_handles;
+    std::deque<Below> m_below;
     std::optional<Read> m_last;
-};
-
-// The handles a list works through: the run's when it shares them, otherwise its own for
-// one operation only, so that no folder stays open between a person's clicks (an open
-// folder keeps a stick from being unmounted).
-class HandlesInUse {
-public:
-    explicit HandlesInUse(FolderReads* shared);
-    FolderHandles& operator*() { return m_shared ? m_shared->handles() : *m_own; }
-
-private:
-    FolderReads* m_shared;
-    std::optional<FolderHandles> m_own;
+    std::unique_ptr<ReadAhead> m_ahead;
+    QString m_foundText;
+    FolderHandles::Identity m_found;
 };

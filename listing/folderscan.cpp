@@ -69,15 +69,24 @@ bool isUnopenableFolder(FolderHandles& handles, const WindowsPath& path, FolderH
 
 FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path)
 {
+    return read(handles, path, path.toString());
+}
+
+FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
+{
     FolderScan scan;
-    const FolderHandles::Folder folder = handles.open(path);
+    const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
         scan.isFolder = isUnopenableFolder(handles, path, folder.reach);
         return scan;
     }
     scan.isFolder = true;
+    scan.identity = FolderHandles::identityOf(folder.descriptor);
+    if (!scan.identity)
+        return scan;
     scan.files.reserve(kExpectedNames);
-    const auto outcome = HostDirectory::readFolder(folder.descriptor, [&](std::string_view name, EntryKind kind) {
+    const auto outcome = HostDirectory::readFolder(folder.descriptor, scan.identity->device,
+                                                   [&](std::string_view name, EntryKind kind) {
         if ((kind != EntryKind::File && kind != EntryKind::Folder) || name.front() == '.')
             return;
         QString decoded = NameCodec::decode(name.data(), qsizetype(name.size()));

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "listing/filepattern.h"
+#include "platform/folderhandles.h"
 
 #include <QStringList>
 
-class FolderHandles;
-class WindowsPath;
 
 // The visible entries of one folder, read once for both the folder list and the file list:
 // no hidden names (a leading '.'), no system entries, no links to folders, no pseudo file
@@ -23,8 +22,12 @@ struct FolderScan {
     bool complete = false;
     // False when the path names no folder at all; a folder that cannot be read is one.
     bool isFolder = false;
+    // The folder that was read, when it could be opened.
+    std::optional<FolderHandles::Identity> identity;
 
     static FolderScan read(FolderHandles& handles, const WindowsPath& path);
+    // The same where the caller has the path's text at hand.
+    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
 
     struct MatchingFiles {
         QStringList names;

@@ -119,7 +119,12 @@ FolderHandles::Folder FolderHandles::open(QStringView pathText)
 
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
 {
-    return asFolder(wayTo(path, path.toString()));
+    return open(path, path.toString());
+}
+
+FolderHandles::Folder FolderHandles::open(const WindowsPath& path, const QString& pathText)
+{
+    return asFolder(wayTo(path, pathText));
 }
 
 FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& text)
@@ -156,18 +161,46 @@ FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& 
     return {current};
 }
 
-FolderHandles::Standing FolderHandles::standing(const WindowsPath& path, bool followLink)
+std::optional<FolderHandles::Identity> FolderHandles::identityOf(int descriptor)
+{
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0)
+        return std::nullopt;
+    return Identity{info.st_dev, info.st_ino};
+}
+
+FolderHandles::Look FolderHandles::look(QStringView pathText, bool followLink)
+{
+    // A walk asks about the subfolders of one folder in a row: its handle is kept, and the
+    // name is looked at without taking the path apart.
+    const qsizetype cut = pathText.lastIndexOf(u'\\');
+    const QStringView name = cut >= 2 ? pathText.mid(cut + 1) : QStringView();
+    const bool plainName = !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/');
+    if (const Held* parent = plainName ? find(pathText.left(cut == 2 ? 3 : cut)) : nullptr)
+        return lookAt(parent->descriptor, NameCodec::encode(name), followLink);
+    const std::optional<WindowsPath> path = WindowsPath::parse(pathText);
+    return path ? look(*path, followLink) : Look{};
+}
+
+FolderHandles::Look FolderHandles::look(const WindowsPath& path, bool followLink)
 {
     const bool isRoot = path.isRoot();
     const WindowsPath& holder = isRoot ? path : path.parent();
     const Way way = wayTo(holder, holder.toString());
     if (!way.held)
-        return way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing;
+        return {way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing};
+    if (!isRoot)
+        return lookAt(way.held->descriptor, NameCodec::encode(path.names().constLast()), followLink);
     struct stat info;
-    if (isRoot)
-        return ::fstat(way.held->descriptor, &info) == 0 ? standingOfMode(info.st_mode) : Standing::Unknown;
-    const QByteArray name = NameCodec::encode(path.names().constLast());
-    if (::fstatat(way.held->descriptor, name.constData(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Standing::Missing : Standing::Unknown;
-    return standingOfMode(info.st_mode);
+    if (::fstat(way.held->descriptor, &info) != 0)
+        return {Standing::Unknown};
+    return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
+}
+
+FolderHandles::Look FolderHandles::lookAt(int parent, const QByteArray& name, bool followLink)
+{
+    struct stat info;
+    if (::fstatat(parent, name.constData(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return {errno == ENOENT || errno == ENOTDIR ? Standing::Missing : Standing::Unknown};
+    return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
 }

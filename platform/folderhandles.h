@@ -6,7 +6,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include <sys/types.h>
 
 // Open folders, reached by their Windows-style paths. Only a drive's own host folder is
 // opened by its host path; every folder below it is opened relative to its parent's
@@ -40,11 +43,29 @@ public:
 
     Folder open(QStringView pathText);
     Folder open(const WindowsPath& path);
+    // pathText must be path.toString().
+    Folder open(const WindowsPath& path, const QString& pathText);
 
-    // What stands under a path, looked at from its parent without opening it. Links are
-    // followed for this one look, as the old platform's attribute query did.
+    // Which folder a handle or a name stands for: a folder swapped for another under the
+    // same name is told apart from the one read before.
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        friend bool operator==(const Identity&, const Identity&) = default;
+    };
+    static std::optional<Identity> identityOf(int descriptor);
+
+    // What stands under a path, looked at from its parent without opening it; links are
+    // followed only when asked, as the old platform's attribute query did.
     enum class Standing { Folder, File, Other, Missing, Unknown };
-    Standing standing(const WindowsPath& path, bool followLink);
+    struct Look {
+        Standing standing = Standing::Missing;
+        Identity identity;
+    };
+    Look look(const WindowsPath& path, bool followLink);
+    // The same for a path's text; cheap when its parent's handle is kept.
+    Look look(QStringView pathText, bool followLink);
+    Standing standing(const WindowsPath& path, bool followLink) { return look(path, followLink).standing; }
 
     static constexpr qsizetype kDefaultCapacity = 32;
 
@@ -65,6 +86,7 @@ private:
     const Held* keep(QString text, int descriptor, bool readable);
     Way wayTo(const WindowsPath& path, const QString& text);
     static Folder asFolder(const Way& way);
+    static Look lookAt(int parent, const QByteArray& name, bool followLink);
 
     std::vector<Held> m_held;
     qsizetype m_capacity;

@@ -29,8 +29,9 @@ EntryKind kindOfMode(mode_t mode)
 
 class FolderReading {
 public:
-    explicit FolderReading(int folder)
+    FolderReading(int folder, dev_t device)
         : m_folder(folder)
+        , m_device(device)
     {
     }
 
@@ -92,12 +93,7 @@ private:
 
     bool isPseudoMount(const char* name, dev_t device)
     {
-        if (!m_deviceKnown) {
-            struct stat own;
-            m_deviceKnown = fstat(m_folder, &own) == 0;
-            m_device = own.st_dev;
-        }
-        if (!m_deviceKnown || device == m_device)
+        if (device == m_device)
             return false;
         // O_PATH without O_DIRECTORY does not set off an automount.
         const int mountPoint = openat(m_folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -110,8 +106,7 @@ private:
     }
 
     int m_folder;
-    dev_t m_device = 0;
-    bool m_deviceKnown = false;
+    dev_t m_device;
     bool m_kindsComplete = true;
 };
 
@@ -155,13 +150,13 @@ bool HostDirectory::isPseudoFileSystem(long fileSystemType)
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
-HostDirectory::Outcome HostDirectory::readFolder(int folder, const Visitor& visit)
+HostDirectory::Outcome HostDirectory::readFolder(int folder, dev_t device, const Visitor& visit)
 {
     // A kept handle may have been read before: every read starts at the first entry.
     if (lseek(folder, 0, SEEK_SET) != 0)
         return Outcome::Incomplete;
     alignas(dirent64) char buffer[32768];
-    FolderReading reading(folder);
+    FolderReading reading(folder, device);
     bool complete = true;
     for (;;) {
         const ssize_t filled = getdents64(folder, buffer, sizeof buffer);

@@ -1,0 +1,83 @@
+#include "listing/readahead.h"
+
+#include "platform/folderhandles.h"
+
+#include <algorithm>
+
+ReadAhead::ReadAhead()
+    : m_worker(&ReadAhead::work, this)
+{
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_workerWakes.notify_one();
+    m_worker.join();
+}
+
+void ReadAhead::request(WindowsPath path, QString pathText)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_requests.push_back({std::move(path), std::move(pathText)});
+    }
+    m_workerWakes.notify_one();
+}
+
+std::size_t ReadAhead::outstanding()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_requests.size() + m_reads.size() + (m_inHand ? 1 : 0);
+}
+
+// Looked for in the order of requesting: the folder asked for is nearly always among the
+// first.
+bool ReadAhead::isPending(QStringView pathText) const
+{
+    return std::any_of(m_reads.cbegin(), m_reads.cend(), [&](const Read& read) { return read.pathText == pathText; })
+        || (m_inHand && *m_inHand == pathText)
+        || std::any_of(m_requests.cbegin(), m_requests.cend(),
+                       [&](const Request& request) { return request.pathText == pathText; });
+}
+
+std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
+{
+    std::unique_lock lock(m_mutex);
+    if (!isPending(pathText))
+        return std::nullopt;
+    for (;;) {
+        m_walkWakes.wait(lock, [this] { return !m_reads.empty(); });
+        Read read = std::move(m_reads.front());
+        m_reads.pop_front();
+        m_workerWakes.notify_one();
+        if (read.pathText == pathText)
+            return read;
+    }
+}
+
+void ReadAhead::work()
+{
+    // Handles of its own: the walk's thread keeps its own open at the same time.
+    FolderHandles handles;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_workerWakes.wait(lock, [this] {
+            return m_stopping || (!m_requests.empty() && m_reads.size() < kMostReadsAhead);
+        });
+        if (m_stopping)
+            return;
+        Request request = std::move(m_requests.front());
+        m_requests.pop_front();
+        m_inHand = request.pathText;
+        lock.unlock();
+        FolderScan scan = FolderScan::read(handles, request.path, request.pathText);
+        lock.lock();
+        m_inHand.reset();
+        m_reads.push_back({std::move(request.path), std::move(request.pathText), std::move(scan)});
+        m_walkWakes.notify_one();
+    }
+}

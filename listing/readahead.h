@@ -1,0 +1,62 @@
+#pragma once
+
+#include "listing/folderscan.h"
+#include "platform/windowspath.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// Reads the folders a walk will enter next on a second thread, in the order it will enter
+// them, while the walk handles the folders before: opening and reading a folder costs as
+// much as listing what it holds, and the two overlap on two cores. Only reading happens
+// ahead; whether a folder is still there, and the same one, is asked at its turn.
+class ReadAhead {
+public:
+    struct Read {
+        WindowsPath path;
+        QString pathText;
+        FolderScan scan;
+    };
+
+    ReadAhead();
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Folders are asked for in the order they were requested; some may be passed over.
+    void request(WindowsPath path, QString pathText);
+    // Requested and not yet taken.
+    std::size_t outstanding();
+    // The read of that folder, waiting for it; the reads of folders requested before it
+    // are dropped. Nothing when it was never requested.
+    std::optional<Read> take(QStringView pathText);
+
+private:
+    struct Request {
+        WindowsPath path;
+        QString pathText;
+    };
+
+    void work();
+    bool isPending(QStringView pathText) const;
+
+public:
+    // Reads done and not yet taken are held to this many, so memory stays bounded however
+    // far the walk lags behind.
+    static constexpr std::size_t kMostReadsAhead = 256;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_workerWakes;
+    std::condition_variable m_walkWakes;
+    std::deque<Request> m_requests;
+    std::deque<Read> m_reads;
+    std::optional<QString> m_inHand; // the folder the worker reads now
+    bool m_stopping = false;
+    std::thread m_worker;
+};
