@@ -85,7 +85,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     controls.List1.Clear();
     controls.List2.Clear();
 
-    FolderReads reads(FolderReads::Ahead::Yes);
+    FolderReads reads;
     const SharedReads sharing(controls, reads);
     WalkResult result;
     if (!enterStartFolder(controls, sourceFolder))

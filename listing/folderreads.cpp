@@ -1,19 +1,9 @@
 #include "listing/folderreads.h"
 
-#include "listing/readahead.h"
-
-FolderReads::FolderReads(Ahead ahead)
-{
-    if (ahead == Ahead::Yes)
-        m_ahead = std::make_unique<ReadAhead>();
-}
-
-FolderReads::~FolderReads() = default;
-
 void FolderReads::readAheadBelow(QStringView pathText)
 {
     const Read* read = last(pathText);
-    if (!m_ahead || !read || read->scan.folders.isEmpty())
+    if (!read || read->scan.folders.isEmpty())
         return;
     m_below.push_back({read->path, read->pathText, read->scan.folders});
     requestMore();
@@ -23,11 +13,11 @@ void FolderReads::readAheadBelow(QStringView pathText)
 // thousands, and their paths would take room long before their turn.
 void FolderReads::requestMore()
 {
-    for (std::size_t outstanding = m_ahead->outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();
+    for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();
          ++outstanding) {
         Below& below = m_below.front();
         const QString& name = below.names[below.next];
-        m_ahead->request(below.path.child(name), WindowsPath::joinName(below.pathText, name));
+        m_ahead.request(below.path.child(name), WindowsPath::joinName(below.pathText, name));
         if (++below.next == below.names.size())
             m_below.pop_front();
     }
@@ -41,9 +31,9 @@ void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity ide
 
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
-    if (!m_ahead || m_foundText != pathText)
+    if (m_foundText != pathText)
         return std::nullopt;
-    std::optional<ReadAhead::Read> read = m_ahead->take(pathText);
+    std::optional<ReadAhead::Read> read = m_ahead.take(pathText);
     requestMore();
     if (!read || read->scan.identity != m_found)
         return std::nullopt;
@@ -52,18 +42,13 @@ std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText
 
 FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)
 {
-    if (!shared) {
-        FolderHandles own;
-        return FolderScan::read(own, path);
-    }
-    return FolderScan::read(shared->m_handles, path, pathText);
+    std::optional<FolderHandles> own;
+    return FolderScan::read(shared ? shared->m_handles : own.emplace(), path, pathText);
 }
 
 bool FolderReads::isFolder(FolderReads* shared, const WindowsPath& path)
 {
-    if (!shared) {
-        FolderHandles own;
-        return own.standing(path, true) == FolderHandles::Standing::Folder;
-    }
-    return shared->m_handles.standing(path, true) == FolderHandles::Standing::Folder;
+    std::optional<FolderHandles> own;
+    FolderHandles& handles = shared ? shared->m_handles : own.emplace();
+    return handles.standing(path, true) == FolderHandles::Standing::Folder;
 }

@@ -1,28 +1,20 @@
 #pragma once
 
 #include "listing/folderscan.h"
+#include "listing/readahead.h"
 #include "platform/folderhandles.h"
 #include "platform/windowspath.h"
 
 #include <QString>
 
 #include <deque>
-#include <memory>
 #include <optional>
 
-class ReadAhead;
-
 // What a run's folder list and file list share while the walk moves them: the open
-// handles near the walk and the last folder read, so that each folder is opened once and
-// read once for both lists; and, for a walk, the folders read ahead of their turn.
+// handles near the walk, the last folder read, so that each folder is opened once and
+// read once for both lists, and the folders read ahead of their turn.
 class FolderReads {
 public:
-    enum class Ahead { No, Yes };
-    explicit FolderReads(Ahead ahead = Ahead::No);
-    ~FolderReads();
-    FolderReads(const FolderReads&) = delete;
-    FolderReads& operator=(const FolderReads&) = delete;
-
     FolderHandles& handles() { return m_handles; }
 
     struct Read {
@@ -64,7 +56,7 @@ private:
     FolderHandles m_handles;
     std::deque<Below> m_below;
     std::optional<Read> m_last;
-    std::unique_ptr<ReadAhead> m_ahead;
+    ReadAhead m_ahead;
     QString m_foundText;
     FolderHandles::Identity m_found;
 };

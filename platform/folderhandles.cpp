@@ -109,14 +109,6 @@ FolderHandles::Folder FolderHandles::asFolder(const Way& way)
     return way.held->readable ? Folder{way.held->descriptor, Reach::Opened} : Folder{-1, Reach::Blocked};
 }
 
-FolderHandles::Folder FolderHandles::open(QStringView pathText)
-{
-    if (const Held* held = find(pathText))
-        return asFolder(Way{held});
-    const std::optional<WindowsPath> path = WindowsPath::parse(pathText);
-    return path ? open(*path) : Folder{-1, Reach::NoDrive};
-}
-
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
 {
     return open(path, path.toString());
@@ -188,12 +180,12 @@ FolderHandles::Look FolderHandles::look(const WindowsPath& path, bool followLink
     const WindowsPath& holder = isRoot ? path : path.parent();
     const Way way = wayTo(holder, holder.toString());
     if (!way.held)
-        return {way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing};
+        return {way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing, {}};
     if (!isRoot)
         return lookAt(way.held->descriptor, NameCodec::encode(path.names().constLast()), followLink);
     struct stat info;
     if (::fstat(way.held->descriptor, &info) != 0)
-        return {Standing::Unknown};
+        return {Standing::Unknown, {}};
     return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
 }
 
@@ -201,6 +193,6 @@ FolderHandles::Look FolderHandles::lookAt(int parent, const QByteArray& name, bo
 {
     struct stat info;
     if (::fstatat(parent, name.constData(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
-        return {errno == ENOENT || errno == ENOTDIR ? Standing::Missing : Standing::Unknown};
+        return {errno == ENOENT || errno == ENOTDIR ? Standing::Missing : Standing::Unknown, {}};
     return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
 }

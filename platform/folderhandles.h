@@ -41,7 +41,6 @@ public:
     FolderHandles(const FolderHandles&) = delete;
     FolderHandles& operator=(const FolderHandles&) = delete;
 
-    Folder open(QStringView pathText);
     Folder open(const WindowsPath& path);
     // pathText must be path.toString().
     Folder open(const WindowsPath& path, const QString& pathText);

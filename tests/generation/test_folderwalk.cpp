@@ -14,6 +14,8 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -308,21 +310,30 @@ TEST_F(FolderWalkTest, FoldersBeyondTheHostPathLimitAreListedInFull)
     EXPECT_EQ(listed, expected);
 }
 
-TEST_F(FolderWalkTest, FolderSwappedForALinkAfterItWasQueuedIsNotFollowedButCounted)
+TEST_F(FolderWalkTest, FolderSwappedAfterItWasQueuedIsNotFollowedAsALinkAndReadAnewAsAFolder)
 {
-    makeFiles({u"C:\\s\\oben.txt", u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt"});
+    makeFiles({u"C:\\s\\oben.txt", u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt", u"C:\\s\\c\\3.txt"});
     drives.makeFolder(u"C:\\weg"_s);
-    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
+    // c is swapped only once the walk has opened it to read it ahead of its turn.
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, hostBytes(u"C:\\s\\c"_s).constData(), IN_OPEN), 0);
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this, watch] {
         if (Dir1.Path() != u"C:\\s\\a")
             return;
+        pollfd opened{watch, POLLIN, 0};
+        poll(&opened, 1, 10000);
         rename(hostBytes(u"C:\\s\\b"_s).constData(), hostBytes(u"C:\\weg\\b"_s).constData());
         symlink(hostBytes(u"C:\\s"_s).constData(), hostBytes(u"C:\\s\\b"_s).constData());
+        rename(hostBytes(u"C:\\s\\c"_s).constData(), hostBytes(u"C:\\weg\\c"_s).constData());
+        makeFiles({u"C:\\s\\c\\neu.txt"});
     });
     const WalkResult result = run(u"C:\\s"_s);
-    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a\\1.txt"_s, u"C:\\s\\oben.txt"_s}));
-    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s}));
+    EXPECT_EQ(entriesOf(List2),
+              QStringList({u"C:\\s\\a\\1.txt"_s, u"C:\\s\\c\\neu.txt"_s, u"C:\\s\\oben.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s, u"C:\\s\\c"_s}));
     EXPECT_EQ(result.notes.unreadableFolders, 1);
-    EXPECT_EQ(Dir1.Path(), u"C:\\s\\a"_s);
+    EXPECT_EQ(Dir1.Path(), u"C:\\s\\c"_s);
+    close(watch);
 }
 
 TEST_F(FolderWalkTest, RamAndTmpfsMountsAreWalkedProcIsSkipped)
