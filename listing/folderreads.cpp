@@ -13,14 +13,17 @@ void FolderReads::readAheadBelow(QStringView pathText)
 // thousands, and their paths would take room long before their turn.
 void FolderReads::requestMore()
 {
+    std::vector<ReadAhead::Request> requests;
     for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();
          ++outstanding) {
         Below& below = m_below.front();
         const QString& name = below.names[below.next];
-        m_ahead.request(below.path.child(name), WindowsPath::joinName(below.pathText, name));
+        requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name)});
         if (++below.next == below.names.size())
             m_below.pop_front();
     }
+    if (!requests.empty())
+        m_ahead.request(std::move(requests));
 }
 
 void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity)

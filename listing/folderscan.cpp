@@ -85,7 +85,8 @@ FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, con
     if (!scan.identity)
         return scan;
     scan.files.reserve(kExpectedNames);
-    const auto outcome = HostDirectory::readFolder(folder.descriptor, scan.identity->device,
+    const auto start = folder.fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
+    const auto outcome = HostDirectory::readFolder(folder.descriptor, scan.identity->device, start,
                                                    [&](std::string_view name, EntryKind kind) {
         if ((kind != EntryKind::File && kind != EntryKind::Folder) || name.front() == '.')
             return;

@@ -19,13 +19,12 @@ ReadAhead::~ReadAhead()
     m_worker.join();
 }
 
-void ReadAhead::request(WindowsPath path, QString pathText)
+void ReadAhead::request(std::vector<Request> requests)
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_requests.push_back({std::move(path), std::move(pathText)});
-    }
-    m_workerWakes.notify_one();
+    const std::lock_guard lock(m_mutex);
+    std::move(requests.begin(), requests.end(), std::back_inserter(m_requests));
+    if (m_workerWaits)
+        m_workerWakes.notify_one();
 }
 
 std::size_t ReadAhead::outstanding()
@@ -50,10 +49,17 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     if (!isPending(pathText))
         return std::nullopt;
     for (;;) {
-        m_walkWakes.wait(lock, [this] { return !m_reads.empty(); });
+        if (m_reads.empty()) {
+            m_walkWaits = true;
+            m_walkWakes.wait(lock, [this] {
+                return !m_reads.empty() && (m_reads.size() >= kReadsPerWaking || m_requests.empty());
+            });
+            m_walkWaits = false;
+        }
         Read read = std::move(m_reads.front());
         m_reads.pop_front();
-        m_workerWakes.notify_one();
+        if (m_workerWaits && !m_requests.empty())
+            m_workerWakes.notify_one();
         if (read.pathText == pathText)
             return read;
     }
@@ -65,9 +71,11 @@ void ReadAhead::work()
     FolderHandles handles;
     std::unique_lock lock(m_mutex);
     for (;;) {
+        m_workerWaits = true;
         m_workerWakes.wait(lock, [this] {
             return m_stopping || (!m_requests.empty() && m_reads.size() < kMostReadsAhead);
         });
+        m_workerWaits = false;
         if (m_stopping)
             return;
         Request request = std::move(m_requests.front());
@@ -78,6 +86,7 @@ void ReadAhead::work()
         lock.lock();
         m_inHand.reset();
         m_reads.push_back({std::move(request.path), std::move(request.pathText), std::move(scan)});
-        m_walkWakes.notify_one();
+        if (m_walkWaits && (m_reads.size() >= kReadsPerWaking || m_requests.empty()))
+            m_walkWakes.notify_one();
     }
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 // Reads the folders a walk will enter next on a second thread, in the order it will enter
 // them, while the walk handles the folders before: opening and reading a folder costs as
@@ -28,8 +29,12 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
+    struct Request {
+        WindowsPath path;
+        QString pathText;
+    };
     // Folders are asked for in the order they were requested; some may be passed over.
-    void request(WindowsPath path, QString pathText);
+    void request(std::vector<Request> requests);
     // Requested and not yet taken.
     std::size_t outstanding();
     // The read of that folder, waiting for it; the reads of folders requested before it
@@ -37,11 +42,6 @@ public:
     std::optional<Read> take(QStringView pathText);
 
 private:
-    struct Request {
-        WindowsPath path;
-        QString pathText;
-    };
-
     void work();
     bool isPending(QStringView pathText) const;
 
@@ -51,6 +51,10 @@ public:
     static constexpr std::size_t kMostReadsAhead = 256;
 
 private:
+    // A thread that waits is woken for a few reads at once, not for each: waking costs
+    // more than a small folder's read.
+    static constexpr std::size_t kReadsPerWaking = 16;
+
     std::mutex m_mutex;
     std::condition_variable m_workerWakes;
     std::condition_variable m_walkWakes;
@@ -58,5 +62,7 @@ private:
     std::deque<Read> m_reads;
     std::optional<QString> m_inHand; // the folder the worker reads now
     bool m_stopping = false;
+    bool m_walkWaits = false;
+    bool m_workerWaits = false;
     std::thread m_worker;
 };

@@ -4,6 +4,7 @@
 #include "platform/namecodec.h"
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -78,7 +79,7 @@ FolderHandles::~FolderHandles()
         ::close(held.descriptor);
 }
 
-const FolderHandles::Held* FolderHandles::find(QStringView text)
+FolderHandles::Held* FolderHandles::find(QStringView text)
 {
     // Newest first: the folder asked for is nearly always one just opened.
     for (auto held = m_held.rbegin(); held != m_held.rend(); ++held) {
@@ -90,7 +91,7 @@ const FolderHandles::Held* FolderHandles::find(QStringView text)
     return nullptr;
 }
 
-const FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable)
+FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable)
 {
     if (qsizetype(m_held.size()) >= m_capacity) {
         const auto oldest = std::min_element(m_held.begin(), m_held.end(),
@@ -98,15 +99,18 @@ const FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, boo
         ::close(oldest->descriptor);
         m_held.erase(oldest);
     }
-    m_held.push_back(Held{std::move(text), descriptor, readable, ++m_uses});
+    m_held.push_back(Held{std::move(text), descriptor, readable, ++m_uses, false});
     return &m_held.back();
 }
 
-FolderHandles::Folder FolderHandles::asFolder(const Way& way)
+FolderHandles::Folder FolderHandles::handOut(const Way& way)
 {
     if (!way.held)
-        return {-1, way.failure};
-    return way.held->readable ? Folder{way.held->descriptor, Reach::Opened} : Folder{-1, Reach::Blocked};
+        return {-1, way.failure, false};
+    if (!way.held->readable)
+        return {-1, Reach::Blocked, false};
+    const bool fresh = !std::exchange(way.held->handedOut, true);
+    return {way.held->descriptor, Reach::Opened, fresh};
 }
 
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
@@ -116,16 +120,16 @@ FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
 
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path, const QString& pathText)
 {
-    return asFolder(wayTo(path, pathText));
+    return handOut(wayTo(path, pathText));
 }
 
 FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& text)
 {
-    if (const Held* held = find(text))
+    if (Held* held = find(text))
         return {held};
     const QStringList& names = path.names();
     qsizetype reached = names.size() - 1;
-    const Held* current = nullptr;
+    Held* current = nullptr;
     for (; reached >= 0 && !current; --reached)
         current = find(QStringView(text).left(prefixLength(path, reached)));
     reached += current ? 1 : 0;

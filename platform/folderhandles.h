@@ -30,10 +30,12 @@ public:
         NoDrive,    // no path, or a drive the table does not hold
     };
 
-    // A descriptor stays open until the next call to open() or to the handles' end.
+    // A descriptor stays open until the next call to open() or to the handles' end. It is
+    // fresh when nobody has had it before, so reading it starts at its first entry.
     struct Folder {
         int descriptor = -1;
         Reach reach = Reach::Missing;
+        bool fresh = false;
     };
 
     explicit FolderHandles(qsizetype capacity = kDefaultCapacity);
@@ -75,16 +77,17 @@ private:
         int descriptor;
         bool readable;
         std::uint64_t lastUse;
+        bool handedOut = false;
     };
     struct Way {
-        const Held* held = nullptr;
+        Held* held = nullptr;
         Reach failure = Reach::Missing;
     };
 
-    const Held* find(QStringView text);
-    const Held* keep(QString text, int descriptor, bool readable);
+    Held* find(QStringView text);
+    Held* keep(QString text, int descriptor, bool readable);
     Way wayTo(const WindowsPath& path, const QString& text);
-    static Folder asFolder(const Way& way);
+    static Folder handOut(const Way& way);
     static Look lookAt(int parent, const QByteArray& name, bool followLink);
 
     std::vector<Held> m_held;

@@ -150,10 +150,9 @@ bool HostDirectory::isPseudoFileSystem(long fileSystemType)
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
-HostDirectory::Outcome HostDirectory::readFolder(int folder, dev_t device, const Visitor& visit)
+HostDirectory::Outcome HostDirectory::readFolder(int folder, dev_t device, Start start, const Visitor& visit)
 {
-    // A kept handle may have been read before: every read starts at the first entry.
-    if (lseek(folder, 0, SEEK_SET) != 0)
+    if (start == Start::Rewind && lseek(folder, 0, SEEK_SET) != 0)
         return Outcome::Incomplete;
     alignas(dirent64) char buffer[32768];
     FolderReading reading(folder, device);
