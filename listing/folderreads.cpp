@@ -38,9 +38,9 @@ std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText
         return std::nullopt;
     std::optional<ReadAhead::Read> read = m_ahead.take(pathText);
     requestMore();
-    if (!read || read->scan.identity != m_found)
+    if (!read || read->entries.identity != m_found)
         return std::nullopt;
-    return Read{std::move(read->path), std::move(read->pathText), std::move(read->scan)};
+    return Read{std::move(read->path), std::move(read->pathText), FolderScan::fromEntries(read->entries)};
 }
 
 FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)

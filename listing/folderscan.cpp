@@ -74,25 +74,50 @@ FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path)
 
 FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
 {
-    FolderScan scan;
+    return fromEntries(readEntries(handles, path, pathText));
+}
+
+FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
+{
+    Entries entries;
     const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
-        scan.isFolder = isUnopenableFolder(handles, path, folder.reach);
-        return scan;
+        entries.isFolder = isUnopenableFolder(handles, path, folder.reach);
+        return entries;
     }
-    scan.isFolder = true;
-    scan.identity = FolderHandles::identityOf(folder.descriptor);
-    if (!scan.identity)
-        return scan;
-    scan.files.reserve(kExpectedNames);
+    entries.isFolder = true;
+    entries.identity = FolderHandles::identityOf(folder.descriptor);
+    if (!entries.identity)
+        return entries;
     const auto start = folder.fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
-    const auto outcome = HostDirectory::readFolder(folder.descriptor, scan.identity->device, start,
+    const auto outcome = HostDirectory::readFolder(folder.descriptor, entries.identity->device, start,
                                                    [&](std::string_view name, EntryKind kind) {
         if ((kind != EntryKind::File && kind != EntryKind::Folder) || name.front() == '.')
             return;
-        QString decoded = NameCodec::decode(name.data(), qsizetype(name.size()));
+        entries.visible.append(kind == EntryKind::Folder ? 'd' : 'f');
+        entries.visible.append(name.data(), qsizetype(name.size()));
+        entries.visible.append('\0');
+    });
+    entries.complete = outcome == HostDirectory::Outcome::Complete;
+    return entries;
+}
+
+FolderScan FolderScan::fromEntries(const Entries& entries)
+{
+    FolderScan scan;
+    scan.isFolder = entries.isFolder;
+    scan.complete = entries.complete;
+    scan.identity = entries.identity;
+    scan.files.reserve(kExpectedNames);
+    const char* entry = entries.visible.constData();
+    const char* const end = entry + entries.visible.size();
+    while (entry < end) {
+        const bool isFolder = *entry++ == 'd';
+        const qsizetype length = qsizetype(std::strlen(entry));
+        QString decoded = NameCodec::decode(entry, length);
+        entry += length + 1;
         const bool writable = HostFolder::canStandInPath(decoded);
-        if (kind == EntryKind::Folder) {
+        if (isFolder) {
             if (writable)
                 scan.folders.append(std::move(decoded));
             else
@@ -100,8 +125,7 @@ FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, con
         } else {
             (writable ? scan.files : scan.unwritableFiles).append(std::move(decoded));
         }
-    });
-    scan.complete = outcome == HostDirectory::Outcome::Complete;
+    }
     sortByName(scan.folders);
     sortByName(scan.files);
     return scan;

@@ -3,7 +3,10 @@
 #include "listing/filepattern.h"
 #include "platform/folderhandles.h"
 
+#include <QByteArray>
 #include <QStringList>
+
+#include <optional>
 
 
 // The visible entries of one folder, read once for both the folder list and the file list:
@@ -28,6 +31,18 @@ struct FolderScan {
     static FolderScan read(FolderHandles& handles, const WindowsPath& path);
     // The same where the caller has the path's text at hand.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
+
+    // What the host gives of one folder before any name is decoded, so that it can be read
+    // on one thread and listed on another without a name changing hands (a name made on
+    // one thread and dropped on the other costs both of them a lock).
+    struct Entries {
+        bool isFolder = false;
+        bool complete = false;
+        std::optional<FolderHandles::Identity> identity;
+        QByteArray visible; // per visible file or folder: 'f' or 'd', its name, '\0'
+    };
+    static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
+    static FolderScan fromEntries(const Entries& entries);
 
     struct MatchingFiles {
         QStringList names;

@@ -82,10 +82,10 @@ void ReadAhead::work()
         m_requests.pop_front();
         m_inHand = request.pathText;
         lock.unlock();
-        FolderScan scan = FolderScan::read(handles, request.path, request.pathText);
+        FolderScan::Entries entries = FolderScan::readEntries(handles, request.path, request.pathText);
         lock.lock();
         m_inHand.reset();
-        m_reads.push_back({std::move(request.path), std::move(request.pathText), std::move(scan)});
+        m_reads.push_back({std::move(request.path), std::move(request.pathText), std::move(entries)});
         if (m_walkWaits && (m_reads.size() >= kReadsPerWaking || m_requests.empty()))
             m_walkWakes.notify_one();
     }

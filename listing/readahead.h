@@ -21,7 +21,7 @@ public:
     struct Read {
         WindowsPath path;
         QString pathText;
-        FolderScan scan;
+        FolderScan::Entries entries;
     };
 
     ReadAhead();
