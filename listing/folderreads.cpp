@@ -3,7 +3,7 @@
 void FolderReads::readAheadBelow(QStringView pathText)
 {
     const Read* read = last(pathText);
-    if (!read || read->scan.folders.isEmpty())
+    if (!m_ahead.isReading() || !read || read->scan.folders.isEmpty())
         return;
     m_below.push_back({read->path, read->pathText, read->scan.folders});
     requestMore();
@@ -34,7 +34,7 @@ void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity ide
 
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
-    if (m_foundText != pathText)
+    if (!m_ahead.isReading() || m_foundText != pathText)
         return std::nullopt;
     std::optional<ReadAhead::Read> read = m_ahead.take(pathText);
     requestMore();

@@ -3,14 +3,21 @@
 #include "platform/folderhandles.h"
 
 #include <algorithm>
+#include <system_error>
 
 ReadAhead::ReadAhead()
-    : m_worker(&ReadAhead::work, this)
 {
+    try {
+        m_worker = std::thread(&ReadAhead::work, this);
+    } catch (const std::system_error&) {
+        // Out of threads: the walk goes on without reading ahead.
+    }
 }
 
 ReadAhead::~ReadAhead()
 {
+    if (!m_worker.joinable())
+        return;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;

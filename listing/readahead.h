@@ -26,6 +26,9 @@ public:
 
     ReadAhead();
     ~ReadAhead();
+    // False where no second thread could be started: then nothing is read ahead, and the
+    // walk reads every folder itself.
+    bool isReading() const { return m_worker.joinable(); }
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 

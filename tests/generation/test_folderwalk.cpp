@@ -17,6 +17,7 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -406,6 +407,22 @@ TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsI
         return result.notes.unreadableFolders == 1 ? 0 : 3;
     });
     chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0755);
+    EXPECT_EQ(failedCheck, 0);
+}
+
+TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
+{
+    makeFiles({u"C:\\t\\a.txt", u"C:\\t\\u\\b.txt", u"C:\\t\\u\\v\\c.txt"});
+    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const int failedCheck = runUnprivileged([this] {
+        const rlimit noMoreThreads{0, 0};
+        if (setrlimit(RLIMIT_NPROC, &noMoreThreads) != 0)
+            return 1;
+        const WalkResult result = run(u"C:\\t"_s);
+        if (entriesOf(List2) != QStringList({u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s}))
+            return 2;
+        return result.notes.unreadableFolders == 0 ? 0 : 3;
+    });
     EXPECT_EQ(failedCheck, 0);
 }
 
