@@ -30,8 +30,9 @@ public:
         NoDrive,    // no path, or a drive the table does not hold
     };
 
-    // A descriptor stays open until the next call to open() or to the handles' end. It is
-    // fresh when nobody has had it before, so reading it starts at its first entry.
+    // A descriptor stays open until the next call on these handles (any call may give up
+    // the oldest one). It is fresh when nobody has had it before, so reading it starts at
+    // its first entry.
     struct Folder {
         int descriptor = -1;
         Reach reach = Reach::Missing;
