@@ -74,6 +74,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 
 void ReadAhead::work()
 {
+    DriveTable::setActive(m_drives);
     // Handles of its own: the walk's thread keeps its own open at the same time.
     FolderHandles handles;
     std::unique_lock lock(m_mutex);

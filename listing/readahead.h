@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listing/folderscan.h"
+#include "platform/drivetable.h"
 #include "platform/windowspath.h"
 
 #include <QString>
@@ -58,6 +59,8 @@ private:
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;
 
+    // The drives of the walk's thread: each thread works with the table it installed.
+    const DriveTable m_drives = DriveTable::active();
     std::mutex m_mutex;
     std::condition_variable m_workerWakes;
     std::condition_variable m_walkWakes;

@@ -11,11 +11,16 @@
 
 namespace {
 
-DriveTable& activeTable()
+// The host's own table is made once and never changed; a thread that installs another
+// table sees only its own, so a run on a thread of its own shares no drive table that
+// the window's thread could change under it.
+const DriveTable& hostTable()
 {
-    static DriveTable table = DriveTable::forThisHost();
+    static const DriveTable table = DriveTable::forThisHost();
     return table;
 }
+
+thread_local std::optional<DriveTable> installedTable;
 
 bool isFolder(const QByteArray& hostPath)
 {
@@ -74,9 +79,9 @@ DriveTable DriveTable::forThisHost()
     return DriveTable(drives);
 }
 
-const DriveTable& DriveTable::active() { return activeTable(); }
+const DriveTable& DriveTable::active() { return installedTable ? *installedTable : hostTable(); }
 
-void DriveTable::setActive(DriveTable table) { activeTable() = std::move(table); }
+void DriveTable::setActive(DriveTable table) { installedTable = std::move(table); }
 
 const DriveTable::Drive* DriveTable::find(QChar letter) const
 {

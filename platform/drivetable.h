@@ -22,7 +22,8 @@ public:
     // C: the home folder, D:..Y: extra volumes in mount-point order, Z: the root.
     static DriveTable forThisHost();
 
-    // The table the program works with; tests install their own.
+    // The table this thread works with: the host's, unless the thread installed its own
+    // (tests do; a run on a thread of its own takes the table of the thread that started it).
     static const DriveTable& active();
     static void setActive(DriveTable table);
 
