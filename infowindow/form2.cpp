@@ -11,8 +11,6 @@
 #include "mainwindow/windowfont.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QLabel>
@@ -20,14 +18,13 @@
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QUrl>
 #include <QWindow>
 
 namespace {
 
 constexpr int kSlideStepTwips = 150;
-constexpr unsigned long kSlidePauseMs = 15;
+constexpr int kSlidePauseMs = 15;
 constexpr qint64 kOnScreenWaitMs = 500;
 
 template <typename Label = QLabel>
@@ -54,6 +51,9 @@ Form2::Form2(QWidget* mainWindow)
     setAttribute(Qt::WA_OpaquePaintEvent);
     Accessibility::install();
     createControls();
+    m_slide.setTimerType(Qt::PreciseTimer);
+    m_slide.setInterval(kSlidePauseMs);
+    connect(&m_slide, &QTimer::timeout, this, &Form2::slideStep);
 }
 
 void Form2::createControls()
@@ -134,8 +134,9 @@ void Form2::Form_Load()
     placeBesideMainWindow();
     setOuterWidth(0);
     show();
-    waitUntilOnScreen();
-    slideOpen(designedOuterWidth());
+    m_shownFor.start();
+    m_slideTarget = 0;
+    m_slide.start();
 }
 
 void Form2::placeBesideMainWindow()
@@ -146,35 +147,35 @@ void Form2::placeBesideMainWindow()
     move(main.left() + main.width(), main.top());
 }
 
-// Grows the window step by step, painting each step at once and handling nothing else
-// meanwhile. A width that stops growing (a cap set by the window system) ends the slide
-// too, so it always ends.
-void Form2::slideOpen(int targetWidth)
+// One step of the opening slide: the window grows by a step and is painted at once. The
+// timer lets both windows answer between steps. A width that stops growing (a cap set by
+// the window system) ends the slide too, so it always ends.
+void Form2::slideStep()
 {
-    const int step = LayoutTable::toPixels(kSlideStepTwips);
-    int width = outerWidth();
-    while (width < targetWidth) {
-        setOuterWidth(width + step);
-        repaint();
-        const int reached = outerWidth();
-        emit openingStep(reached);
-        QThread::msleep(kSlidePauseMs);
-        if (reached <= width)
-            break;
-        width = reached;
+    // An X server takes the window on screen, and tells its frame, only after a round trip.
+    if (!windowHandle()->isExposed() && !m_shownFor.hasExpired(kOnScreenWaitMs))
+        return;
+    if (m_slideTarget == 0) {
+        m_slideTarget = designedOuterWidth();
+        m_slideWidth = outerWidth();
     }
+    if (m_slideWidth >= m_slideTarget) {
+        endSlide();
+        return;
+    }
+    setOuterWidth(m_slideWidth + LayoutTable::toPixels(kSlideStepTwips));
+    repaint();
+    const int reached = outerWidth();
+    emit openingStep(reached);
+    if (reached <= m_slideWidth || reached >= m_slideTarget)
+        endSlide();
+    m_slideWidth = reached;
 }
 
-// An X server takes the window on screen, and lets it be painted, only after a round
-// trip. Until then the window system's own events go through; the user's input waits.
-void Form2::waitUntilOnScreen()
+void Form2::endSlide()
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!windowHandle()->isExposed() && waited.elapsed() < kOnScreenWaitMs) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
-        QThread::msleep(1);
-    }
+    m_slide.stop();
+    emit opened();
 }
 
 // The frame is known only once the window is shown; before that it counts as none.
@@ -208,6 +209,7 @@ void Form2::paintEvent(QPaintEvent* event) { QPainter(this).fillRect(event->rect
 // The title bar's close control unloads the window just as cmdExit does.
 void Form2::closeEvent(QCloseEvent* event)
 {
+    m_slide.stop();
     if (m_loaded) {
         m_loaded = false;
         OpenWindows::instance().unloaded(this);

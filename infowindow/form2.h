@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 // The info window. It belongs to no other window; the main window it opens beside is
@@ -12,10 +14,11 @@ class Form2 : public QWidget {
 public:
     explicit Form2(QWidget* mainWindow);
 
-    // Loads the window when it is not loaded (placement and opening slide, which returns
-    // only when the window has its width); otherwise only brings it to the front.
+    // Loads the window when it is not loaded (placement, then the opening slide, which
+    // goes on from a timer after Show() returns); otherwise only brings it to the front.
     void Show();
     bool isLoaded() const;
+    bool isSliding() const { return m_slide.isActive(); }
 
     // Asks the desktop to carry out Operation on Path; true when it reports success.
     bool ShellExec(const QString& Path, int WindowStyle, const QString& Operation);
@@ -23,6 +26,8 @@ public:
 signals:
     // Each outer width the opening slide reached, in pixels, in order.
     void openingStep(int outerWidth);
+    // The opening slide has ended: the window has its width.
+    void opened();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -33,8 +38,8 @@ private:
     void resetToDesign();
     void Form_Load();
     void placeBesideMainWindow();
-    void slideOpen(int targetWidth);
-    void waitUntilOnScreen();
+    void slideStep();
+    void endSlide();
     int designedOuterWidth() const;
     int frameExtraWidth() const;
     int outerWidth() const;
@@ -44,4 +49,8 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     bool m_loaded = false;
+    QTimer m_slide;
+    QElapsedTimer m_shownFor;
+    int m_slideWidth = 0;
+    int m_slideTarget = 0;
 };

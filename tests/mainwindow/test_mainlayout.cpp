@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTest>
 
 namespace {
 
@@ -258,6 +259,7 @@ TEST_F(MainLayoutTest, EveryTextIsReadableOnADarkScheme)
     dark.show();
     const QImage main = dark.grab().toImage();
     dark.Image1_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dark.infoWindow()->isSliding(); }));
     const QImage info = dark.infoWindow()->grab().toImage();
     QApplication::setPalette(before);
 
