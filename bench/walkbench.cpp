@@ -1,13 +1,9 @@
-// One press of the generate button without the window: the walk into the same list
-// controls, with Dir1's change handler doing what the window's does, the count and the
-// list-file write. Prints the source folder on one line and the figures on the next.
+// One press of the generate button without the window: the walk into a run's hidden
+// controls, the count and the list-file write, each phase timed on its own. Prints the
+// source folder on one line and the figures on the next.
 
-#include "generation/folderwalk.h"
+#include "generation/generaterun.h"
 #include "generation/listfilewriter.h"
-#include "listing/drivelist.h"
-#include "listing/filelist.h"
-#include "listing/folderlist.h"
-#include "listing/listbox.h"
 #include "platform/drivetable.h"
 
 #include <QCoreApplication>
@@ -68,20 +64,13 @@ int main(int argc, char** argv)
     }
     const QString pattern = arguments.size() > 3 ? arguments[3] : QStringLiteral("*.*");
 
-    DriveList Drive1;
-    FolderList Dir1;
-    FileList File1;
-    ListBox List1(ListBox::Order::AsAdded);
-    ListBox List2(ListBox::Order::Sorted);
-    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [&] {
-        Drive1.setDrive(Dir1.Path().left(3));
-        File1.setFileName(Dir1.Path());
-    });
+    GenerateRun hidden;
+    ListBox& List2 = hidden.List2();
 
     QElapsedTimer clock;
     clock.start();
     const Mark start = Mark::now(clock);
-    const WalkResult result = FolderWalk::run({Dir1, File1, List1, List2}, source->toString(), pattern, [] { return true; });
+    const WalkResult result = FolderWalk::run(hidden.walkControls(), source->toString(), pattern, [] { return true; });
     const Mark walked = Mark::now(clock);
     const QString countText = FolderWalk::countText(List2.ListCount()); // the first read sorts
     const Mark sorted = Mark::now(clock);

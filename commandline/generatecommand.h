@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commandline/commandline.h"
-#include "commandline/generaterun.h"
+#include "generation/generaterun.h"
 
 #include <QByteArray>
 #include <QString>

@@ -24,12 +24,19 @@ ElidingLabel::ElidingLabel(QAccessible::Role role, QWidget* parent)
 
 void ElidingLabel::setMessage(const QString& text, const QStringList& shortenable)
 {
-    m_shortenable = shortenable;
-    setText(text);
-    fitHeight();
+    takeText(text, shortenable);
     // The name change alone is not read out by every screen reader; an alert is.
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+void ElidingLabel::setProgress(const QString& text) { takeText(text, {}); }
+
+void ElidingLabel::takeText(const QString& text, const QStringList& shortenable)
+{
+    m_shortenable = shortenable;
+    setText(text);
+    fitHeight();
 }
 
 QString ElidingLabel::readableText() const { return Windows1252::displayText(text()); }

@@ -21,6 +21,9 @@ public:
     // Sets a new message: its text and the pieces of it that may be shortened (empty: the
     // whole text may), and tells assistive technology that something new is shown.
     void setMessage(const QString& text, const QStringList& shortenable);
+    // Shows a figure that changes several times a second (a run's progress): shortened
+    // like a message, but not read out at every change.
+    void setProgress(const QString& text);
 
     QString shownText() const { return layout().text; }
     // The whole text as the reader sees it: what is drawn before any shortening.
@@ -37,6 +40,7 @@ private:
         int lines;
     };
 
+    void takeText(const QString& text, const QStringList& shortenable);
     Layout layout() const;
     int linesBelow() const;
     void fitHeight();

@@ -1,17 +1,12 @@
 #include "mainwindow/form1.h"
 
-#include "generation/folderwalk.h"
-#include "generation/listfilewriter.h"
-#include "generation/statustext.h"
+#include "generation/backgroundrun.h"
 #include "infowindow/form2.h"
-#include "listing/drivelist.h"
-#include "listing/filelist.h"
-#include "listing/folderlist.h"
-#include "listing/listbox.h"
 #include "mainwindow/accessibility.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
+#include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/openwindows.h"
 #include "mainwindow/picturebutton.h"
@@ -22,7 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -33,6 +27,10 @@
 #include <QWindow>
 
 namespace {
+
+// A run that ends within this time ends without showing its progress.
+constexpr int kFirstProgressMs = 500;
+constexpr int kProgressIntervalMs = 250;
 
 // A folder's drive prefix: its first three characters ("C:\").
 QString drivePrefix(const QString& path) { return path.left(3); }
@@ -48,9 +46,11 @@ void setAllVisible(const QList<QWidget*>& controls, bool visible)
 Form1::Form1(SettingsStore& store, QWidget* parent)
     : QWidget(parent)
     , m_store(store)
+    , m_hidden(std::make_unique<GenerateRun>())
 {
     setUpWindow();
-    m_c = MainControls::build(this);
+    m_c = MainControls::build(this, *m_hidden);
+    m_hidden->useDrive1(*m_c.drive1);
     m_c.Image1->setCursor(handPointer(QPoint(0, 0), devicePixelRatioF()));
     m_c.Image2->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -63,10 +63,16 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_c.Image3->setMouseTracking(true);
     connectHandlers();
     m_c.Drive1->setFocus();
+    m_progressTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showRunProgress);
     Form_Load();
 }
 
-Form1::~Form1() { delete m_form2; }
+Form1::~Form1()
+{
+    m_run.reset();
+    delete m_form2;
+}
 
 void Form1::setUpWindow()
 {
@@ -117,7 +123,6 @@ void Form1::connectHandlers()
     connect(m_c.dir2, &FolderList::Change, this, &Form1::Dir2_Change);
     connect(m_c.drive2, &DriveList::Change, this, &Form1::Drive2_Change);
     connect(m_c.dir3, &FolderList::Change, this, &Form1::Dir3_Change);
-    connect(m_c.Dir1, &FolderList::Change, this, &Form1::Dir1_Change);
     connect(m_c.Image1, &PictureButton::clicked, this, &Form1::Image1_Click);
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
@@ -147,6 +152,13 @@ void Form1::Form_Unload()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (m_run) {
+        // The options are saved, and the window goes, once the run has stopped.
+        m_afterRun = AfterRun::Close;
+        stopRun();
+        event->ignore();
+        return;
+    }
     if (OpenWindows::instance().windows().contains(this)) {
         Form_Unload();
         OpenWindows::instance().unloaded(this);
@@ -162,27 +174,64 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 
 void Form1::Command1_Click()
 {
-    // The run takes no input until it is over; the pointer says so.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_run)
+        return;
     m_c.List2->setVisible(true);
     hidePanel();
-    const QString sourceFolder = m_c.dir2->Path();
-    const WalkResult walk = FolderWalk::run({*m_c.Dir1, *m_c.File1, *m_c.List1, *m_c.list2}, sourceFolder,
-                                            m_c.txt_filter->text(), [this] { return m_c.Check1->isChecked(); });
-    m_c.Label1->setText(FolderWalk::countText(m_c.list2->ListCount()));
-    if (walk.sourceRead)
-        Dateiausgeben(walk.notes);
-    else
-        m_c.Label3->setMessage(FolderWalk::sourceUnreadableText(sourceFolder), {sourceFolder});
-    QApplication::restoreOverrideCursor();
+    startRun({m_c.dir2->Path(), m_c.txt_filter->text(), m_c.Check1->isChecked(), m_c.Label2->text(),
+              m_c.Text1->text()});
 }
 
-void Form1::Dateiausgeben(const RunNotes& notes)
+// The run works on a thread and controls of its own; until it ends the window holds its
+// input, so what the run was given at the click stays what the window shows.
+void Form1::startRun(GenerateRun::Input input)
 {
-    const QString targetFolder = m_c.Label2->text();
-    const QString fileName = m_c.Text1->text();
-    const ListFileOutcome outcome = ListFileWriter::write(targetFolder, fileName, *m_c.list2, QDate::currentDate());
-    m_c.Label3->setMessage(StatusText::after(outcome, fileName, targetFolder, notes), {fileName, targetFolder});
+    m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver);
+    connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun);
+    m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [this] { stopRun(); });
+    m_progressTimer.start(kFirstProgressMs);
+    m_run->start();
+}
+
+void Form1::stopRun()
+{
+    if (m_run)
+        m_run->requestStop();
+}
+
+void Form1::showRunProgress()
+{
+    m_progressTimer.setInterval(kProgressIntervalMs);
+    m_c.Label3->setProgress(BackgroundRun::progressText(m_run->filesSeen(), m_run->foldersEntered()));
+}
+
+void Form1::endRun()
+{
+    const std::unique_ptr<BackgroundRun> run = std::move(m_run);
+    m_progressTimer.stop();
+    m_inputHold.reset();
+    const GenerateRun::Outcome& outcome = run->outcome();
+    if (outcome.stopped) {
+        m_c.Label3->setMessage(BackgroundRun::stoppedText(), {});
+    } else {
+        takeOver(run->takeControls());
+        m_c.Label1->setText(FolderWalk::countText(outcome.count));
+        m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
+    }
+    emit runEnded();
+    if (m_afterRun == AfterRun::Close)
+        close();
+    else if (m_afterRun == AfterRun::Exit)
+        Image2_Click();
+}
+
+// The run's controls become the window's: Dir1 stands where the run left it, and the
+// result list's view takes the run's list whole.
+void Form1::takeOver(std::unique_ptr<GenerateRun> run)
+{
+    run->useDrive1(*m_c.drive1);
+    m_c.showRun(*run);
+    m_hidden.swap(run);
 }
 
 void Form1::hidePanel()
@@ -196,6 +245,9 @@ void Form1::hidePanel()
 
 void Form1::Command3_Click()
 {
+    // A screen reader's press reaches a button past the held input.
+    if (m_run)
+        return;
     setAllVisible(m_c.panelLines(), true);
     m_c.Text1->setVisible(true);
     m_c.List2->setVisible(false);
@@ -227,12 +279,6 @@ void Form1::Dir3_Change()
     m_c.Label2->setText(m_c.dir3->Path());
 }
 
-void Form1::Dir1_Change()
-{
-    m_c.drive1->setDrive(drivePrefix(m_c.Dir1->Path()));
-    m_c.File1->setFileName(m_c.Dir1->Path());
-}
-
 void Form1::Image3_MouseMove()
 {
     m_c.Image1->show();
@@ -253,6 +299,8 @@ void Form1::Form_MouseMove()
 
 void Form1::Image1_Click()
 {
+    if (m_run)
+        return;
     if (!m_form2)
         m_form2 = new Form2(this);
     m_form2->Show();
@@ -260,6 +308,11 @@ void Form1::Image1_Click()
 
 void Form1::Image2_Click()
 {
+    if (m_run) {
+        m_afterRun = AfterRun::Exit;
+        stopRun();
+        return;
+    }
     UnloadAllForms();
     QCoreApplication::exit(0);
 }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "generation/generaterun.h"
 #include "mainwindow/maincontrols.h"
 
+#include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class BackgroundRun;
 class Form2;
+class InputHold;
 class SettingsStore;
-struct RunNotes;
 
 // The main window. Its controls hold all working state; its handlers only decide what
 // is shown and hand the work to generation/ and options/.
@@ -21,6 +26,10 @@ public:
 
     const MainControls& controls() const { return m_c; }
     Form2* infoWindow() const { return m_form2; }
+    bool isRunning() const { return m_run != nullptr; }
+    // Called on the run's thread as its walk enters a folder: lets a test hold a run at
+    // a known place.
+    void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
 
     void Command1_Click();
     void Command3_Click();
@@ -29,7 +38,6 @@ public:
     void Dir2_Change();
     void Drive2_Change();
     void Dir3_Change();
-    void Dir1_Change();
     void Image1_Click();
     void Image2_Click();
     void Image1_MouseMove();
@@ -39,6 +47,11 @@ public:
     // Where the outer frame of a window with this client size and frame goes so that the
     // whole window stands in the middle of the available area.
     static QPoint centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame);
+
+signals:
+    // A run the generate button started has ended, completed or stopped: the status line
+    // says which.
+    void runEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,12 +65,26 @@ private:
     void connectHandlers();
     void Form_Load();
     void Form_Unload();
-    void Dateiausgeben(const RunNotes& notes);
     void UnloadAllForms();
     void hidePanel();
+    void startRun(GenerateRun::Input input);
+    void stopRun();
+    void showRunProgress();
+    void endRun();
+    void takeOver(std::unique_ptr<GenerateRun> run);
+
+    // What the window does once a run has stopped: a close or the exit picture waits for it.
+    enum class AfterRun { Stay, Close, Exit };
 
     SettingsStore& m_store;
+    // The hidden controls as the load step or the last completed run left them.
+    std::unique_ptr<GenerateRun> m_hidden;
     MainControls m_c;
     Form2* m_form2 = nullptr;
     bool m_centredWithFrame = false;
+    std::unique_ptr<BackgroundRun> m_run;
+    std::unique_ptr<InputHold> m_inputHold;
+    GenerateRun::Progress m_runObserver;
+    QTimer m_progressTimer;
+    AfterRun m_afterRun = AfterRun::Stay;
 };

@@ -1,9 +1,6 @@
 #include "mainwindow/maincontrols.h"
 
-#include "listing/drivelist.h"
-#include "listing/filelist.h"
-#include "listing/folderlist.h"
-#include "listing/listbox.h"
+#include "generation/generaterun.h"
 #include "mainwindow/crispframe.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
@@ -111,17 +108,17 @@ void nameForAssistiveTechnology(const MainControls& c)
 
 } // namespace
 
-MainControls MainControls::build(QWidget* window)
+MainControls MainControls::build(QWidget* window, GenerateRun& hidden)
 {
     MainControls c;
     c.drive1 = new DriveList(window);
     c.drive2 = new DriveList(window);
     c.dir2 = new FolderList(window);
     c.dir3 = new FolderList(window);
-    c.list2 = new ListBox(ListBox::Order::Sorted, window);
-    c.Dir1 = new FolderList(window);
-    c.File1 = new FileList(window);
-    c.List1 = new ListBox(ListBox::Order::AsAdded, window);
+    c.list2 = &hidden.List2();
+    c.Dir1 = &hidden.Dir1();
+    c.File1 = &hidden.File1();
+    c.List1 = &hidden.List1();
     const QString info = QStringLiteral("Info");
 
     const QHash<QString, std::function<QWidget*()>> factories = {
@@ -166,6 +163,15 @@ MainControls MainControls::build(QWidget* window)
 
     LayoutTable::apply(window, MainLayout::table());
     return c;
+}
+
+void MainControls::showRun(GenerateRun& run)
+{
+    list2 = &run.List2();
+    Dir1 = &run.Dir1();
+    File1 = &run.File1();
+    List1 = &run.List1();
+    List2->setModel(list2);
 }
 
 QList<QWidget*> MainControls::panelLines() const { return {Line1, Line2, Line3, Line4}; }

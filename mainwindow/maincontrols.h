@@ -8,6 +8,7 @@ class ElidingLabel;
 class FileList;
 class FolderList;
 class FolderView;
+class GenerateRun;
 class ListBox;
 class PictureButton;
 class QCheckBox;
@@ -19,7 +20,8 @@ class QWidget;
 
 // The main window's controls. Those a person sees are widgets named as the window names
 // them; the lists behind them are models (drive1, dir2, list2, ...). The working controls
-// Dir1, File1 and List1 are never shown and exist as models only.
+// Dir1, File1 and List1 are never shown and exist as models only; they, and the result
+// list list2, are those of the last run (see GenerateRun).
 struct MainControls {
     DriveList* drive1 = nullptr;
     DriveList* drive2 = nullptr;
@@ -54,8 +56,12 @@ struct MainControls {
     QWidget* Line4 = nullptr;
 
     // Creates every control as a child of window, in the layout table's order (back to
-    // front), and lays them out from the table.
-    static MainControls build(QWidget* window);
+    // front), and lays them out from the table; the hidden lists are hidden's.
+    static MainControls build(QWidget* window, GenerateRun& hidden);
+
+    // Points the hidden lists and the result list's view at a run's controls. The view
+    // takes the result list whole, however long it is.
+    void showRun(GenerateRun& run);
 
     // The eight members of the target-location panel, in the order they are shown.
     QList<QWidget*> panelLines() const;

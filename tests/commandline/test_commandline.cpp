@@ -95,7 +95,7 @@ protected:
         const MainControls& c = form.controls();
         c.txt_filter->setText(pattern);
         c.Check1->setChecked(subfolders);
-        QTest::mouseClick(c.Command1, Qt::LeftButton);
+        EXPECT_TRUE(fixture.generate());
         const QByteArray bytes = readFile(listFile);
         QFile::remove(listFile);
         return {bytes, c.Label3->text()};

@@ -1,8 +1,4 @@
-#include "generation/folderwalk.h"
-#include "listing/drivelist.h"
-#include "listing/filelist.h"
-#include "listing/folderlist.h"
-#include "listing/listbox.h"
+#include "generation/generaterun.h"
 #include "support/listentries.h"
 #include "support/qtprinters.h"
 #include "support/testdrives.h"
@@ -81,21 +77,12 @@ private:
     std::vector<QByteArray> m_targets;
 };
 
-// The hidden controls of the main window, with Dir1's change handler doing what the
-// window's does, so the walk runs here as it runs there.
+// A run's hidden controls, wired as the window's are, so the walk runs here as it runs there.
 class FolderWalkTest : public ::testing::Test {
 protected:
-    FolderWalkTest()
-    {
-        QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
-            Drive1.setDrive(Dir1.Path().left(3));
-            File1.setFileName(Dir1.Path());
-        });
-    }
-
     WalkResult run(const QString& source, const QString& pattern = u"*.*"_s)
     {
-        return FolderWalk::run({Dir1, File1, List1, List2}, source, pattern, [this] { return subfolders; });
+        return FolderWalk::run(hidden.walkControls(), source, pattern, [this] { return subfolders; });
     }
 
     void makeFiles(std::initializer_list<const char16_t*> paths)
@@ -131,11 +118,12 @@ protected:
     }
 
     TestDrives drives;
-    DriveList Drive1;
-    FolderList Dir1;
-    FileList File1;
-    ListBox List1{ListBox::Order::AsAdded};
-    ListBox List2{ListBox::Order::Sorted};
+    GenerateRun hidden;
+    DriveList& Drive1 = hidden.Drive1();
+    FolderList& Dir1 = hidden.Dir1();
+    FileList& File1 = hidden.File1();
+    ListBox& List1 = hidden.List1();
+    ListBox& List2 = hidden.List2();
     bool subfolders = true;
 };
 
@@ -488,12 +476,9 @@ TEST_F(FolderWalkTest, NameThatIsNotUtf8IsListedAndWalked)
 TEST(FolderWalkDrives, SamePathOnANewDriveTableIsWalkedThere)
 {
     auto walk = [] {
-        FolderList Dir1;
-        FileList File1;
-        ListBox List1(ListBox::Order::AsAdded);
-        ListBox List2(ListBox::Order::Sorted);
-        FolderWalk::run({Dir1, File1, List1, List2}, u"C:\\s"_s, u"*.*"_s, [] { return true; });
-        return entriesOf(List2);
+        GenerateRun hidden;
+        FolderWalk::run(hidden.walkControls(), u"C:\\s"_s, u"*.*"_s, [] { return true; });
+        return entriesOf(hidden.List2());
     };
     {
         TestDrives first;

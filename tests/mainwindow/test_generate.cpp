@@ -1,10 +1,13 @@
+#include "generation/backgroundrun.h"
 #include "listing/listbox.h"
 #include "mainwindow/middleelision.h"
+#include "mainwindow/openwindows.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -19,7 +22,70 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace {
+
+// Holds a run on its own thread as its walk enters the given folder, until released.
+class RunGate {
+public:
+    explicit RunGate(qsizetype atFolder)
+        : m_atFolder(atFolder)
+    {
+    }
+
+    static GenerateRun::Progress observer(const std::shared_ptr<RunGate>& gate)
+    {
+        return [gate](qsizetype folders, qsizetype) {
+            if (folders == gate->m_atFolder)
+                gate->hold();
+        };
+    }
+
+    bool waitUntilHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_held; });
+    }
+
+    void release()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+private:
+    void hold()
+    {
+        std::unique_lock lock(m_mutex);
+        m_held = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_released; });
+    }
+
+    const qsizetype m_atFolder;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false;
+    bool m_released = false;
+};
+
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+qsizetype threadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
 
 QByteArray readFile(const QString& path)
 {
@@ -46,18 +112,42 @@ protected:
         form = &fixture.load();
     }
 
+    void TearDown() override
+    {
+        if (gate)
+            gate->release();
+    }
+
     void pickSource(const QString& folder) { ASSERT_TRUE(form->controls().dir2->setPath(folder)); }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
+    // Starts a run that is held as its walk enters its first folder, the source folder.
+    void startHeldRun()
+    {
+        gate = std::make_shared<RunGate>(1);
+        form->setRunObserver(RunGate::observer(gate));
+        click(form->controls().Command1);
+        ASSERT_TRUE(form->isRunning());
+        ASSERT_TRUE(gate->waitUntilHeld());
+    }
+
+    bool waitUntilEnded()
+    {
+        return QTest::qWaitFor([this] { return !form->isRunning(); }, 30000);
+    }
+
+    QString listFile() const { return fixture.drives().host(QStringLiteral("C:\\Liste.txt")); }
+
     FormFixture fixture;
     Form1* form = nullptr;
+    std::shared_ptr<RunGate> gate;
 };
 
 TEST_F(GenerateTest, OneClickWritesTheListFileAndSetsCountAndStatus)
 {
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
 
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 3 Files"));
     EXPECT_EQ(c.Label3->text(), QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"));
@@ -70,6 +160,97 @@ TEST_F(GenerateTest, OneClickWritesTheListFileAndSetsCountAndStatus)
         << written.constData();
     EXPECT_TRUE(c.List2->isVisibleTo(form));
     EXPECT_EQ(shownEntries(c.List2), QStringList({"C:\\Quelle\\A.txt", "C:\\Quelle\\b.txt", "C:\\Quelle\\Unter\\c.doc"}));
+    // The working folder stays on the last folder entered, and that is what is stored.
+    EXPECT_EQ(c.Dir1->Path(), QStringLiteral("C:\\Quelle\\Unter"));
+    fixture.unload();
+    EXPECT_TRUE(fixture.settingsText().contains("Dir1=C:\\Quelle\\Unter\n")) << fixture.settingsText().constData();
+}
+
+TEST_F(GenerateTest, HeldRunKeepsTheWindowAliveShowsItsCountAndTakesNoInput)
+{
+    pickSource(QStringLiteral("C:\\Quelle"));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    const MainControls& c = form->controls();
+    startHeldRun();
+
+    PaintCounter statusPainted(c.Label3);
+    const QString liveCount = QStringLiteral("Suche läuft: 2 Dateien in 1 Verzeichnis ... (Esc bricht ab)");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c.Label3->text() == liveCount; })) << c.Label3->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return statusPainted.paints > 0; }));
+    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor, Qt::WaitCursor);
+
+    QTest::mouseClick(c.Check1, Qt::LeftButton);
+    QTest::keyClicks(c.txt_filter, QStringLiteral("x"));
+    click(c.Command3);
+    QTest::mouseClick(c.Image1, Qt::LeftButton);
+    EXPECT_TRUE(c.Check1->isChecked());
+    EXPECT_EQ(c.txt_filter->text(), QStringLiteral("*.*"));
+    EXPECT_FALSE(c.Text1->isVisibleTo(form));
+    EXPECT_EQ(form->infoWindow(), nullptr);
+
+    gate->release();
+    ASSERT_TRUE(waitUntilEnded());
+    EXPECT_EQ(c.Label1->text(), QStringLiteral(" 3 Files"));
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Input reaches the controls again.
+    QTest::mouseClick(c.Check1, Qt::LeftButton);
+    EXPECT_FALSE(c.Check1->isChecked());
+}
+
+TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)
+{
+    pickSource(QStringLiteral("C:\\Quelle"));
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    const QByteArray listBefore = readFile(listFile());
+    const QStringList shownBefore = shownEntries(c.List2);
+    const QString dir1Before = c.Dir1->Path();
+    fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\neu.txt"));
+    c.txt_filter->setText(QStringLiteral("*.txt"));
+    startHeldRun();
+
+    QTest::keyClick(c.Command1, Qt::Key_Escape);
+    gate->release();
+    ASSERT_TRUE(waitUntilEnded());
+
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."));
+    EXPECT_EQ(readFile(listFile()), listBefore);
+    EXPECT_EQ(QDir(fixture.drives().cRoot()).entryList(QDir::Files | QDir::Hidden), QStringList({"Liste.txt"}));
+    EXPECT_EQ(c.Label1->text(), QStringLiteral(" 3 Files"));
+    EXPECT_EQ(shownEntries(c.List2), shownBefore);
+    EXPECT_EQ(c.Dir1->Path(), dir1Before);
+}
+
+// Closing the window or leaving through the exit picture waits for the run to stop, then
+// unloads as ever: the options saved once, with the working folder of the last completed
+// run, and no thread left.
+TEST_F(GenerateTest, ClosingDuringARunStopsItFirstAndSavesOnce)
+{
+    const QList<std::pair<const char*, std::function<void(Form1&)>>> waysOut = {
+        {"title bar", [](Form1& window) { window.close(); }},
+        {"exit picture", [](Form1& window) { QTest::mouseClick(window.controls().Image2, Qt::LeftButton); }},
+    };
+    const qsizetype threadsBefore = threadCount();
+    for (const auto& [way, leave] : waysOut) {
+        form = &fixture.load();
+        pickSource(QStringLiteral("C:\\Quelle"));
+        form->show();
+        startHeldRun();
+        leave(*form);
+        EXPECT_TRUE(OpenWindows::instance().windows().contains(form)) << way;
+        EXPECT_FALSE(QFile::exists(fixture.settingsFile())) << way;
+
+        gate->release();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !OpenWindows::instance().windows().contains(form); })) << way;
+        EXPECT_FALSE(form->isRunning()) << way;
+        EXPECT_EQ(threadCount(), threadsBefore) << way;
+        EXPECT_TRUE(fixture.settingsText().contains("Dir1=C:\\\n")) << way;
+        QFile::remove(fixture.settingsFile());
+        fixture.unload();
+        EXPECT_FALSE(QFile::exists(fixture.settingsFile())) << way;
+    }
 }
 
 TEST_F(GenerateTest, PatternAndSwitchAreReadAtEveryRun)
@@ -78,10 +259,10 @@ TEST_F(GenerateTest, PatternAndSwitchAreReadAtEveryRun)
     const MainControls& c = form->controls();
     c.txt_filter->setText(QStringLiteral("*.txt"));
     c.Check1->setChecked(false);
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 2 Files"));
     c.txt_filter->setText(QStringLiteral("*.doc"));
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 0 Files"));
     EXPECT_TRUE(readFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))).startsWith("\r\nKorvale 3.0\r\n"));
 }
@@ -92,7 +273,7 @@ TEST_F(GenerateTest, ListFileGoesWhereTheTargetLabelPointsUnderTheNameInTheBox)
     const MainControls& c = form->controls();
     c.dir3->setPath(QStringLiteral("C:\\Ziel"));
     c.Text1->setText(QStringLiteral("Übersicht.txt"));
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label3->text(), QStringLiteral("Ergebnisdatei Übersicht.txt wurde in C:\\Ziel  erzeugt"));
     EXPECT_TRUE(QFile::exists(fixture.drives().host(QStringLiteral("C:\\Ziel\\Übersicht.txt"))));
 }
@@ -104,7 +285,7 @@ TEST_F(GenerateTest, MissingTargetFolderGivesTheFailureText)
     const MainControls& c = form->controls();
     c.dir3->setPath(QStringLiteral("C:\\Weg"));
     QDir(fixture.drives().host(QStringLiteral("C:\\Weg"))).removeRecursively();
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label3->text(),
               QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht."));
 }
@@ -115,7 +296,7 @@ TEST_F(GenerateTest, VanishedSourceFolderWritesNothingAndSaysSo)
     pickSource(QStringLiteral("C:\\Fluechtig"));
     QDir(fixture.drives().host(QStringLiteral("C:\\Fluechtig"))).removeRecursively();
     const MainControls& c = form->controls();
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 0 Files"));
     EXPECT_EQ(c.Label3->text(), QStringLiteral("Quellverzeichnis C:\\Fluechtig konnte nicht gelesen werden."));
     EXPECT_FALSE(QFile::exists(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))));
@@ -136,7 +317,7 @@ TEST_F(GenerateTest, GenerateClosesAnOpenPanelAndLeavesTheTargetLabel)
     const MainControls& c = form->controls();
     click(c.Command3);
     c.Label2->setText(QStringLiteral("C:\\Ziel"));
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
     for (QWidget* member : {c.Line1, c.Line2, c.Line3, c.Line4, static_cast<QWidget*>(c.Text1),
                             static_cast<QWidget*>(c.Drive2), static_cast<QWidget*>(c.Dir3),
                             static_cast<QWidget*>(c.Command4)})
@@ -173,7 +354,7 @@ TEST_F(GenerateTest, MarkupInAFolderNameIsShownAsItStands)
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
     ASSERT_TRUE(c.dir3->setPath(folder));
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
 
     EXPECT_EQ(c.Label2->shownText(), folder);
     EXPECT_EQ(c.Label3->shownText(), QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\<b>x&amp;<i>y  erzeugt"));
@@ -194,7 +375,7 @@ TEST_F(GenerateTest, LongTargetFolderIsShortenedInTheMiddleAndTheNotesStayInSigh
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
     ASSERT_TRUE(c.dir3->setPath(target));
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
 
     const QString message = QStringLiteral("Ergebnisdatei Liste.txt wurde in ") + target
         + QStringLiteral("  erzeugt (1 Dateiname ausgelassen)");
@@ -259,7 +440,7 @@ TEST_F(GenerateTest, NamesThatAreNotUtf8ShowAndSortAsTheListFileSpellsThem)
     ::mkdir((folder + "/\xC4rger").constData(), 0755);
     pickSource(QStringLiteral("C:\\Namen"));
     const MainControls& c = form->controls();
-    click(c.Command1);
+    ASSERT_TRUE(fixture.generate());
 
     EXPECT_EQ(shownEntries(c.List2),
               QStringList({"C:\\Namen\\cafe.txt", "C:\\Namen\\café.txt", "C:\\Namen\\cafz.txt"}));

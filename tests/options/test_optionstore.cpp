@@ -1,6 +1,4 @@
-#include "listing/drivelist.h"
-#include "listing/filelist.h"
-#include "listing/folderlist.h"
+#include "generation/generaterun.h"
 #include "options/optionstore.h"
 #include "platform/settingsstore.h"
 #include "support/testdrives.h"
@@ -29,21 +27,19 @@ namespace {
 struct TestWindow {
     DriveList Drive1;
     DriveList Drive2;
-    FolderList Dir1;
+    GenerateRun hidden;
+    FolderList& Dir1 = hidden.Dir1();
     FolderList Dir2;
     FolderList Dir3;
-    FileList File1;
+    FileList& File1 = hidden.File1();
     QString Label2 = QStringLiteral("C:\\");
     QString Text1 = QStringLiteral("Liste.txt");
     QStringList folderChanges;
 
     TestWindow()
     {
-        QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] {
-            folderChanges << QStringLiteral("Dir1");
-            Drive1.setDrive(Dir1.Path().left(3));
-            File1.setFileName(Dir1.Path());
-        });
+        hidden.useDrive1(Drive1);
+        QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this] { folderChanges << QStringLiteral("Dir1"); });
         QObject::connect(&Dir2, &FolderList::Change, &Dir2, [this] {
             folderChanges << QStringLiteral("Dir2");
             Drive1.setDrive(Dir2.Path().left(3));

@@ -3,6 +3,9 @@
 #include "mainwindow/openwindows.h"
 
 #include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 
 FormFixture::FormFixture()
     : m_store(m_config.filePath(QStringLiteral("Korvale.ini")))
@@ -21,6 +24,15 @@ void FormFixture::unload()
 {
     if (m_form)
         m_form->close();
+}
+
+bool FormFixture::generate()
+{
+    QSignalSpy ended(m_form.get(), &Form1::runEnded);
+    QTest::mouseClick(c().Command1, Qt::LeftButton);
+    // Not ended.wait(): an event loop of its own would return at once once a test has left
+    // through the exit picture.
+    return QTest::qWaitFor([&ended] { return !ended.isEmpty(); }, 60000);
 }
 
 void FormFixture::writeSettings(const QByteArray& ini) const

@@ -29,6 +29,8 @@ public:
     Form1& form() { return *m_form; }
     const MainControls& c() const { return m_form->controls(); }
     void unload();
+    // Presses the generate button and waits until the run has ended; false when it does not.
+    bool generate();
 
     const TestDrives& drives() const { return m_drives; }
     SettingsStore& store() { return m_store; }

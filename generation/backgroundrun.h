@@ -1,0 +1,57 @@
+#pragma once
+
+#include "generation/generaterun.h"
+#include "platform/drivetable.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+// One GenerateRun on a thread of its own, so the window stays alive however long the walk
+// takes. The thread that starts it only reads the live figures, may ask it to stop, and
+// takes the outcome and the run's controls over once finished() arrives.
+class BackgroundRun : public QObject {
+    Q_OBJECT
+
+public:
+    // observer: called on the run's thread as the walk enters a folder, after the live
+    // figures were updated (tests hold a run there).
+    explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {});
+    // Stops the run and waits for its thread.
+    ~BackgroundRun() override;
+
+    void start();
+    // The run ends before the next folder it would enter, touching no file; once the
+    // list file is being written, it ends with the write.
+    void requestStop() { m_stopRequested = true; }
+
+    qsizetype foldersEntered() const { return m_foldersEntered; }
+    qsizetype filesSeen() const { return m_filesSeen; }
+    // "Suche läuft: 123456 Dateien in 7890 Verzeichnissen ... (Esc bricht ab)"
+    static QString progressText(qsizetype files, qsizetype folders);
+    static QString stoppedText();
+
+    // Both only after finished().
+    const GenerateRun::Outcome& outcome() const { return m_outcome; }
+    std::unique_ptr<GenerateRun> takeControls() { return std::move(m_run); }
+
+signals:
+    void finished();
+
+private:
+    void work();
+    void threadDone();
+
+    GenerateRun::Input m_input;
+    GenerateRun::Progress m_observer;
+    DriveTable m_drives;
+    QThread* m_ownerThread;
+    std::atomic<bool> m_stopRequested = false;
+    std::atomic<qsizetype> m_foldersEntered = 0;
+    std::atomic<qsizetype> m_filesSeen = 0;
+    std::unique_ptr<GenerateRun> m_run;
+    GenerateRun::Outcome m_outcome;
+    std::thread m_thread;
+};

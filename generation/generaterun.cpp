@@ -1,0 +1,83 @@
+#include "generation/generaterun.h"
+
+#include "generation/listfilewriter.h"
+#include "generation/statustext.h"
+
+#include <QThread>
+
+namespace {
+
+// A folder's drive prefix: its first three characters ("C:\").
+QString drivePrefix(const QString& path) { return path.left(3); }
+
+GenerateRun::Outcome stoppedOutcome()
+{
+    GenerateRun::Outcome outcome;
+    outcome.stopped = true;
+    return outcome;
+}
+
+} // namespace
+
+GenerateRun::GenerateRun(Progress progress, StopRequest stopRequested)
+    : m_progress(std::move(progress))
+    , m_stopRequested(std::move(stopRequested))
+{
+    // Direct, whichever thread the run works on: the handler runs inside the move of Dir1.
+    QObject::connect(&m_Dir1, &FolderList::Change, &m_Dir1, [this] { Dir1_Change(); }, Qt::DirectConnection);
+}
+
+void GenerateRun::useDrive1(DriveList& drive) { m_Drive1 = &drive; }
+
+void GenerateRun::moveToThread(QThread* thread)
+{
+    for (QObject* control : {static_cast<QObject*>(&m_ownDrive1), static_cast<QObject*>(&m_Dir1),
+                             static_cast<QObject*>(&m_File1), static_cast<QObject*>(&m_List1),
+                             static_cast<QObject*>(&m_List2)})
+        control->moveToThread(thread);
+}
+
+void GenerateRun::Dir1_Change()
+{
+    m_Drive1->setDrive(drivePrefix(m_Dir1.Path()));
+    m_File1.setFileName(m_Dir1.Path());
+    if (m_progress) {
+        ++m_foldersEntered;
+        m_filesSeen += m_File1.ListCount();
+        m_progress(m_foldersEntered, m_filesSeen);
+    }
+}
+
+GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
+{
+    m_foldersEntered = 0;
+    m_filesSeen = 0;
+    const bool includeSubfolders = input.includeSubfolders;
+    // A stop leaves the queue loop the way the switch does; what the walk collected is
+    // thrown away below.
+    const WalkResult walk = FolderWalk::run(walkControls(), input.sourceFolder, input.pattern,
+                                            [this, includeSubfolders] { return includeSubfolders && !stopRequested(); });
+    if (stopRequested())
+        return stoppedOutcome();
+    Outcome outcome;
+    outcome.count = m_List2.ListCount(); // the first read sorts
+    if (!walk.sourceRead) {
+        outcome.statusText = FolderWalk::sourceUnreadableText(input.sourceFolder);
+        outcome.statusPaths = {input.sourceFolder};
+        return outcome;
+    }
+    if (stopRequested())
+        return stoppedOutcome();
+    return Dateiausgeben(input, walk.notes, today);
+}
+
+GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)
+{
+    const ListFileOutcome file = ListFileWriter::write(input.targetFolder, input.listFileName, m_List2, today);
+    Outcome outcome;
+    outcome.count = m_List2.ListCount();
+    outcome.written = file.written;
+    outcome.statusText = StatusText::after(file, input.listFileName, input.targetFolder, notes);
+    outcome.statusPaths = {input.listFileName, input.targetFolder};
+    return outcome;
+}

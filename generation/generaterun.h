@@ -1,0 +1,87 @@
+#pragma once
+
+#include "generation/folderwalk.h"
+#include "listing/drivelist.h"
+#include "listing/filelist.h"
+#include "listing/folderlist.h"
+#include "listing/listbox.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+
+class QThread;
+
+// One press of the generate button: the hidden controls it works through (the working
+// folder list Dir1 and the drive list that follows it, the file list File1, the folder
+// queue List1 and the result list List2), wired as the main window wires them, and the
+// run itself: the walk, the count and the list-file write.
+//
+// Every run works on a set of its own, so a run on another thread shares nothing with the
+// window; the window keeps the set of its last completed run.
+class GenerateRun {
+public:
+    // Folders entered and matching files seen so far, called on the run's thread as the
+    // walk enters a folder.
+    using Progress = std::function<void(qsizetype folders, qsizetype files)>;
+    // Asked before every queued folder, before the sort and before the write. Once it
+    // answers true the run ends without touching the list file.
+    using StopRequest = std::function<bool()>;
+
+    // What the window's controls hold at the click; nothing is read from them later.
+    struct Input {
+        QString sourceFolder;
+        QString pattern;
+        bool includeSubfolders = true;
+        QString targetFolder;
+        QString listFileName;
+    };
+
+    struct Outcome {
+        // Ended on request before the list file was touched; nothing below counts then.
+        bool stopped = false;
+        // The list file is there.
+        bool written = false;
+        // The text of the window's status line, and the folders and names in it, which a
+        // narrow status line may shorten.
+        QString statusText;
+        QStringList statusPaths;
+        qsizetype count = 0;
+    };
+
+    explicit GenerateRun(Progress progress = {}, StopRequest stopRequested = {});
+    GenerateRun(const GenerateRun&) = delete;
+    GenerateRun& operator=(const GenerateRun&) = delete;
+
+    Outcome run(const Input& input, const QDate& today = QDate::currentDate());
+
+    DriveList& Drive1() { return *m_Drive1; }
+    FolderList& Dir1() { return m_Dir1; }
+    FileList& File1() { return m_File1; }
+    ListBox& List1() { return m_List1; }
+    ListBox& List2() { return m_List2; }
+    WalkControls walkControls() { return {m_Dir1, m_File1, m_List1, m_List2}; }
+
+    // From now on Dir1's change handler moves this drive list instead of the run's own:
+    // in the main window the source drive list follows the working folder.
+    void useDrive1(DriveList& drive);
+    // The run's controls go with its result to the thread that takes it over.
+    void moveToThread(QThread* thread);
+
+private:
+    void Dir1_Change();
+    bool stopRequested() const { return m_stopRequested && m_stopRequested(); }
+    Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
+
+    Progress m_progress;
+    StopRequest m_stopRequested;
+    qsizetype m_foldersEntered = 0;
+    qsizetype m_filesSeen = 0;
+    DriveList m_ownDrive1;
+    DriveList* m_Drive1 = &m_ownDrive1;
+    FolderList m_Dir1;
+    FileList m_File1;
+    ListBox m_List1{ListBox::Order::AsAdded};
+    ListBox m_List2{ListBox::Order::Sorted};
+};
