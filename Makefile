@@ -7,7 +7,7 @@ JOBS     := $(shell nproc 2>/dev/null || echo 2)
 PREFIX   := /usr/local
 DEB      := korvale_$(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-1_$(shell dpkg --print-architecture 2>/dev/null || echo amd64).deb
 
-.PHONY: run test build configure deps bench clean install uninstall package screenshot
+.PHONY: run test build configure deps bench bench-window tsan clean install uninstall package screenshot
 
 # Only the program: the tests and the benchmark are for `make test` and `make bench`.
 run: configure
@@ -44,6 +44,21 @@ deps:
 bench: EXTRA_PACKAGES += bfs python3
 bench: build
 	python3 bench/run-bench --program $(BUILD)/bench/korvale_bench
+
+# The same measure through the real main window on a virtual display, timed from the click.
+bench-window: EXTRA_PACKAGES += bfs python3 xvfb xauth
+bench-window: build
+	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-bench --program $(BUILD)/bench/korvale_window_bench
+
+# The tests of the window's run on its worker thread, built with ThreadSanitizer. Qt itself
+# is not built for it, so what Qt does inside its own libraries is left out of the check.
+TSAN_TESTS := test_generate test_folderwalk test_form2 test_commandline test_optionstore test_pickers test_startup
+tsan: deps
+	@test -f $(BUILD)-tsan/build.ninja || cmake -S . -B $(BUILD)-tsan -G Ninja \
+	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(BUILD)-tsan && TSAN_OPTIONS="ignore_noninstrumented_modules=1 halt_on_error=1" \
+	  ctest --output-on-failure -R "^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$"
 
 # Installs under $(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
 # `make uninstall` removes exactly what it installed.

@@ -2,17 +2,15 @@
 // controls, the count and the list-file write, each phase timed on its own. Prints the
 // source folder on one line and the figures on the next.
 
+#include "bench/benchsupport.h"
 #include "generation/generaterun.h"
 #include "generation/listfilewriter.h"
-#include "platform/drivetable.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTextStream>
 
-#include <sys/resource.h>
 #include <time.h>
 
 namespace {
@@ -38,30 +36,17 @@ struct Mark {
     }
 };
 
-long peakMemoryKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() < 3) {
-        QTextStream(stderr) << "usage: korvale_bench TREE TARGETFOLDER [PATTERN]\n";
+    const std::optional<BenchSupport::Folders> folders = BenchSupport::folders(arguments, "korvale_bench TREE TARGETFOLDER [PATTERN]");
+    if (!folders)
         return 2;
-    }
-    const DriveTable& drives = DriveTable::active();
-    const std::optional<WindowsPath> source = drives.windowsPathOf(QFile::encodeName(arguments[1]));
-    const std::optional<WindowsPath> target = drives.windowsPathOf(QFile::encodeName(arguments[2]));
-    if (!source || !target) {
-        QTextStream(stderr) << "no drive holds " << arguments[1] << " or " << arguments[2] << "\n";
-        return 2;
-    }
+    const WindowsPath& source = folders->source;
+    const WindowsPath& target = folders->target;
     const QString pattern = arguments.size() > 3 ? arguments[3] : QStringLiteral("*.*");
 
     GenerateRun hidden;
@@ -70,20 +55,20 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     const Mark start = Mark::now(clock);
-    const WalkResult result = FolderWalk::run(hidden.walkControls(), source->toString(), pattern, [] { return true; });
+    const WalkResult result = FolderWalk::run(hidden.walkControls(), source.toString(), pattern, [] { return true; });
     const Mark walked = Mark::now(clock);
     const QString countText = FolderWalk::countText(List2.ListCount()); // the first read sorts
     const Mark sorted = Mark::now(clock);
     const bool written = result.sourceRead
-        && ListFileWriter::write(target->toString(), QStringLiteral("Liste.txt"), List2, QDate::currentDate()).written;
+        && ListFileWriter::write(target.toString(), QStringLiteral("Liste.txt"), List2, QDate::currentDate()).written;
     const Mark wrote = Mark::now(clock);
 
-    QTextStream(stdout) << "source " << source->toString() << "\n"
+    QTextStream(stdout) << "source " << source.toString() << "\n"
                         << "count" << countText << " walk_ms " << walked.ms - start.ms
                         << " sort_ms " << sorted.ms - walked.ms << " write_ms " << wrote.ms - sorted.ms
                         << " cpu_walk " << walked.cpu - start.cpu << " cpu_walk_main " << walked.mainThread - start.mainThread
                         << " cpu_sort " << sorted.cpu - walked.cpu
-                        << " cpu_write " << wrote.cpu - sorted.cpu << " peak_kib " << peakMemoryKiB()
+                        << " cpu_write " << wrote.cpu - sorted.cpu << " peak_kib " << BenchSupport::peakMemoryKiB()
                         << " unreadable " << result.notes.unreadableFolders << " left_out " << result.notes.leftOutNames
                         << "\n";
     return written ? 0 : 1;

@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr int kLayoutBatchRows = 50000;
+
 void paint(QWidget* control, QPalette::ColorRole role, const QColor& colour)
 {
     QPalette palette = control->palette();
@@ -68,8 +70,11 @@ QListView* makeResultList(ListBox& entries, QWidget* window)
 {
     auto* view = new QListView(window);
     view->setModel(&entries);
-    // Uniform rows let the view show a million entries without measuring each.
+    // Uniform rows let the view show a million entries without measuring each, and laying
+    // them out in batches keeps the window answering while it takes a new list.
     view->setUniformItemSizes(true);
+    view->setLayoutMode(QListView::Batched);
+    view->setBatchSize(kLayoutBatchRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CrispFrame::applyTo(view);
