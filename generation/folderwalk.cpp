@@ -57,16 +57,11 @@ void queueSubfolders(const WalkControls& controls)
         controls.List1.AddItem(controls.Dir1.List(i));
 }
 
+// The files of a folder share its path up to their names: it is given once, and the names
+// go on as the host gave them.
 void collectFiles(const WalkControls& controls)
 {
-    // One buffer for every path of the folder: a folder may hold thousands of files.
-    QString path = WindowsPath::joinName(controls.Dir1.Path(), QStringView());
-    const qsizetype folderLength = path.size();
-    for (qsizetype i = 0; i < controls.File1.ListCount(); ++i) {
-        path.truncate(folderLength);
-        path.append(controls.File1.List(i));
-        controls.List2.AddItem(path);
-    }
+    controls.List2.addItems(WindowsPath::joinName(controls.Dir1.Path(), QStringView()), controls.File1.hostNames());
 }
 
 void noteWhatWasLeftOut(const WalkControls& controls, RunNotes& notes)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -43,26 +44,52 @@ HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
     return {*folder, name};
 }
 
-bool isAscii(QByteArrayView bytes)
+// Stored text in the list file's code page: ASCII as it is, anything else decoded and
+// written character by character. True when a character had to be replaced.
+bool appendInCodePage(QByteArrayView stored, QByteArray& out)
 {
-    // No early exit, so the compiler can check many bytes at once.
-    unsigned char seen = 0;
-    for (const char byte : bytes)
-        seen |= static_cast<unsigned char>(byte);
-    return seen < 0x80;
+    if (NameCodec::isAscii(stored)) {
+        out.append(stored);
+        return false;
+    }
+    return Windows1252::append(NameCodec::decode(stored.data(), stored.size()), out) > 0;
 }
 
-// True when a character of the entry had to be replaced.
-bool appendEntryLine(QByteArrayView stored, QByteArray& out)
-{
-    bool replaced = false;
-    if (isAscii(stored))
-        out.append(stored);
-    else
-        replaced = Windows1252::append(NameCodec::decode(stored.data(), stored.size()), out) > 0;
-    out.append(kLineEnd);
-    return replaced;
-}
+// Makes the list file's lines. The entries of one folder follow one another and share the
+// head of their text, up to its last '\': it is written into the code page once for all
+// of them. (No character composes across a '\', so converting head and rest apart gives
+// the bytes of the whole text.)
+class EntryLines {
+public:
+    // True when a character of the entry had to be replaced.
+    bool append(const ListBox::EncodedItem& entry, std::string& out)
+    {
+        if (!m_headKnown || entry.head != m_head) {
+            m_headKnown = true;
+            m_head = entry.head;
+            m_headLine.truncate(0); // keeps its room, unlike clear()
+            m_headReplaced = appendInCodePage(entry.headText, m_headLine);
+        }
+        out.append(m_headLine.constData(), size_t(m_headLine.size()));
+        bool restReplaced = false;
+        if (NameCodec::isAscii(entry.rest)) {
+            out.append(entry.rest.data(), size_t(entry.rest.size()));
+        } else {
+            m_restLine.truncate(0);
+            restReplaced = appendInCodePage(entry.rest, m_restLine);
+            out.append(m_restLine.constData(), size_t(m_restLine.size()));
+        }
+        out.append(kLineEnd, sizeof kLineEnd - 1);
+        return m_headReplaced || restReplaced;
+    }
+
+private:
+    bool m_headKnown = false;
+    quint32 m_head = 0;
+    QByteArray m_headLine;
+    bool m_headReplaced = false;
+    QByteArray m_restLine;
+};
 
 void appendTextLine(QStringView label, QStringView value, QByteArray& out)
 {
@@ -88,20 +115,21 @@ QByteArray footer(const QDate& today, const QLocale& locale)
 // entries never stands in memory a second time.
 bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
 {
-    QByteArray chunk;
-    chunk.reserve(kChunkSize + kChunkSize / 4);
+    std::string chunk;
+    chunk.reserve(size_t(kChunkSize + kChunkSize / 4));
+    EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
-        if (appendEntryLine(entries.encodedItem(i), chunk))
+        if (lines.append(entries.encodedItem(i), chunk))
             ++replacedEntries;
-        if (chunk.size() >= kChunkSize) {
-            if (!file.write(chunk))
+        if (qsizetype(chunk.size()) >= kChunkSize) {
+            if (!file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size()))))
                 return false;
-            chunk.truncate(0);
+            chunk.clear();
         }
     }
-    chunk.append(footerBytes);
-    return file.write(chunk);
+    chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
+    return file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
 }
 
 } // namespace

@@ -80,7 +80,7 @@ void FileList::takeScan(const FolderScan& scan)
 
 QString FileList::List(qsizetype index) const
 {
-    return index >= 0 && index < m_names.size() ? m_names[index] : QString();
+    return index >= 0 && index < m_names.size() ? m_names.decoded(index) : QString();
 }
 
 int FileList::rowCount(const QModelIndex& parent) const
@@ -93,5 +93,5 @@ QVariant FileList::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    return Windows1252::displayText(m_names[index.row()]);
+    return Windows1252::displayText(m_names.decoded(index.row()));
 }

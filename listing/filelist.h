@@ -2,10 +2,10 @@
 
 #include "listing/filepattern.h"
 #include "listing/folderscan.h"
+#include "listing/hostnames.h"
 #include "platform/windowspath.h"
 
 #include <QAbstractListModel>
-#include <QStringList>
 
 #include <optional>
 
@@ -30,6 +30,8 @@ public:
     void Refresh();
     qsizetype ListCount() const { return m_names.size(); }
     QString List(qsizetype index) const;
+    // The same names as the host gives them, for a caller that hands them on unread.
+    const HostNames& hostNames() const { return m_names; }
 
     bool readFailed() const { return m_readFailed; }
     qsizetype leftOutNames() const { return m_leftOut; }
@@ -50,7 +52,7 @@ private:
     FilePattern m_pattern{m_patternText};
     std::optional<WindowsPath> m_folder;
     QString m_pathText; // m_folder's path as text: a walk points the list here twice per folder
-    QStringList m_names;
+    HostNames m_names;
     qsizetype m_leftOut = 0;
     bool m_readFailed = false;
     FolderReads* m_reads = nullptr;

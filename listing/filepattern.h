@@ -12,6 +12,8 @@ public:
     explicit FilePattern(const QString& text = QString());
 
     bool matches(QStringView name) const;
+    // True when every name matches: a list can then take names without looking at them.
+    bool matchesEverything() const { return m_matchesAll; }
 
 private:
     struct Alternative {

@@ -2,39 +2,17 @@
 
 #include "platform/folderhandles.h"
 #include "platform/hostdirectory.h"
-#include "platform/hostfolder.h"
 #include "platform/namecodec.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
 using EntryKind = HostDirectory::EntryKind;
 
-// Room for the names of most folders at once, so the lists rarely grow name by name.
-constexpr qsizetype kExpectedNames = 64;
-
 char16_t lowerAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
-
-// Names of one folder often begin alike, and identical units are equal however letter
-// case is counted: they are skipped four at a time.
-qsizetype identicalPrefix(const QString& a, const QString& b, qsizetype common)
-{
-    const char16_t* x = QStringView(a).utf16();
-    const char16_t* y = QStringView(b).utf16();
-    qsizetype i = 0;
-    for (; i + 4 <= common; i += 4) {
-        quint64 fourOfA, fourOfB;
-        std::memcpy(&fourOfA, x + i, sizeof fourOfA);
-        std::memcpy(&fourOfB, y + i, sizeof fourOfB);
-        if (fourOfA != fourOfB)
-            break;
-    }
-    while (i < common && x[i] == y[i])
-        ++i;
-    return i;
-}
 
 // Letter case not counted, ties broken case-sensitively. Most names are ASCII; those are
 // compared directly, and only from the first other character on does the full case
@@ -42,7 +20,7 @@ qsizetype identicalPrefix(const QString& a, const QString& b, qsizetype common)
 bool nameLess(const QString& a, const QString& b)
 {
     const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = identicalPrefix(a, b, common); i < common; ++i) {
+    for (qsizetype i = 0; i < common; ++i) {
         const char16_t x = a[i].unicode();
         const char16_t y = b[i].unicode();
         if (x >= 0x80 || y >= 0x80) {
@@ -55,7 +33,96 @@ bool nameLess(const QString& a, const QString& b)
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-void sortByName(QStringList& names) { std::sort(names.begin(), names.end(), nameLess); }
+// The order of nameLess on the decoded names, read from the host's bytes: up to the first
+// byte that is not ASCII a byte is a character, and only a name with another character
+// is decoded (a byte that is no UTF-8 decodes to a character that sorts apart).
+bool hostNameLess(QByteArrayView a, QByteArrayView b)
+{
+    constexpr quint64 kHighBits = 0x8080808080808080ull;
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i + 8 <= common; i += 8) {
+        quint64 eightOfA, eightOfB;
+        std::memcpy(&eightOfA, a.data() + i, sizeof eightOfA);
+        std::memcpy(&eightOfB, b.data() + i, sizeof eightOfB);
+        if (eightOfA != eightOfB || (eightOfA & kHighBits))
+            break;
+    }
+    for (; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80)
+            return nameLess(NameCodec::decode(a.data(), a.size()), NameCodec::decode(b.data(), b.size()));
+        if (lowerAscii(x) != lowerAscii(y))
+            return lowerAscii(x) < lowerAscii(y);
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return std::memcmp(a.data(), b.data(), size_t(common)) < 0;
+}
+
+bool canStandInPath(std::string_view name)
+{
+    return std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '\n' || c == '\r'; });
+}
+
+// The visible names of one folder as the host lists them, gathered in one block of bytes
+// that the sorted lists then share.
+class Gathered {
+public:
+    Gathered()
+    {
+        // Room for the names of most folders at once.
+        m_bytes.reserve(4096);
+        m_files.reserve(64);
+    }
+
+    void add(std::string_view name, EntryKind kind)
+    {
+        if (!canStandInPath(name)) {
+            if (kind == EntryKind::Folder)
+                ++m_leftOutFolders;
+            else
+                m_unwritableFiles.append(place(name));
+            return;
+        }
+        (kind == EntryKind::Folder ? m_folders : m_files).append(place(name));
+    }
+
+    void moveInto(FolderScan::Entries& entries)
+    {
+        const QByteArray block(m_bytes.data(), qsizetype(m_bytes.size()));
+        sortByName(m_folders);
+        sortByName(m_files);
+        entries.folders = HostNames(block, std::move(m_folders));
+        entries.leftOutFolders = m_leftOutFolders;
+        entries.files = HostNames(block, std::move(m_files));
+        entries.unwritableFiles = HostNames(block, std::move(m_unwritableFiles));
+    }
+
+private:
+    using Piece = HostNames::Piece;
+
+    Piece place(std::string_view name)
+    {
+        const Piece placed{quint32(m_bytes.size()), quint32(name.size())};
+        m_bytes.append(name);
+        return placed;
+    }
+
+    void sortByName(QList<Piece>& pieces) const
+    {
+        auto view = [this](const Piece& piece) { return QByteArrayView(m_bytes.data() + piece.start, piece.length); };
+        std::sort(pieces.begin(), pieces.end(),
+                  [&](const Piece& a, const Piece& b) { return hostNameLess(view(a), view(b)); });
+    }
+
+    std::string m_bytes;
+    QList<Piece> m_folders;
+    QList<Piece> m_files;
+    QList<Piece> m_unwritableFiles;
+    qsizetype m_leftOutFolders = 0;
+};
 
 // A folder that is there but cannot be opened is still a folder: it is entered, lists
 // nothing and says that it could not be read.
@@ -89,15 +156,14 @@ FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const Window
     entries.identity = FolderHandles::identityOf(folder.descriptor);
     if (!entries.identity)
         return entries;
+    Gathered gathered;
     const auto start = folder.fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
     const auto outcome = HostDirectory::readFolder(folder.descriptor, entries.identity->device, start,
                                                    [&](std::string_view name, EntryKind kind) {
-        if ((kind != EntryKind::File && kind != EntryKind::Folder) || name.front() == '.')
-            return;
-        entries.visible.append(kind == EntryKind::Folder ? 'd' : 'f');
-        entries.visible.append(name.data(), qsizetype(name.size()));
-        entries.visible.append('\0');
+        if ((kind == EntryKind::File || kind == EntryKind::Folder) && name.front() != '.')
+            gathered.add(name, kind);
     });
+    gathered.moveInto(entries);
     entries.complete = outcome == HostDirectory::Outcome::Complete;
     return entries;
 }
@@ -108,44 +174,27 @@ FolderScan FolderScan::fromEntries(const Entries& entries)
     scan.isFolder = entries.isFolder;
     scan.complete = entries.complete;
     scan.identity = entries.identity;
-    scan.files.reserve(kExpectedNames);
-    const char* entry = entries.visible.constData();
-    const char* const end = entry + entries.visible.size();
-    while (entry < end) {
-        const bool isFolder = *entry++ == 'd';
-        const qsizetype length = qsizetype(std::strlen(entry));
-        QString decoded = NameCodec::decode(entry, length);
-        entry += length + 1;
-        const bool writable = HostFolder::canStandInPath(decoded);
-        if (isFolder) {
-            if (writable)
-                scan.folders.append(std::move(decoded));
-            else
-                ++scan.leftOutFolders;
-        } else {
-            (writable ? scan.files : scan.unwritableFiles).append(std::move(decoded));
-        }
-    }
-    sortByName(scan.folders);
-    sortByName(scan.files);
+    scan.folders.reserve(entries.folders.size());
+    for (qsizetype i = 0; i < entries.folders.size(); ++i)
+        scan.folders.append(entries.folders.decoded(i));
+    scan.leftOutFolders = entries.leftOutFolders;
+    scan.files = entries.files;
+    scan.unwritableFiles = entries.unwritableFiles;
     return scan;
 }
 
 FolderScan::MatchingFiles FolderScan::filesMatching(const FilePattern& pattern) const
 {
     MatchingFiles matching;
-    // Most patterns take every name ("*.*"): then the list is shared, not copied.
-    const auto firstMiss = std::find_if(files.cbegin(), files.cend(),
-                                        [&](const QString& name) { return !pattern.matches(name); });
-    if (firstMiss == files.cend()) {
+    // Most patterns take every name ("*.*"): then the names are shared, not copied, and
+    // never decoded.
+    if (pattern.matchesEverything()) {
         matching.names = files;
-    } else {
-        matching.names.reserve(files.size());
-        std::copy(files.cbegin(), firstMiss, std::back_inserter(matching.names));
-        std::copy_if(firstMiss + 1, files.cend(), std::back_inserter(matching.names),
-                     [&](const QString& name) { return pattern.matches(name); });
+        matching.leftOut = unwritableFiles.size();
+        return matching;
     }
-    matching.leftOut = std::count_if(unwritableFiles.cbegin(), unwritableFiles.cend(),
-                                     [&](const QString& name) { return pattern.matches(name); });
+    matching.names = files.selected([&](qsizetype i) { return pattern.matches(files.decoded(i)); });
+    for (qsizetype i = 0; i < unwritableFiles.size(); ++i)
+        matching.leftOut += pattern.matches(unwritableFiles.decoded(i)) ? 1 : 0;
     return matching;
 }

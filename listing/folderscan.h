@@ -1,9 +1,9 @@
 #pragma once
 
 #include "listing/filepattern.h"
+#include "listing/hostnames.h"
 #include "platform/folderhandles.h"
 
-#include <QByteArray>
 #include <QStringList>
 
 #include <optional>
@@ -15,12 +15,13 @@
 // every run sees the same order.
 struct FolderScan {
     QStringList folders;
-    QStringList files;
+    // Files stay in the host's bytes: most of them go straight on into a list.
+    HostNames files;
     // Names that cannot stand in one Windows-style line ('\' or a line break) are left out
     // and counted, so that the caller can say so. A file counts only where the pattern
     // takes it, so its names are kept.
     qsizetype leftOutFolders = 0;
-    QStringList unwritableFiles;
+    HostNames unwritableFiles;
     // False when the folder could not be read (to its end).
     bool complete = false;
     // False when the path names no folder at all; a folder that cannot be read is one.
@@ -32,20 +33,23 @@ struct FolderScan {
     // The same where the caller has the path's text at hand.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
 
-    // What the host gives of one folder before any name is decoded, so that it can be read
-    // on one thread and listed on another without a name changing hands (a name made on
-    // one thread and dropped on the other costs both of them a lock).
+    // What the host gives of one folder, sorted, before any name is decoded, so that it can
+    // be read on one thread and listed on another without a name changing hands (a name
+    // made on one thread and dropped on the other costs both of them a lock).
     struct Entries {
         bool isFolder = false;
         bool complete = false;
         std::optional<FolderHandles::Identity> identity;
-        QByteArray visible; // per visible file or folder: 'f' or 'd', its name, '\0'
+        HostNames folders;
+        qsizetype leftOutFolders = 0;
+        HostNames files;
+        HostNames unwritableFiles;
     };
     static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
     static FolderScan fromEntries(const Entries& entries);
 
     struct MatchingFiles {
-        QStringList names;
+        HostNames names;
         qsizetype leftOut = 0;
     };
     MatchingFiles filesMatching(const FilePattern& pattern) const;

@@ -143,4 +143,14 @@ qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string
     return primaryUnits;
 }
 
+qsizetype appendAsciiSortKey(QByteArrayView ascii, std::string& primary)
+{
+    const size_t start = primary.size();
+    primary.resize(start + size_t(ascii.size()));
+    char* const weights = primary.data() + start;
+    for (qsizetype i = 0; i < ascii.size(); ++i)
+        weights[i] = asciiWeight(static_cast<unsigned char>(ascii[i]));
+    return ascii.size();
+}
+
 } // namespace GermanCollation

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QStringView>
 
 #include <string>
@@ -20,6 +21,9 @@ void appendSortKey(QStringView text, std::string& key);
 // empty accent part standing for kNoAccent at each of its weights), are the parts of the
 // joined text. Returns the number of primary weights.
 qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents);
+// The primary part for a text of ASCII characters alone, given as its bytes: such a text
+// has no accents. Returns the number of primary weights.
+qsizetype appendAsciiSortKey(QByteArrayView ascii, std::string& primary);
 
 inline constexpr char kNoAccent = 1;
 

@@ -97,43 +97,76 @@ void ListBox::Clear()
 void ListBox::AddItem(QStringView text)
 {
     const qsizetype split = text.lastIndexOf(u'\\') + 1;
-    const QStringView head = text.left(split);
-    if (m_heads.empty() || head != m_lastHead) {
-        quint32 weights = 0;
-        const char* record = storePiece(head, &weights);
-        m_heads.push_back({record, weights});
-        m_lastHead = head.toString();
-    }
-    const quint32 sequence = quint32(m_entries.size());
-    m_entries.push_back({storePiece(text.mid(split), nullptr), quint32(m_heads.size() - 1), sequence});
+    useHead(text.left(split));
+    appendEntry(storePiece(text.mid(split), nullptr));
+}
+
+void ListBox::addItems(QStringView head, const HostNames& names)
+{
+    if (names.isEmpty())
+        return;
+    useHead(head);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        appendEntry(storeHostPiece(names.at(i)));
+}
+
+void ListBox::useHead(QStringView head)
+{
+    if (!m_heads.empty() && head == m_lastHead)
+        return;
+    quint32 weights = 0;
+    const char* record = storePiece(head, &weights);
+    m_heads.push_back({record, weights});
+    m_lastHead = head.toString();
+}
+
+void ListBox::appendEntry(const char* record)
+{
+    m_entries.push_back({record, quint32(m_heads.size() - 1), quint32(m_entries.size())});
 }
 
 const char* ListBox::storePiece(QStringView text, quint32* weights)
 {
-    // Buffers reused from piece to piece, so adding allocates nothing of its own.
-    thread_local std::string key;
-    thread_local std::string accents;
-    thread_local QByteArray encoded;
-    key.clear();
-    accents.clear();
-    encoded.truncate(0); // keeps its room, unlike clear()
+    m_key.clear();
+    m_accents.clear();
     qsizetype primaryWeights = 0;
     if (m_order == Order::Sorted)
-        primaryWeights = GermanCollation::appendSortKeyParts(text, key, accents);
+        primaryWeights = GermanCollation::appendSortKeyParts(text, m_key, m_accents);
     if (weights)
         *weights = quint32(primaryWeights);
-    NameCodec::appendEncoded(text, encoded);
+    m_encoded.truncate(0); // keeps its room, unlike clear()
+    NameCodec::appendEncoded(text, m_encoded);
+    return storeRecord(m_encoded);
+}
 
-    const quint32 lengths[3] = {quint32(key.size()), quint32(accents.size()), quint32(encoded.size())};
-    char* record = m_arena.allocate(Piece::kHeaderSize + qsizetype(key.size() + accents.size()) + encoded.size());
+// A host name is already in NameCodec's encoding, and nearly always ASCII: its key is
+// made from its bytes, and only another name is decoded for it.
+const char* ListBox::storeHostPiece(QByteArrayView name)
+{
+    m_key.clear();
+    m_accents.clear();
+    if (m_order == Order::Sorted) {
+        if (NameCodec::isAscii(name))
+            GermanCollation::appendAsciiSortKey(name, m_key);
+        else
+            GermanCollation::appendSortKeyParts(NameCodec::decode(name.data(), name.size()), m_key, m_accents);
+    }
+    return storeRecord(name);
+}
+
+// The piece's record: the lengths, m_key, m_accents and the text.
+const char* ListBox::storeRecord(QByteArrayView text)
+{
+    const quint32 lengths[3] = {quint32(m_key.size()), quint32(m_accents.size()), quint32(text.size())};
+    char* record = m_arena.allocate(Piece::kHeaderSize + qsizetype(m_key.size() + m_accents.size()) + text.size());
     char* out = record;
     std::memcpy(out, lengths, sizeof lengths);
     out += sizeof lengths;
-    std::memcpy(out, key.data(), key.size());
-    out += key.size();
-    std::memcpy(out, accents.data(), accents.size());
-    out += accents.size();
-    std::memcpy(out, encoded.constData(), size_t(encoded.size()));
+    std::memcpy(out, m_key.data(), m_key.size());
+    out += m_key.size();
+    std::memcpy(out, m_accents.data(), m_accents.size());
+    out += m_accents.size();
+    std::memcpy(out, text.data(), size_t(text.size()));
     return record;
 }
 
@@ -151,13 +184,13 @@ QString ListBox::List(qsizetype index)
     return textOf(m_entries[size_t(index)]);
 }
 
-QByteArrayView ListBox::encodedItem(qsizetype index)
+ListBox::EncodedItem ListBox::encodedItem(qsizetype index)
 {
     publish();
     if (index < 0 || index >= qsizetype(m_entries.size()))
-        return QByteArrayView();
-    joinText(m_entries[size_t(index)], m_encodedItem);
-    return m_encodedItem;
+        return EncodedItem();
+    const Entry& entry = m_entries[size_t(index)];
+    return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text};
 }
 
 // The entry's whole text, head and rest, into a buffer that keeps its room between calls.

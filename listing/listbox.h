@@ -1,9 +1,11 @@
 #pragma once
 
+#include "listing/hostnames.h"
 #include "listing/textarena.h"
 
 #include <QAbstractListModel>
 
+#include <string>
 #include <vector>
 
 // A list box: entries added at the end or, in a sorted list box, kept in German
@@ -22,11 +24,22 @@ public:
 
     void Clear();
     void AddItem(QStringView text);
+    // Adds head followed by each name, as AddItem would one by one: the files of one
+    // folder. head ends in '\' and no name holds one.
+    void addItems(QStringView head, const HostNames& names);
     qsizetype ListCount();
     QString List(qsizetype index);
-    // An entry's text in NameCodec's encoding: lets a writer that needs bytes skip
-    // building a QString per entry. The view holds until the next call.
-    QByteArrayView encodedItem(qsizetype index);
+
+    // An entry's text in NameCodec's encoding, in two pieces: the part up to its last '\',
+    // which the entries of one folder share (they have the same head number), and the
+    // rest. Lets a writer that needs bytes skip building a QString per entry and look at
+    // a shared part once. The views hold until the list changes.
+    struct EncodedItem {
+        quint32 head = 0;
+        QByteArrayView headText;
+        QByteArrayView rest;
+    };
+    EncodedItem encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -46,7 +59,11 @@ private:
         quint32 sequence; // the order of adding, which decides between equal entries
     };
 
+    void useHead(QStringView head);
+    void appendEntry(const char* record);
     const char* storePiece(QStringView text, quint32* weights);
+    const char* storeHostPiece(QByteArrayView name);
+    const char* storeRecord(QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(const Entry& a, const Entry& b) const;
@@ -60,6 +77,9 @@ private:
     std::vector<Head> m_heads;
     QString m_lastHead; // the text of m_heads.back()
     std::vector<Entry> m_entries;
-    QByteArray m_encodedItem;
     qsizetype m_published = 0;
+    // Reused from piece to piece, so adding allocates nothing of its own.
+    std::string m_key;
+    std::string m_accents;
+    QByteArray m_encoded;
 };

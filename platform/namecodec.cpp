@@ -101,6 +101,15 @@ qsizetype asciiPrefixLength(QStringView text)
     return length;
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    // No early exit, so the compiler can check many bytes at once.
+    unsigned char seen = 0;
+    for (const char byte : bytes)
+        seen |= static_cast<unsigned char>(byte);
+    return seen < 0x80;
+}
+
 void appendEncoded(QStringView text, QByteArray& out)
 {
     // Written through a pointer into room made once: appending byte by byte costs more

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Host file names are bytes; most are UTF-8, but old ones are often Latin-1. A byte that
@@ -21,5 +22,7 @@ constexpr bool isEscapedByte(char16_t unit) { return unit >= 0xDC80 && unit <= 0
 // How many units at the start of text are ASCII. Nearly every name and path is ASCII
 // throughout, and those are encoded and folded without looking at each unit twice.
 qsizetype asciiPrefixLength(QStringView text);
+// True when every byte is ASCII: then the bytes are the text, one character each.
+bool isAscii(QByteArrayView bytes);
 
 } // namespace NameCodec

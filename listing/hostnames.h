@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Names as the host gives them (bytes, mostly UTF-8), each a piece of one shared block of
+// bytes: a folder of a thousand files costs a few allocations instead of a thousand,
+// copies and selections share the block, and a name reaches the list file without being
+// decoded and encoded again.
+class HostNames {
+public:
+    struct Piece {
+        quint32 start;
+        quint32 length;
+    };
+
+    HostNames() = default;
+    // The names are these pieces of block, in this order.
+    HostNames(QByteArray block, QList<Piece> pieces)
+        : m_block(std::move(block))
+        , m_pieces(std::move(pieces))
+    {
+    }
+
+    qsizetype size() const { return m_pieces.size(); }
+    bool isEmpty() const { return m_pieces.isEmpty(); }
+    QByteArrayView at(qsizetype index) const;
+    // The name as text, each byte that is not UTF-8 kept as NameCodec keeps it.
+    QString decoded(qsizetype index) const;
+
+    // The names that keep takes (by position), in their order.
+    HostNames selected(const std::function<bool(qsizetype)>& keep) const;
+
+private:
+    QByteArray m_block;
+    QList<Piece> m_pieces;
+};
