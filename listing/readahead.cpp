@@ -8,93 +8,101 @@
 ReadAhead::ReadAhead()
 {
     try {
-        m_worker = std::thread(&ReadAhead::work, this);
+        for (int i = 0; i < kReaders; ++i)
+            m_readers.emplace_back(&ReadAhead::read, this);
     } catch (const std::system_error&) {
-        // Out of threads: the walk goes on without reading ahead.
+        // Out of threads: the walk goes on with the readers it has, or reads by itself.
     }
 }
 
 ReadAhead::~ReadAhead()
 {
-    if (!m_worker.joinable())
-        return;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_workerWakes.notify_one();
-    m_worker.join();
+    m_readersWake.notify_all();
+    for (std::thread& reader : m_readers)
+        reader.join();
 }
 
 void ReadAhead::request(std::vector<Request> requests)
 {
     const std::lock_guard lock(m_mutex);
-    std::move(requests.begin(), requests.end(), std::back_inserter(m_requests));
-    if (m_workerWaits)
-        m_workerWakes.notify_one();
+    for (Request& request : requests)
+        m_slots.push_back({std::move(request), false, {}});
+    if (m_readersWaiting > 0 && (m_slots.size() - m_claimed >= kReadsPerWaking || m_walkWaitsFor > 0))
+        m_readersWake.notify_all();
 }
 
 std::size_t ReadAhead::outstanding()
 {
     const std::lock_guard lock(m_mutex);
-    return m_requests.size() + m_reads.size() + (m_inHand ? 1 : 0);
+    return m_slots.size();
 }
 
-// Looked for in the order of requesting: the folder asked for is nearly always among the
-// first.
-bool ReadAhead::isPending(QStringView pathText) const
+// Looked for in the order of requesting: the folder asked for is nearly always the first.
+std::optional<std::size_t> ReadAhead::positionOf(QStringView pathText) const
 {
-    return std::any_of(m_reads.cbegin(), m_reads.cend(), [&](const Read& read) { return read.pathText == pathText; })
-        || (m_inHand && *m_inHand == pathText)
-        || std::any_of(m_requests.cbegin(), m_requests.cend(),
-                       [&](const Request& request) { return request.pathText == pathText; });
+    const auto slot = std::find_if(m_slots.cbegin(), m_slots.cend(),
+                                   [&](const Slot& slot) { return slot.request.pathText == pathText; });
+    if (slot == m_slots.cend())
+        return std::nullopt;
+    return std::size_t(slot - m_slots.cbegin());
+}
+
+std::size_t ReadAhead::doneFromFront() const
+{
+    const auto firstOpen = std::find_if(m_slots.cbegin(), m_slots.cend(), [](const Slot& slot) { return !slot.done; });
+    return std::size_t(firstOpen - m_slots.cbegin());
+}
+
+bool ReadAhead::walkMayGoOn() const
+{
+    const std::size_t done = doneFromFront();
+    return done >= m_walkWaitsFor && (done >= kReadsPerWaking || done == m_slots.size());
 }
 
 std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 {
     std::unique_lock lock(m_mutex);
-    if (!isPending(pathText))
+    const std::optional<std::size_t> position = positionOf(pathText);
+    if (!position)
         return std::nullopt;
-    for (;;) {
-        if (m_reads.empty()) {
-            m_walkWaits = true;
-            m_walkWakes.wait(lock, [this] {
-                return !m_reads.empty() && (m_reads.size() >= kReadsPerWaking || m_requests.empty());
-            });
-            m_walkWaits = false;
-        }
-        Read read = std::move(m_reads.front());
-        m_reads.pop_front();
-        if (m_workerWaits && !m_requests.empty())
-            m_workerWakes.notify_one();
-        if (read.pathText == pathText)
-            return read;
+    if (doneFromFront() <= *position) {
+        m_walkWaitsFor = *position + 1;
+        if (m_readersWaiting > 0)
+            m_readersWake.notify_all();
+        m_walkWakes.wait(lock, [this] { return walkMayGoOn(); });
+        m_walkWaitsFor = 0;
     }
+    Slot& slot = m_slots[*position];
+    Read read{std::move(slot.request.path), std::move(slot.request.pathText), std::move(slot.entries)};
+    m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
+    m_claimed -= *position + 1;
+    return read;
 }
 
-void ReadAhead::work()
+void ReadAhead::read()
 {
     DriveTable::setActive(m_drives);
-    // Handles of its own: the walk's thread keeps its own open at the same time.
+    // Handles of its own: every thread keeps its own open at the same time.
     FolderHandles handles;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workerWaits = true;
-        m_workerWakes.wait(lock, [this] {
-            return m_stopping || (!m_requests.empty() && m_reads.size() < kMostReadsAhead);
-        });
-        m_workerWaits = false;
+        ++m_readersWaiting;
+        m_readersWake.wait(lock, [this] { return m_stopping || m_claimed < m_slots.size(); });
+        --m_readersWaiting;
         if (m_stopping)
             return;
-        Request request = std::move(m_requests.front());
-        m_requests.pop_front();
-        m_inHand = request.pathText;
+        // Slots stay where they are until they are done: the walk drops only done ones.
+        Slot& slot = m_slots[m_claimed++];
         lock.unlock();
-        FolderScan::Entries entries = FolderScan::readEntries(handles, request.path, request.pathText);
+        FolderScan::Entries entries = FolderScan::readEntries(handles, slot.request.path, slot.request.pathText);
         lock.lock();
-        m_inHand.reset();
-        m_reads.push_back({std::move(request.path), std::move(request.pathText), std::move(entries)});
-        if (m_walkWaits && (m_reads.size() >= kReadsPerWaking || m_requests.empty()))
+        slot.entries = std::move(entries);
+        slot.done = true;
+        if (m_walkWaitsFor > 0 && walkMayGoOn())
             m_walkWakes.notify_one();
     }
 }

@@ -13,10 +13,11 @@
 #include <thread>
 #include <vector>
 
-// Reads the folders a walk will enter next on a second thread, in the order it will enter
-// them, while the walk handles the folders before: opening and reading a folder costs as
-// much as listing what it holds, and the two overlap on two cores. Only reading happens
-// ahead; whether a folder is still there, and the same one, is asked at its turn.
+// Reads the folders a walk will enter next on threads of their own, in the order it will
+// enter them, while the walk handles the folders before: opening and reading a folder
+// costs more than listing what it holds, and the host reads two folders at once as fast
+// as one. Only reading happens ahead; whether a folder is still there, and the same one,
+// is asked at its turn.
 class ReadAhead {
 public:
     struct Read {
@@ -27,9 +28,9 @@ public:
 
     ReadAhead();
     ~ReadAhead();
-    // False where no second thread could be started: then nothing is read ahead, and the
+    // False where no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
-    bool isReading() const { return m_worker.joinable(); }
+    bool isReading() const { return !m_readers.empty(); }
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -37,7 +38,7 @@ public:
         WindowsPath path;
         QString pathText;
     };
-    // Folders are asked for in the order they were requested; some may be passed over.
+    // Folders are read in the order they were requested; some may be passed over.
     void request(std::vector<Request> requests);
     // Requested and not yet taken.
     std::size_t outstanding();
@@ -45,16 +46,25 @@ public:
     // are dropped. Nothing when it was never requested.
     std::optional<Read> take(QStringView pathText);
 
-private:
-    void work();
-    bool isPending(QStringView pathText) const;
-
-public:
-    // Reads done and not yet taken are held to this many, so memory stays bounded however
-    // far the walk lags behind.
+    // Requests beyond the reads not yet taken are held to this many, so memory stays
+    // bounded however far the walk lags behind.
     static constexpr std::size_t kMostReadsAhead = 256;
 
 private:
+    struct Slot {
+        Request request;
+        bool done = false;
+        FolderScan::Entries entries;
+    };
+
+    void read();
+    std::optional<std::size_t> positionOf(QStringView pathText) const;
+    std::size_t doneFromFront() const;
+    bool walkMayGoOn() const;
+
+    // Two readers: the host reads folders in parallel, and the walk's own thread needs
+    // less time per folder than one reader does.
+    static constexpr int kReaders = 2;
     // A thread that waits is woken for a few reads at once, not for each: waking costs
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;
@@ -62,13 +72,14 @@ private:
     // The drives of the walk's thread: each thread works with the table it installed.
     const DriveTable m_drives = DriveTable::active();
     std::mutex m_mutex;
-    std::condition_variable m_workerWakes;
+    std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;
-    std::deque<Request> m_requests;
-    std::deque<Read> m_reads;
-    std::optional<QString> m_inHand; // the folder the worker reads now
+    // Requested and not yet taken, in order. Readers take them on in that order, so the
+    // first m_claimed slots are being read or done; a slot is dropped only once done.
+    std::deque<Slot> m_slots;
+    std::size_t m_claimed = 0;
+    std::size_t m_walkWaitsFor = 0; // how many slots from the front must be done to wake the walk
+    int m_readersWaiting = 0;
     bool m_stopping = false;
-    bool m_walkWaits = false;
-    bool m_workerWaits = false;
-    std::thread m_worker;
+    std::vector<std::thread> m_readers;
 };
