@@ -14,15 +14,9 @@ public:
     void clear();
 
 private:
-    struct FreeBlock {
-        void operator()(char* block) const;
-    };
-
     static constexpr qsizetype kBlockSize = qsizetype(4) << 20;
 
-    static char* allocateBlock(qsizetype size);
-
-    std::vector<std::unique_ptr<char[], FreeBlock>> m_blocks;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
     char* m_free = nullptr;
     qsizetype m_freeLength = 0;
 };
