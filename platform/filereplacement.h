@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <sys/types.h>
+
 struct stat;
 
 // Why a file could not be written, in the terms a user can act on.
@@ -52,6 +54,7 @@ private:
     QByteArray m_temporaryName;
     int m_folder = -1;
     int m_file = -1;
+    off_t m_written = 0;
     bool m_inPlace = false;
     WriteFailure m_failure = WriteFailure::None;
 };
