@@ -24,14 +24,14 @@ bool DirExists(const QString& path)
 
 bool DirExists(const QString& path, FolderReads& reads)
 {
-    const FolderHandles::Look look = reads.handles().look(path, false);
+    const FolderHandles::Look look = reads.look(path, false);
     switch (look.standing) {
     case Standing::Folder:
         reads.noteFound(path, look.identity);
         return true;
     case Standing::Other: // a link, perhaps to a folder
     case Standing::Unknown:
-        return reads.handles().look(path, true).standing == Standing::Folder;
+        return reads.look(path, true).standing == Standing::Folder;
     default:
         return false;
     }

@@ -1,11 +1,15 @@
 #include "listing/folderreads.h"
 
+#include "platform/namecodec.h"
+
+#include <algorithm>
+
 void FolderReads::readAheadBelow(QStringView pathText)
 {
     const Read* read = last(pathText);
     if (!m_ahead.isReading() || !read || read->scan.folders.isEmpty())
         return;
-    m_below.push_back({read->path, read->pathText, read->scan.folders});
+    m_below.push_back({read->path, read->pathText, read->scan.folders, 0, nullptr});
     requestMore();
 }
 
@@ -14,16 +18,49 @@ void FolderReads::readAheadBelow(QStringView pathText)
 void FolderReads::requestMore()
 {
     std::vector<ReadAhead::Request> requests;
-    for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();
-         ++outstanding) {
+    for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();) {
         Below& below = m_below.front();
-        const QString& name = below.names[below.next];
-        requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name)});
-        if (++below.next == below.names.size())
-            m_below.pop_front();
+        // A folder that cannot be opened again has its subfolders read at their turn.
+        if (below.handle || openForReaders(below)) {
+            const QString& name = below.names[below.next];
+            requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
+                                NameCodec::encode(name)});
+            ++outstanding;
+            if (++below.next < below.names.size())
+                continue;
+        }
+        m_below.pop_front();
     }
     if (!requests.empty())
         m_ahead.request(std::move(requests));
+}
+
+// The readers open each subfolder in its parent's handle, and the walk looks at it there at
+// its turn: the parent is opened once for all of them.
+bool FolderReads::openForReaders(Below& below)
+{
+    below.handle = m_handles.share(below.path, below.pathText);
+    if (!below.handle)
+        return false;
+    m_parents.push_back({below.pathText, below.handle});
+    // Kept to the folders the readers may still be asked for, should the walk stop early.
+    if (m_parents.size() > ReadAhead::kMostReadsAhead)
+        m_parents.pop_front();
+    return true;
+}
+
+FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
+{
+    const qsizetype cut = pathText.lastIndexOf(u'\\');
+    const QStringView parentText = pathText.left(cut == 2 ? 3 : cut);
+    const QStringView name = pathText.mid(cut + 1);
+    const auto parent = std::find_if(m_parents.cbegin(), m_parents.cend(),
+                                     [&](const Parent& parent) { return parent.pathText == parentText; });
+    if (cut < 2 || parent == m_parents.cend() || name.isEmpty() || name == u"." || name == u".." || name.contains(u'/'))
+        return m_handles.look(pathText, followLink);
+    // The walk has moved on past the folders before.
+    m_parents.erase(m_parents.cbegin(), parent);
+    return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(name), followLink);
 }
 
 void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity)

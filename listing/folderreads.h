@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <deque>
+#include <memory>
 #include <optional>
 
 // What a run's folder list and file list share while the walk moves them: the open
@@ -31,6 +32,9 @@ public:
 
     // The subfolders of the folder read last are read ahead, in their order.
     void readAheadBelow(QStringView pathText);
+    // What stands under a path (see FolderHandles::look); a folder read ahead is looked at
+    // in the parent it was read from, which is still open.
+    FolderHandles::Look look(QStringView pathText, bool followLink);
     // The folder found under a path at its turn: a read made ahead of time counts for that
     // same folder only, never for one put in its place since.
     void noteFound(const QString& pathText, FolderHandles::Identity identity);
@@ -50,11 +54,21 @@ private:
         QString pathText;
         QStringList names;
         qsizetype next = 0;
+        std::shared_ptr<const FolderHandles::Handle> handle; // opened with the first request
     };
     void requestMore();
+    bool openForReaders(Below& below);
+
+    // The folders whose subfolders are being read ahead, in the walk's order, held open
+    // for their turn.
+    struct Parent {
+        QString pathText;
+        std::shared_ptr<const FolderHandles::Handle> handle;
+    };
 
     FolderHandles m_handles;
     std::deque<Below> m_below;
+    std::deque<Parent> m_parents;
     std::optional<Read> m_last;
     ReadAhead m_ahead;
     QString m_foundText;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -126,10 +127,29 @@ private:
 
 // A folder that is there but cannot be opened is still a folder: it is entered, lists
 // nothing and says that it could not be read.
-bool isUnopenableFolder(FolderHandles& handles, const WindowsPath& path, FolderHandles::Reach reach)
+bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHandles::Standing()>& standing)
 {
-    return reach == FolderHandles::Reach::Blocked
-        && handles.standing(path, false) == FolderHandles::Standing::Folder;
+    return reach == FolderHandles::Reach::Blocked && standing() == FolderHandles::Standing::Folder;
+}
+
+// fresh: nobody has read the descriptor before, so it stands at the first entry.
+FolderScan::Entries readOpened(int descriptor, bool fresh)
+{
+    FolderScan::Entries entries;
+    entries.isFolder = true;
+    entries.identity = FolderHandles::identityOf(descriptor);
+    if (!entries.identity)
+        return entries;
+    Gathered gathered;
+    const auto start = fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
+    const auto outcome = HostDirectory::readFolder(descriptor, entries.identity->device, start,
+                                                   [&](std::string_view name, EntryKind kind) {
+        if ((kind == EntryKind::File || kind == EntryKind::Folder) && name.front() != '.')
+            gathered.add(name, kind);
+    });
+    gathered.moveInto(entries);
+    entries.complete = outcome == HostDirectory::Outcome::Complete;
+    return entries;
 }
 
 } // namespace
@@ -146,26 +166,26 @@ FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, con
 
 FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
 {
-    Entries entries;
     const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
-        entries.isFolder = isUnopenableFolder(handles, path, folder.reach);
+        Entries entries;
+        entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    entries.isFolder = true;
-    entries.identity = FolderHandles::identityOf(folder.descriptor);
-    if (!entries.identity)
+    return readOpened(folder.descriptor, folder.fresh);
+}
+
+FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name)
+{
+    const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name);
+    if (folder.reach != FolderHandles::Reach::Opened) {
+        Entries entries;
+        entries.isFolder = isUnopenableFolder(folder.reach, [&] {
+            return FolderHandles::lookAt(parent.descriptor(), name, false).standing;
+        });
         return entries;
-    Gathered gathered;
-    const auto start = folder.fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
-    const auto outcome = HostDirectory::readFolder(folder.descriptor, entries.identity->device, start,
-                                                   [&](std::string_view name, EntryKind kind) {
-        if ((kind == EntryKind::File || kind == EntryKind::Folder) && name.front() != '.')
-            gathered.add(name, kind);
-    });
-    gathered.moveInto(entries);
-    entries.complete = outcome == HostDirectory::Outcome::Complete;
-    return entries;
+    }
+    return readOpened(folder.handle.descriptor(), true);
 }
 
 FolderScan FolderScan::fromEntries(const Entries& entries)

@@ -46,6 +46,8 @@ struct FolderScan {
         HostNames unwritableFiles;
     };
     static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
+    // The same for the folder of that name below a parent held open.
+    static Entries readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name);
     static FolderScan fromEntries(const Entries& entries);
 
     struct MatchingFiles {

@@ -1,7 +1,5 @@
 #include "listing/readahead.h"
 
-#include "platform/folderhandles.h"
-
 #include <algorithm>
 #include <system_error>
 
@@ -85,9 +83,6 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 
 void ReadAhead::read()
 {
-    DriveTable::setActive(m_drives);
-    // Handles of its own: every thread keeps its own open at the same time.
-    FolderHandles handles;
     std::unique_lock lock(m_mutex);
     for (;;) {
         ++m_readersWaiting;
@@ -98,7 +93,7 @@ void ReadAhead::read()
         // Slots stay where they are until they are done: the walk drops only done ones.
         Slot& slot = m_slots[m_claimed++];
         lock.unlock();
-        FolderScan::Entries entries = FolderScan::readEntries(handles, slot.request.path, slot.request.pathText);
+        FolderScan::Entries entries = FolderScan::readEntriesBelow(*slot.request.parent, slot.request.name);
         lock.lock();
         slot.entries = std::move(entries);
         slot.done = true;

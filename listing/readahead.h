@@ -1,13 +1,13 @@
 #pragma once
 
 #include "listing/folderscan.h"
-#include "platform/drivetable.h"
 #include "platform/windowspath.h"
 
 #include <QString>
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -34,9 +34,12 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
+    // A folder named below a parent that the walk holds open for the readers.
     struct Request {
         WindowsPath path;
         QString pathText;
+        std::shared_ptr<const FolderHandles::Handle> parent;
+        QByteArray name;
     };
     // Folders are read in the order they were requested; some may be passed over.
     void request(std::vector<Request> requests);
@@ -69,8 +72,6 @@ private:
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;
 
-    // The drives of the walk's thread: each thread works with the table it installed.
-    const DriveTable m_drives = DriveTable::active();
     std::mutex m_mutex;
     std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;

@@ -193,6 +193,25 @@ FolderHandles::Look FolderHandles::look(const WindowsPath& path, bool followLink
     return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
 }
 
+FolderHandles::Handle::~Handle()
+{
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+}
+
+std::shared_ptr<const FolderHandles::Handle> FolderHandles::share(const WindowsPath& path, const QString& pathText)
+{
+    const Way way = wayTo(path, pathText);
+    const int descriptor = way.held ? ::fcntl(way.held->descriptor, F_DUPFD_CLOEXEC, 0) : -1;
+    return descriptor >= 0 ? std::make_shared<const Handle>(descriptor) : nullptr;
+}
+
+FolderHandles::Opened FolderHandles::openBelow(const Handle& parent, const QByteArray& name)
+{
+    const int descriptor = ::openat(parent.descriptor(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return {Handle(descriptor), descriptor >= 0 ? Reach::Opened : reachOfError(errno)};
+}
+
 FolderHandles::Look FolderHandles::lookAt(int parent, const QByteArray& name, bool followLink)
 {
     struct stat info;

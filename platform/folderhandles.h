@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -68,6 +70,37 @@ public:
     // The same for a path's text; cheap when its parent's handle is kept.
     Look look(QStringView pathText, bool followLink);
     Standing standing(const WindowsPath& path, bool followLink) { return look(path, followLink).standing; }
+    // The same for a name in an open folder.
+    static Look lookAt(int parent, const QByteArray& name, bool followLink);
+
+    // An open folder of its own, closed when this object goes; shared, it lets other
+    // threads look and open below it (never read it) however these handles move on.
+    class Handle {
+    public:
+        explicit Handle(int descriptor = -1)
+            : m_descriptor(descriptor)
+        {
+        }
+        Handle(Handle&& other) noexcept
+            : m_descriptor(std::exchange(other.m_descriptor, -1))
+        {
+        }
+        Handle& operator=(Handle&&) = delete;
+        ~Handle();
+        int descriptor() const { return m_descriptor; }
+
+    private:
+        int m_descriptor;
+    };
+    // Nothing when the folder cannot be reached.
+    std::shared_ptr<const Handle> share(const WindowsPath& path, const QString& pathText);
+
+    // The folder of that name below parent, opened for one read and never through a link.
+    struct Opened {
+        Handle handle;
+        Reach reach = Reach::Missing;
+    };
+    static Opened openBelow(const Handle& parent, const QByteArray& name);
 
     static constexpr qsizetype kDefaultCapacity = 32;
 
@@ -89,7 +122,6 @@ private:
     Held* keep(QString text, int descriptor, bool readable);
     Way wayTo(const WindowsPath& path, const QString& text);
     static Folder handOut(const Way& way);
-    static Look lookAt(int parent, const QByteArray& name, bool followLink);
 
     std::vector<Held> m_held;
     qsizetype m_capacity;
