@@ -143,14 +143,22 @@ qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string
     return primaryUnits;
 }
 
-qsizetype appendAsciiSortKey(QByteArrayView ascii, std::string& primary)
+bool appendAsciiSortKey(QByteArrayView bytes, std::string& primary)
 {
     const size_t start = primary.size();
-    primary.resize(start + size_t(ascii.size()));
+    primary.resize(start + size_t(bytes.size()));
     char* const weights = primary.data() + start;
-    for (qsizetype i = 0; i < ascii.size(); ++i)
-        weights[i] = asciiWeight(static_cast<unsigned char>(ascii[i]));
-    return ascii.size();
+    // One pass for both: the weights are written while the bytes are checked.
+    unsigned char seen = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        seen |= byte;
+        weights[i] = asciiWeight(byte);
+    }
+    if (seen < 0x80)
+        return true;
+    primary.resize(start);
+    return false;
 }
 
 } // namespace GermanCollation

@@ -145,12 +145,8 @@ const char* ListBox::storeHostPiece(QByteArrayView name)
 {
     m_key.clear();
     m_accents.clear();
-    if (m_order == Order::Sorted) {
-        if (NameCodec::isAscii(name))
-            GermanCollation::appendAsciiSortKey(name, m_key);
-        else
-            GermanCollation::appendSortKeyParts(NameCodec::decode(name.data(), name.size()), m_key, m_accents);
-    }
+    if (m_order == Order::Sorted && !GermanCollation::appendAsciiSortKey(name, m_key))
+        GermanCollation::appendSortKeyParts(NameCodec::decode(name.data(), name.size()), m_key, m_accents);
     return storeRecord(name);
 }
 
