@@ -49,15 +49,18 @@ std::optional<std::size_t> ReadAhead::positionOf(QStringView pathText) const
     return std::size_t(slot - m_slots.cbegin());
 }
 
-std::size_t ReadAhead::doneFromFront() const
+// Counted no further than the walk may want: most slots are done while the walk runs on.
+std::size_t ReadAhead::doneFromFront(std::size_t enough) const
 {
-    const auto firstOpen = std::find_if(m_slots.cbegin(), m_slots.cend(), [](const Slot& slot) { return !slot.done; });
-    return std::size_t(firstOpen - m_slots.cbegin());
+    std::size_t done = 0;
+    while (done < enough && done < m_slots.size() && m_slots[done].done)
+        ++done;
+    return done;
 }
 
 bool ReadAhead::walkMayGoOn() const
 {
-    const std::size_t done = doneFromFront();
+    const std::size_t done = doneFromFront(std::max(m_walkWaitsFor, kReadsPerWaking));
     return done >= m_walkWaitsFor && (done >= kReadsPerWaking || done == m_slots.size());
 }
 
@@ -67,7 +70,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
-    if (doneFromFront() <= *position) {
+    if (doneFromFront(*position + 1) <= *position) {
         m_walkWaitsFor = *position + 1;
         if (m_readersWaiting > 0)
             m_readersWake.notify_all();

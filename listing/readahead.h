@@ -62,7 +62,7 @@ private:
 
     void read();
     std::optional<std::size_t> positionOf(QStringView pathText) const;
-    std::size_t doneFromFront() const;
+    std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
 
     // Two readers: the host reads folders in parallel, and the walk's own thread needs

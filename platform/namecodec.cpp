@@ -103,11 +103,19 @@ qsizetype asciiPrefixLength(QStringView text)
 
 bool isAscii(QByteArrayView bytes)
 {
-    // No early exit, so the compiler can check many bytes at once.
-    unsigned char seen = 0;
-    for (const char byte : bytes)
-        seen |= static_cast<unsigned char>(byte);
-    return seen < 0x80;
+    // Eight bytes at a time: none of them may have its top bit set.
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    quint64 seen = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 eight;
+        std::memcpy(&eight, data + i, sizeof eight);
+        seen |= eight;
+    }
+    for (; i < size; ++i)
+        seen |= static_cast<unsigned char>(data[i]);
+    return (seen & 0x8080808080808080ull) == 0;
 }
 
 void appendEncoded(QStringView text, QByteArray& out)
@@ -116,11 +124,12 @@ void appendEncoded(QStringView text, QByteArray& out)
     // than the encoding itself, and this runs for every path of a run.
     const qsizetype size = text.size();
     const qsizetype start = out.size();
-    out.resize(start + 3 * size);
+    const qsizetype ascii = asciiPrefixLength(text);
+    // A unit after the ASCII ones takes at most three bytes (a surrogate pair four for two).
+    out.resize(start + ascii + 3 * (size - ascii));
     char* const first = out.data() + start;
     char* o = first;
     const char16_t* units = text.utf16();
-    const qsizetype ascii = asciiPrefixLength(text);
     for (qsizetype i = 0; i < ascii; ++i)
         *o++ = char(units[i]);
     for (qsizetype i = ascii; i < size; ++i) {
