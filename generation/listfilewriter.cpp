@@ -1,5 +1,6 @@
 #include "generation/listfilewriter.h"
 
+#include "generation/chunkwriter.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "platform/drivetable.h"
@@ -111,25 +112,22 @@ QByteArray footer(const QDate& today, const QLocale& locale)
     return out;
 }
 
-// Encodes the entries chunk by chunk into one reused buffer, so a list of a million
-// entries never stands in memory a second time.
+// Encodes the entries chunk by chunk into reused buffers, so a list of a million entries
+// never stands in memory a second time.
 bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
 {
+    ChunkWriter writer(file);
     std::string chunk;
-    chunk.reserve(size_t(kChunkSize + kChunkSize / 4));
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
         if (lines.append(entries.encodedItem(i), chunk))
             ++replacedEntries;
-        if (qsizetype(chunk.size()) >= kChunkSize) {
-            if (!file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size()))))
-                return false;
-            chunk.clear();
-        }
+        if (qsizetype(chunk.size()) >= kChunkSize && !writer.write(chunk))
+            return false;
     }
     chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
-    return file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
+    return writer.write(chunk) && writer.finish();
 }
 
 } // namespace
