@@ -83,6 +83,19 @@ TEST_F(ListFileWriterTest, WritesEntriesInListOrderThenEmptyLineAndFooter)
     }
 }
 
+// The entries of one folder share its path, which is put into the code page once for all
+// of them: what it replaced counts for each entry, and nothing composes across a '\\'.
+TEST_F(ListFileWriterTest, EntriesSharingAFolderPathCountItsReplacementsEach)
+{
+    const ListFileOutcome outcome = write("C:\\", "Liste.txt",
+                                          {u"C:\\Ωμ\\a.txt"_qs, u"C:\\Ωμ\\b.txt"_qs, u"C:\\Cafe\u0301\\\u0301x.txt"_qs,
+                                           u"C:\\Cafe\u0301\\y.txt"_qs, u"C:\\z.txt"_qs});
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(outcome.replacedEntries, 3);
+    EXPECT_EQ(contentOf("C:\\Liste.txt"), "C:\\Caf\xE9\\y.txt\r\nC:\\Caf\xE9\\?x.txt\r\nC:\\z.txt\r\n"
+                                           "C:\\??\\a.txt\r\nC:\\??\\b.txt\r\n" + kFooter);
+}
+
 TEST_F(ListFileWriterTest, ManyEntriesArriveWholeAcrossChunks)
 {
     QStringList entries;

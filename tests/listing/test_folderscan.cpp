@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -129,6 +130,21 @@ TEST_F(FolderScanTest, BothListsOrderByNameLetterCaseBrokenTiesCaseSensitively)
                                                u"C:\\Ordnung\\b"_s, u"C:\\Ordnung\\Ä"_s}));
     ASSERT_TRUE(files.setPath(u"C:\\Ordnung"_s));
     EXPECT_EQ(entriesOf(files), QStringList({u"A.txt"_s, u"a.txt"_s, u"B.txt"_s, u"b.txt"_s, u"Ä.txt"_s}));
+}
+
+// Names are sorted from the host's bytes: as their text would sort, also where they share
+// eight bytes and more, differ only past the first byte that is not ASCII, or are no UTF-8.
+TEST_F(FolderScanTest, NamesSortAsTheirTextWhateverTheirBytes)
+{
+    drives.makeFolder(u"C:\\Reihe"_s);
+    const HostEntries reihe(drives.host(u"C:\\Reihe"_s));
+    const QByteArray names[] = {"Zebra", "_unter", "ABCDEFGHy", "abcdefghx", "abcdefghX", "f", "caf\xC3", "caf\xC3\xA9"};
+    for (const QByteArray& name : names)
+        ASSERT_TRUE(reihe.file(name));
+    const auto removeOddName = qScopeGuard([&] { reihe.remove("caf\xC3"); });
+    ASSERT_TRUE(files.setPath(u"C:\\Reihe"_s));
+    EXPECT_EQ(entriesOf(files), QStringList({u"_unter"_s, u"abcdefghX"_s, u"abcdefghx"_s, u"ABCDEFGHy"_s, u"café"_s,
+                                             u"caf\xDCC3"_s, u"f"_s, u"Zebra"_s}));
 }
 
 TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)

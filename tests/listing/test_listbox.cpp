@@ -1,5 +1,6 @@
 #include "listing/germancollation.h"
 #include "listing/listbox.h"
+#include "platform/namecodec.h"
 #include "support/listentries.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,31 @@ TEST(SortedListBoxOrder, MatchesTheOrderOfWholeKeysOnRandomPaths)
         ASSERT_EQ(box.ListCount(), half);
         addAll(box, paths.mid(half));
         EXPECT_EQ(entriesOf(box), sortedByWholeKeys(paths)) << "seed " << seed;
+    }
+}
+
+// A folder's files go in all at once, as the host's bytes; the list must be the one that
+// adding each whole path gives.
+TEST(SortedListBoxOrder, FilesAddedPerFolderSortAsPathsAddedOneByOne)
+{
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        const QStringList paths = randomPaths(seed, 400);
+        ListBox byPath(ListBox::Order::Sorted);
+        ListBox byFolder(ListBox::Order::Sorted);
+        addAll(byPath, paths);
+        for (qsizetype first = 0; first < paths.size();) {
+            const QStringView head = QStringView(paths[first]).left(paths[first].lastIndexOf(u'\\') + 1);
+            QByteArray block;
+            QList<HostNames::Piece> pieces;
+            for (; first < paths.size() && paths[first].startsWith(head) && paths[first].lastIndexOf(u'\\') + 1 == head.size();
+                 ++first) {
+                const QByteArray name = NameCodec::encode(QStringView(paths[first]).sliced(head.size()));
+                pieces.append({quint32(block.size()), quint32(name.size())});
+                block += name;
+            }
+            byFolder.addItems(head, HostNames(block, pieces));
+        }
+        EXPECT_EQ(entriesOf(byFolder), entriesOf(byPath)) << "seed " << seed;
     }
 }
 

@@ -52,6 +52,21 @@ TEST(NameCodec, SurrogateThatIsNoEscapedByteCannotStandInAName)
     EXPECT_EQ(NameCodec::encode(u"\xDE00"), QByteArray("?"));
 }
 
+// Bytes are looked at eight at a time: one beyond ASCII counts wherever it stands.
+TEST(NameCodec, IsAsciiFindsAByteBeyondAsciiAnywhere)
+{
+    EXPECT_TRUE(NameCodec::isAscii(QByteArrayView()));
+    for (const qsizetype length : {1, 7, 8, 9, 16, 23}) {
+        const QByteArray ascii(length, 'a');
+        EXPECT_TRUE(NameCodec::isAscii(ascii)) << length;
+        for (qsizetype at = 0; at < length; ++at) {
+            QByteArray other = ascii;
+            other[at] = '\x80';
+            EXPECT_FALSE(NameCodec::isAscii(other)) << length << " " << at;
+        }
+    }
+}
+
 TEST(NameCodec, AppendEncodedKeepsWhatIsThere)
 {
     QByteArray out("/home/");
