@@ -20,6 +20,8 @@ void FolderReads::requestMore()
     std::vector<ReadAhead::Request> requests;
     for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();) {
         Below& below = m_below.front();
+        if (!below.handle && m_parents.size() >= kMostParentsHeld)
+            break;
         // A folder that cannot be opened again has its subfolders read at their turn.
         if (below.handle || openForReaders(below)) {
             const QString& name = below.names[below.next];
@@ -43,9 +45,6 @@ bool FolderReads::openForReaders(Below& below)
     if (!below.handle)
         return false;
     m_parents.push_back({below.pathText, below.handle});
-    // Kept to the folders the readers may still be asked for, should the walk stop early.
-    if (m_parents.size() > ReadAhead::kMostReadsAhead)
-        m_parents.pop_front();
     return true;
 }
 

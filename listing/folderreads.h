@@ -60,7 +60,8 @@ private:
     bool openForReaders(Below& below);
 
     // The folders whose subfolders are being read ahead, in the walk's order, held open
-    // for their turn.
+    // for their turn; no more than a few, so that a run keeps few files open.
+    static constexpr std::size_t kMostParentsHeld = 64;
     struct Parent {
         QString pathText;
         std::shared_ptr<const FolderHandles::Handle> handle;

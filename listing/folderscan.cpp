@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace {
@@ -80,6 +81,11 @@ public:
 
     void add(std::string_view name, EntryKind kind)
     {
+        // A block holds 4 GiB of names; a folder with more is read no further, and says so.
+        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max()) {
+            m_full = true;
+            return;
+        }
         if (!canStandInPath(name)) {
             if (kind == EntryKind::Folder)
                 ++m_leftOutFolders;
@@ -89,6 +95,8 @@ public:
         }
         (kind == EntryKind::Folder ? m_folders : m_files).append(place(name));
     }
+
+    bool isFull() const { return m_full; }
 
     void moveInto(FolderScan::Entries& entries)
     {
@@ -123,6 +131,7 @@ private:
     QList<Piece> m_files;
     QList<Piece> m_unwritableFiles;
     qsizetype m_leftOutFolders = 0;
+    bool m_full = false;
 };
 
 // A folder that is there but cannot be opened is still a folder: it is entered, lists
@@ -148,7 +157,7 @@ FolderScan::Entries readOpened(int descriptor, bool fresh)
             gathered.add(name, kind);
     });
     gathered.moveInto(entries);
-    entries.complete = outcome == HostDirectory::Outcome::Complete;
+    entries.complete = outcome == HostDirectory::Outcome::Complete && !gathered.isFull();
     return entries;
 }
 
