@@ -143,22 +143,10 @@ qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string
     return primaryUnits;
 }
 
-bool appendAsciiSortKey(QByteArrayView bytes, std::string& primary)
+void writeAsciiSortKey(QByteArrayView ascii, char* out)
 {
-    const size_t start = primary.size();
-    primary.resize(start + size_t(bytes.size()));
-    char* const weights = primary.data() + start;
-    // One pass for both: the weights are written while the bytes are checked.
-    unsigned char seen = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        seen |= byte;
-        weights[i] = asciiWeight(byte);
-    }
-    if (seen < 0x80)
-        return true;
-    primary.resize(start);
-    return false;
+    for (qsizetype i = 0; i < ascii.size(); ++i)
+        out[i] = asciiWeight(static_cast<unsigned char>(ascii[i]));
 }
 
 } // namespace GermanCollation

@@ -21,9 +21,9 @@ void appendSortKey(QStringView text, std::string& key);
 // empty accent part standing for kNoAccent at each of its weights), are the parts of the
 // joined text. Returns the number of primary weights.
 qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents);
-// The primary part for a text of ASCII characters alone, given as its bytes (such a text
-// has no accents). False, with primary as it was, when a byte is not ASCII.
-bool appendAsciiSortKey(QByteArrayView bytes, std::string& primary);
+// The primary part for a text of ASCII characters alone, given as its bytes, written to
+// out: one weight per byte (such a text has no accents).
+void writeAsciiSortKey(QByteArrayView ascii, char* out);
 
 inline constexpr char kNoAccent = 1;
 

@@ -139,30 +139,39 @@ const char* ListBox::storePiece(QStringView text, quint32* weights)
     return storeRecord(m_encoded);
 }
 
-// A host name is already in NameCodec's encoding, and nearly always ASCII: its key is
-// made from its bytes, and only another name is decoded for it.
+// A host name is already in NameCodec's encoding, and nearly always ASCII: then its key is
+// written straight from its bytes, and only another name is decoded for its key.
 const char* ListBox::storeHostPiece(QByteArrayView name)
 {
+    if (m_order == Order::Sorted && NameCodec::isAscii(name)) {
+        char* record = newRecord(name.size(), 0, name);
+        GermanCollation::writeAsciiSortKey(name, record + Piece::kHeaderSize);
+        return record;
+    }
     m_key.clear();
     m_accents.clear();
-    if (m_order == Order::Sorted && !GermanCollation::appendAsciiSortKey(name, m_key))
+    if (m_order == Order::Sorted)
         GermanCollation::appendSortKeyParts(NameCodec::decode(name.data(), name.size()), m_key, m_accents);
     return storeRecord(name);
 }
 
-// The piece's record: the lengths, m_key, m_accents and the text.
+// The piece's record with the key in m_key and m_accents.
 const char* ListBox::storeRecord(QByteArrayView text)
 {
-    const quint32 lengths[3] = {quint32(m_key.size()), quint32(m_accents.size()), quint32(text.size())};
-    char* record = m_arena.allocate(Piece::kHeaderSize + qsizetype(m_key.size() + m_accents.size()) + text.size());
-    char* out = record;
-    std::memcpy(out, lengths, sizeof lengths);
-    out += sizeof lengths;
-    std::memcpy(out, m_key.data(), m_key.size());
-    out += m_key.size();
-    std::memcpy(out, m_accents.data(), m_accents.size());
-    out += m_accents.size();
-    std::memcpy(out, text.data(), size_t(text.size()));
+    char* record = newRecord(qsizetype(m_key.size()), qsizetype(m_accents.size()), text);
+    char* key = record + Piece::kHeaderSize;
+    std::memcpy(key, m_key.data(), m_key.size());
+    std::memcpy(key + m_key.size(), m_accents.data(), m_accents.size());
+    return record;
+}
+
+// A record in the arena: the lengths, room for the key and the accent weights, the text.
+char* ListBox::newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text)
+{
+    const quint32 lengths[3] = {quint32(keyLength), quint32(accentsLength), quint32(text.size())};
+    char* record = m_arena.allocate(Piece::kHeaderSize + keyLength + accentsLength + text.size());
+    std::memcpy(record, lengths, sizeof lengths);
+    std::memcpy(record + Piece::kHeaderSize + keyLength + accentsLength, text.data(), size_t(text.size()));
     return record;
 }
 

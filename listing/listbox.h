@@ -64,6 +64,7 @@ private:
     const char* storePiece(QStringView text, quint32* weights);
     const char* storeHostPiece(QByteArrayView name);
     const char* storeRecord(QByteArrayView text);
+    char* newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(const Entry& a, const Entry& b) const;
