@@ -61,7 +61,7 @@ private:
 
     void useHead(QStringView head);
     void appendEntry(const char* record);
-    const char* storePiece(QStringView text, quint32* weights);
+    const char* storePiece(QStringView text);
     const char* storeHostPiece(QByteArrayView name);
     const char* storeRecord(QByteArrayView text);
     char* newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text);
