@@ -40,17 +40,8 @@ bool nameLess(const QString& a, const QString& b)
 // is decoded (a byte that is no UTF-8 decodes to a character that sorts apart).
 bool hostNameLess(QByteArrayView a, QByteArrayView b)
 {
-    constexpr quint64 kHighBits = 0x8080808080808080ull;
     const qsizetype common = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    for (; i + 8 <= common; i += 8) {
-        quint64 eightOfA, eightOfB;
-        std::memcpy(&eightOfA, a.data() + i, sizeof eightOfA);
-        std::memcpy(&eightOfB, b.data() + i, sizeof eightOfB);
-        if (eightOfA != eightOfB || (eightOfA & kHighBits))
-            break;
-    }
-    for (; i < common; ++i) {
+    for (qsizetype i = 0; i < common; ++i) {
         const auto x = static_cast<unsigned char>(a[i]);
         const auto y = static_cast<unsigned char>(b[i]);
         if ((x | y) >= 0x80)

@@ -310,41 +310,26 @@ private:
     bool m_mounted = false;
 };
 
+// Chunks are written while the next ones are made: a failure in the only one or in an early
+// one of many ends the write the same way.
 TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
 {
     m_drives.makeFolder("C:\\Voll");
     const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")));
     if (!small.mounted())
         GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (needs root and mount rights): full-disk case not run";
-    m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
-
-    QStringList entries;
-    for (int i = 0; i < 5000; ++i)
-        entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
-    const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
-    EXPECT_FALSE(outcome.written);
-    EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
-    EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
-    EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
-}
-
-// Chunks are written while the next are made: a failure in an early one ends the write.
-TEST_F(ListFileWriterTest, AFullDiskStopsAListOfManyChunksAndKeepsTheOldListFile)
-{
-    m_drives.makeFolder("C:\\Voll");
-    const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")));
-    if (!small.mounted())
-        GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (needs root and mount rights): full-disk case not run";
-    m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
-
-    QStringList entries;
-    for (int i = 0; i < 60000; ++i)
-        entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
-    const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
-    EXPECT_FALSE(outcome.written);
-    EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
-    EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
-    EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+    for (const int count : {5000, 60000}) {
+        SCOPED_TRACE(count);
+        m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
+        QStringList entries;
+        for (int i = 0; i < count; ++i)
+            entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
+        const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
+        EXPECT_FALSE(outcome.written);
+        EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
+        EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
+        EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+    }
 }
 
 } // namespace
