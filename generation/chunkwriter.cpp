@@ -8,11 +8,6 @@
 ChunkWriter::ChunkWriter(FileReplacement& file)
     : m_file(file)
 {
-    try {
-        m_writer = std::thread(&ChunkWriter::run, this);
-    } catch (const std::system_error&) {
-        // Out of threads: the caller's thread writes each chunk itself.
-    }
 }
 
 ChunkWriter::~ChunkWriter()
@@ -30,6 +25,10 @@ ChunkWriter::~ChunkWriter()
 
 bool ChunkWriter::write(std::string& chunk)
 {
+    // A short list needs no thread: the first chunk is written at once, the writer starts
+    // with the second.
+    if (m_chunks++ == 1)
+        startWriter();
     if (!m_writer.joinable()) {
         m_failed = m_failed || !m_file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
         chunk.clear();
@@ -45,6 +44,15 @@ bool ChunkWriter::write(std::string& chunk)
     lock.unlock();
     chunk.clear();
     return true;
+}
+
+void ChunkWriter::startWriter()
+{
+    try {
+        m_writer = std::thread(&ChunkWriter::run, this);
+    } catch (const std::system_error&) {
+        // Out of threads: the caller's thread writes each chunk itself.
+    }
 }
 
 bool ChunkWriter::finish()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -10,7 +12,8 @@ class FileReplacement;
 // Writes a file chunk by chunk on a thread of its own while the caller makes the next
 // chunk, so that the host's copying and the disk's start overlap the making. Three buffers
 // take turns (the one being made, the one waiting, the one being written), so memory stays
-// at three chunks. Where no thread can be started, each chunk is written at once.
+// at three chunks. The first chunk, and every chunk where no thread can be started, is
+// written at once.
 class ChunkWriter {
 public:
     explicit ChunkWriter(FileReplacement& file);
@@ -26,9 +29,11 @@ public:
     bool finish();
 
 private:
+    void startWriter();
     void run();
 
     FileReplacement& m_file;
+    qsizetype m_chunks = 0; // handed over so far
     std::mutex m_mutex;
     std::condition_variable m_writerWakes;
     std::condition_variable m_callerWakes;

@@ -3,16 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-ReadAhead::ReadAhead()
-{
-    try {
-        for (int i = 0; i < kReaders; ++i)
-            m_readers.emplace_back(&ReadAhead::read, this);
-    } catch (const std::system_error&) {
-        // Out of threads: the walk goes on with the readers it has, or reads by itself.
-    }
-}
-
 ReadAhead::~ReadAhead()
 {
     {
@@ -29,8 +19,22 @@ void ReadAhead::request(std::vector<Request> requests)
     const std::lock_guard lock(m_mutex);
     for (Request& request : requests)
         m_slots.push_back({std::move(request), false, {}});
+    startReaders();
     if (m_readersWaiting > 0 && (m_slots.size() - m_claimed >= kReadsPerWaking || m_walkWaitsFor > 0))
         m_readersWake.notify_all();
+}
+
+// Readers start once there is work for them: a walk with little below its start folder
+// starts one or none.
+void ReadAhead::startReaders()
+{
+    try {
+        while (m_readers.size() < kReaders && m_readers.size() < m_slots.size())
+            m_readers.emplace_back(&ReadAhead::read, this);
+    } catch (const std::system_error&) {
+        // Out of threads: the walk goes on with the readers it has, or reads by itself.
+        m_cannotRead = m_readers.empty();
+    }
 }
 
 std::size_t ReadAhead::outstanding()

@@ -26,11 +26,11 @@ public:
         FolderScan::Entries entries;
     };
 
-    ReadAhead();
+    ReadAhead() = default;
     ~ReadAhead();
-    // False where no other thread could be started: then nothing is read ahead, and the
+    // False once no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
-    bool isReading() const { return !m_readers.empty(); }
+    bool isReading() const { return !m_cannotRead; }
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -60,6 +60,7 @@ private:
         FolderScan::Entries entries;
     };
 
+    void startReaders();
     void read();
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
@@ -82,5 +83,6 @@ private:
     std::size_t m_walkWaitsFor = 0; // how many slots from the front must be done to wake the walk
     int m_readersWaiting = 0;
     bool m_stopping = false;
+    bool m_cannotRead = false;
     std::vector<std::thread> m_readers;
 };
