@@ -52,7 +52,7 @@ bench-window: build
 
 # The tests of the window's run on its worker thread, built with ThreadSanitizer. Qt itself
 # is not built for it, so what Qt does inside its own libraries is left out of the check.
-TSAN_TESTS := test_generate test_folderwalk test_form2 test_commandline test_optionstore test_pickers test_startup
+TSAN_TESTS := test_generate test_folderwalk test_listfilewriter test_form2 test_commandline test_optionstore test_pickers test_startup
 tsan: deps
 	@test -f $(BUILD)-tsan/build.ninja || cmake -S . -B $(BUILD)-tsan -G Ninja \
 	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread

@@ -56,10 +56,10 @@ bool appendInCodePage(QByteArrayView stored, QByteArray& out)
     return Windows1252::append(NameCodec::decode(stored.data(), stored.size()), out) > 0;
 }
 
-// Makes the list file's lines. The entries of one folder follow one another and share the
-// head of their text, up to its last '\': it is written into the code page once for all
-// of them. (No character composes across a '\', so converting head and rest apart gives
-// the bytes of the whole text.)
+// Makes the list file's lines. The entries of one folder mostly follow one another and
+// share the head of their text, up to its last '\': it is written into the code page once
+// for each such run. (No character composes across a '\', so converting head and rest
+// apart gives the bytes of the whole text.)
 class EntryLines {
 public:
     // True when a character of the entry had to be replaced.

@@ -54,6 +54,8 @@ bool hostNameLess(QByteArrayView a, QByteArrayView b)
     return std::memcmp(a.data(), b.data(), size_t(common)) < 0;
 }
 
+// HostFolder::canStandInPath on the bytes: '\\', LF and CR are bytes of their own in UTF-8
+// and never part of another character, so a name holds one exactly when its text does.
 bool canStandInPath(std::string_view name)
 {
     return std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '\n' || c == '\r'; });

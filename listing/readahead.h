@@ -15,8 +15,8 @@
 
 // Reads the folders a walk will enter next on threads of their own, in the order it will
 // enter them, while the walk handles the folders before: opening and reading a folder
-// costs more than listing what it holds, and the host reads two folders at once as fast
-// as one. Only reading happens ahead; whether a folder is still there, and the same one,
+// costs more than listing what it holds, and the host reads two folders at once on two
+// cores. Only reading happens ahead; whether a folder is still there, and the same one,
 // is asked at its turn.
 class ReadAhead {
 public:
@@ -68,7 +68,7 @@ private:
 
     // Two readers: the host reads folders in parallel, and the walk's own thread needs
     // less time per folder than one reader does.
-    static constexpr int kReaders = 2;
+    static constexpr std::size_t kReaders = 2;
     // A thread that waits is woken for a few reads at once, not for each: waking costs
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;
