@@ -253,10 +253,12 @@ TEST_F(InfoWindow, ControlsStandAsDesignedWithTheirTexts)
         EXPECT_STREQ(widget->metaObject()->className(), want.className) << want.name;
         EXPECT_EQ(widget->geometry(), want.pixels) << want.name;
         EXPECT_TRUE(widget->isVisible()) << want.name;
-        if (auto* label = qobject_cast<QLabel*>(widget); label && !want.text.isNull())
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !want.text.isNull()) {
             EXPECT_EQ(label->text(), want.text) << want.name;
-        if (auto* button = qobject_cast<QPushButton*>(widget))
+        }
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
             EXPECT_EQ(button->text(), want.text) << want.name;
+        }
     }
     const QString details = control<QPlainTextEdit>("Text1")->toPlainText();
     for (const char* word : { "Quellordner", "Muster", "Unterverzeichnisse", "Zielordner", "Listendatei", "Version 3.0" })

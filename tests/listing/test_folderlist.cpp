@@ -2,9 +2,9 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "platform/drivetable.h"
+#include "support/listentries.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
-#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -212,8 +212,8 @@ TEST_F(FolderListTest, UnreadableFolderIsEnteredListsNothingAndSaysSo)
 {
     openToEveryone(QFile::encodeName(drives.cRoot()).constData());
     drives.makeFolder(u"C:\\gesperrt\\innen"_s);
-    const QByteArray locked = QFile::encodeName(drives.host(u"C:\\gesperrt"_s));
-    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    const QByteArray lockedHost = QFile::encodeName(drives.host(u"C:\\gesperrt"_s));
+    ASSERT_EQ(chmod(lockedHost.constData(), 0), 0);
 
     const int outcome = runUnprivileged([] {
         FolderList locked;
@@ -230,7 +230,7 @@ TEST_F(FolderListTest, UnreadableFolderIsEnteredListsNothingAndSaysSo)
             failures |= 8;
         return failures;
     });
-    chmod(locked.constData(), 0755);
+    chmod(lockedHost.constData(), 0755);
     EXPECT_EQ(outcome, 0);
 }
 
