@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     SettingsStore store(config.filePath(QStringLiteral("Korvale.ini")));
     Form1 form(store);
     const MainControls& c = form.controls();
-    if (!c.dir2->setPath(source.toString()) || !c.dir3->setPath(target.toString())) {
+    if (!c.models.Dir2->setPath(source.toString()) || !c.models.Dir3->setPath(target.toString())) {
         QTextStream(stderr) << "cannot pick " << source.toString() << " or " << target.toString() << "\n";
         return 2;
     }

@@ -3,12 +3,12 @@
 #include "generation/productinfo.h"
 #include "infowindow/form2layout.h"
 #include "infowindow/linklabel.h"
-#include "mainwindow/accessibility.h"
-#include "mainwindow/crispframe.h"
-#include "mainwindow/openwindows.h"
-#include "mainwindow/vectorpicture.h"
-#include "mainwindow/windowcolours.h"
-#include "mainwindow/windowfont.h"
+#include "windowkit/accessibility.h"
+#include "windowkit/crispframe.h"
+#include "windowkit/openwindows.h"
+#include "windowkit/vectorpicture.h"
+#include "windowkit/windowcolours.h"
+#include "windowkit/windowfont.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -51,6 +51,7 @@ Form2::Form2(QWidget* mainWindow)
     setAttribute(Qt::WA_OpaquePaintEvent);
     Accessibility::install();
     createControls();
+    resetToDesign();
     m_slide.setTimerType(Qt::PreciseTimer);
     m_slide.setInterval(kSlidePauseMs);
     connect(&m_slide, &QTimer::timeout, this, &Form2::slideStep);
@@ -99,7 +100,7 @@ void Form2::createControls()
     // Window controls lie in front of the drawn labels wherever they overlap.
     for (const ControlLayout& row : Form2Layout::table()) {
         if (row.isWindowControl())
-            findChild<QWidget*>(QLatin1String(row.name), Qt::FindDirectChildrenOnly)->raise();
+            LayoutTable::control(this, row)->raise();
     }
 }
 

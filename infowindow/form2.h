@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windowkit/accessibility.h"
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
@@ -8,7 +10,7 @@
 // The info window. It belongs to no other window; the main window it opens beside is
 // only read for its place. Unloading keeps the object, and the next Show() loads it
 // afresh from its layout table.
-class Form2 : public QWidget {
+class Form2 : public QWidget, public AccessibleWindow {
     Q_OBJECT
 
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/controllayout.h"
+#include "windowkit/controllayout.h"
 
 #include <QList>
 

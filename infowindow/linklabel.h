@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/accessibility.h"
+#include "windowkit/accessibility.h"
 
 #include <QLabel>
 

@@ -1,8 +1,8 @@
 #include "mainwindow/elidinglabel.h"
 
-#include "mainwindow/accessibility.h"
 #include "mainwindow/middleelision.h"
 #include "platform/windows1252.h"
+#include "windowkit/accessibility.h"
 
 #include <QHelpEvent>
 #include <QPainter>

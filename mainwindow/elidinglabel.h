@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QAccessible>
+#include "windowkit/accessibility.h"
+
 #include <QLabel>
 
 // A label for texts that hold paths and names. It takes its text as plain text, shows a
@@ -8,7 +9,7 @@
 // draws it shortened in the middle of its paths (see MiddleElision), with the whole text
 // in a tool tip. text() is always the whole text, and so is what assistive technology
 // reads.
-class ElidingLabel : public QLabel {
+class ElidingLabel : public QLabel, public AccessibleWholeText {
     Q_OBJECT
 
 public:
@@ -27,8 +28,8 @@ public:
 
     QString shownText() const { return layout().text; }
     // The whole text as the reader sees it: what is drawn before any shortening.
-    QString readableText() const;
-    QAccessible::Role accessibleRole() const { return m_role; }
+    QString readableText() const override;
+    QAccessible::Role accessibleRole() const override { return m_role; }
 
 protected:
     bool event(QEvent* event) override;

@@ -1,8 +1,8 @@
 #include "mainwindow/folderview.h"
 
 #include "listing/folderlist.h"
-#include "mainwindow/crispframe.h"
 #include "mainwindow/folderitemdelegate.h"
+#include "windowkit/crispframe.h"
 
 #include <QKeyEvent>
 

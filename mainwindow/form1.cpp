@@ -2,17 +2,17 @@
 
 #include "generation/backgroundrun.h"
 #include "infowindow/form2.h"
-#include "mainwindow/accessibility.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
-#include "mainwindow/openwindows.h"
 #include "mainwindow/picturebutton.h"
-#include "mainwindow/windowcolours.h"
-#include "mainwindow/windowfont.h"
 #include "options/optionstore.h"
+#include "windowkit/accessibility.h"
+#include "windowkit/openwindows.h"
+#include "windowkit/windowcolours.h"
+#include "windowkit/windowfont.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,8 +49,8 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     , m_hidden(std::make_unique<GenerateRun>())
 {
     setUpWindow();
-    m_c = MainControls::build(this, *m_hidden);
-    m_hidden->useDrive1(*m_c.drive1);
+    m_c = MainControls::build(this, *m_hidden, MainLayout::table());
+    m_hidden->useDrive1(*m_c.models.Drive1);
     m_c.Image1->setCursor(handPointer(QPoint(0, 0), devicePixelRatioF()));
     m_c.Image2->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -72,6 +72,10 @@ Form1::~Form1()
 {
     m_run.reset();
     delete m_form2;
+    // The controls show lists that live beside them (the drive and folder lists, children
+    // of this window created before them) or in m_hidden: the controls go first, so none
+    // is ever left holding a list that is gone.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void Form1::setUpWindow()
@@ -119,10 +123,10 @@ void Form1::connectHandlers()
     connect(m_c.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_c.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(m_c.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(m_c.drive1, &DriveList::Change, this, &Form1::Drive1_Change);
-    connect(m_c.dir2, &FolderList::Change, this, &Form1::Dir2_Change);
-    connect(m_c.drive2, &DriveList::Change, this, &Form1::Drive2_Change);
-    connect(m_c.dir3, &FolderList::Change, this, &Form1::Dir3_Change);
+    connect(m_c.models.Drive1, &DriveList::Change, this, &Form1::Drive1_Change);
+    connect(m_c.models.Dir2, &FolderList::Change, this, &Form1::Dir2_Change);
+    connect(m_c.models.Drive2, &DriveList::Change, this, &Form1::Drive2_Change);
+    connect(m_c.models.Dir3, &FolderList::Change, this, &Form1::Dir3_Change);
     connect(m_c.Image1, &PictureButton::clicked, this, &Form1::Image1_Click);
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
@@ -138,7 +142,7 @@ void Form1::connectHandlers()
 void Form1::Form_Load()
 {
     OpenWindows::instance().loaded(this);
-    const RestoreResult restored = OptionStore(m_store).restore({*m_c.Dir1, *m_c.dir2, *m_c.dir3});
+    const RestoreResult restored = OptionStore(m_store).restore({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3});
     // A restore onto the folder Dir3 already stands on raises no change, so the label is set here.
     m_c.Label2->setText(restored.targetFolder);
     if (restored.listFileName)
@@ -147,7 +151,7 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
-    OptionStore(m_store).save({*m_c.Dir1, *m_c.dir2, *m_c.dir3}, m_c.Text1->text());
+    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text());
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -178,7 +182,7 @@ void Form1::Command1_Click()
         return;
     m_c.List2->setVisible(true);
     hidePanel();
-    startRun({m_c.dir2->Path(), m_c.txt_filter->text(), m_c.Check1->isChecked(), m_c.Label2->text(),
+    startRun({m_c.models.Dir2->Path(), m_c.txt_filter->text(), m_c.Check1->isChecked(), m_c.Label2->text(),
               m_c.Text1->text()});
 }
 
@@ -229,7 +233,7 @@ void Form1::endRun()
 // result list's view takes the run's list whole.
 void Form1::takeOver(std::unique_ptr<GenerateRun> run)
 {
-    run->useDrive1(*m_c.drive1);
+    run->useDrive1(*m_c.models.Drive1);
     m_c.showRun(*run);
     m_hidden.swap(run);
 }
@@ -260,23 +264,23 @@ void Form1::Command4_Click()
 {
     setAllVisible(m_c.panelLines(), false);
     m_c.Text1->setVisible(false);
-    m_c.Label2->setText(m_c.dir3->Path());
+    m_c.Label2->setText(m_c.models.Dir3->Path());
     m_c.Drive2->setVisible(false);
     m_c.Dir3->setVisible(false);
     m_c.Command4->setVisible(false);
 }
 
-void Form1::Drive1_Change() { m_c.dir2->setPath(m_c.drive1->Drive()); }
+void Form1::Drive1_Change() { m_c.models.Dir2->setPath(m_c.models.Drive1->Drive()); }
 
-void Form1::Dir2_Change() { m_c.drive1->setDrive(drivePrefix(m_c.dir2->Path())); }
+void Form1::Dir2_Change() { m_c.models.Drive1->setDrive(drivePrefix(m_c.models.Dir2->Path())); }
 
-void Form1::Drive2_Change() { m_c.dir3->setPath(m_c.drive2->Drive()); }
+void Form1::Drive2_Change() { m_c.models.Dir3->setPath(m_c.models.Drive2->Drive()); }
 
 void Form1::Dir3_Change()
 {
-    m_c.drive2->setDrive(drivePrefix(m_c.dir3->Path()));
+    m_c.models.Drive2->setDrive(drivePrefix(m_c.models.Dir3->Path()));
     // Read again: setting the drive may have moved Dir3 through its own cascade.
-    m_c.Label2->setText(m_c.dir3->Path());
+    m_c.Label2->setText(m_c.models.Dir3->Path());
 }
 
 void Form1::Image3_MouseMove()

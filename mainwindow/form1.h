@@ -2,6 +2,7 @@
 
 #include "generation/generaterun.h"
 #include "mainwindow/maincontrols.h"
+#include "windowkit/accessibility.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -15,7 +16,7 @@ class SettingsStore;
 
 // The main window. Its controls hold all working state; its handlers only decide what
 // is shown and hand the work to generation/ and options/.
-class Form1 : public QWidget {
+class Form1 : public QWidget, public AccessibleWindow {
     Q_OBJECT
 
 public:

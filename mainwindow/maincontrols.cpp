@@ -1,13 +1,12 @@
 #include "mainwindow/maincontrols.h"
 
 #include "generation/generaterun.h"
-#include "mainwindow/crispframe.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
 #include "mainwindow/folderview.h"
-#include "mainwindow/mainlayout.h"
 #include "mainwindow/picturebutton.h"
-#include "mainwindow/windowcolours.h"
+#include "windowkit/crispframe.h"
+#include "windowkit/windowcolours.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -113,20 +112,21 @@ void nameForAssistiveTechnology(const MainControls& c)
 
 } // namespace
 
-MainControls MainControls::build(QWidget* window, GenerateRun& hidden)
+MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QList<ControlLayout>& table)
 {
     MainControls c;
-    c.drive1 = new DriveList(window);
-    c.drive2 = new DriveList(window);
-    c.dir2 = new FolderList(window);
-    c.dir3 = new FolderList(window);
-    c.list2 = &hidden.List2();
-    c.Dir1 = &hidden.Dir1();
-    c.File1 = &hidden.File1();
-    c.List1 = &hidden.List1();
+    MainModels& m = c.models;
+    m.Drive1 = new DriveList(window);
+    m.Drive2 = new DriveList(window);
+    m.Dir2 = new FolderList(window);
+    m.Dir3 = new FolderList(window);
+    m.List2 = &hidden.List2();
+    m.Dir1 = &hidden.Dir1();
+    m.File1 = &hidden.File1();
+    m.List1 = &hidden.List1();
     const QString info = QStringLiteral("Info");
 
-    const QHash<QString, std::function<QWidget*()>> factories = {
+    QHash<QString, std::function<QWidget*()>> factories = {
         {QStringLiteral("Label1"), [&] { return c.Label1 = makeLabel(window, QColor(128, 128, 128)); }},
         {QStringLiteral("Label2"), [&] { return c.Label2 = makePathLabel(QAccessible::StaticText, window); }},
         {QStringLiteral("Label3"), [&] { return c.Label3 = makePathLabel(QAccessible::StatusBar, window); }},
@@ -138,23 +138,29 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden)
         {QStringLiteral("Image1"), [&] { return c.Image1 = makePicture(QStringLiteral(":/info_hover.svg"), info, window); }},
         {QStringLiteral("Image2"), [&] { return c.Image2 = makePicture(QStringLiteral(":/exit.svg"), QStringLiteral("Beenden"), window); }},
         {QStringLiteral("Image3"), [&] { return c.Image3 = makePicture(QStringLiteral(":/info_rest.svg"), info, window); }},
-        {QStringLiteral("List2"), [&] { return c.List2 = makeResultList(*c.list2, window); }},
+        {QStringLiteral("List2"), [&] { return c.List2 = makeResultList(*m.List2, window); }},
         {QStringLiteral("Command1"), [&] { return c.Command1 = makeButton(window); }},
         {QStringLiteral("Command3"), [&] { return c.Command3 = makeButton(window); }},
         {QStringLiteral("Command4"), [&] { return c.Command4 = makeButton(window); }},
         {QStringLiteral("Check1"), [&] { return c.Check1 = new QCheckBox(window); }},
-        {QStringLiteral("Drive1"), [&] { return c.Drive1 = new DriveCombo(*c.drive1, window); }},
-        {QStringLiteral("Drive2"), [&] { return c.Drive2 = new DriveCombo(*c.drive2, window); }},
+        {QStringLiteral("Drive1"), [&] { return c.Drive1 = new DriveCombo(*m.Drive1, window); }},
+        {QStringLiteral("Drive2"), [&] { return c.Drive2 = new DriveCombo(*m.Drive2, window); }},
         {QStringLiteral("txt_filter"), [&] { return c.txt_filter = makeTextBox(window); }},
         {QStringLiteral("Text1"), [&] { return c.Text1 = makeTextBox(window); }},
-        {QStringLiteral("Dir2"), [&] { return c.Dir2 = new FolderView(*c.dir2, window); }},
-        {QStringLiteral("Dir3"), [&] { return c.Dir3 = new FolderView(*c.dir3, window); }},
+        {QStringLiteral("Dir2"), [&] { return c.Dir2 = new FolderView(*m.Dir2, window); }},
+        {QStringLiteral("Dir3"), [&] { return c.Dir3 = new FolderView(*m.Dir3, window); }},
     };
-    for (const ControlLayout& row : MainLayout::table()) {
+    for (const ControlLayout& row : table) {
+        if (!row.hasWidget())
+            continue;
         const QString name = QString::fromLatin1(row.name);
-        if (const auto factory = factories.constFind(name); factory != factories.cend())
-            (*factory)()->setObjectName(name);
+        const std::function<QWidget*()> factory = factories.take(name);
+        if (!factory)
+            LayoutTable::mismatch("the main window has no control for the row", name);
+        factory()->setObjectName(name);
     }
+    if (!factories.isEmpty())
+        LayoutTable::mismatch("no row of the table places the control", factories.cbegin().key());
 
     WindowColours::setBackground(c.Label2, WindowColours::window());
     // Three notes after a run do not fit one line, however short the target folder.
@@ -166,17 +172,17 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden)
     WindowColours::setText(c.Check1, WindowColours::text());
     nameForAssistiveTechnology(c);
 
-    LayoutTable::apply(window, MainLayout::table());
+    LayoutTable::apply(window, table);
     return c;
 }
 
 void MainControls::showRun(GenerateRun& run)
 {
-    list2 = &run.List2();
-    Dir1 = &run.Dir1();
-    File1 = &run.File1();
-    List1 = &run.List1();
-    List2->setModel(list2);
+    models.List2 = &run.List2();
+    models.Dir1 = &run.Dir1();
+    models.File1 = &run.File1();
+    models.List1 = &run.List1();
+    List2->setModel(models.List2);
 }
 
 QList<QWidget*> MainControls::panelLines() const { return {Line1, Line2, Line3, Line4}; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windowkit/controllayout.h"
+
 #include <QList>
 
 class DriveCombo;
@@ -18,19 +20,25 @@ class QListView;
 class QPushButton;
 class QWidget;
 
-// The main window's controls. Those a person sees are widgets named as the window names
-// them; the lists behind them are models (drive1, dir2, list2, ...). The working controls
-// Dir1, File1 and List1 are never shown and exist as models only; they, and the result
-// list list2, are those of the last run (see GenerateRun).
-struct MainControls {
-    DriveList* drive1 = nullptr;
-    DriveList* drive2 = nullptr;
-    FolderList* dir2 = nullptr;
-    FolderList* dir3 = nullptr;
-    ListBox* list2 = nullptr;
+// The lists behind the main window's controls, named as the window names the controls. The
+// working controls Dir1, File1 and List1 are never shown and exist as models only; they,
+// and the result list List2, are those of the last run (see GenerateRun). The window owns
+// the drive and folder lists, and they outlive the widgets that show them.
+struct MainModels {
+    DriveList* Drive1 = nullptr;
+    DriveList* Drive2 = nullptr;
+    FolderList* Dir2 = nullptr;
+    FolderList* Dir3 = nullptr;
+    ListBox* List2 = nullptr;
     FolderList* Dir1 = nullptr;
     FileList* File1 = nullptr;
     ListBox* List1 = nullptr;
+};
+
+// The main window's controls as a person sees them, each named as the window names it;
+// those that show a list show the list of the same name in `models`.
+struct MainControls {
+    MainModels models;
 
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
@@ -48,16 +56,19 @@ struct MainControls {
     FolderView* Dir3 = nullptr;
     QListView* List2 = nullptr;
     PictureButton* Image1 = nullptr;
-    PictureButton* Image2 = nullptr;
     PictureButton* Image3 = nullptr;
+    PictureButton* Image2 = nullptr;
     QWidget* Line1 = nullptr;
     QWidget* Line2 = nullptr;
     QWidget* Line3 = nullptr;
     QWidget* Line4 = nullptr;
 
-    // Creates every control as a child of window, in the layout table's order (back to
-    // front), and lays them out from the table; the hidden lists are hidden's.
-    static MainControls build(QWidget* window, GenerateRun& hidden);
+    // Creates a widget for every row of the table that has one, as a child of window, in
+    // the table's order (back to front), and lays them out from the table. The table must
+    // name every control this window has, and no other: a control without its row, or a
+    // row without its control, stops the program.
+    static MainControls build(QWidget* window, GenerateRun& hidden,
+                              const QList<ControlLayout>& table);
 
     // Points the hidden lists and the result list's view at a run's controls. The view
     // takes the result list whole, however long it is.

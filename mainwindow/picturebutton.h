@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mainwindow/accessibility.h"
-#include "mainwindow/vectorpicture.h"
+#include "windowkit/accessibility.h"
+#include "windowkit/vectorpicture.h"
 
 // A picture that answers the pointer: a click (press and release on it) and every
 // movement over it. Assistive technology sees a button and may press it.

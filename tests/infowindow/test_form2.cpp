@@ -2,8 +2,8 @@
 
 #include "infowindow/form2.h"
 #include "infowindow/form2layout.h"
-#include "mainwindow/openwindows.h"
-#include "mainwindow/vectorpicture.h"
+#include "windowkit/openwindows.h"
+#include "windowkit/vectorpicture.h"
 
 #include <QAccessible>
 #include <QApplication>

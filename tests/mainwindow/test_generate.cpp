@@ -1,8 +1,8 @@
 #include "generation/backgroundrun.h"
 #include "listing/listbox.h"
 #include "mainwindow/middleelision.h"
-#include "mainwindow/openwindows.h"
 #include "support/formfixture.h"
+#include "windowkit/openwindows.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +118,7 @@ protected:
             gate->release();
     }
 
-    void pickSource(const QString& folder) { ASSERT_TRUE(form->controls().dir2->setPath(folder)); }
+    void pickSource(const QString& folder) { ASSERT_TRUE(form->controls().models.Dir2->setPath(folder)); }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     // Starts a run that is held as its walk enters its first folder, the source folder.
@@ -161,7 +161,7 @@ TEST_F(GenerateTest, OneClickWritesTheListFileAndSetsCountAndStatus)
     EXPECT_TRUE(c.List2->isVisibleTo(form));
     EXPECT_EQ(shownEntries(c.List2), QStringList({"C:\\Quelle\\A.txt", "C:\\Quelle\\b.txt", "C:\\Quelle\\Unter\\c.doc"}));
     // The working folder stays on the last folder entered, and that is what is stored.
-    EXPECT_EQ(c.Dir1->Path(), QStringLiteral("C:\\Quelle\\Unter"));
+    EXPECT_EQ(c.models.Dir1->Path(), QStringLiteral("C:\\Quelle\\Unter"));
     fixture.unload();
     EXPECT_TRUE(fixture.settingsText().contains("Dir1=C:\\Quelle\\Unter\n")) << fixture.settingsText().constData();
 }
@@ -206,7 +206,7 @@ TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)
     ASSERT_TRUE(fixture.generate());
     const QByteArray listBefore = readFile(listFile());
     const QStringList shownBefore = shownEntries(c.List2);
-    const QString dir1Before = c.Dir1->Path();
+    const QString dir1Before = c.models.Dir1->Path();
     fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\neu.txt"));
     c.txt_filter->setText(QStringLiteral("*.txt"));
     startHeldRun();
@@ -220,7 +220,7 @@ TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)
     EXPECT_EQ(QDir(fixture.drives().cRoot()).entryList(QDir::Files | QDir::Hidden), QStringList({"Liste.txt"}));
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 3 Files"));
     EXPECT_EQ(shownEntries(c.List2), shownBefore);
-    EXPECT_EQ(c.Dir1->Path(), dir1Before);
+    EXPECT_EQ(c.models.Dir1->Path(), dir1Before);
 }
 
 // Closing the window or leaving through the exit picture waits for the run to stop, then
@@ -271,7 +271,7 @@ TEST_F(GenerateTest, ListFileGoesWhereTheTargetLabelPointsUnderTheNameInTheBox)
 {
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
-    c.dir3->setPath(QStringLiteral("C:\\Ziel"));
+    c.models.Dir3->setPath(QStringLiteral("C:\\Ziel"));
     c.Text1->setText(QStringLiteral("Übersicht.txt"));
     ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label3->text(), QStringLiteral("Ergebnisdatei Übersicht.txt wurde in C:\\Ziel  erzeugt"));
@@ -283,7 +283,7 @@ TEST_F(GenerateTest, MissingTargetFolderGivesTheFailureText)
     pickSource(QStringLiteral("C:\\Quelle"));
     fixture.drives().makeFolder(QStringLiteral("C:\\Weg"));
     const MainControls& c = form->controls();
-    c.dir3->setPath(QStringLiteral("C:\\Weg"));
+    c.models.Dir3->setPath(QStringLiteral("C:\\Weg"));
     QDir(fixture.drives().host(QStringLiteral("C:\\Weg"))).removeRecursively();
     ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label3->text(),
@@ -304,7 +304,7 @@ TEST_F(GenerateTest, VanishedSourceFolderWritesNothingAndSaysSo)
 
 TEST_F(GenerateTest, ResultListSortsLetterCaseNotCounted)
 {
-    ListBox& list = *form->controls().list2;
+    ListBox& list = *form->controls().models.List2;
     for (const char* path : {"D:\\b.txt", "C:\\z.txt", "c:\\a.txt"})
         list.AddItem(QString::fromLatin1(path));
     ASSERT_EQ(list.ListCount(), 3);
@@ -353,7 +353,7 @@ TEST_F(GenerateTest, MarkupInAFolderNameIsShownAsItStands)
     fixture.drives().makeFolder(folder);
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
-    ASSERT_TRUE(c.dir3->setPath(folder));
+    ASSERT_TRUE(c.models.Dir3->setPath(folder));
     ASSERT_TRUE(fixture.generate());
 
     EXPECT_EQ(c.Label2->shownText(), folder);
@@ -374,7 +374,7 @@ TEST_F(GenerateTest, LongTargetFolderIsShortenedInTheMiddleAndTheNotesStayInSigh
     ASSERT_TRUE(named.open(QIODevice::WriteOnly));
     pickSource(QStringLiteral("C:\\Quelle"));
     const MainControls& c = form->controls();
-    ASSERT_TRUE(c.dir3->setPath(target));
+    ASSERT_TRUE(c.models.Dir3->setPath(target));
     ASSERT_TRUE(fixture.generate());
 
     const QString message = QStringLiteral("Ergebnisdatei Liste.txt wurde in ") + target

@@ -46,38 +46,38 @@ protected:
 
 TEST_F(PickersTest, PickingADriveMovesTheSourceFolderAndTheCascadeEnds)
 {
-    QSignalSpy driveChanges(c->drive1, &DriveList::Change);
-    QSignalSpy folderChanges(c->dir2, &FolderList::Change);
-    emit c->Drive1->activated(c->drive1->rowOf(u'D'));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("D:\\"));
-    EXPECT_EQ(c->Drive1->currentIndex(), c->drive1->rowOf(u'D'));
+    QSignalSpy driveChanges(c->models.Drive1, &DriveList::Change);
+    QSignalSpy folderChanges(c->models.Dir2, &FolderList::Change);
+    emit c->Drive1->activated(c->models.Drive1->rowOf(u'D'));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("D:\\"));
+    EXPECT_EQ(c->Drive1->currentIndex(), c->models.Drive1->rowOf(u'D'));
     EXPECT_EQ(driveChanges.count(), 1);
     EXPECT_EQ(folderChanges.count(), 1);
 }
 
 TEST_F(PickersTest, OpeningAFolderOnTheShownDriveChangesNoDrive)
 {
-    QSignalSpy driveChanges(c->drive1, &DriveList::Change);
-    c->Dir2->open(c->dir2->index(rowOfPath(*c->dir2, QStringLiteral("C:\\Quelle"))));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle"));
+    QSignalSpy driveChanges(c->models.Drive1, &DriveList::Change);
+    c->Dir2->open(c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle"))));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     EXPECT_EQ(driveChanges.count(), 0);
 }
 
 TEST_F(PickersTest, ADriveReturnsToTheFolderTheListLastStoodOnThere)
 {
-    ASSERT_TRUE(c->dir2->setPath(QStringLiteral("D:\\Daten\\Archiv")));
-    EXPECT_EQ(c->drive1->letter(), u'D');
-    emit c->Drive1->activated(c->drive1->rowOf(u'C'));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\"));
-    emit c->Drive1->activated(c->drive1->rowOf(u'D'));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("D:\\Daten\\Archiv"));
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("D:\\Daten\\Archiv")));
+    EXPECT_EQ(c->models.Drive1->letter(), u'D');
+    emit c->Drive1->activated(c->models.Drive1->rowOf(u'C'));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\"));
+    emit c->Drive1->activated(c->models.Drive1->rowOf(u'D'));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("D:\\Daten\\Archiv"));
 }
 
 TEST_F(PickersTest, TargetDrivePickReachesTheLabelBeforeOk)
 {
     form->Command3_Click();
-    emit c->Drive2->activated(c->drive2->rowOf(u'D'));
-    EXPECT_EQ(c->dir3->Path(), QStringLiteral("D:\\"));
+    emit c->Drive2->activated(c->models.Drive2->rowOf(u'D'));
+    EXPECT_EQ(c->models.Dir3->Path(), QStringLiteral("D:\\"));
     EXPECT_EQ(c->Label2->text(), QStringLiteral("D:\\"));
     EXPECT_TRUE(c->Dir3->isVisibleTo(form));
 }
@@ -85,7 +85,7 @@ TEST_F(PickersTest, TargetDrivePickReachesTheLabelBeforeOk)
 TEST_F(PickersTest, TargetFolderTakesEffectWithoutOkAndOkCopiesIt)
 {
     form->Command3_Click();
-    c->Dir3->open(c->dir3->index(rowOfPath(*c->dir3, QStringLiteral("C:\\Ziel"))));
+    c->Dir3->open(c->models.Dir3->index(rowOfPath(*c->models.Dir3, QStringLiteral("C:\\Ziel"))));
     EXPECT_EQ(c->Label2->text(), QStringLiteral("C:\\Ziel"));
     c->Label2->setText(QStringLiteral("C:\\"));
     QTest::mouseClick(c->Command4, Qt::LeftButton);
@@ -103,7 +103,7 @@ TEST_F(PickersTest, AnUnrestoredTargetPutsDir3OnTheLabelsRoot)
     Form1& again = fixture.load();
     QDir::setCurrent(previous);
     const MainControls& m = again.controls();
-    EXPECT_EQ(m.dir3->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(m.models.Dir3->Path(), QStringLiteral("C:\\"));
     EXPECT_EQ(m.Label2->text(), QStringLiteral("C:\\"));
     again.Command3_Click();
     again.Command4_Click();
@@ -136,7 +136,7 @@ TEST_F(PickersTest, PanelOpensClosesAndOnlyGenerateShowsTheResultList)
 TEST_F(PickersTest, NotReadyDriveIsRefusedInBothPickersWithAMessage)
 {
     for (DriveCombo* combo : {c->Drive1, c->Drive2}) {
-        DriveList* drives = combo == c->Drive1 ? c->drive1 : c->drive2;
+        DriveList* drives = combo == c->Drive1 ? c->models.Drive1 : c->models.Drive2;
         const QChar before = drives->letter();
         QSignalSpy changes(drives, &DriveList::Change);
         emit combo->activated(drives->rowOf(u'E'));
@@ -153,14 +153,14 @@ TEST_F(PickersTest, NotReadyDriveIsRefusedInBothPickersWithAMessage)
 
 TEST_F(PickersTest, VanishedFolderIsNotEnteredAndTheListIsReadAfresh)
 {
-    ASSERT_TRUE(c->dir2->setPath(QStringLiteral("C:\\Quelle")));
-    const int row = rowOfPath(*c->dir2, QStringLiteral("C:\\Quelle\\Tief"));
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("C:\\Quelle")));
+    const int row = rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle\\Tief"));
     ASSERT_GE(row, 0);
     QDir(fixture.drives().host(QStringLiteral("C:\\Quelle\\Tief"))).removeRecursively();
-    QSignalSpy changes(c->dir2, &FolderList::Change);
-    c->Dir2->open(c->dir2->index(row));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle"));
-    EXPECT_EQ(c->dir2->ListCount(), 0);
+    QSignalSpy changes(c->models.Dir2, &FolderList::Change);
+    c->Dir2->open(c->models.Dir2->index(row));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
+    EXPECT_EQ(c->models.Dir2->ListCount(), 0);
     EXPECT_EQ(changes.count(), 0);
 }
 
@@ -168,32 +168,32 @@ TEST_F(PickersTest, SingleClickSelectsAndDoubleClickOrEnterOpens)
 {
     c->Dir2->show();
     form->show();
-    const QModelIndex quelle = c->dir2->index(rowOfPath(*c->dir2, QStringLiteral("C:\\Quelle")));
+    const QModelIndex quelle = c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle")));
     const QPoint centre = c->Dir2->visualRect(quelle).center();
     QTest::mouseClick(c->Dir2->viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\"));
     EXPECT_EQ(c->Dir2->currentIndex(), quelle);
     QTest::keyClick(c->Dir2, Qt::Key_Return);
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle"));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     QCoreApplication::processEvents();
-    const QModelIndex tief = c->dir2->index(rowOfPath(*c->dir2, QStringLiteral("C:\\Quelle\\Tief")));
+    const QModelIndex tief = c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle\\Tief")));
     // For a widget QTest sends the second press of a double click alone: the first comes first.
     const QPoint tiefCentre = c->Dir2->visualRect(tief).center();
     QTest::mouseClick(c->Dir2->viewport(), Qt::LeftButton, {}, tiefCentre);
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle"));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     QTest::mouseDClick(c->Dir2->viewport(), Qt::LeftButton, {}, tiefCentre);
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle\\Tief"));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle\\Tief"));
     form->close();
 }
 
 TEST_F(PickersTest, WalkLeavesTheSourcePickersWhereTheUserPutThem)
 {
-    ASSERT_TRUE(c->dir2->setPath(QStringLiteral("C:\\Quelle")));
-    QSignalSpy driveChanges(c->drive1, &DriveList::Change);
-    QSignalSpy folderChanges(c->dir2, &FolderList::Change);
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("C:\\Quelle")));
+    QSignalSpy driveChanges(c->models.Drive1, &DriveList::Change);
+    QSignalSpy folderChanges(c->models.Dir2, &FolderList::Change);
     ASSERT_TRUE(fixture.generate());
-    EXPECT_EQ(c->Dir1->Path(), QStringLiteral("C:\\Quelle\\Tief\\Tiefer"));
-    EXPECT_EQ(c->dir2->Path(), QStringLiteral("C:\\Quelle"));
+    EXPECT_EQ(c->models.Dir1->Path(), QStringLiteral("C:\\Quelle\\Tief\\Tiefer"));
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     EXPECT_EQ(driveChanges.count(), 0);
     EXPECT_EQ(folderChanges.count(), 0);
 }

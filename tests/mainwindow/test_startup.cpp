@@ -1,8 +1,8 @@
 #include "infowindow/form2.h"
-#include "mainwindow/openwindows.h"
 #include "mainwindow/picturebutton.h"
 #include "mainwindow/platformchoice.h"
 #include "support/formfixture.h"
+#include "windowkit/openwindows.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,9 @@ TEST_F(StartupTest, FirstStartWithAnEmptyStore)
 {
     Form1& form = fixture.load();
     const MainControls& c = form.controls();
-    EXPECT_EQ(c.Dir1->Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(c.dir2->Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(c.dir3->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.models.Dir1->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.models.Dir2->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.models.Dir3->Path(), QStringLiteral("C:\\"));
     EXPECT_EQ(c.Label2->text(), QStringLiteral("C:\\"));
     EXPECT_EQ(c.Text1->text(), QStringLiteral("Liste.txt"));
     EXPECT_EQ(form.infoWindow(), nullptr);
@@ -131,7 +131,7 @@ TEST_F(StartupTest, ExitUnloadsEveryWindowAndSavesOnce)
     Form1& form = fixture.load();
     form.show();
     form.Command3_Click();
-    ASSERT_TRUE(form.controls().dir2->setPath(QStringLiteral("D:\\Quelle")));
+    ASSERT_TRUE(form.controls().models.Dir2->setPath(QStringLiteral("D:\\Quelle")));
     form.Image1_Click();
     Form2* info = form.infoWindow();
     form.Image2_Click();

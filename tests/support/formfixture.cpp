@@ -1,6 +1,6 @@
 #include "support/formfixture.h"
 
-#include "mainwindow/openwindows.h"
+#include "windowkit/openwindows.h"
 
 #include <QFile>
 #include <QPushButton>

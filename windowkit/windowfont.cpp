@@ -1,4 +1,4 @@
-#include "mainwindow/windowfont.h"
+#include "windowkit/windowfont.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/openwindows.h"
+#include "windowkit/openwindows.h"
 
 OpenWindows& OpenWindows::instance()
 {

@@ -1,4 +1,4 @@
-#include "mainwindow/controllayout.h"
+#include "windowkit/controllayout.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -34,7 +34,7 @@ void applyTabOrder(QWidget* window, const QList<ControlLayout>& table)
               [](const ControlLayout* a, const ControlLayout* b) { return a->tabPlace < b->tabPlace; });
     QWidget* previous = nullptr;
     for (const ControlLayout* row : ordered) {
-        auto* control = window->findChild<QWidget*>(QString::fromLatin1(row->name), Qt::FindDirectChildrenOnly);
+        QWidget* control = row->hasWidget() ? LayoutTable::control(window, *row) : nullptr;
         if (!control || control->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)
@@ -75,24 +75,28 @@ namespace LayoutTable {
 
 int toPixels(int twips) { return int(std::lround(double(twips) / kTwipsPerPixel)); }
 
-const ControlLayout* find(const QList<ControlLayout>& table, QStringView name)
+QWidget* control(const QWidget* window, const ControlLayout& row)
 {
-    for (const ControlLayout& row : table) {
-        if (QLatin1String(row.name) == name)
-            return &row;
-    }
-    return nullptr;
+    auto* found = window->findChild<QWidget*>(QString::fromLatin1(row.name), Qt::FindDirectChildrenOnly);
+    if (!found)
+        mismatch("no control of the window bears the name of the row", QString::fromLatin1(row.name));
+    return found;
+}
+
+void mismatch(const char* what, const QString& name)
+{
+    qFatal("Layout table and controls disagree: %s \"%s\"", what, qUtf8Printable(name));
 }
 
 void apply(QWidget* window, const QList<ControlLayout>& table)
 {
     for (const ControlLayout& row : table) {
-        auto* control = window->findChild<QWidget*>(QString::fromLatin1(row.name), Qt::FindDirectChildrenOnly);
-        if (!control)
+        if (!row.hasWidget())
             continue;
-        control->setGeometry(row.pixelRect());
-        applyText(control, row.text);
-        control->setVisible(row.shown);
+        QWidget* widget = control(window, row);
+        widget->setGeometry(row.pixelRect());
+        applyText(widget, row.text);
+        widget->setVisible(row.shown == ControlLayout::Shown::Yes);
     }
     applyTabOrder(window, table);
 }

@@ -1,4 +1,4 @@
-#include "mainwindow/windowcolours.h"
+#include "windowkit/windowcolours.h"
 
 #include <QWidget>
 

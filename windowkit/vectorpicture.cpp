@@ -1,4 +1,4 @@
-#include "mainwindow/vectorpicture.h"
+#include "windowkit/vectorpicture.h"
 
 #include <QCursor>
 #include <QGuiApplication>

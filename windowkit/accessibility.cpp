@@ -1,7 +1,6 @@
-#include "mainwindow/accessibility.h"
+#include "windowkit/accessibility.h"
 
-#include "mainwindow/elidinglabel.h"
-#include "mainwindow/vectorpicture.h"
+#include "windowkit/vectorpicture.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -39,19 +38,23 @@ private:
     AccessiblePress& m_press;
 };
 
-class ElidingLabelAccessible : public QAccessibleWidget {
+class WholeTextAccessible : public QAccessibleWidget {
 public:
-    explicit ElidingLabelAccessible(ElidingLabel* label)
-        : QAccessibleWidget(label, label->accessibleRole())
+    WholeTextAccessible(QWidget* widget, const AccessibleWholeText& wholeText)
+        : QAccessibleWidget(widget, wholeText.accessibleRole())
+        , m_wholeText(wholeText)
     {
     }
 
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<ElidingLabel*>(widget())->readableText();
+            return m_wholeText.readableText();
         return QAccessibleWidget::text(kind);
     }
+
+private:
+    const AccessibleWholeText& m_wholeText;
 };
 
 QAccessibleInterface* korvaleControls(const QString& className, QObject* object)
@@ -59,12 +62,12 @@ QAccessibleInterface* korvaleControls(const QString& className, QObject* object)
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
-    if (className == QLatin1String("Form1") || className == QLatin1String("Form2"))
+    if (dynamic_cast<AccessibleWindow*>(widget))
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (auto* press = dynamic_cast<AccessiblePress*>(widget))
         return new PressableAccessible(widget, *press);
-    if (auto* label = qobject_cast<ElidingLabel*>(widget))
-        return new ElidingLabelAccessible(label);
+    if (const auto* wholeText = dynamic_cast<AccessibleWholeText*>(widget))
+        return new WholeTextAccessible(widget, *wholeText);
     if (qobject_cast<VectorPicture*>(widget))
         return new QAccessibleWidget(widget, QAccessible::Graphic);
     return nullptr;

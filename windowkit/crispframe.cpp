@@ -1,4 +1,4 @@
-#include "mainwindow/crispframe.h"
+#include "windowkit/crispframe.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>
