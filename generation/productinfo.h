@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generation/version.h"
+
 // Who made Korvale and where to find it: the list file's footer and the info window
 // show the same texts.
 namespace ProductInfo {
