@@ -4,11 +4,10 @@
 #include "generation/productinfo.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/platformchoice.h"
+#include "platform/hostfolder.h"
 #include "platform/settingsstore.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 
 #include <cstdio>
 
@@ -54,7 +53,7 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options)
     GenerateRun::Progress onProgress;
     if (isatty(STDERR_FILENO))
         onProgress = [&progress](qsizetype folders, qsizetype files) { progress.update(folders, files); };
-    const CommandResult result = GenerateCommand::run(options, store, QFile::encodeName(QDir::currentPath()), onProgress);
+    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), onProgress);
     progress.finish();
     print(result.exitCode == kExitSuccess ? stdout : stderr, result.text);
     return result.exitCode;

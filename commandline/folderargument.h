@@ -3,16 +3,26 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 // A folder as a person types it on the command line: Windows-style with a drive letter
 // ("C:\Daten", "d:/fotos"), or a path of this machine, absolute or relative to the
 // current folder ("/home/anna/Daten", "Daten/2024"), which the drive table maps. Both '\'
 // and '/' separate in either form.
 namespace FolderArgument {
 
-// The folder as the program names it ("C:\Daten"); nothing when no drive holds a host
-// path or a Windows-style text is malformed. Whether the folder exists is not asked.
-std::optional<QString> toWindowsPath(const QString& text, const QByteArray& currentHostFolder);
+struct Mapped {
+    enum class Failure {
+        None,
+        NoDrive,       // no drive holds the host path, or the Windows-style text is malformed
+        NameCannotStand, // a folder on the way has '\' or a line break in its name
+    };
+    // The folder as the program names it ("C:\Daten"); empty on failure.
+    QString folder;
+    Failure failure = Failure::None;
+};
+
+// Whether the folder exists is not asked. A folder that cannot be written as a path is
+// refused rather than replaced by another: the list would hold, or be written to, a
+// folder the person did not name.
+Mapped toWindowsPath(const QString& text, const QByteArray& currentHostFolder);
 
 } // namespace FolderArgument

@@ -30,19 +30,28 @@ StoredChoice restoreStoredChoice(SettingsStore& store)
     return {Dir2.Path(), restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
 }
 
-// Maps a folder the options name over the stored one; false for a folder no drive holds.
+QString mappingProblem(FolderArgument::Mapped::Failure failure)
+{
+    if (failure == FolderArgument::Mapped::Failure::NameCannotStand)
+        return QStringLiteral("ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt sich nicht als Pfad "
+                              "schreiben.");
+    return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
+}
+
+// Maps a folder the options name over the stored one; false for a folder that cannot be
+// named as a path.
 bool takeGivenFolder(const QString& option, const std::optional<QString>& text, const QByteArray& currentHostFolder,
                      QString& folder, CommandResult& failure)
 {
     if (!text)
         return true;
-    const std::optional<QString> mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
-    if (!mapped) {
+    const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
+    if (mapped.failure != FolderArgument::Mapped::Failure::None) {
         failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("korvale: %1 %2: kein Laufwerk enthält diesen Ordner.\n").arg(option, printable(*text));
+        failure.text = QStringLiteral("korvale: %1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
         return false;
     }
-    folder = *mapped;
+    folder = mapped.folder;
     return true;
 }
 

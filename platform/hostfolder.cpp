@@ -44,7 +44,7 @@ std::optional<WindowsPath> processCurrentFolder()
     auto isFolder = [&](const WindowsPath& path) {
         return handles.open(path).reach == FolderHandles::Reach::Opened;
     };
-    if (const auto current = table.windowsPathOf(QFile::encodeName(QDir::currentPath()))) {
+    if (const auto current = table.windowsPathOf(currentHostPath())) {
         for (WindowsPath path = writablePart(*current);; path = path.parent()) {
             if (isFolder(path))
                 return path;
@@ -57,6 +57,14 @@ std::optional<WindowsPath> processCurrentFolder()
             return WindowsPath::root(drive.letter);
     }
     return std::nullopt;
+}
+
+QByteArray currentHostPath() { return QFile::encodeName(QDir::currentPath()); }
+
+std::optional<WindowsPath> fromTypedHostPath(const QString& typed, const QByteArray& currentHostFolder)
+{
+    const QString absolute = QDir::isAbsolutePath(typed) ? typed : QFile::decodeName(currentHostFolder) + u'/' + typed;
+    return DriveTable::active().windowsPathOf(QFile::encodeName(QDir::cleanPath(absolute)));
 }
 
 } // namespace HostFolder

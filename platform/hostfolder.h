@@ -2,6 +2,8 @@
 
 #include "platform/windowspath.h"
 
+#include <QByteArray>
+
 #include <optional>
 
 // Folders as the host has them, in the old platform's form.
@@ -15,5 +17,13 @@ bool canStandInPath(const WindowsPath& path);
 // Where lists begin: the process's current folder (or its nearest ancestor whose path can
 // be written), or else the root of the first ready drive.
 std::optional<WindowsPath> processCurrentFolder();
+
+// The process's current folder as the host names it.
+QByteArray currentHostPath();
+
+// A path of this machine as a person types it, absolute or relative to currentHostFolder,
+// in the old platform's form; ".." goes by name, as a shell user reads it. Nothing when
+// no drive holds it. Its names may still be ones that cannot stand in a path.
+std::optional<WindowsPath> fromTypedHostPath(const QString& typed, const QByteArray& currentHostFolder);
 
 } // namespace HostFolder

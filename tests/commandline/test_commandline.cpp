@@ -61,20 +61,32 @@ TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
 {
     const TestDrives drives;
     const QByteArray inC = QFile::encodeName(drives.cRoot() + QStringLiteral("/Arbeit"));
+    // A current folder whose name holds a backslash cannot be written as a path itself.
+    const QByteArray inOddName = QFile::encodeName(drives.cRoot() + QStringLiteral("/a\\b"));
+    using Failure = FolderArgument::Mapped::Failure;
     const struct {
         QString text;
-        std::optional<QString> folder;
+        QByteArray current;
+        QString folder;
+        Failure failure;
     } cases[] = {
-        {"c:/Daten//2024\\", QStringLiteral("C:\\Daten\\2024")},
-        {"D:", QStringLiteral("D:\\")},
-        {drives.dRoot() + "/Fotos/../Musik", QStringLiteral("D:\\Musik")},
-        {"Bilder\\Urlaub", QStringLiteral("C:\\Arbeit\\Bilder\\Urlaub")},
-        {"..", QStringLiteral("C:\\")},
-        {"/kein/Laufwerk", std::nullopt},
-        {"C:\\..\\..", QStringLiteral("C:\\")},
+        {"c:/Daten//2024\\", inC, "C:\\Daten\\2024", Failure::None},
+        {"D:", inC, "D:\\", Failure::None},
+        {drives.dRoot() + "/Fotos/../Musik", inC, "D:\\Musik", Failure::None},
+        {"Bilder\\Urlaub", inC, "C:\\Arbeit\\Bilder\\Urlaub", Failure::None},
+        {"..", inC, "C:\\", Failure::None},
+        {"/kein/Laufwerk", inC, "", Failure::NoDrive},
+        {"C:\\..\\..", inC, "C:\\", Failure::None},
+        {"Daten", inOddName, "", Failure::NameCannotStand},
+        {".", inOddName, "", Failure::NameCannotStand},
+        {"..", inOddName, "C:\\", Failure::None},
+        {"C:\\Zeilen\numbruch", inC, "", Failure::NameCannotStand},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FolderArgument::toWindowsPath(c.text, inC), c.folder) << c.text.toStdString();
+    for (const auto& c : cases) {
+        const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(c.text, c.current);
+        EXPECT_EQ(mapped.folder, c.folder) << c.text.toStdString();
+        EXPECT_EQ(mapped.failure, c.failure) << c.text.toStdString();
+    }
 }
 
 class GenerateCommandTest : public ::testing::Test {
@@ -162,6 +174,9 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
          "Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht.\n"},
         {"C:\\Quelle", "/kein/Laufwerk", kExitUsage,
          "korvale: --target /kein/Laufwerk: kein Laufwerk enthält diesen Ordner.\n"},
+        {"C:\\Quelle", "C:\\Zeilen\nbruch", kExitUsage,
+         "korvale: --target C:\\Zeilen?bruch: ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt "
+         "sich nicht als Pfad schreiben.\n"},
     };
     for (const auto& c : cases) {
         GenerateOptions options;
