@@ -37,12 +37,6 @@ bool DirExists(const QString& path, FolderReads& reads)
     }
 }
 
-bool FileExists(const QString& path)
-{
-    FolderHandles handles;
-    return standingOf(path, handles, true) == Standing::File;
-}
-
 bool isGone(const QString& path, FolderHandles& handles)
 {
     const Standing standing = standingOf(path, handles, false);

@@ -14,11 +14,6 @@ bool DirExists(const QString& path);
 // The same through the reads a walk shares, which learn which folder was found there.
 bool DirExists(const QString& path, FolderReads& reads);
 
-// True for an existing file that is not a folder and whose length can be read, also of
-// length 0. A folder never counts, so an empty list-file name (the path then names the
-// target folder) can never pass for a written file.
-bool FileExists(const QString& path);
-
 // True when nothing but a file stands under the path any more: a folder removed or moved
 // away. A folder that stays, a link put in its place or a name that cannot be looked at
 // is not gone.
