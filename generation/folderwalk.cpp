@@ -7,7 +7,13 @@
 #include "listing/listbox.h"
 #include "platform/windowspath.h"
 
+#include <QLoggingCategory>
+
 namespace {
+
+// Which folders a run could not read: the status line counts them, this names them
+// (QT_LOGGING_RULES="korvale.walk.debug=true").
+Q_LOGGING_CATEGORY(walkLog, "korvale.walk", QtWarningMsg)
 
 // For the run, the folder list and the file list open and read each folder once between
 // them; afterwards they work on their own again.
@@ -66,8 +72,10 @@ void collectFiles(const WalkControls& controls)
 
 void noteWhatWasLeftOut(const WalkControls& controls, RunNotes& notes)
 {
-    if (controls.Dir1.readFailed() || controls.File1.readFailed())
+    if (controls.Dir1.readFailed() || controls.File1.readFailed()) {
+        qCDebug(walkLog) << "not read to its end:" << controls.Dir1.Path();
         ++notes.unreadableFolders;
+    }
     notes.leftOutNames += controls.Dir1.leftOutNames() + controls.File1.leftOutNames();
 }
 
@@ -107,8 +115,10 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             // Removed or moved away: as if it had never been queued. Anything else
             // standing there (a link put in its place, a folder that cannot be entered)
             // hides files the list does not hold.
-            if (!PathProbes::isGone(folder, reads.handles()))
+            if (!PathProbes::isGone(folder, reads.handles())) {
+                qCDebug(walkLog) << "not entered:" << folder;
                 ++result.notes.unreadableFolders;
+            }
             continue;
         }
         queueSubfolders(controls);

@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QIcon>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPlainTextEdit>
@@ -22,6 +23,10 @@
 #include <QWindow>
 
 namespace {
+
+// The user sees nothing when the desktop cannot open the address (no browser, no handler);
+// this says so to whoever looks (QT_LOGGING_RULES="korvale.shell.debug=true").
+Q_LOGGING_CATEGORY(shellLog, "korvale.shell", QtWarningMsg)
 
 constexpr int kSlideStepTwips = 150;
 constexpr int kSlidePauseMs = 15;
@@ -193,9 +198,14 @@ bool Form2::ShellExec(const QString& Path, int WindowStyle, const QString& Opera
 {
     // The desktop opens an address in the user's browser, which places its own window.
     Q_UNUSED(WindowStyle);
-    if (Operation != QLatin1String("open"))
+    if (Operation != QLatin1String("open")) {
+        qCDebug(shellLog) << "no verb" << Operation;
         return false;
-    return QDesktopServices::openUrl(QUrl::fromUserInput(Path));
+    }
+    const bool opened = QDesktopServices::openUrl(QUrl::fromUserInput(Path));
+    if (!opened)
+        qCDebug(shellLog) << "the desktop did not open" << Path;
+    return opened;
 }
 
 void Form2::Label4_Click()

@@ -1,5 +1,6 @@
 #include "platform/filereplacement.h"
 
+#include <QLoggingCategory>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -8,6 +9,10 @@
 #include <unistd.h>
 
 namespace {
+
+// Why a write failed in the host's own words: the status line gives the reason a user can
+// act on, this the exact one (QT_LOGGING_RULES="korvale.files.debug=true").
+Q_LOGGING_CATEGORY(filesLog, "korvale.files", QtWarningMsg)
 
 // Short, so that a name as long as the file system allows still has room beside it.
 QByteArray temporaryName()
@@ -213,8 +218,10 @@ bool FileReplacement::commit()
 
 void FileReplacement::fail(int error)
 {
-    if (m_failure == WriteFailure::None)
-        m_failure = failureOf(error);
+    if (m_failure != WriteFailure::None)
+        return;
+    qCDebug(filesLog) << "writing" << m_name << "failed:" << qt_error_string(error);
+    m_failure = failureOf(error);
 }
 
 void FileReplacement::discard()
