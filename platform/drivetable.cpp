@@ -4,12 +4,16 @@
 #include "platform/namecodec.h"
 
 #include <QDir>
+#include <QLoggingCategory>
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// Which host folder each letter stands for (QT_LOGGING_RULES="korvale.drives.debug=true").
+Q_LOGGING_CATEGORY(drivesLog, "korvale.drives", QtWarningMsg)
 
 // The host's own table is made once and never changed; a thread that installs another
 // table sees only its own, so a run on a thread of its own shares no drive table that
@@ -66,16 +70,20 @@ DriveTable::DriveTable(QList<Drive> drives)
     }
 }
 
-DriveTable DriveTable::forThisHost()
+DriveTable DriveTable::forThisHost() { return forHost(homeFolder(), MountTable::system().volumeMountPoints()); }
+
+DriveTable DriveTable::forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints)
 {
-    QList<Drive> drives{{u'C', homeFolder()}};
+    QList<Drive> drives{{u'C', homeFolder}};
     char letter = 'D';
-    for (const QByteArray& mountPoint : MountTable::system().volumeMountPoints()) {
+    for (const QByteArray& mountPoint : volumeMountPoints) {
         if (letter > 'Y')
             break;
         drives.append({QChar(letter++), mountPoint});
     }
     drives.append({u'Z', "/"});
+    for (const Drive& drive : drives)
+        qCDebug(drivesLog).nospace() << drive.letter << ": " << drive.hostRoot;
     return DriveTable(drives);
 }
 

@@ -21,6 +21,9 @@ public:
 
     // C: the home folder, D:..Y: extra volumes in mount-point order, Z: the root.
     static DriveTable forThisHost();
+    // The same from the home folder and the volumes' mount points given, in their order;
+    // volumes beyond Y: get no letter.
+    static DriveTable forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints);
 
     // The table this thread works with: the host's, unless the thread installed its own
     // (tests do; a run on a thread of its own takes the table of the thread that started it).

@@ -239,7 +239,7 @@ TEST(FolderListDrives, WalkBelowAFolderKeepsItsDriveWhereAnotherDriveIsNested)
     QTemporaryDir outer;
     const QByteArray z = QFile::encodeName(outer.path());
     ASSERT_TRUE(QDir().mkpath(outer.path() + u"/home/x"_s));
-    DriveTable::setActive(DriveTable({{u'C', z + "/home"}, {u'Z', z}}));
+    const ScopedDriveTable nested(DriveTable({{u'C', z + "/home"}, {u'Z', z}}));
 
     FolderList list;
     ASSERT_TRUE(list.setPath(u"Z:\\"_s));
@@ -249,7 +249,6 @@ TEST(FolderListDrives, WalkBelowAFolderKeepsItsDriveWhereAnotherDriveIsNested)
     EXPECT_EQ(entriesOf(list), QStringList({"Z:\\home\\x"}));
     ASSERT_TRUE(list.setPath(u"C:\\"_s));
     EXPECT_EQ(entriesOf(list), QStringList({"C:\\x"}));
-    DriveTable::setActive(DriveTable::forThisHost());
 }
 
 // A host folder named "a\b" would read as the folder b in a: lists never stand on it.

@@ -1,5 +1,4 @@
 #include "platform/drivetable.h"
-#include "platform/mounttable.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
 
@@ -83,7 +82,7 @@ TEST(DriveTable, DriveWhoseFolderCannotBeReadIsNotReady)
     drives.makeFolder(u"C:\\locked"_s);
     const QByteArray locked = QFile::encodeName(drives.host(u"C:\\locked"_s));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
-    DriveTable::setActive(DriveTable({{u'C', QFile::encodeName(drives.cRoot())}, {u'L', locked}}));
+    const ScopedDriveTable withLocked(DriveTable({{u'C', QFile::encodeName(drives.cRoot())}, {u'L', locked}}));
 
     const int outcome = runUnprivileged([] {
         const DriveTable& table = DriveTable::active();
@@ -97,7 +96,8 @@ TEST(DriveTable, HostPathMapsBackToTheDriveWithTheLongestPrefix)
 {
     QTemporaryDir outer;
     const QByteArray z = QFile::encodeName(outer.path());
-    DriveTable::setActive(DriveTable({{u'Z', z}, {u'C', z + "/home/"}, {u'D', z + "/home/user/stick"}}));
+    std::optional<ScopedDriveTable> table;
+    table.emplace(DriveTable({{u'Z', z}, {u'C', z + "/home/"}, {u'D', z + "/home/user/stick"}}));
 
     EXPECT_EQ(windowsOf(z), u"Z:\\"_s);
     EXPECT_EQ(windowsOf(z + "/"), u"Z:\\"_s);
@@ -110,32 +110,28 @@ TEST(DriveTable, HostPathMapsBackToTheDriveWithTheLongestPrefix)
     EXPECT_EQ(windowsOf(z + "/home/caf\xE9"), u"C:\\caf\xDCE9"_s);
     EXPECT_EQ(windowsOf("/somewhere/else"), u"(none)"_s);
 
-    DriveTable::setActive(DriveTable({{u'C', z}, {u'Z', "/"}}));
+    table.reset();
+    table.emplace(DriveTable({{u'C', z}, {u'Z', "/"}}));
     EXPECT_EQ(windowsOf("/"), u"Z:\\"_s);
     EXPECT_EQ(windowsOf("/etc"), u"Z:\\etc"_s);
     EXPECT_EQ(windowsOf(z + "/x"), u"C:\\x"_s);
-    DriveTable::setActive(DriveTable::forThisHost());
 }
 
-TEST(DriveTable, ThisHostHasHomeOnCVolumesInBetweenAndRootOnZ)
+TEST(DriveTable, HomeOnCVolumesFromDInMountOrderAndTheRootOnZ)
 {
-    const DriveTable table = DriveTable::forThisHost();
-    const QList<DriveTable::Drive>& drives = table.drives();
-    ASSERT_GE(drives.size(), 2);
-
-    EXPECT_EQ(drives.first().letter, u'C');
-    EXPECT_EQ(QFileInfo(QFile::decodeName(drives.first().hostRoot)).canonicalFilePath(),
-              QFileInfo(QDir::homePath()).canonicalFilePath());
-    EXPECT_EQ(drives.last().letter, u'Z');
-    EXPECT_EQ(drives.last().hostRoot, "/");
-
-    const QList<QByteArray>& volumes = MountTable::system().volumeMountPoints();
-    const qsizetype between = drives.size() - 2;
-    EXPECT_EQ(between, std::min<qsizetype>(volumes.size(), 'Y' - 'D' + 1));
-    for (qsizetype i = 0; i < between; ++i) {
-        EXPECT_EQ(drives[i + 1].letter, QChar(char16_t(u'D' + i)));
-        EXPECT_EQ(drives[i + 1].hostRoot, volumes[i]);
-    }
+    QList<QByteArray> volumes;
+    for (int i = 0; i < 25; ++i)
+        volumes.append("/media/anna/Stick" + QByteArray::number(i));
+    const DriveTable table = DriveTable::forHost("/home/anna", volumes);
+    QStringList letters;
+    for (const DriveTable::Drive& drive : table.drives())
+        letters.append(QString(drive.letter) + u'=' + QString::fromLatin1(drive.hostRoot));
+    EXPECT_EQ(letters.size(), 1 + 22 + 1);
+    EXPECT_EQ(letters.first(), u"C=/home/anna"_s);
+    EXPECT_EQ(letters[1], u"D=/media/anna/Stick0"_s);
+    EXPECT_EQ(letters[22], u"Y=/media/anna/Stick21"_s);
+    EXPECT_EQ(letters.last(), u"Z=/"_s);
+    EXPECT_EQ(DriveTable::forHost("/root", {}).drives().size(), 2);
 }
 
 // The settings store follows $HOME (through Qt); C: must stand on the same folder.

@@ -1,32 +1,25 @@
 #include "support/testdrives.h"
 
-#include "platform/drivetable.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-DriveTable& savedTable()
+ScopedDriveTable::ScopedDriveTable(DriveTable table)
+    : m_previous(DriveTable::active())
 {
-    static DriveTable table;
-    return table;
+    DriveTable::setActive(std::move(table));
 }
 
-} // namespace
+ScopedDriveTable::~ScopedDriveTable() { DriveTable::setActive(m_previous); }
 
 TestDrives::TestDrives()
-{
-    savedTable() = DriveTable::active();
-    DriveTable::setActive(DriveTable({
+    : m_table(DriveTable({
         {u'C', QFile::encodeName(m_c.path())},
         {u'D', QFile::encodeName(m_d.path())},
         {u'E', QFile::encodeName(m_d.path() + QStringLiteral("-no-medium"))},
-    }));
+    }))
+{
 }
-
-TestDrives::~TestDrives() { DriveTable::setActive(savedTable()); }
 
 QString TestDrives::host(const QString& windowsPath) const
 {

@@ -1,8 +1,23 @@
 #pragma once
 
+#include "platform/drivetable.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
+// Installs a drive table for this thread while the object lives; the table before comes
+// back however the test leaves, a failed assertion included.
+class ScopedDriveTable {
+public:
+    explicit ScopedDriveTable(DriveTable table);
+    ~ScopedDriveTable();
+    ScopedDriveTable(const ScopedDriveTable&) = delete;
+    ScopedDriveTable& operator=(const ScopedDriveTable&) = delete;
+
+private:
+    DriveTable m_previous;
+};
 
 // A drive table over temporary folders, installed for the lifetime of the object:
 // C: and D: are fresh empty folders, E: names a folder that does not exist (a drive
@@ -10,7 +25,6 @@
 class TestDrives {
 public:
     TestDrives();
-    ~TestDrives();
     TestDrives(const TestDrives&) = delete;
     TestDrives& operator=(const TestDrives&) = delete;
 
@@ -26,4 +40,5 @@ public:
 private:
     QTemporaryDir m_c;
     QTemporaryDir m_d;
+    ScopedDriveTable m_table;
 };
