@@ -1,9 +1,10 @@
 #include "generation/generaterun.h"
 #include "options/optionstore.h"
 #include "platform/settingsstore.h"
-#include "support/testdrives.h"
-#include "support/qtprinters.h"
 #include "support/deadline.h"
+#include "support/logcapture.h"
+#include "support/qtprinters.h"
+#include "support/testdrives.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -201,15 +202,18 @@ TEST_F(OptionStoreTest, SettingsThatAreNoFileToReadGiveTheDefaultsAtOnceAndStay)
         struct stat before;
         ASSERT_EQ(lstat(file.constData(), &before), 0);
         const int result = runWithin(std::chrono::seconds(3), [&] {
-            testing::internal::CaptureStderr();
+            const LogCapture log("korvale.options");
             TestWindow window;
             window.Dir1.setPath(QStringLiteral("D:\\"));
             window.Form_Load(m_options);
             window.Text1 = QStringLiteral("neu.txt");
             const bool saved = window.Form_Unload(m_options);
-            const std::string message = testing::internal::GetCapturedStderr();
             const bool defaults = window.Dir1.Path() == QStringLiteral("C:\\") && window.Label2 == QStringLiteral("C:\\");
-            const bool twoLines = std::count(message.begin(), message.end(), '\n') == 2;
+            // One line when reading, one when not saving, each naming the file.
+            const bool twoLines = log.warnings().size() == 2
+                && std::all_of(log.warnings().cbegin(), log.warnings().cend(), [this](const QString& line) {
+                       return !line.contains(u'\n') && line.contains(settingsFile());
+                   });
             return (defaults ? 0 : 1) | (saved ? 2 : 0) | (twoLines ? 0 : 4);
         });
         EXPECT_EQ(result, 0);
@@ -382,13 +386,11 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
     chmod(QFile::encodeName(settingsFile()).constData(), 0644);
 
     const int result = runUnprivileged([&] {
-        testing::internal::CaptureStderr();
-        const bool saved = window.Form_Unload(m_options);
-        const std::string message = testing::internal::GetCapturedStderr();
-        if (saved)
+        const LogCapture log("korvale.options");
+        if (window.Form_Unload(m_options))
             return 1;
-        const bool oneLine = std::count(message.begin(), message.end(), '\n') == 1 && message.back() == '\n';
-        return oneLine && message.find(settingsFile().toStdString()) != std::string::npos ? 0 : 2;
+        const QStringList& lines = log.warnings();
+        return lines.size() == 1 && !lines[0].contains(u'\n') && lines[0].contains(settingsFile()) ? 0 : 2;
     });
     chmod(folder.constData(), 0755);
     EXPECT_EQ(result, 0);
