@@ -93,7 +93,7 @@ protected:
 
     QByteArray hostBytes(const QString& windowsPath) const { return QFile::encodeName(drives.host(windowsPath)); }
 
-    // File modes do not stop root: the walk runs as "nobody" in a child (after openToEveryone
+    // File modes do not stop root: the walk runs as "nobody" in a child (after OpenToEveryone
     // and after `prepare`). The answer names the first check that failed (0 when none did).
     int walkAsNobody(const QString& source, const QStringList& files, const QStringList& queue, qsizetype unreadable,
                      const std::function<bool()>& prepare = [] { return true; })
@@ -380,7 +380,7 @@ TEST_F(FolderWalkTest, MissingStartFolderCollectsNothing)
 TEST_F(FolderWalkTest, UnreadableSubfolderIsCountedAndTheWalkGoesOn)
 {
     makeFiles({u"C:\\u\\oben.txt", u"C:\\u\\offen\\z.txt", u"C:\\u\\zu\\x.txt", u"C:\\u\\zu\\tief\\y.txt"});
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     ASSERT_EQ(chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0), 0);
 
     const int failedCheck = runUnprivileged([this] {
@@ -400,7 +400,7 @@ TEST_F(FolderWalkTest, UnreadableSubfolderIsCountedAndTheWalkGoesOn)
 TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsItsSubfolders)
 {
     makeFiles({u"C:\\r\\oben.txt", u"C:\\r\\lesbar\\a.txt", u"C:\\r\\lesbar\\unten\\b.txt"});
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     ASSERT_EQ(chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0444), 0);
     EXPECT_EQ(walkAsNobody(u"C:\\r"_s, {u"C:\\r\\lesbar\\a.txt"_s, u"C:\\r\\oben.txt"_s},
                            {u"C:\\r\\lesbar"_s, u"C:\\r\\lesbar\\unten"_s}, 1),
@@ -411,7 +411,7 @@ TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsI
 TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
 {
     makeFiles({u"C:\\t\\a.txt", u"C:\\t\\u\\b.txt", u"C:\\t\\u\\v\\c.txt"});
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     const int failedCheck = walkAsNobody(u"C:\\t"_s, {u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s},
                                          {u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}, 0, [] {
         const rlimit noMoreThreads{0, 0};
@@ -423,7 +423,7 @@ TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
 TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)
 {
     makeFiles({u"C:\\u\\oben.txt", u"C:\\u\\unter\\z.txt"});
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     ASSERT_EQ(chmod(hostBytes(u"C:\\u"_s).constData(), 0), 0);
 
     const int failedCheck = runUnprivileged([this] {

@@ -230,7 +230,7 @@ TEST_F(ListFileWriterTest, AReadOnlyListFileStaysAsItWas)
 {
     m_drives.makeFile("C:\\Ziel\\Liste.txt", "alt\r\n");
     m_drives.makeFile("C:\\Ziel\\Offen.txt", "alt\r\n");
-    openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
     ASSERT_EQ(chmod(QFile::encodeName(m_drives.host("C:\\Ziel\\Liste.txt")).constData(), 0444), 0);
 
     // The folder itself may be written: only the file's own right may stop the write.
@@ -249,7 +249,7 @@ TEST_F(ListFileWriterTest, ALinkPlantedInAStickyFolderIsNeverFollowed)
 {
     m_drives.makeFile("C:\\Opfer\\notes.txt", "meine Notizen\n");
     m_drives.makeFolder("C:\\Tmp");
-    openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
     const QByteArray victimFile = QFile::encodeName(m_drives.host("C:\\Opfer\\notes.txt"));
     const QByteArray shared = QFile::encodeName(m_drives.host("C:\\Tmp"));
     // The victim may write the file; the link belongs to the suite's own user.
@@ -279,7 +279,7 @@ TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANe
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         m_drives.makeFile(c.folder + "\\Liste.txt", QByteArray(5000, 'x'));
-        openToEveryone(QFile::encodeName(m_drives.cRoot()).constData());
+        const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
         const QByteArray folder = QFile::encodeName(m_drives.host(c.folder));
         ASSERT_EQ(chmod(folder.constData(), c.folderMode), 0);
         const int childResult = runUnprivileged([&] { return write(c.folder, "Liste.txt", {"C:\\a.txt"}).written ? 0 : 1; });

@@ -1,7 +1,7 @@
 #include "listing/filelist.h"
+#include "support/listentries.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
-#include "support/listentries.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +98,7 @@ TEST_F(FileListTest, RefreshSeesNewAndRemovedFiles)
 
 TEST_F(FileListTest, UnreadableFolderListsNothingAndSaysSo)
 {
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     const QByteArray locked = QFile::encodeName(drives.host(u"C:\\b"_s));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
 

@@ -210,7 +210,7 @@ TEST_F(FolderListTest, ViewRowsAreTheAncestorsThenTheSubfolders)
 
 TEST_F(FolderListTest, UnreadableFolderIsEnteredListsNothingAndSaysSo)
 {
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     drives.makeFolder(u"C:\\gesperrt\\innen"_s);
     const QByteArray lockedHost = QFile::encodeName(drives.host(u"C:\\gesperrt"_s));
     ASSERT_EQ(chmod(lockedHost.constData(), 0), 0);

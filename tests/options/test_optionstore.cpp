@@ -1,7 +1,7 @@
 #include "generation/generaterun.h"
 #include "options/optionstore.h"
 #include "platform/settingsstore.h"
-#include "support/deadline.h"
+#include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/qtprinters.h"
 #include "support/testdrives.h"
@@ -380,7 +380,7 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
     writeSettings(old);
     TestWindow window;
     window.Text1 = QStringLiteral("neu.txt");
-    openToEveryone(QFile::encodeName(m_config.path()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(m_config.path()));
     const QByteArray folder = QFile::encodeName(QFileInfo(settingsFile()).path());
     chmod(folder.constData(), 0555);
     chmod(QFile::encodeName(settingsFile()).constData(), 0644);

@@ -78,7 +78,7 @@ TEST(DriveTable, DriveWithoutItsFolderIsNotReady)
 TEST(DriveTable, DriveWhoseFolderCannotBeReadIsNotReady)
 {
     TestDrives drives;
-    openToEveryone(QFile::encodeName(drives.cRoot()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     drives.makeFolder(u"C:\\locked"_s);
     const QByteArray locked = QFile::encodeName(drives.host(u"C:\\locked"_s));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);

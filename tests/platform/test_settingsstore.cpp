@@ -161,7 +161,7 @@ TEST_F(SettingsStoreTest, AnUnreadableFileHoldsNoKeysAndIsKept)
 {
     const QByteArray old = "[Optionen]\nText1.text=a.txt\n";
     writeBytes(path(), old);
-    openToEveryone(QFile::encodeName(m_dir.path()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(m_dir.path()));
     chmod(QFile::encodeName(path()).constData(), 0);
     const int result = runUnprivileged([&] {
         SettingsStore store(path());
@@ -178,7 +178,7 @@ TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileWhole)
 {
     const QByteArray old = "[Optionen]\nText1.text=alt.txt\n; Notiz\n";
     writeBytes(path(), old);
-    openToEveryone(QFile::encodeName(m_dir.path()).constData());
+    const OpenToEveryone everyone(QFile::encodeName(m_dir.path()));
     const QString folder = QFileInfo(path()).path();
     chmod(QFile::encodeName(folder).constData(), 0555);
     chmod(QFile::encodeName(path()).constData(), 0644);

@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
+#ifdef KORVALE_TEST_WINDOWS
 #include <QApplication>
+#else
+#include <QCoreApplication>
+#endif
 
-// Every test binary gets a full application object, so widget tests and model tests
-// share one entry point; the platform comes from QT_QPA_PLATFORM (offscreen under CTest).
+// The windows' tests get a full application object; the platform comes from
+// QT_QPA_PLATFORM (offscreen under CTest). The core's tests start Qt Core alone, so that a
+// test may fork a child (a deadline, an unprivileged user) from a process that holds no
+// display connection and no thread of a window system.
 int main(int argc, char** argv)
 {
+#ifdef KORVALE_TEST_WINDOWS
     QApplication app(argc, argv);
+#else
+    QCoreApplication app(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
