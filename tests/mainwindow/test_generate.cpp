@@ -302,15 +302,6 @@ TEST_F(GenerateTest, VanishedSourceFolderWritesNothingAndSaysSo)
     EXPECT_FALSE(QFile::exists(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))));
 }
 
-TEST_F(GenerateTest, ResultListSortsLetterCaseNotCounted)
-{
-    ListBox& list = *form->controls().models.List2;
-    for (const char* path : {"D:\\b.txt", "C:\\z.txt", "c:\\a.txt"})
-        list.AddItem(QString::fromLatin1(path));
-    ASSERT_EQ(list.ListCount(), 3);
-    EXPECT_EQ(shownEntries(form->controls().List2), QStringList({"c:\\a.txt", "C:\\z.txt", "D:\\b.txt"}));
-}
-
 TEST_F(GenerateTest, GenerateClosesAnOpenPanelAndLeavesTheTargetLabel)
 {
     pickSource(QStringLiteral("C:\\Quelle"));
