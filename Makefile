@@ -4,10 +4,14 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-li
             desktop-file-utils appstream dpkg-dev
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
+,        := ,
 PREFIX   := /usr/local
 DEB      := korvale_$(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-1_$(shell dpkg --print-architecture 2>/dev/null || echo amd64).deb
 
-.PHONY: run test build configure deps bench bench-window tsan clean install uninstall package screenshot
+# Extra CMake settings for the configure step, e.g. CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON.
+CMAKE_ARGS :=
+
+.PHONY: run test build configure deps bench bench-window asan tsan ci clean install uninstall package screenshot
 
 # Only the program: the tests and the benchmark are for `make test` and `make bench`.
 run: configure
@@ -21,11 +25,17 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 configure: deps
-	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja
+	@if [ ! -f $(BUILD)/build.ninja ] || [ -n "$(CMAKE_ARGS)" ]; then cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS); fi
 
-# Installs what is missing when run as root; otherwise says the one line to run.
+# Installs what is missing when run as root; otherwise says the one line to run. Where
+# there is no dpkg-query (not Debian), it says what the build needs and goes on.
 deps:
-	@missing=""; \
+	@if ! command -v dpkg-query >/dev/null 2>&1; then \
+	  echo "No dpkg-query here, so installed packages cannot be checked. Korvale needs (Debian names):"; \
+	  echo " $(PACKAGES) $(EXTRA_PACKAGES)"; \
+	  exit 0; \
+	fi; \
+	missing=""; \
 	for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || missing="$$missing $$p"; \
 	done; \
@@ -50,15 +60,35 @@ bench-window: EXTRA_PACKAGES += bfs python3 xvfb xauth
 bench-window: build
 	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-bench --program $(BUILD)/bench/korvale_window_bench
 
-# The tests of the window's run on its worker thread, built with ThreadSanitizer. Qt itself
-# is not built for it, so what Qt does inside its own libraries is left out of the check.
-TSAN_TESTS := test_generate test_folderwalk test_listfilewriter test_form2 test_commandline test_optionstore test_pickers test_startup
+# Every test built with a sanitizer in a build folder of its own. Qt itself is not built
+# for them, so what Qt does inside its own libraries is left out of the checks.
+ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
+# The tests that start threads: every walk reads ahead on a second thread, the list file is
+# written on one, and the window runs on a worker thread.
+TSAN_TESTS := test_folderwalk test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
+              test_startup test_form2 test_mainlayout
+SANITIZED_BUILD = test -f $(BUILD)-$(1)/build.ninja || cmake -S . -B $(BUILD)-$(1) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
+	  -DCMAKE_CXX_FLAGS="$(2) -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$(2)" $(CMAKE_ARGS)
+SANITIZED_TESTS = cd $(BUILD)-$(1) && $(3) ctest --output-on-failure -j $(JOBS) -R "^($(shell echo $(2) | tr ' ' '|'))$$"
+
+# AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer over the whole suite;
+# any finding fails its test.
+asan: deps
+	@$(call SANITIZED_BUILD,asan,-fsanitize=address$(,)undefined -fno-sanitize-recover=all)
+	cmake --build $(BUILD)-asan -j $(JOBS) --target $(ALL_TESTS)
+	$(call SANITIZED_TESTS,asan,$(ALL_TESTS),ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+
+# ThreadSanitizer over the tests that start threads.
 tsan: deps
-	@test -f $(BUILD)-tsan/build.ninja || cmake -S . -B $(BUILD)-tsan -G Ninja \
-	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	@$(call SANITIZED_BUILD,tsan,-fsanitize=thread)
 	cmake --build $(BUILD)-tsan -j $(JOBS) --target $(TSAN_TESTS)
-	cd $(BUILD)-tsan && TSAN_OPTIONS="ignore_noninstrumented_modules=1 halt_on_error=1" \
-	  ctest --output-on-failure -R "^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$"
+	$(call SANITIZED_TESTS,tsan,$(TSAN_TESTS),TSAN_OPTIONS="ignore_noninstrumented_modules=1 halt_on_error=1")
+
+# What CI runs: the whole suite with warnings as errors, then the sanitizer runs.
+ci:
+	$(MAKE) test CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON
+	$(MAKE) asan tsan CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON
 
 # Installs under $(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
 # `make uninstall` removes exactly what it installed.
