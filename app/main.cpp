@@ -5,13 +5,12 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/platformchoice.h"
 #include "platform/hostfolder.h"
+#include "platform/hostterminal.h"
 #include "platform/settingsstore.h"
 
 #include <QApplication>
 
 #include <cstdio>
-
-#include <unistd.h>
 
 namespace {
 
@@ -51,7 +50,7 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options)
         std::fflush(stderr);
     });
     GenerateRun::Progress onProgress;
-    if (isatty(STDERR_FILENO))
+    if (HostTerminal::showsStandardError())
         onProgress = [&progress](qsizetype folders, qsizetype files) { progress.update(folders, files); };
     const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), onProgress);
     progress.finish();
