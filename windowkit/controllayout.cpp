@@ -11,7 +11,8 @@
 
 namespace {
 
-void applyText(QWidget* control, const QString& text)
+// False when the control shows no text of this kind.
+bool applyText(QWidget* control, const QString& text)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(control))
         button->setText(text);
@@ -21,6 +22,9 @@ void applyText(QWidget* control, const QString& text)
         edit->setText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
         plain->setPlainText(text);
+    else
+        return false;
+    return true;
 }
 
 void applyTabOrder(QWidget* window, const QList<ControlLayout>& table)
@@ -95,7 +99,8 @@ void apply(QWidget* window, const QList<ControlLayout>& table)
             continue;
         QWidget* widget = control(window, row);
         widget->setGeometry(row.pixelRect());
-        applyText(widget, row.text);
+        if (!applyText(widget, row.text) && !row.text.isEmpty())
+            mismatch("the control of the row cannot show its text", QString::fromLatin1(row.name));
         widget->setVisible(row.shown == ControlLayout::Shown::Yes);
     }
     applyTabOrder(window, table);

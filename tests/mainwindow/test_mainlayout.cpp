@@ -502,6 +502,14 @@ TEST(LayoutTableDeathTest, TableAndControlsThatDisagreeStopTheProgramNamingTheRo
             LayoutTable::apply(&window, {stranger});
         },
         "Label9");
+    EXPECT_DEATH(
+        {
+            QWidget window;
+            (new QWidget(&window))->setObjectName(QStringLiteral("Line9"));
+            LayoutTable::apply(&window, {{"Line9", Kind::Line, 0, 0, 150, 0, QStringLiteral("Text"),
+                                          ControlLayout::Shown::Yes, -1}});
+        },
+        "Line9");
     const QList<std::pair<const char*, QList<ControlLayout>>> tables = {
         {"Label9", mainTableWith([&](QList<ControlLayout>& rows) { rows.append(stranger); })},
         {"Label3", mainTableWith([](QList<ControlLayout>& rows) {
