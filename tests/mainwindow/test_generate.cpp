@@ -85,12 +85,22 @@ protected:
     }
 };
 
-qsizetype threadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
+
 
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The threads of this program's own: they take the main thread's name, where Qt names the
+// threads it starts for itself ("Thread (pooled)") and may keep them for a while.
+qsizetype threadCount()
+{
+    auto nameOf = [](const QString& task) { return readFile(QStringLiteral("/proc/self/task/%1/comm").arg(task)); };
+    const QByteArray mainName = nameOf(QString::number(getpid()));
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::count_if(tasks.cbegin(), tasks.cend(), [&](const QString& task) { return nameOf(task) == mainName; });
 }
 
 QStringList shownEntries(const QListView* view)

@@ -119,7 +119,7 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
     m_drives.makeFolder(QStringLiteral("C:\\Tab\tOrdner"));
     struct Case {
         const char* settings;
-        QString dir1, dir2, dir3, label2;
+        QString wantDir1, wantDir2, wantDir3, wantLabel2;
     };
     const Case cases[] = {
         {"[Optionen]\nDir1=C:\\\\Eins\nDir2=C:\\\\Weg\nDir3=C:\\\\Drei\n", QStringLiteral("C:\\Eins"),
@@ -139,10 +139,10 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
         writeSettings(c.settings);
         TestWindow window;
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir1.Path(), c.dir1);
-        EXPECT_EQ(window.Dir2.Path(), c.dir2);
-        EXPECT_EQ(window.Dir3.Path(), c.dir3);
-        EXPECT_EQ(window.Label2, c.label2);
+        EXPECT_EQ(window.Dir1.Path(), c.wantDir1);
+        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
+        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
+        EXPECT_EQ(window.Label2, c.wantLabel2);
     }
 }
 
@@ -153,7 +153,7 @@ TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
     struct Case {
         const char* what;
         QByteArray before;
-        QString dir2, dir3, text1;
+        QString wantDir2, wantDir3, wantText1;
         QByteArray after;
     };
     const QList<Case> cases = {
@@ -169,10 +169,10 @@ TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
         writeSettings(c.before);
         TestWindow window;
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir2.Path(), c.dir2);
-        EXPECT_EQ(window.Dir3.Path(), c.dir3);
-        EXPECT_EQ(window.Label2, c.dir3);
-        EXPECT_EQ(window.Text1, c.text1);
+        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
+        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
+        EXPECT_EQ(window.Label2, c.wantDir3);
+        EXPECT_EQ(window.Text1, c.wantText1);
         ASSERT_TRUE(window.Form_Unload(m_options));
         EXPECT_EQ(settingsBytes(), c.after);
     }
@@ -230,7 +230,7 @@ TEST_F(OptionStoreTest, TheStoredListFileNameIsAppliedWheneverItExists)
 {
     struct Case {
         const char* settings;
-        QString text1;
+        QString wantText1;
     };
     const Case cases[] = {
         {"[Optionen]\nText1.text=\n", QString()},
@@ -244,7 +244,7 @@ TEST_F(OptionStoreTest, TheStoredListFileNameIsAppliedWheneverItExists)
         writeSettings(c.settings);
         TestWindow window;
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Text1, c.text1);
+        EXPECT_EQ(window.Text1, c.wantText1);
     }
 }
 
@@ -296,7 +296,7 @@ TEST_F(OptionStoreTest, FoldersOnAnotherDriveEndWhereTheyWereStored)
         m_drives.makeFolder(QString::fromLatin1(folder));
     struct Case {
         const char* settings;
-        QString dir1, dir2, dir3;
+        QString wantDir1, wantDir2, wantDir3;
     };
     const Case cases[] = {
         {"[Optionen]\nDir2=D:\\\\Quelle\\\\Unter\nDir3=D:\\\\Ziel\n", QStringLiteral("C:\\"),
@@ -314,12 +314,12 @@ TEST_F(OptionStoreTest, FoldersOnAnotherDriveEndWhereTheyWereStored)
         writeSettings(c.settings);
         TestWindow window;
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir1.Path(), c.dir1);
-        EXPECT_EQ(window.Dir2.Path(), c.dir2);
-        EXPECT_EQ(window.Dir3.Path(), c.dir3);
-        EXPECT_EQ(window.Drive1.letter(), c.dir2[0]);
-        EXPECT_EQ(window.Drive2.letter(), c.dir3[0]);
-        EXPECT_EQ(window.Label2, c.dir3);
+        EXPECT_EQ(window.Dir1.Path(), c.wantDir1);
+        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
+        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
+        EXPECT_EQ(window.Drive1.letter(), c.wantDir2[0]);
+        EXPECT_EQ(window.Drive2.letter(), c.wantDir3[0]);
+        EXPECT_EQ(window.Label2, c.wantDir3);
     }
 }
 
