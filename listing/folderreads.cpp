@@ -54,7 +54,7 @@ FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
     const QStringView parentText = pathText.left(cut == 2 ? 3 : cut);
     const QStringView name = pathText.mid(cut + 1);
     const auto parent = std::find_if(m_parents.cbegin(), m_parents.cend(),
-                                     [&](const Parent& parent) { return parent.pathText == parentText; });
+                                     [&](const Parent& candidate) { return candidate.pathText == parentText; });
     if (cut < 2 || parent == m_parents.cend() || name.isEmpty() || name == u"." || name == u".." || name.contains(u'/'))
         return m_handles.look(pathText, followLink);
     // The walk has moved on past the folders before.

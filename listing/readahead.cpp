@@ -47,7 +47,7 @@ std::size_t ReadAhead::outstanding()
 std::optional<std::size_t> ReadAhead::positionOf(QStringView pathText) const
 {
     const auto slot = std::find_if(m_slots.cbegin(), m_slots.cend(),
-                                   [&](const Slot& slot) { return slot.request.pathText == pathText; });
+                                   [&](const Slot& candidate) { return candidate.request.pathText == pathText; });
     if (slot == m_slots.cend())
         return std::nullopt;
     return std::size_t(slot - m_slots.cbegin());
