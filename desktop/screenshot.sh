@@ -2,22 +2,23 @@
 # Makes the README's picture of Korvale's window after one run over a small sample folder,
 # on a virtual display with a window manager, so the frame shows as on a desktop.
 #   screenshot.sh PROGRAM OUTPUT.png      (needs xvfb, xauth, xdotool, imagemagick, openbox)
-# The sample folder lives in the home folder (drive C:) while the picture is taken.
+# Drive C: follows $HOME, so the sample folder and the settings live in a home folder of
+# the script's own and the user's real one is never touched.
 set -eu
 program=$(readlink -f "$1")
 output=$(readlink -f "$(dirname "$2")")/$(basename "$2")
-sample="$(getent passwd "$(id -u)" | cut -d: -f6)/Korvale-Beispiel"
-[ ! -e "$sample" ] || { echo "$sample exists already; move it away first." >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work" "$sample"' EXIT
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvale-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+home="$work/anna"
+sample="$home/Korvale-Beispiel"
 
 for file in Garten/Beete.txt Garten/Pflanzplan.pdf Garten/Fotos/Fruehling.jpg Garten/Fotos/Sommer.jpg \
             Haus/Rechnungen/Heizung-2024.pdf Haus/Rechnungen/Strom-2024.pdf Haus/Umbau.txt Notizen.txt; do
     mkdir -p "$sample/$(dirname "$file")"
     : > "$sample/$file"
 done
-mkdir -p "$work/config/Korvale"
-cat > "$work/config/Korvale/Korvale.ini" <<'INI'
+mkdir -p "$home/.config/Korvale"
+cat > "$home/.config/Korvale/Korvale.ini" <<'INI'
 [Optionen]
 Dir1=C:\\Korvale-Beispiel
 Dir2=C:\\Korvale-Beispiel
@@ -40,7 +41,7 @@ sleep 0.5
 import -window root "$SHOT"
 kill %2 %1 2>/dev/null || true
 SESSION
-XDG_CONFIG_HOME="$work/config" PROGRAM="$program" SHOT="$work/root.png" LC_ALL=C.UTF-8 \
+HOME="$home" PROGRAM="$program" SHOT="$work/root.png" LC_ALL=C.UTF-8 \
     xvfb-run -a -s '-screen 0 1024x768x24' sh "$work/session.sh"
 # Only the window and its frame: the rest of the virtual screen is black.
 convert "$work/root.png" -trim +repage "$output"
