@@ -2,13 +2,11 @@
 
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
+#include "platform/windowspath.h"
 
 #include <QThread>
 
 namespace {
-
-// A folder's drive prefix: its first three characters ("C:\").
-QString drivePrefix(const QString& path) { return path.left(3); }
 
 GenerateRun::Outcome stoppedOutcome()
 {
@@ -39,7 +37,7 @@ void GenerateRun::moveToThread(QThread* thread)
 
 void GenerateRun::Dir1_Change()
 {
-    m_Drive1->setDrive(drivePrefix(m_Dir1.Path()));
+    m_Drive1->setDrive(WindowsPath::drivePrefix(m_Dir1.Path()));
     m_File1.setFileName(m_Dir1.Path());
     if (m_progress) {
         ++m_foldersEntered;

@@ -9,6 +9,7 @@
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/picturebutton.h"
 #include "options/optionstore.h"
+#include "platform/windowspath.h"
 #include "windowkit/accessibility.h"
 #include "windowkit/openwindows.h"
 #include "windowkit/windowcolours.h"
@@ -31,9 +32,6 @@ namespace {
 // A run that ends within this time ends without showing its progress.
 constexpr int kFirstProgressMs = 500;
 constexpr int kProgressIntervalMs = 250;
-
-// A folder's drive prefix: its first three characters ("C:\").
-QString drivePrefix(const QString& path) { return path.left(3); }
 
 void setAllVisible(const QList<QWidget*>& controls, bool visible)
 {
@@ -272,13 +270,13 @@ void Form1::Command4_Click()
 
 void Form1::Drive1_Change() { m_c.models.Dir2->setPath(m_c.models.Drive1->Drive()); }
 
-void Form1::Dir2_Change() { m_c.models.Drive1->setDrive(drivePrefix(m_c.models.Dir2->Path())); }
+void Form1::Dir2_Change() { m_c.models.Drive1->setDrive(WindowsPath::drivePrefix(m_c.models.Dir2->Path())); }
 
 void Form1::Drive2_Change() { m_c.models.Dir3->setPath(m_c.models.Drive2->Drive()); }
 
 void Form1::Dir3_Change()
 {
-    m_c.models.Drive2->setDrive(drivePrefix(m_c.models.Dir3->Path()));
+    m_c.models.Drive2->setDrive(WindowsPath::drivePrefix(m_c.models.Dir3->Path()));
     // Read again: setting the drive may have moved Dir3 through its own cascade.
     m_c.Label2->setText(m_c.models.Dir3->Path());
 }

@@ -20,6 +20,9 @@ public:
 
     // The file path rule: the folder, '\' unless the folder already ends in one, the name.
     static QString joinName(QStringView folder, QStringView name);
+    // A folder's drive prefix, its first three characters ("C:\"): what the change
+    // handlers hand a drive list as its new drive.
+    static QString drivePrefix(const QString& path) { return path.left(3); }
 
     QChar drive() const { return m_drive; }
     const QStringList& names() const { return m_names; }
