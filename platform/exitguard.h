@@ -1,0 +1,25 @@
+#pragma once
+
+// The last way out when a folder read will not return (a dead network share): the process
+// ends without waiting for the threads that are stuck, but never while a file in the target
+// folder is between its first changed byte and its final name, so the old list file is
+// intact or the new one complete, and no temporary file is left behind.
+namespace ExitGuard {
+
+// Held by a writer from the moment it creates or changes a file until that file has its
+// final name (or the old content is back and any temporary file is removed). A forced exit
+// waits for it; a scope begun after a forced exit was asked for never returns.
+class WriteScope {
+public:
+    WriteScope();
+    ~WriteScope();
+    WriteScope(const WriteScope&) = delete;
+    WriteScope& operator=(const WriteScope&) = delete;
+};
+
+// Waits for every WriteScope of other threads to end, then ends the process at once with
+// exitCode: no destructor and no atexit handler runs, no thread is joined. Never call it on
+// a thread that holds a WriteScope.
+[[noreturn]] void exitNow(int exitCode);
+
+} // namespace ExitGuard
