@@ -70,7 +70,7 @@ DriveTable::DriveTable(QList<Drive> drives)
     }
 }
 
-DriveTable DriveTable::forThisHost() { return forHost(homeFolder(), MountTable::system().volumeMountPoints()); }
+DriveTable DriveTable::forThisHost() { return forHost(homeFolder(), MountTable::read().volumeMountPoints()); }
 
 DriveTable DriveTable::forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints)
 {

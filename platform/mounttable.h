@@ -1,17 +1,45 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 
-// What the host has mounted where, read once from /proc/self/mountinfo.
+#include <optional>
+
+#include <sys/types.h>
+
+// What the host has mounted where, as /proc/self/mountinfo tells it.
 class MountTable {
 public:
-    static const MountTable& system();
+    struct Mount {
+        QByteArray mountPoint;
+        dev_t device = 0;
+        QByteArray fileSystemType; // "ext4", "fuse.sshfs"
+        QByteArray source;         // "/dev/sdb1", "server:/export"
+    };
+
+    // The system's mounts now; an empty table when they cannot be read.
+    static MountTable read();
     static MountTable fromMountInfo(const QByteArray& mountInfo);
 
-    // Mount points of extra volumes (under /media, /run/media, /mnt), sorted.
-    const QList<QByteArray>& volumeMountPoints() const { return m_volumes; }
+    // In the order the kernel lists them: a mount comes after the one it is mounted on.
+    const QList<Mount>& mounts() const { return m_mounts; }
+
+    // The type of the file system a device number belongs to (st_dev of a stat). Nothing
+    // for a device the table does not hold: a mount newer than the table, or a btrfs
+    // subvolume, which stat reports under a device number of its own.
+    std::optional<QByteArray> fileSystemTypeOf(dev_t device) const;
+
+    // Mount points that are drives of their own, sorted, each once: disks under /media,
+    // /run/media and /mnt, and network shares wherever they are mounted; never the
+    // system's own folders nor a file system that is never given a letter.
+    QList<QByteArray> volumeMountPoints() const;
+
+    // The folder in which the desktop's share helper shows this account's shares, one
+    // folder per share, when it is mounted.
+    std::optional<QByteArray> shareFolder(uid_t user) const;
 
 private:
-    QList<QByteArray> m_volumes;
+    QList<Mount> m_mounts;
+    QHash<dev_t, qsizetype> m_byDevice;
 };

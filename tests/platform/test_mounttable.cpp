@@ -1,6 +1,10 @@
+#include "platform/filesystemtypes.h"
 #include "platform/mounttable.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/sysmacros.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,32 +24,104 @@ const QByteArray kMountInfo =
     "45 26 8:17 / /mnt/zusatz rw,relatime - ext4 /dev/sdb1 rw\n"
     "46 26 8:18 / /srv/daten rw,relatime - ext4 /dev/sdb2 rw\n"
     "47 26 0:51 / /media/proc rw,relatime - proc proc rw\n"
+    "48 26 0:52 / /srv/nas rw,relatime - nfs4 nas:/export rw\n"
+    "49 26 0:53 / /home rw,relatime - nfs4 nas:/home rw\n"
+    "50 26 0:54 / /home/anna/Server rw,relatime - fuse.sshfs anna@server: rw\n"
+    "51 26 7:1 / /snap/core/123 ro,relatime - squashfs /dev/loop1 ro\n"
+    "52 26 0:55 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+    "53 26 0:56 / /run/user/1000/kio-fuse-Ab12 rw - fuse.kio-fuse kio-fuse rw\n"
+    "54 26 0:57 / /var/lib/docker/volumes/x rw - cifs //nas/docker rw\n"
+    "55 26 0:58 / /mnt/gestapelt rw - ext4 /dev/sdf1 rw\n"
+    "56 55 0:59 / /mnt/gestapelt rw - tmpfs tmpfs rw\n"
     "broken line\n"
+    "1 2 x:y / /mnt/kaputt rw - ext4 /dev/sdz rw\n"
     "\n";
 
-TEST(MountTable, VolumesUnderMediaAndMntAreSortedOnceEach)
+TEST(MountTable, EachMountKeepsItsPlaceDeviceTypeAndSource)
 {
     const MountTable table = MountTable::fromMountInfo(kMountInfo);
-    EXPECT_EQ(table.volumeMountPoints(), QList<QByteArray>({
+    ASSERT_EQ(table.mounts().size(), 24);
+    const MountTable::Mount& stick = table.mounts().at(8);
+    EXPECT_EQ(stick.mountPoint, "/media/user/USB STICK");
+    EXPECT_EQ(stick.device, makedev(8, 33));
+    EXPECT_EQ(stick.fileSystemType, "vfat");
+    EXPECT_EQ(stick.source, "/dev/sdc1");
+
+    const MountTable escaped = MountTable::fromMountInfo(
+        "50 26 8:1 / /mnt/a\\040b\\011c\\134d rw - ext4 /dev/disk\\040x rw\n"
+        "51 26 0:5 / /srv/x\\040y\\777 rw - proc proc rw\n");
+    EXPECT_EQ(escaped.mounts().at(0).mountPoint, "/mnt/a b\tc\\d");
+    EXPECT_EQ(escaped.mounts().at(0).source, "/dev/disk x");
+    EXPECT_EQ(escaped.mounts().at(1).mountPoint, "/srv/x y\\777");
+    EXPECT_TRUE(MountTable::fromMountInfo("").mounts().isEmpty());
+}
+
+TEST(MountTable, TypeOfADeviceNumber)
+{
+    const MountTable table = MountTable::fromMountInfo(kMountInfo);
+    const std::pair<dev_t, std::optional<QByteArray>> cases[] = {
+        {makedev(0, 20), "proc"},      {makedev(254, 0), "ext4"},   {makedev(0, 24), "tmpfs"},
+        {makedev(0, 54), "fuse.sshfs"}, {makedev(8, 17), "ext4"},    {makedev(0, 59), "tmpfs"},
+        {makedev(0, 99), std::nullopt}, {makedev(99, 0), std::nullopt},
+    };
+    for (const auto& [device, type] : cases)
+        EXPECT_EQ(table.fileSystemTypeOf(device), type) << major(device) << ':' << minor(device);
+}
+
+TEST(MountTable, DisksBelowMediaAndMntAndNetworkSharesAnywhereAreVolumes)
+{
+    EXPECT_EQ(MountTable::fromMountInfo(kMountInfo).volumeMountPoints(), QList<QByteArray>({
+        "/home/anna/Server",
         "/media/user/Alpha",
         "/media/user/USB STICK",
-        "/mnt/ram",
         "/mnt/zusatz",
         "/run/media/user/Backup",
+        "/run/user/1000/kio-fuse-Ab12",
+        "/srv/nas",
     }));
 }
 
-TEST(MountTable, EscapedCharactersInAMountPointAreRestored)
+TEST(MountTable, ShareFolderOnlyWhereTheShareHelperIsMounted)
 {
-    const MountTable table = MountTable::fromMountInfo(
-        "50 26 8:1 / /mnt/a\\040b\\011c\\134d rw - ext4 /dev/sdf1 rw\n"
-        "51 26 0:5 / /srv/x\\040y rw - proc proc rw\n");
-    EXPECT_EQ(table.volumeMountPoints(), QList<QByteArray>({"/mnt/a b\tc\\d"}));
+    const MountTable table = MountTable::fromMountInfo(kMountInfo);
+    EXPECT_EQ(table.shareFolder(1000), QByteArray("/run/user/1000/gvfs"));
+    EXPECT_EQ(table.shareFolder(1001), std::nullopt);
 }
 
-TEST(MountTable, EmptyInfoGivesNoVolumes)
+TEST(MountTable, DeviceNumbersOfTheLiveTableAreThoseStatReports)
 {
-    EXPECT_TRUE(MountTable::fromMountInfo("").volumeMountPoints().isEmpty());
+    const MountTable table = MountTable::read();
+    const std::pair<const char*, QByteArray> cases[] = {{"/proc", "proc"}, {"/sys", "sysfs"}};
+    for (const auto& [path, type] : cases) {
+        struct stat info;
+        ASSERT_EQ(stat(path, &info), 0) << path;
+        EXPECT_EQ(table.fileSystemTypeOf(info.st_dev), std::optional(type)) << path;
+    }
+}
+
+TEST(FileSystemTypes, WalkedLetteredAndShared)
+{
+    const struct {
+        const char* type;
+        bool walked;
+        bool lettered;
+        bool share;
+    } cases[] = {
+        {"ext4", true, true, false},          {"vfat", true, true, false},
+        {"proc", false, false, false},        {"cgroup2", false, false, false},
+        {"autofs", false, false, false},      {"mqueue", false, false, false},
+        {"tmpfs", true, false, false},        {"overlay", true, false, false},
+        {"squashfs", true, false, false},     {"devtmpfs", true, false, false},
+        {"fuse.gvfsd-fuse", true, false, false}, {"fuse.snapfuse", true, false, false},
+        {"nfs4", true, true, true},           {"cifs", true, true, true},
+        {"fuse.sshfs", true, true, true},     {"fuse.kio-fuse", true, true, true},
+        {"fuse.sshfs2", true, true, false},   {"", true, true, false},
+    };
+    for (const auto& [type, walked, lettered, share] : cases) {
+        EXPECT_EQ(!FileSystemTypes::isNeverWalked(type), walked) << type;
+        EXPECT_EQ(!FileSystemTypes::isNeverGivenALetter(type), lettered) << type;
+        EXPECT_EQ(FileSystemTypes::isNetworkShare(type), share) << type;
+    }
 }
 
 } // namespace

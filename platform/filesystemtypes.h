@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// File systems told apart by the type names the kernel gives them in the mount table
+// ("ext4", "proc", "fuse.sshfs").
+class FileSystemTypes {
+public:
+    // Views of the kernel's own state (proc, sysfs, cgroup and their like): they hold no
+    // files a person wants listed, and some of them never end. An autofs mount point that
+    // nothing is mounted on counts too: reading it would mount it. The walk never enters
+    // these; tmpfs, ramfs and overlay hold real files and are walked.
+    static bool isNeverWalked(QByteArrayView type);
+
+    // Never a drive of their own: the above, and the file systems the system itself is
+    // built from or keeps its working state in (tmpfs, overlay, squashfs images of
+    // packages, autofs, the desktop's own helper mounts), which a person never thinks of
+    // as a disk.
+    static bool isNeverGivenALetter(QByteArrayView type);
+
+    // Shares on other machines, by kernel client or FUSE helper: a drive wherever they
+    // are mounted.
+    static bool isNetworkShare(QByteArrayView type);
+};
