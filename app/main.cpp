@@ -1,7 +1,9 @@
 #include "commandline/commandline.h"
+#include "commandline/consoleoutput.h"
 #include "commandline/generatecommand.h"
 #include "commandline/terminalprogress.h"
 #include "generation/productinfo.h"
+#include "mainwindow/displayguard.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/platformchoice.h"
 #include "platform/hostfolder.h"
@@ -10,15 +12,7 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 namespace {
-
-void print(std::FILE* stream, const QString& text)
-{
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fflush(stream);
-}
 
 // The desktop ties the window to its menu entry by these names.
 void nameApplication()
@@ -27,10 +21,16 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QString::fromUtf16(ProductInfo::kVersion));
 }
 
-int runWindow(int argc, char** argv)
+int runWindow(int argc, char** argv, ConsoleOutput& console)
 {
+    if (PlatformChoice::findsNoDisplay(PlatformChoice::Session::current(argc, argv))) {
+        console.printError(DisplayGuard::missingDisplayText());
+        return console.finish(DisplayGuard::kExitCode);
+    }
     PlatformChoice::preferX11UnderWayland(argc, argv);
+    DisplayGuard guard;
     QApplication app(argc, argv);
+    guard.release();
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
@@ -40,47 +40,50 @@ int runWindow(int argc, char** argv)
 }
 
 // Without a display: only Qt Core is started.
-int runGenerate(int argc, char** argv, const GenerateOptions& options)
+int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
 {
     QCoreApplication app(argc, argv);
     nameApplication();
     SettingsStore store;
-    TerminalProgress progress([](const QByteArray& line) {
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-        std::fflush(stderr);
-    });
+    TerminalProgress progress([&console](const QByteArray& line) { console.writeErrorBytes(line); },
+                              HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
+                                                                 : TerminalProgress::Rewrite::CarriageReturnOnly);
     GenerateRun::Progress onProgress;
     if (HostTerminal::showsStandardError())
         onProgress = [&progress](qsizetype folders, qsizetype files) { progress.update(folders, files); };
     const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), onProgress);
     progress.finish();
-    print(result.exitCode == kExitSuccess ? stdout : stderr, result.text);
-    return result.exitCode;
+    if (result.exitCode == kExitSuccess)
+        console.print(result.text);
+    else
+        console.printError(result.text);
+    return console.finish(result.exitCode);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    ConsoleOutput::installMessageHandler();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine line = CommandLine::parse(arguments);
+    ConsoleOutput console;
     switch (line.mode) {
     case CommandLine::Mode::Help:
-        print(stdout, CommandLine::helpText());
-        return kExitSuccess;
+        console.print(CommandLine::helpText());
+        return console.finish(kExitSuccess);
     case CommandLine::Mode::Version:
-        print(stdout, CommandLine::versionText());
-        return kExitSuccess;
+        console.print(CommandLine::versionText());
+        return console.finish(kExitSuccess);
     case CommandLine::Mode::UsageError:
-        print(stderr, QStringLiteral("korvale: ") + GenerateCommand::printable(line.error) + u'\n'
-                          + CommandLine::usageText());
-        return kExitUsage;
+        console.printError(line.error + u'\n' + CommandLine::usageText());
+        return console.finish(kExitUsage);
     case CommandLine::Mode::Generate:
-        return runGenerate(argc, argv, line.generate);
+        return runGenerate(argc, argv, line.generate, console);
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv);
+    return runWindow(argc, argv, console);
 }

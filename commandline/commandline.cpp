@@ -32,6 +32,42 @@ std::optional<QString>* valueSlot(GenerateOptions& options, const QString& name)
     return nullptr;
 }
 
+// Qt's own options, which QApplication reads from the same arguments: they are let through,
+// so `korvale -platform offscreen` or `korvale -style fusion` work as with any Qt program.
+// Qt takes them with one dash or two.
+struct QtOption {
+    QLatin1StringView name;
+    bool takesValue;
+    bool takesEqualsValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {QLatin1StringView("platform"), true, false},      {QLatin1StringView("platformpluginpath"), true, false},
+    {QLatin1StringView("platformtheme"), true, false}, {QLatin1StringView("plugin"), true, false},
+    {QLatin1StringView("qwindowgeometry"), true, false}, {QLatin1StringView("qwindowicon"), true, false},
+    {QLatin1StringView("qwindowtitle"), true, false},  {QLatin1StringView("session"), true, false},
+    {QLatin1StringView("display"), true, false},       {QLatin1StringView("geometry"), true, false},
+    {QLatin1StringView("style"), true, true},          {QLatin1StringView("stylesheet"), true, true},
+    {QLatin1StringView("qmljsdebugger"), false, true}, {QLatin1StringView("reverse"), false, false},
+    {QLatin1StringView("widgetcount"), false, false},
+};
+
+// How many arguments from arguments[i] on belong to one of Qt's options (0 for none),
+// or -1 when its value is missing.
+qsizetype qtOptionLength(const QStringList& arguments, qsizetype i)
+{
+    const QString& argument = arguments[i];
+    if (!argument.startsWith(u'-'))
+        return 0;
+    const QStringView name = QStringView(argument).mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    for (const QtOption& option : kQtOptions) {
+        if (name == option.name)
+            return !option.takesValue ? 1 : i + 1 < arguments.size() ? 2 : -1;
+        if (option.takesEqualsValue && name.startsWith(option.name + u'='))
+            return 1;
+    }
+    return 0;
+}
+
 // An empty value is almost always an unset shell variable; the window would take an
 // empty pattern for "everything" and an empty name for the folder itself.
 QString checkValue(const QString& name, const QString& value)
@@ -52,8 +88,21 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     bool version = false;
     bool generate = false;
     QStringList generateOnly;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        if (!optionsEnded && argument == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded)
+            return usageError(QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+        if (const qsizetype qtLength = qtOptionLength(arguments, i); qtLength != 0) {
+            if (qtLength < 0)
+                return usageError(QStringLiteral("%1 braucht einen Wert.").arg(argument));
+            i += qtLength - 1;
+            continue;
+        }
         const qsizetype equals = argument.startsWith(QStringLiteral("--")) ? argument.indexOf(u'=') : -1;
         const QString name = equals < 0 ? argument : argument.left(equals);
         if (name == QStringLiteral("--help") || name == QStringLiteral("-h")) {
@@ -123,8 +172,11 @@ QString CommandLine::helpText()
         "D: bis Y: sind eingehängte Datenträger, Z: ist das Wurzelverzeichnis /.\n"
         "--generate ändert die gespeicherten Optionen nicht. Auf einem Terminal zeigt es den\n"
         "Fortschritt auf der Standardfehlerausgabe.\n"
+        "Das Fenster braucht eine grafische Oberfläche; es nimmt auch die Optionen von Qt an\n"
+        "(etwa -platform offscreen, -display :0, -style fusion).\n"
         "\n"
         "Rückgabewert: 0, wenn die Ergebnisdatei erzeugt wurde (die Statuszeile steht auf der\n"
-        "Standardausgabe); 1, wenn nicht (die Statuszeile steht auf der Standardfehlerausgabe);\n"
+        "Standardausgabe); 1, wenn nicht (die Statuszeile steht auf der Standardfehlerausgabe),\n"
+        "eine Ausgabe sich nicht schreiben ließ oder das Fenster keine Anzeige findet;\n"
         "2 bei einem falschen Aufruf.\n");
 }

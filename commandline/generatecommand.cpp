@@ -48,7 +48,7 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
     const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
     if (mapped.failure != FolderArgument::Mapped::Failure::None) {
         failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("korvale: %1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
+        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
         return false;
     }
     folder = mapped.folder;

@@ -9,7 +9,7 @@
 class SettingsStore;
 
 // What the command line prints and how it ends: the text goes to standard output when
-// the exit code is 0, to standard error otherwise.
+// the exit code is 0, to standard error (each line after "korvale: ") otherwise.
 struct CommandResult {
     int exitCode = kExitSuccess;
     QString text;

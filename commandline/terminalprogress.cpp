@@ -9,23 +9,38 @@ constexpr char kClearLine[] = "\r\x1b[K";
 
 } // namespace
 
-TerminalProgress::TerminalProgress(Sink sink)
+TerminalProgress::TerminalProgress(Sink sink, Rewrite rewrite)
     : m_sink(std::move(sink))
+    , m_rewrite(rewrite)
 {
 }
 
 void TerminalProgress::update(qsizetype folders, qsizetype files)
 {
-    if (m_shown && !m_sinceLastLine.hasExpired(kIntervalMs))
+    if (m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs))
         return;
     m_sinceLastLine.start();
-    m_shown = true;
-    m_sink(kClearLine + QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files).toUtf8());
+    show(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files));
 }
 
 void TerminalProgress::finish()
 {
-    if (m_shown)
-        m_sink(kClearLine);
-    m_shown = false;
+    if (m_shownLength < 0)
+        return;
+    show(QString());
+    if (m_rewrite == Rewrite::CarriageReturnOnly)
+        m_sink("\r");
+    m_shownLength = -1;
+}
+
+void TerminalProgress::show(const QString& text)
+{
+    if (m_rewrite == Rewrite::ClearEscape) {
+        m_sink(kClearLine + text.toUtf8());
+    } else {
+        // Blanks over what is left of a longer line before.
+        const qsizetype blanks = qMax<qsizetype>(0, m_shownLength - text.size());
+        m_sink('\r' + text.toUtf8() + QByteArray(blanks, ' '));
+    }
+    m_shownLength = text.size();
 }

@@ -10,15 +10,21 @@
 class TerminalProgress {
 public:
     using Sink = std::function<void(const QByteArray&)>;
+    // How a line is rewritten: with the escape that clears to the end of the line, or, where
+    // the terminal knows no escapes (TERM=dumb or unset), by a carriage return and blanks.
+    enum class Rewrite { ClearEscape, CarriageReturnOnly };
 
-    explicit TerminalProgress(Sink sink);
+    TerminalProgress(Sink sink, Rewrite rewrite);
 
     void update(qsizetype folders, qsizetype files);
     // Clears the line, so the status text that follows starts on a clean one.
     void finish();
 
 private:
+    void show(const QString& text);
+
     Sink m_sink;
+    Rewrite m_rewrite;
     QElapsedTimer m_sinceLastLine;
-    bool m_shown = false;
+    qsizetype m_shownLength = -1;
 };

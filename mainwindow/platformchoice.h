@@ -20,6 +20,11 @@ struct Session {
 
 bool shouldPreferX11(const Session& session);
 
+// True where Qt would find no display for sure: no platform chosen (or X11 chosen) and
+// neither DISPLAY, -display nor (without a choice) WAYLAND_DISPLAY to connect to. Other
+// failures to connect are only known once Qt tries; DisplayGuard catches those.
+bool findsNoDisplay(const Session& session);
+
 // Call before the application object exists.
 void preferX11UnderWayland(int argc, char** argv);
 

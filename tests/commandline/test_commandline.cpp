@@ -1,6 +1,9 @@
 #include "commandline/commandline.h"
+#include "commandline/consoleoutput.h"
 #include "commandline/folderargument.h"
 #include "commandline/generatecommand.h"
+#include "commandline/terminalprogress.h"
+#include "platform/hostterminal.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +15,13 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +53,11 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
          QStringLiteral("--name nimmt nur einen Dateinamen, keinen Ordner: \u201E..\\x.txt\u201C")},
         {{"--generate=ja"}, M::UsageError, QStringLiteral("--generate nimmt keinen Wert.")},
         {{"--source", "C:\\a"}, M::UsageError, QStringLiteral("--source gilt nur zusammen mit --generate.")},
+        {{"--"}, M::Window, {}},
+        {{"--generate", "--"}, M::Generate, {}},
+        {{"--", "--help"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201E--help\u201C.")},
+        {{"-platform", "offscreen", "-style=fusion", "--qwindowtitle", "T", "-reverse", "-display", ":1"}, M::Window, {}},
+        {{"--platform"}, M::UsageError, QStringLiteral("--platform braucht einen Wert.")},
     };
     for (const Case& c : cases) {
         const CommandLine line = CommandLine::parse(c.arguments);
@@ -55,6 +69,103 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
     EXPECT_EQ(line.generate.pattern, QStringLiteral("*.txt"));
     EXPECT_FALSE(line.generate.includeSubfolders);
     EXPECT_FALSE(line.generate.target.has_value());
+}
+
+TEST(ConsoleOutputTest, EveryErrorLineNamesTheProgramAndShowsNoControlCharacters)
+{
+    const auto message = [](const char* category, const QString& text) {
+        return ConsoleOutput::messageLines(QtWarningMsg, QMessageLogContext(nullptr, 0, nullptr, category), text);
+    };
+    EXPECT_EQ(ConsoleOutput::errorLines(QStringLiteral("erste\nzweite\n")), QByteArray("korvale: erste\nkorvale: zweite\n"));
+    EXPECT_EQ(ConsoleOutput::errorLines(QStringLiteral("C:\\Ordner\x1b[2J")), QByteArray("korvale: C:\\Ordner?[2J\n"));
+    EXPECT_EQ(message("korvale.options", QStringLiteral("Die Optionen …")), QByteArray("korvale: Die Optionen …\n"));
+    EXPECT_EQ(message("qt.qpa.xcb", QStringLiteral("could not connect")), QByteArray("korvale: qt.qpa.xcb: could not connect\n"));
+}
+
+// A script must not take a cut-off output for a whole one: a full device, or a pipe whose
+// reader has gone while SIGPIPE is ignored, ends the command with 1 and says why.
+TEST(ConsoleOutputTest, AFailedWriteEndsWith1AndSaysSoWhereItCan)
+{
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+    enum class Stream { Full, ClosedPipe, TemporaryFile };
+    QTemporaryFile outFile;
+    QTemporaryFile errFile;
+    ASSERT_TRUE(outFile.open() && errFile.open());
+    const auto open = [](Stream stream, const QTemporaryFile& file) -> std::FILE* {
+        if (stream == Stream::Full)
+            return std::fopen("/dev/full", "w");
+        if (stream == Stream::TemporaryFile)
+            return std::fopen(qPrintable(file.fileName()), "w");
+        int ends[2];
+        EXPECT_EQ(pipe(ends), 0);
+        close(ends[0]);
+        return fdopen(ends[1], "w");
+    };
+    const struct {
+        Stream out;
+        Stream err;
+        int exitCode;
+        int expected;
+        QByteArray errorText;
+    } cases[] = {
+        {Stream::Full, Stream::TemporaryFile, kExitSuccess, kExitFailure,
+         "korvale: Die Standardausgabe ließ sich nicht schreiben (No space left on device).\n"},
+        {Stream::ClosedPipe, Stream::TemporaryFile, kExitSuccess, kExitFailure,
+         "korvale: Die Standardausgabe ließ sich nicht schreiben (Broken pipe).\n"},
+        {Stream::ClosedPipe, Stream::TemporaryFile, kExitUsage, kExitUsage,
+         "korvale: Die Standardausgabe ließ sich nicht schreiben (Broken pipe).\n"},
+        {Stream::TemporaryFile, Stream::Full, kExitSuccess, kExitFailure, {}},
+        {Stream::TemporaryFile, Stream::ClosedPipe, kExitSuccess, kExitFailure, {}},
+        {Stream::TemporaryFile, Stream::TemporaryFile, kExitSuccess, kExitSuccess, {}},
+    };
+    for (const auto& c : cases) {
+        std::FILE* err = open(c.err, errFile);
+        ConsoleOutput console(open(c.out, outFile), err);
+        console.print(QStringLiteral("Korvale 3.0\n"));
+        console.printError(c.err == Stream::TemporaryFile ? QString() : QStringLiteral("Hinweis"));
+        EXPECT_EQ(console.finish(c.exitCode), c.expected) << c.errorText.constData();
+        std::fclose(err);
+        if (c.err == Stream::TemporaryFile) {
+            EXPECT_EQ(readFile(errFile.fileName()), c.errorText);
+        }
+    }
+    EXPECT_EQ(readFile(outFile.fileName()), QByteArray("Korvale 3.0\n"));
+    sigaction(SIGPIPE, &previous, nullptr);
+}
+
+TEST(TerminalProgressTest, RewritesItsLineWithAnEscapeOnlyWhereTheTerminalKnowsEscapes)
+{
+    using Rewrite = TerminalProgress::Rewrite;
+    const QByteArray line = QStringLiteral("Verzeichnisse: 12, Dateien: 345 …").toUtf8();
+    const struct {
+        Rewrite rewrite;
+        QByteArray written;
+    } cases[] = {
+        {Rewrite::ClearEscape, "\r\x1b[K" + line + "\r\x1b[K"},
+        {Rewrite::CarriageReturnOnly, '\r' + line + '\r' + QByteArray(33, ' ') + '\r'},
+    };
+    for (const auto& c : cases) {
+        QByteArray written;
+        TerminalProgress progress([&written](const QByteArray& bytes) { written += bytes; }, c.rewrite);
+        progress.update(12, 345);
+        progress.finish();
+        progress.finish();
+        EXPECT_EQ(written, c.written);
+    }
+
+    const QByteArray term = qgetenv("TERM");
+    const struct {
+        const char* term;
+        bool escapes;
+    } terms[] = {{nullptr, false}, {"", false}, {"dumb", false}, {"xterm-256color", true}};
+    for (const auto& t : terms) {
+        t.term ? qputenv("TERM", t.term) : qunsetenv("TERM");
+        EXPECT_EQ(HostTerminal::understandsEscapes(), t.escapes) << (t.term ? t.term : "unset");
+    }
+    qputenv("TERM", term);
 }
 
 TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
@@ -173,9 +284,9 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
         {"C:\\Quelle", "D:\\Datei", kExitFailure,
          "Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht.\n"},
         {"C:\\Quelle", "/kein/Laufwerk", kExitUsage,
-         "korvale: --target /kein/Laufwerk: kein Laufwerk enthält diesen Ordner.\n"},
+         "--target /kein/Laufwerk: kein Laufwerk enthält diesen Ordner.\n"},
         {"C:\\Quelle", "C:\\Zeilen\nbruch", kExitUsage,
-         "korvale: --target C:\\Zeilen?bruch: ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt "
+         "--target C:\\Zeilen?bruch: ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt "
          "sich nicht als Pfad schreiben.\n"},
     };
     for (const auto& c : cases) {
@@ -198,6 +309,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path());
@@ -208,7 +321,38 @@ protected:
 
     QTemporaryDir home;
     QProcess process;
+    QString display;
 };
+
+// Over SSH or from cron: the program says in German what is missing and what works instead,
+// whether it finds out before Qt (no display named) or Qt does (one that does not answer).
+TEST_F(ProgramTest, WithoutADisplayTheWindowExplainsAndEndsWith1)
+{
+    for (const QString& unreachable : {QString(), QStringLiteral(":4711")}) {
+        display = unreachable;
+        start({});
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), kExitFailure);
+        const QList<QByteArray> lines = process.readAllStandardError().trimmed().split('\n');
+        EXPECT_EQ(lines.value(0), QByteArray("korvale: Das Fenster braucht eine grafische Oberfläche, aber es ist keine "
+                                             "Anzeige erreichbar."));
+        EXPECT_TRUE(lines.value(1).contains("korvale --generate")) << lines.value(1).constData();
+        for (const QByteArray& line : lines)
+            EXPECT_TRUE(line.startsWith("korvale: ")) << line.constData();
+    }
+}
+
+TEST_F(ProgramTest, AFailedWriteOnStandardOutputEndsWith1)
+{
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"--help"},
+                                         QStringList{"--generate", "--source", ".", "--target", "."}}) {
+        start(arguments);
+        EXPECT_EQ(process.exitCode(), kExitFailure) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(process.readAllStandardError(),
+                  QByteArray("korvale: Die Standardausgabe ließ sich nicht schreiben (No space left on device).\n"));
+    }
+}
 
 TEST_F(ProgramTest, HelpAndVersionNeedNoDisplay)
 {

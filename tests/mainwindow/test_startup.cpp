@@ -180,4 +180,25 @@ TEST(PlatformChoiceTest, PrefersX11OnlyUnderWaylandWithXWaylandAndNoChoice)
         EXPECT_EQ(PlatformChoice::shouldPreferX11(c.session), c.preferX11) << c.session.sessionType.constData();
 }
 
+TEST(PlatformChoiceTest, FindsNoDisplayOnlyWhereQtCouldReachNone)
+{
+    using PlatformChoice::Session;
+    const struct {
+        Session session;
+        bool noDisplay;
+    } cases[] = {
+        {{"", "", "", "", {"korvale"}}, true},
+        {{"xcb", "", "wayland-0", "", {"korvale"}}, true},
+        {{"", "", "", "", {"korvale", "--platform", "xcb:nograb;xcb"}}, true},
+        {{"", "", "", ":0", {"korvale"}}, false},
+        {{"", "", "wayland-0", "", {"korvale"}}, false},
+        {{"", "", "", "", {"korvale", "-display", "host:0"}}, false},
+        {{"offscreen", "", "", "", {"korvale"}}, false},
+        {{"xcb", "", "", "", {"korvale", "-platform", "offscreen"}}, false},
+        {{"", "", "", "", {"korvale", "-platform", "wayland;xcb"}}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlatformChoice::findsNoDisplay(c.session), c.noDisplay) << c.session.arguments.join(u' ').toStdString();
+}
+
 } // namespace
