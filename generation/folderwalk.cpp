@@ -1,6 +1,7 @@
 #include "generation/folderwalk.h"
 
 #include "generation/pathprobes.h"
+#include "generation/walklineage.h"
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/folderreads.h"
@@ -57,10 +58,23 @@ bool enterQueuedFolder(const WalkControls& controls, const QString& folder, bool
     return exists && controls.Dir1.setPath(folder) && controls.File1.setPath(controls.Dir1.Path());
 }
 
-void queueSubfolders(const WalkControls& controls)
+void queueSubfolders(const WalkControls& controls, WalkLineage& lineage)
 {
     for (qsizetype i = 0; i < controls.Dir1.ListCount(); ++i)
         controls.List1.AddItem(controls.Dir1.List(i));
+    lineage.queued(controls.Dir1.ListCount());
+}
+
+std::optional<FolderHandles::Identity> identityOfEntered(const WalkControls& controls, const FolderReads& reads)
+{
+    const FolderReads::Read* read = reads.last(controls.Dir1.Path());
+    return read ? read->scan.identity : std::nullopt;
+}
+
+WalkLineage lineageOfStart(const WalkControls& controls, FolderReads& reads)
+{
+    const std::optional<WindowsPath> start = WindowsPath::parse(controls.Dir1.Path());
+    return WalkLineage(start ? reads.handles().identitiesOnWay(*start) : std::vector<FolderHandles::Identity>());
 }
 
 // The files of a folder share its path up to their names: it is given once, and the names
@@ -95,8 +109,9 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
         return result;
     result.sourceRead = true;
 
+    WalkLineage lineage = lineageOfStart(controls, reads);
     collectFiles(controls);
-    queueSubfolders(controls);
+    queueSubfolders(controls, lineage);
     result.notes.leftOutNames += controls.File1.leftOutNames();
     // A subfolder whose name cannot stand in a path hides its files only when the walk
     // would have gone into it.
@@ -107,13 +122,14 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
 
     for (qsizetype position = 0; position < controls.List1.ListCount(); ++position) {
         const QString folder = controls.List1.List(position);
+        lineage.takeNext();
         const bool exists = PathProbes::DirExists(folder, reads);
         const bool entered = enterQueuedFolder(controls, folder, exists);
         if (!includeSubfolders())
             break;
         if (!entered) {
             // Removed or moved away: as if it had never been queued. Anything else
-            // standing there (a link put in its place, a folder that cannot be entered)
+            // standing there (a folder that cannot be entered, a link that leads nowhere)
             // hides files the list does not hold.
             if (!PathProbes::isGone(folder, reads.handles())) {
                 qCDebug(walkLog) << "not entered:" << folder;
@@ -121,7 +137,14 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             }
             continue;
         }
-        queueSubfolders(controls);
+        const std::optional<FolderHandles::Identity> identity = identityOfEntered(controls, reads);
+        if (lineage.leadsBack(identity)) {
+            qCDebug(walkLog) << "not followed, leads back to its own path:" << folder;
+            ++result.notes.linksNotFollowed;
+            continue;
+        }
+        lineage.enter(identity);
+        queueSubfolders(controls, lineage);
         reads.readAheadBelow(controls.Dir1.Path());
         collectFiles(controls);
         noteWhatWasLeftOut(controls, result.notes);

@@ -8,4 +8,6 @@ struct RunNotes {
     qsizetype unreadableFolders = 0;
     // Names that cannot stand in one Windows-style line; a folder counts as one name.
     qsizetype leftOutNames = 0;
+    // Links that lead back to a folder on their own path: following them would never end.
+    qsizetype linksNotFollowed = 0;
 };

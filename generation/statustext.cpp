@@ -21,6 +21,9 @@ QStringList remarks(const RunNotes& notes, qsizetype replacedEntries)
     if (replacedEntries != 0)
         parts << counted(replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
                          QStringLiteral("Einträge mit Ersatzzeichen"));
+    if (notes.linksNotFollowed != 0)
+        parts << counted(notes.linksNotFollowed, QStringLiteral("Verknüpfung nicht verfolgt"),
+                         QStringLiteral("Verknüpfungen nicht verfolgt"));
     return parts;
 }
 

@@ -135,11 +135,11 @@ bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHa
 }
 
 // fresh: nobody has read the descriptor before, so it stands at the first entry.
-FolderScan::Entries readOpened(int descriptor, bool fresh)
+FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderHandles::Identity> identity)
 {
     FolderScan::Entries entries;
     entries.isFolder = true;
-    entries.identity = FolderHandles::identityOf(descriptor);
+    entries.identity = identity ? identity : FolderHandles::identityOf(descriptor);
     if (!entries.identity)
         return entries;
     Gathered gathered;
@@ -174,7 +174,7 @@ FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const Window
         entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    return readOpened(folder.descriptor, folder.fresh);
+    return readOpened(folder.descriptor, folder.fresh, folder.identity);
 }
 
 FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name)
@@ -187,7 +187,7 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
         });
         return entries;
     }
-    return readOpened(folder.handle.descriptor(), true);
+    return readOpened(folder.handle.descriptor(), true, std::nullopt);
 }
 
 FolderScan FolderScan::fromEntries(const Entries& entries)

@@ -10,8 +10,8 @@
 
 
 // The visible entries of one folder, read once for both the folder list and the file list:
-// no hidden names (a leading '.'), no system entries, no links to folders, no pseudo file
-// systems; sorted by name, letter case not counted, ties broken case-sensitively so that
+// no hidden names (a leading '.'), no system entries, no pseudo file systems; a link is
+// listed as what it leads to, under its own name; sorted by name, letter case not counted, ties broken case-sensitively so that
 // every run sees the same order.
 struct FolderScan {
     QStringList folders;

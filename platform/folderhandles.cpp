@@ -22,15 +22,17 @@ struct Opening {
 };
 
 // A folder without the right to read it may still be passed on the way to one below it.
-Opening openFolder(int parent, const char* name, int flags)
+// A link is followed; where the kernel refuses to follow it (protected_symlinks), the
+// folder counts as one that cannot be read.
+Opening openFolder(int parent, const char* name)
 {
-    const int readable = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    const int readable = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (readable >= 0)
         return {readable, true, 0};
     const int error = errno;
     if (error != EACCES)
         return {-1, false, error};
-    const int passable = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC | flags);
+    const int passable = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
     return passable >= 0 ? Opening{passable, false, 0} : Opening{-1, false, error};
 }
 
@@ -40,7 +42,7 @@ Reach reachOfError(int error)
     case ENOENT:
         return Reach::Missing;
     case ENOTDIR:
-    case ELOOP: // O_NOFOLLOW met a link
+    case ELOOP: // a link that leads to itself
         return Reach::NotAFolder;
     default:
         return Reach::Blocked;
@@ -91,26 +93,40 @@ FolderHandles::Held* FolderHandles::find(QStringView text)
     return nullptr;
 }
 
-FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable)
+FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable, Identity identity)
 {
     if (qsizetype(m_held.size()) >= m_capacity) {
         const auto oldest = std::min_element(m_held.begin(), m_held.end(),
                                              [](const Held& a, const Held& b) { return a.lastUse < b.lastUse; });
         ::close(oldest->descriptor);
+        m_givenUp.insert(std::move(oldest->text), oldest->identity);
         m_held.erase(oldest);
     }
-    m_held.push_back(Held{std::move(text), descriptor, readable, ++m_uses, false});
+    m_held.push_back(Held{std::move(text), descriptor, readable, identity, ++m_uses, false});
     return &m_held.back();
+}
+
+FolderHandles::Held* FolderHandles::keepOpened(QString text, int descriptor, bool readable)
+{
+    const std::optional<Identity> identity = identityOf(descriptor);
+    const auto before = m_givenUp.constFind(text);
+    if (!identity || (before != m_givenUp.cend() && *before != *identity)) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    if (before != m_givenUp.cend())
+        m_givenUp.erase(before);
+    return keep(std::move(text), descriptor, readable, *identity);
 }
 
 FolderHandles::Folder FolderHandles::handOut(const Way& way)
 {
     if (!way.held)
-        return {-1, way.failure, false};
+        return {-1, way.failure, false, {}};
     if (!way.held->readable)
-        return {-1, Reach::Blocked, false};
+        return {-1, Reach::Blocked, false, {}};
     const bool fresh = !std::exchange(way.held->handedOut, true);
-    return {way.held->descriptor, Reach::Opened, fresh};
+    return {way.held->descriptor, Reach::Opened, fresh, way.held->identity};
 }
 
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
@@ -139,22 +155,22 @@ FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& 
             return {nullptr, Reach::NoDrive};
         // The drive's own folder may be a link (a home folder under /var/home): it is the
         // table's choice, so it is followed.
-        const Opening opened = openFolder(AT_FDCWD, root->constData(), 0);
+        const Opening opened = openFolder(AT_FDCWD, root->constData());
         if (opened.descriptor < 0)
             return {nullptr, reachOfError(opened.error)};
-        current = keep(text.left(3), opened.descriptor, opened.readable);
+        current = keepOpened(text.left(3), opened.descriptor, opened.readable);
         reached = 0;
     }
     QByteArray name;
-    for (; reached < names.size(); ++reached) {
+    for (; current && reached < names.size(); ++reached) {
         name.clear();
         NameCodec::appendEncoded(names[reached], name);
-        const Opening opened = openFolder(current->descriptor, name.constData(), O_NOFOLLOW);
+        const Opening opened = openFolder(current->descriptor, name.constData());
         if (opened.descriptor < 0)
             return {nullptr, reachOfError(opened.error)};
-        current = keep(text.left(prefixLength(path, reached + 1)), opened.descriptor, opened.readable);
+        current = keepOpened(text.left(prefixLength(path, reached + 1)), opened.descriptor, opened.readable);
     }
-    return {current};
+    return {current, Reach::Missing};
 }
 
 std::optional<FolderHandles::Identity> FolderHandles::identityOf(int descriptor)
@@ -163,6 +179,22 @@ std::optional<FolderHandles::Identity> FolderHandles::identityOf(int descriptor)
     if (::fstat(descriptor, &info) != 0)
         return std::nullopt;
     return Identity{info.st_dev, info.st_ino};
+}
+
+std::vector<FolderHandles::Identity> FolderHandles::identitiesOnWay(const WindowsPath& path)
+{
+    std::vector<Identity> identities;
+    WindowsPath folder = WindowsPath::root(path.drive());
+    for (qsizetype depth = 0;; ++depth) {
+        const Way way = wayTo(folder, folder.toString());
+        if (!way.held)
+            break;
+        identities.push_back(way.held->identity);
+        if (depth == path.names().size())
+            break;
+        folder = folder.child(path.names()[depth]);
+    }
+    return identities;
 }
 
 FolderHandles::Look FolderHandles::look(QStringView pathText, bool followLink)
@@ -208,7 +240,7 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::share(const WindowsP
 
 FolderHandles::Opened FolderHandles::openBelow(const Handle& parent, const QByteArray& name)
 {
-    const int descriptor = ::openat(parent.descriptor(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int descriptor = ::openat(parent.descriptor(), name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     return {Handle(descriptor), descriptor >= 0 ? Reach::Opened : reachOfError(errno)};
 }
 

@@ -3,6 +3,7 @@
 #include "platform/windowspath.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -15,9 +16,11 @@
 
 // Open folders, reached by their Windows-style paths. Only a drive's own host folder is
 // opened by its host path; every folder below it is opened relative to its parent's
-// handle, one name at a time and never through a link. So a path of any depth can be
-// reached, the kernel never resolves a long path, and a folder swapped for a link after
-// it was listed is not followed.
+// handle, one name at a time. So a path of any depth can be reached and the kernel never
+// resolves a long path. A link that leads to a folder is followed, as a person who named
+// it expects; which folder a path led to is noted at its first open, and a path opened
+// again leads there or nowhere, so a folder swapped for a link to elsewhere in between is
+// not taken for the one read before.
 //
 // The handles used last are kept, a bounded number of them: a breadth-first walk meets
 // the folders of one parent in a row, and a folder whose handle was given up is reopened
@@ -26,10 +29,18 @@ class FolderHandles {
 public:
     enum class Reach {
         Opened,
-        Missing,    // nothing of that name, or a folder on the way is gone
-        NotAFolder, // a file, a link or a system entry stands there
+        Missing,    // nothing of that name, or a folder on the way is gone or another now
+        NotAFolder, // a file, a link to one or a system entry stands there
         Blocked,    // it is there but cannot be opened (no right to enter, a failing device)
         NoDrive,    // no path, or a drive the table does not hold
+    };
+
+    // Which folder a handle or a name stands for: a folder swapped for another under the
+    // same name is told apart from the one read before.
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        friend bool operator==(const Identity&, const Identity&) = default;
     };
 
     // A descriptor stays open until the next call on these handles (any call may give up
@@ -39,6 +50,7 @@ public:
         int descriptor = -1;
         Reach reach = Reach::Missing;
         bool fresh = false;
+        Identity identity; // when opened
     };
 
     explicit FolderHandles(qsizetype capacity = kDefaultCapacity);
@@ -50,14 +62,9 @@ public:
     // pathText must be path.toString().
     Folder open(const WindowsPath& path, const QString& pathText);
 
-    // Which folder a handle or a name stands for: a folder swapped for another under the
-    // same name is told apart from the one read before.
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        friend bool operator==(const Identity&, const Identity&) = default;
-    };
     static std::optional<Identity> identityOf(int descriptor);
+    // The folders from the drive root down to the path's own, as far as they can be opened.
+    std::vector<Identity> identitiesOnWay(const WindowsPath& path);
 
     // What stands under a path, looked at from its parent without opening it; links are
     // followed only when asked, as the old platform's attribute query did.
@@ -95,7 +102,7 @@ public:
     // Nothing when the folder cannot be reached.
     std::shared_ptr<const Handle> share(const WindowsPath& path, const QString& pathText);
 
-    // The folder of that name below parent, opened for one read and never through a link.
+    // The folder of that name below parent, opened for one read.
     struct Opened {
         Handle handle;
         Reach reach = Reach::Missing;
@@ -110,6 +117,7 @@ private:
         QString text;
         int descriptor;
         bool readable;
+        Identity identity;
         std::uint64_t lastUse;
         bool handedOut = false;
     };
@@ -119,11 +127,16 @@ private:
     };
 
     Held* find(QStringView text);
-    Held* keep(QString text, int descriptor, bool readable);
+    Held* keep(QString text, int descriptor, bool readable, Identity identity);
+    // Nothing, with the descriptor closed, when the path leads to another folder than at
+    // its first open.
+    Held* keepOpened(QString text, int descriptor, bool readable);
     Way wayTo(const WindowsPath& path, const QString& text);
     static Folder handOut(const Way& way);
 
     std::vector<Held> m_held;
+    // What the folders given up led to, for the check when they are opened again.
+    QHash<QString, Identity> m_givenUp;
     qsizetype m_capacity;
     std::uint64_t m_uses = 0;
 };

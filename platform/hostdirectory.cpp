@@ -54,16 +54,19 @@ public:
     bool kindsComplete() const { return m_kindsComplete; }
 
 private:
+    // Only a link costs a look at what it leads to. A link onto another device may lead
+    // into a file system that is never listed, as its mount point is not.
     EntryKind kindOfLink(const char* name)
     {
         struct stat target;
-        if (fstatat(m_folder, name, &target, 0) == 0) {
-            const EntryKind kind = kindOfMode(target.st_mode);
-            return kind == EntryKind::Folder ? EntryKind::LinkToFolder : kind;
+        if (fstatat(m_folder, name, &target, AT_NO_AUTOMOUNT) != 0) {
+            if (errno != ENOENT && errno != ELOOP && errno != ENOTDIR)
+                m_kindsComplete = false;
+            return EntryKind::Other;
         }
-        if (errno != ENOENT && errno != ELOOP && errno != ENOTDIR)
-            m_kindsComplete = false;
-        return EntryKind::Other;
+        if (S_ISDIR(target.st_mode) && target.st_dev != m_device && isPseudoFileSystemAt(name, 0))
+            return EntryKind::PseudoFolder;
+        return kindOfMode(target.st_mode);
     }
 
     EntryKind kindOfUnknown(const char* name)
@@ -93,15 +96,18 @@ private:
 
     bool isPseudoMount(const char* name, dev_t device)
     {
-        if (device == m_device)
-            return false;
+        return device != m_device && isPseudoFileSystemAt(name, O_NOFOLLOW);
+    }
+
+    bool isPseudoFileSystemAt(const char* name, int flags)
+    {
         // O_PATH without O_DIRECTORY does not set off an automount.
-        const int mountPoint = openat(m_folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (mountPoint < 0)
+        const int opened = openat(m_folder, name, O_PATH | O_CLOEXEC | flags);
+        if (opened < 0)
             return false;
         struct statfs fileSystem;
-        const bool pseudo = fstatfs(mountPoint, &fileSystem) == 0 && HostDirectory::isPseudoFileSystem(long(fileSystem.f_type));
-        close(mountPoint);
+        const bool pseudo = fstatfs(opened, &fileSystem) == 0 && HostDirectory::isPseudoFileSystem(long(fileSystem.f_type));
+        close(opened);
         return pseudo;
     }
 

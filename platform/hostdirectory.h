@@ -11,9 +11,8 @@ class HostDirectory {
 public:
     enum class EntryKind {
         File,            // a regular file, or a link to one
-        Folder,          // a real folder
-        LinkToFolder,    // never listed as a folder, so no walk can run in circles
-        PseudoFolder,    // the mount point of a file system that holds no real files
+        Folder,          // a folder, or a link to one
+        PseudoFolder,    // a file system that holds no real files, or a link into one
         Other,           // FIFO, socket, device, dangling link
     };
 

@@ -259,14 +259,34 @@ TEST_F(FolderWalkTest, SwitchIsAskedAnewAtEveryStepAfterTheMove)
     EXPECT_EQ(Dir1.Path(), u"C:\\s\\b"_s);
 }
 
-TEST_F(FolderWalkTest, LinkToAnAncestorIsNotFollowedAndLinkToAFileIsAFile)
+TEST_F(FolderWalkTest, LinkedFoldersAreWalkedUnderTheirNamesButNeverRoundInCircles)
 {
-    makeFiles({u"C:\\l\\f.txt", u"C:\\l\\a\\g.txt"});
-    ASSERT_EQ(symlink(hostBytes(u"C:\\l"_s).constData(), hostBytes(u"C:\\l\\a\\hoch"_s).constData()), 0);
-    ASSERT_EQ(symlink("../f.txt", hostBytes(u"C:\\l\\a\\verweis.txt"_s).constData()), 0);
-    run(u"C:\\l"_s);
-    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\a\\g.txt"_s, u"C:\\l\\a\\verweis.txt"_s, u"C:\\l\\f.txt"_s}));
-    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\l\\a"_s}));
+    makeFiles({u"C:\\l\\f.txt", u"C:\\l\\a\\g.txt", u"C:\\daten\\d.txt"});
+    const QList<std::pair<QByteArray, QString>> links = {
+        {hostBytes(u"C:\\l"_s), u"C:\\l\\a\\hoch"_s},    // an ancestor
+        {".", u"C:\\l\\a\\selbst"_s},                    // the folder holding it
+        {"kreis", u"C:\\l\\kreis"_s},                      // itself: leads nowhere
+        {"../f.txt", u"C:\\l\\a\\verweis.txt"_s},        // a file
+        {hostBytes(u"C:\\daten"_s), u"C:\\l\\daten1"_s}, // two links to one folder elsewhere
+        {hostBytes(u"C:\\daten"_s), u"C:\\l\\a\\daten2"_s},
+        {hostBytes(u"C:\\l"_s), u"C:\\daten\\zurueck"_s}, // back up, seen through either of them
+    };
+    for (const auto& [target, link] : links)
+        ASSERT_EQ(symlink(target.constData(), hostBytes(link).constData()), 0) << link.toStdString();
+
+    const WalkResult result = run(u"C:\\l"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\a\\daten2\\d.txt"_s, u"C:\\l\\a\\g.txt"_s,
+                                             u"C:\\l\\a\\verweis.txt"_s, u"C:\\l\\daten1\\d.txt"_s,
+                                             u"C:\\l\\f.txt"_s}));
+    EXPECT_EQ(result.notes.linksNotFollowed, 4);
+    EXPECT_EQ(result.notes.unreadableFolders, 0);
+
+    // A linked folder as the source: its files under the link's name; the link back up
+    // leads to a folder on the source's own path.
+    const WalkResult fromLink = run(u"C:\\l\\daten1"_s);
+    EXPECT_TRUE(fromLink.sourceRead);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\daten1\\d.txt"_s}));
+    EXPECT_EQ(fromLink.notes.linksNotFollowed, 1);
 }
 
 TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)
@@ -316,7 +336,7 @@ TEST_F(FolderWalkTest, FoldersBeyondTheHostPathLimitAreListedInFull)
     EXPECT_EQ(listed, expected);
 }
 
-TEST_F(FolderWalkTest, FolderSwappedAfterItWasQueuedIsNotFollowedAsALinkAndReadAnewAsAFolder)
+TEST_F(FolderWalkTest, FolderSwappedAfterItWasQueuedIsFollowedAsALinkUnderTheLoopRuleAndReadAnewAsAFolder)
 {
     makeFiles({u"C:\\s\\oben.txt", u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt", u"C:\\s\\c\\3.txt"});
     drives.makeFolder(u"C:\\weg"_s);
@@ -337,7 +357,8 @@ TEST_F(FolderWalkTest, FolderSwappedAfterItWasQueuedIsNotFollowedAsALinkAndReadA
     EXPECT_EQ(entriesOf(List2),
               QStringList({u"C:\\s\\a\\1.txt"_s, u"C:\\s\\c\\neu.txt"_s, u"C:\\s\\oben.txt"_s}));
     EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s, u"C:\\s\\c"_s}));
-    EXPECT_EQ(result.notes.unreadableFolders, 1);
+    EXPECT_EQ(result.notes.linksNotFollowed, 1);
+    EXPECT_EQ(result.notes.unreadableFolders, 0);
     EXPECT_EQ(Dir1.Path(), u"C:\\s\\c"_s);
     close(watch);
 }

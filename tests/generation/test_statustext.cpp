@@ -25,6 +25,8 @@ TEST(StatusText, NotesFollowInFixedOrderOnlyWhenNotZero)
         {{0, 5}, 0, u" (5 Dateinamen ausgelassen)"_qs},
         {{0, 0}, 1, u" (1 Eintrag mit Ersatzzeichen)"_qs},
         {{0, 1}, 1234567, u" (1 Dateiname ausgelassen, 1234567 Einträge mit Ersatzzeichen)"_qs},
+        {{0, 0, 1}, 0, u" (1 Verknüpfung nicht verfolgt)"_qs},
+        {{1, 0, 2}, 1, u" (1 Verzeichnis nicht lesbar, 1 Eintrag mit Ersatzzeichen, 2 Verknüpfungen nicht verfolgt)"_qs},
         {{0, 0}, 0, u""_qs},
     };
     for (const Case& c : cases) {

@@ -68,7 +68,7 @@ protected:
         ASSERT_TRUE(c.file("mit\\Rueckstrich.txt") && c.file("zwei\nZeilen.txt"));
         ASSERT_TRUE(c.file("caf\xE9.txt"));
         ASSERT_TRUE(c.link("Liste.txt", "zur-liste") && c.link("Daten", "zu-daten") && c.link("fehlt", "ins-leere"));
-        ASSERT_TRUE(c.link(".profile", "zum-versteckten"));
+        ASSERT_TRUE(c.link(".profile", "zum-versteckten") && c.link("/proc", "zu-proc") && c.link("selbst", "selbst"));
         ASSERT_TRUE(c.fifo("warteschlange"));
         ASSERT_TRUE(c.fifo("warteschlange.txt"));
         folders.Refresh();
@@ -87,10 +87,10 @@ protected:
     FileList files;
 };
 
-TEST_F(FolderScanTest, FolderListShowsOnlyRealVisibleFoldersAndCountsUnwritableNames)
+TEST_F(FolderScanTest, FolderListShowsVisibleFoldersAndLinksToThemAndCountsUnwritableNames)
 {
     ASSERT_TRUE(folders.setPath(u"C:\\"_s));
-    EXPECT_EQ(entriesOf(folders), QStringList({u"C:\\caf\xDCE9"_s, u"C:\\Daten"_s}));
+    EXPECT_EQ(entriesOf(folders), QStringList({u"C:\\caf\xDCE9"_s, u"C:\\Daten"_s, u"C:\\zu-daten"_s}));
     EXPECT_EQ(folders.leftOutNames(), 3);
     EXPECT_FALSE(folders.readFailed());
 }
