@@ -65,10 +65,7 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOu
 int main(int argc, char** argv)
 {
     ConsoleOutput::installMessageHandler();
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine line = CommandLine::parse(arguments);
+    const CommandLine line = CommandLine::parse(CommandLine::argumentsOf(argc, argv));
     ConsoleOutput console;
     switch (line.mode) {
     case CommandLine::Mode::Help:

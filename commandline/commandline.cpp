@@ -1,6 +1,9 @@
 #include "commandline/commandline.h"
 
 #include "generation/productinfo.h"
+#include "platform/namecodec.h"
+
+#include <cstring>
 
 namespace {
 
@@ -138,6 +141,14 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     else if (!generateOnly.isEmpty())
         return usageError(QStringLiteral("%1 gilt nur zusammen mit --generate.").arg(generateOnly.first()));
     return line;
+}
+
+QStringList CommandLine::argumentsOf(int argc, const char* const* argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(NameCodec::decode(argv[i], qsizetype(std::strlen(argv[i]))));
+    return arguments;
 }
 
 QString CommandLine::versionText()

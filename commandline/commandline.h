@@ -31,6 +31,9 @@ struct CommandLine {
 
     // The arguments without the program name.
     static CommandLine parse(const QStringList& arguments);
+    // The program's arguments but its name, as texts that give back their bytes: a folder
+    // whose name is no UTF-8 can still be named.
+    static QStringList argumentsOf(int argc, const char* const* argv);
 
     static QString helpText();
     static QString versionText();

@@ -1,6 +1,8 @@
 #include "commandline/folderargument.h"
 
+#include "platform/drivetable.h"
 #include "platform/hostfolder.h"
+#include "platform/namecodec.h"
 
 namespace {
 
@@ -9,6 +11,20 @@ using Failure = FolderArgument::Mapped::Failure;
 bool startsWithDriveLetter(const QString& text)
 {
     return text.size() >= 2 && text[1] == u':' && text[0].isLetter() && text[0].unicode() < 0x80;
+}
+
+// A path the file system resolved names folders as they are, not as links name them: a
+// drive's folder is known by both names, so a home folder reached through a link
+// (/home -> /var/home) holds C: either way.
+DriveTable withResolvedRoots(const DriveTable& table)
+{
+    QList<DriveTable::Drive> drives = table.drives();
+    for (const DriveTable::Drive& drive : table.drives()) {
+        const std::optional<QByteArray> physical = HostFolder::physicalPath(drive.hostRoot);
+        if (physical && *physical != drive.hostRoot)
+            drives.append({drive.letter, *physical});
+    }
+    return DriveTable(drives);
 }
 
 FolderArgument::Mapped mapped(const std::optional<WindowsPath>& path)
@@ -33,5 +49,8 @@ FolderArgument::Mapped FolderArgument::toWindowsPath(const QString& text, const 
     // separator typed out of habit ("Daten\2024").
     QString host = text;
     host.replace(u'\\', u'/');
-    return mapped(HostFolder::fromTypedHostPath(host, currentHostFolder));
+    const std::optional<QByteArray> resolved = HostFolder::resolveTypedHostPath(NameCodec::encode(host), currentHostFolder);
+    if (!resolved)
+        return {{}, Failure::Unreachable};
+    return mapped(withResolvedRoots(DriveTable::active()).windowsPathOf(*resolved));
 }

@@ -4,9 +4,11 @@
 #include <QString>
 
 // A folder as a person types it on the command line: Windows-style with a drive letter
-// ("C:\Daten", "d:/fotos"), or a path of this machine, absolute or relative to the
-// current folder ("/home/anna/Daten", "Daten/2024"), which the drive table maps. Both '\'
-// and '/' separate in either form.
+// ("C:\Daten", "d:/fotos"), where ".." goes by name and stops at the drive's root, or a
+// path of this machine, absolute or relative to the current folder ("/home/anna/Daten",
+// "Daten/2024", "link/.."), where ".." goes where the file system says and which the
+// drive table then maps. Both '\' and '/' separate in either form. The text holds the
+// host's bytes as the name decoding keeps them, so any folder can be named.
 namespace FolderArgument {
 
 struct Mapped {
@@ -14,6 +16,7 @@ struct Mapped {
         None,
         NoDrive,       // no drive holds the host path, or the Windows-style text is malformed
         NameCannotStand, // a folder on the way has '\' or a line break in its name
+        Unreachable,   // the host path up to its last ".." leads to no folder
     };
     // The folder as the program names it ("C:\Daten"); empty on failure.
     QString folder;

@@ -32,9 +32,16 @@ StoredChoice restoreStoredChoice(SettingsStore& store)
 
 QString mappingProblem(FolderArgument::Mapped::Failure failure)
 {
-    if (failure == FolderArgument::Mapped::Failure::NameCannotStand)
+    switch (failure) {
+    case FolderArgument::Mapped::Failure::NameCannotStand:
         return QStringLiteral("ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt sich nicht als Pfad "
                               "schreiben.");
+    case FolderArgument::Mapped::Failure::Unreachable:
+        return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
+    case FolderArgument::Mapped::Failure::NoDrive:
+    case FolderArgument::Mapped::Failure::None:
+        break;
+    }
     return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
 }
 

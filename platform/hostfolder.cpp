@@ -7,6 +7,10 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -59,12 +63,38 @@ std::optional<WindowsPath> processCurrentFolder()
     return std::nullopt;
 }
 
-QByteArray currentHostPath() { return QFile::encodeName(QDir::currentPath()); }
-
-std::optional<WindowsPath> fromTypedHostPath(const QString& typed, const QByteArray& currentHostFolder)
+QByteArray currentHostPath()
 {
-    const QString absolute = QDir::isAbsolutePath(typed) ? typed : QFile::decodeName(currentHostFolder) + u'/' + typed;
-    return DriveTable::active().windowsPathOf(QFile::encodeName(QDir::cleanPath(absolute)));
+    // Qt's own current path goes through a text that cannot hold every byte.
+    const std::unique_ptr<char, decltype(&std::free)> current(getcwd(nullptr, 0), &std::free);
+    return current ? QByteArray(current.get()) : QFile::encodeName(QDir::currentPath());
+}
+
+std::optional<QByteArray> physicalPath(const QByteArray& path)
+{
+    const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.constData(), nullptr), &std::free);
+    return real ? std::optional(QByteArray(real.get())) : std::nullopt;
+}
+
+std::optional<QByteArray> resolveTypedHostPath(const QByteArray& typed, const QByteArray& currentHostFolder)
+{
+    const QList<QByteArray> names = (typed.startsWith('/') ? typed : currentHostFolder + '/' + typed).split('/');
+    const qsizetype lastUp = names.lastIndexOf("..");
+    QByteArray resolved = "/";
+    if (lastUp >= 0) {
+        const std::optional<QByteArray> upTo = physicalPath(names.mid(0, lastUp + 1).join('/'));
+        if (!upTo)
+            return std::nullopt;
+        resolved = *upTo;
+    }
+    for (qsizetype i = lastUp + 1; i < names.size(); ++i) {
+        if (names[i].isEmpty() || names[i] == ".")
+            continue;
+        if (!resolved.endsWith('/'))
+            resolved += '/';
+        resolved += names[i];
+    }
+    return resolved;
 }
 
 } // namespace HostFolder

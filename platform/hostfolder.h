@@ -18,12 +18,17 @@ bool canStandInPath(const WindowsPath& path);
 // be written), or else the root of the first ready drive.
 std::optional<WindowsPath> processCurrentFolder();
 
-// The process's current folder as the host names it.
+// The process's current folder as the host names it, byte for byte.
 QByteArray currentHostPath();
 
+// The folder the file system reaches under a path, named without links, "." or "..";
+// nothing when it reaches none.
+std::optional<QByteArray> physicalPath(const QByteArray& path);
+
 // A path of this machine as a person types it, absolute or relative to currentHostFolder,
-// in the old platform's form; ".." goes by name, as a shell user reads it. Nothing when
-// no drive holds it. Its names may still be ones that cannot stand in a path.
-std::optional<WindowsPath> fromTypedHostPath(const QString& typed, const QByteArray& currentHostFolder);
+// made absolute. ".." means what it means to the file system (the parent of the folder a
+// link leads to, not of the link), so the part up to the last ".." is resolved by it;
+// what follows keeps its names, links included. Nothing when that part leads nowhere.
+std::optional<QByteArray> resolveTypedHostPath(const QByteArray& typed, const QByteArray& currentHostFolder);
 
 } // namespace HostFolder

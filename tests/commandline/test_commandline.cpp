@@ -15,12 +15,14 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <csignal>
 #include <cstdio>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -171,9 +173,18 @@ TEST(TerminalProgressTest, RewritesItsLineWithAnEscapeOnlyWhereTheTerminalKnowsE
 TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
 {
     const TestDrives drives;
-    const QByteArray inC = QFile::encodeName(drives.cRoot() + QStringLiteral("/Arbeit"));
+    for (const char* folder : {"C:\\Arbeit", "C:\\weit\\tief", "D:\\Fotos"})
+        drives.makeFolder(QString::fromUtf8(folder));
+    const QByteArray root = QFile::encodeName(drives.cRoot());
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const QByteArray latin1 = root + "/Ordner\xe4";
+    ASSERT_EQ(mkdir(latin1.constData(), 0755), 0);
+    const auto removeLatin1 = qScopeGuard([&] { rmdir(latin1.constData()); });
+    ASSERT_EQ(mkdir((root + "/a\\b").constData(), 0755), 0);
+    ASSERT_EQ(symlink((root + "/weit/tief").constData(), (root + "/Arbeit/verweis").constData()), 0);
+    const QByteArray inC = root + "/Arbeit";
     // A current folder whose name holds a backslash cannot be written as a path itself.
-    const QByteArray inOddName = QFile::encodeName(drives.cRoot() + QStringLiteral("/a\\b"));
+    const QByteArray inOddName = root + "/a\\b";
     using Failure = FolderArgument::Mapped::Failure;
     const struct {
         QString text;
@@ -188,6 +199,16 @@ TEST(FolderArgumentTest, WindowsStyleAndHostPathsMapThroughTheDriveTable)
         {"..", inC, "C:\\", Failure::None},
         {"/kein/Laufwerk", inC, "", Failure::NoDrive},
         {"C:\\..\\..", inC, "C:\\", Failure::None},
+        {"C:\\Arbeit\\verweis\\..", inC, "C:\\Arbeit", Failure::None},
+        // On the host the file system says where ".." leads: from a link, the parent of
+        // the folder it leads to.
+        {"verweis/..", inC, "C:\\weit", Failure::None},
+        {"verweis/../tief/./", inC, "C:\\weit\\tief", Failure::None},
+        {"verweis", inC, "C:\\Arbeit\\verweis", Failure::None},
+        {"fehlt/../x", inC, "", Failure::Unreachable},
+        // Bytes that are no UTF-8 stay as they are, in the text and in the current folder.
+        {QString::fromUtf16(u"Ordner\xDCE4"), root, QString::fromUtf16(u"C:\\Ordner\xDCE4"), Failure::None},
+        {".", latin1, QString::fromUtf16(u"C:\\Ordner\xDCE4"), Failure::None},
         {"Daten", inOddName, "", Failure::NameCannotStand},
         {".", inOddName, "", Failure::NameCannotStand},
         {"..", inOddName, "C:\\", Failure::None},
@@ -304,7 +325,7 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
 // The installed program itself: no display, no window, the exit codes scripts see.
 class ProgramTest : public ::testing::Test {
 protected:
-    QProcess& start(const QStringList& arguments)
+    QProcess& start(const QStringList& arguments, const QString& program = QStringLiteral(KORVALE_PROGRAM))
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -314,7 +335,7 @@ protected:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path());
-        process.start(QStringLiteral(KORVALE_PROGRAM), arguments);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
         return process;
     }
@@ -378,6 +399,23 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
     EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+}
+
+// Bytes that are no UTF-8 reach the program as they are, in an argument and in the
+// current folder, and come out as the same bytes in the list.
+TEST_F(ProgramTest, FolderNamedInBytesThatAreNoUtf8)
+{
+    const QString script = QStringLiteral(
+        "folder=\"$PWD/$(printf 'Ordner\\344')\"; mkdir -p \"$folder/Unter\" && : > \"$folder/Unter/a.txt\" || exit 9\n"
+        "\"$0\" --generate --source \"$folder\" --target . --name Aussen.txt || exit $?\n"
+        "cd \"$folder\" && \"$0\" --generate --source . --target .. --name Innen.txt || exit $?\n"
+        "rm -r \"$folder\"\n");
+    start({"-c", script, QStringLiteral(KORVALE_PROGRAM)}, QStringLiteral("/bin/sh"));
+    EXPECT_EQ(process.exitCode(), kExitSuccess) << process.readAllStandardError().toStdString();
+    for (const char* name : {"Aussen.txt", "Innen.txt"}) {
+        const QByteArray list = readFile(home.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(list.contains("\\Ordner\xe4\\Unter\\a.txt\r\n\r\n")) << name << ": " << list.toStdString();
+    }
 }
 
 } // namespace
