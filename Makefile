@@ -5,13 +5,19 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-li
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 ,        := ,
-PREFIX   := /usr/local
+# Where `make install` puts Korvale: from the make line or the environment
+# (PREFIX=~/.local make install), /usr/local otherwise.
+PREFIX   ?= /usr/local
+# The program alone, for install and package: a build folder of its own, without the tests
+# and with Debian's hardening flags (bind now, fortified functions) where dpkg-dev is there.
+DIST     := $(BUILD)-dist
+BUILDFLAGS = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1) 2>/dev/null)
 DEB      := korvale_$(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-1_$(shell dpkg --print-architecture 2>/dev/null || echo amd64).deb
 
 # Extra CMake settings for the configure step, e.g. CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON.
 CMAKE_ARGS :=
 
-.PHONY: run test build configure deps bench bench-window asan tsan ci clean install uninstall package screenshot
+.PHONY: run test build configure dist deps bench bench-window asan tsan ci clean install uninstall package screenshot
 
 # Only the program: the tests and the benchmark are for `make test` and `make bench`.
 run: configure
@@ -24,8 +30,20 @@ test: build
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The tests stay on in $(BUILD), whatever it was configured with before.
 configure: deps
-	@if [ ! -f $(BUILD)/build.ninja ] || [ -n "$(CMAKE_ARGS)" ]; then cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS); fi
+	@if [ ! -f $(BUILD)/build.ninja ] || [ -n "$(CMAKE_ARGS)" ] \
+	    || grep -q '^BUILD_TESTING:BOOL=OFF' $(BUILD)/CMakeCache.txt; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DBUILD_TESTING=ON $(CMAKE_ARGS); \
+	fi
+
+dist: deps
+	@if [ ! -f $(DIST)/build.ninja ]; then \
+	  cmake -S . -B $(DIST) -G Ninja -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_FLAGS="$(call BUILDFLAGS,CPPFLAGS) $(call BUILDFLAGS,CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$(call BUILDFLAGS,LDFLAGS)" $(CMAKE_ARGS); \
+	fi
+	cmake --build $(DIST) -j $(JOBS)
 
 # Installs what is missing when run as root; otherwise says the one line to run. Where
 # there is no dpkg-query (not Debian), it says what the build needs and goes on.
@@ -90,23 +108,18 @@ ci:
 	$(MAKE) test CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON
 	$(MAKE) asan tsan CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON
 
-# Installs under $(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
-# `make uninstall` removes exactly what it installed.
-# The tests install into temporary folders too, so the list of what this install wrote is
-# kept apart from CMake's own manifest.
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
-	cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+# Installs under $(DESTDIR)$(PREFIX) (sudo make install, or PREFIX=~/.local without sudo);
+# `make uninstall` removes the files it wrote and the folders it made, once they are empty.
+install: dist
+	DESTDIR="$(DESTDIR)" sh desktop/installtree.sh install $(DIST) "$(PREFIX)" $(DIST)/installed
 
 uninstall:
-	@test -f $(BUILD)/installed-files.txt || { echo "Nothing installed from $(BUILD)."; exit 1; }
-	xargs -d '\n' rm -fv < $(BUILD)/installed-files.txt
-	rm $(BUILD)/installed-files.txt
+	sh desktop/installtree.sh uninstall $(DIST)/installed
 
 # The Debian package, here: sudo apt-get install ./$(DEB)
-package: build
-	cd $(BUILD) && cpack
-	cp $(BUILD)/$(DEB) .
+package: dist
+	cd $(DIST) && cpack
+	cp $(DIST)/$(DEB) .
 
 # The README's picture of the window after a run, made anew from the real window.
 screenshot: EXTRA_PACKAGES += xvfb xauth xdotool imagemagick openbox
@@ -115,4 +128,4 @@ screenshot: configure
 	sh desktop/screenshot.sh $(BUILD)/korvale desktop/screenshot.png
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(DIST)

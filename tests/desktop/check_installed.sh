@@ -37,6 +37,25 @@ install)
         || fail "AppStream metadata"
     grep -qx 'StartupWMClass=Korvale' "$work/root/usr/local/share/applications/$id.desktop" || fail "window class"
     grep -q "<release version=\"$version\"" "$work/root/usr/local/share/metainfo/$id.metainfo.xml" || fail "release"
+
+    # make install and make uninstall into ~/.local, whose share folder was there before:
+    # twice installed, once removed, exactly the folders from before are left, and a file
+    # someone else put into a folder the install made keeps that folder.
+    home="$work/home"
+    mkdir -p "$home/.local/share"
+    tree() { (cd "$home" && find . | sort); }
+    tree > "$work/before"
+    for round in 1 2; do
+        sh "$source/desktop/installtree.sh" install "$build" "$home/.local" "$work/record" >/dev/null
+    done
+    [ -x "$home/.local/bin/korvale" ] || fail "make install wrote no program"
+    sh "$source/desktop/installtree.sh" uninstall "$work/record" >/dev/null
+    tree | diff -u "$work/before" - || fail "make uninstall left something behind"
+    sh "$source/desktop/installtree.sh" install "$build" "$home/.local" "$work/record" >/dev/null
+    : > "$home/.local/share/applications/other.desktop"
+    sh "$source/desktop/installtree.sh" uninstall "$work/record" >/dev/null
+    [ "$(cd "$home" && find .local -mindepth 2 | sort | tr '\n' ' ')" = \
+      ".local/share/applications .local/share/applications/other.desktop " ] || fail "make uninstall took a folder in use"
     ;;
 package)
     command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null || exit 77
@@ -46,7 +65,8 @@ package)
     dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\.||' | sort > "$work/found"
     { expected_files /usr korvale.1.gz
       echo /usr/share/doc/korvale/changelog.Debian.gz
-      echo /usr/share/doc/korvale/copyright; } | sort > "$work/expected"
+      echo /usr/share/doc/korvale/copyright
+      echo /usr/share/lintian/overrides/korvale; } | sort > "$work/expected"
     diff -u "$work/expected" "$work/found" || fail "the package's files differ"
     depends=$(dpkg-deb -f "$deb" Depends)
     for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
