@@ -62,8 +62,10 @@ bool appendInCodePage(QByteArrayView stored, QByteArray& out)
 // apart gives the bytes of the whole text.)
 class EntryLines {
 public:
-    // True when a character of the entry had to be replaced.
-    bool append(const ListBox::EncodedItem& entry, std::string& out)
+    // True when a character of the entry had to be replaced. Out takes append(data, size):
+    // the chunk being made, or a count of its bytes.
+    template <typename Out>
+    bool append(const ListBox::EncodedItem& entry, Out& out)
     {
         if (!m_headKnown || entry.head != m_head) {
             m_headKnown = true;
@@ -91,6 +93,23 @@ private:
     bool m_headReplaced = false;
     QByteArray m_restLine;
 };
+
+// Where the list is written over the old file, its exact size is needed before the first
+// byte: the lines are made once more, only to be counted.
+struct ByteCount {
+    qint64 size = 0;
+    void append(const char*, size_t length) { size += qint64(length); }
+};
+
+qint64 listFileSize(ListBox& entries, const QByteArray& footerBytes)
+{
+    ByteCount count;
+    EntryLines lines;
+    const qsizetype entryCount = entries.ListCount();
+    for (qsizetype i = 0; i < entryCount; ++i)
+        lines.append(entries.encodedItem(i), count);
+    return count.size + footerBytes.size();
+}
 
 void appendTextLine(QStringView label, QStringView value, QByteArray& out)
 {
@@ -146,9 +165,10 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
         outcome.failure = target.failure;
         return outcome;
     }
-    FileReplacement file(target.folder, target.name, FileReplacement::InPlace::Allowed);
-    outcome.written = file.isOpen() && writeContent(file, entries, footer(today, locale), outcome.replacedEntries)
-        && file.commit();
+    FileReplacement file(target.folder, target.name);
+    const QByteArray footerBytes = footer(today, locale);
+    outcome.written = file.isOpen() && (!file.writesInPlace() || file.reserve(listFileSize(entries, footerBytes)))
+        && writeContent(file, entries, footerBytes, outcome.replacedEntries) && file.commit();
     outcome.failure = file.failure();
     return outcome;
 }

@@ -18,9 +18,8 @@ struct ListFileOutcome {
 };
 
 // Writes the result list into the list file: the entries one per line, an empty line and
-// the footer, in Windows-1252 with CR LF. The file is written beside its place and only
-// replaces the old one once every byte is on disk, so a failed run loses nothing. Where the
-// folder allows no new file, a list file the user may write is written in place.
+// the footer, in Windows-1252 with CR LF. However the write ends, the old list file stays
+// whole or the new one is complete (see FileReplacement), so a failed run loses nothing.
 class ListFileWriter {
 public:
     // The path is built from the target folder, "\" and the name, joined unchanged.

@@ -1,5 +1,7 @@
 #include "platform/filereplacement.h"
 
+#include "platform/fileattributes.h"
+
 #include <QLoggingCategory>
 #include <QRandomGenerator>
 
@@ -13,6 +15,12 @@ namespace {
 // Why a write failed in the host's own words: the status line gives the reason a user can
 // act on, this the exact one (QT_LOGGING_RULES="korvale.files.debug=true").
 Q_LOGGING_CATEGORY(filesLog, "korvale.files", QtWarningMsg)
+
+std::function<void()>& firstWriteHold()
+{
+    static std::function<void()> hold;
+    return hold;
+}
 
 // Short, so that a name as long as the file system allows still has room beside it.
 QByteArray temporaryName()
@@ -53,9 +61,21 @@ WriteFailure failureOf(int error)
 
 bool isRefusal(int error) { return error == EACCES || error == EPERM; }
 
+// What open() answers where a file system has no anonymous files: NFS, CIFS, FAT.
+bool noAnonymousFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
+QByteArray procPath(int file) { return "/proc/self/fd/" + QByteArray::number(file); }
+
+// A new file can stand in for the old one only where it can carry the old one's owner,
+// and where the old one has no other name that would go on showing the old content.
+bool mayBeReplaced(const struct stat& old)
+{
+    return (old.st_uid == geteuid() || geteuid() == 0) && old.st_nlink == 1;
+}
+
 } // namespace
 
-FileReplacement::FileReplacement(const QByteArray& folderHostPath, const QByteArray& name, InPlace inPlace)
+FileReplacement::FileReplacement(const QByteArray& folderHostPath, const QByteArray& name)
     : m_name(name)
 {
     if (name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0')) {
@@ -67,7 +87,7 @@ FileReplacement::FileReplacement(const QByteArray& folderHostPath, const QByteAr
         m_failure = isRefusal(errno) ? WriteFailure::NoRight : WriteFailure::FolderMissing;
         return;
     }
-    open(inPlace);
+    open();
 }
 
 FileReplacement::~FileReplacement()
@@ -77,84 +97,122 @@ FileReplacement::~FileReplacement()
         ::close(m_folder);
 }
 
-bool FileReplacement::open(InPlace inPlace)
+void FileReplacement::holdAfterFirstWrite(std::function<void()> hold) { firstWriteHold() = std::move(hold); }
+
+void FileReplacement::open()
 {
     struct stat existing;
-    const bool exists = fstatat(m_folder, m_name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists && errno != ENOENT) {
-        fail(errno);
-        return false;
+    m_nameExisted = fstatat(m_folder, m_name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!m_nameExisted && errno != ENOENT)
+        return fail(errno);
+    if (!m_nameExisted) {
+        if (!openNew())
+            fail(errno);
+        return;
     }
-    if (exists && !S_ISREG(existing.st_mode)) {
+    if (!S_ISREG(existing.st_mode)) {
         m_failure = WriteFailure::NotARegularFile;
-        return false;
+        return;
     }
     // A file the user made read-only is kept, though its folder would let it be replaced.
-    if (exists && faccessat(m_folder, m_name.constData(), W_OK, AT_EACCESS) != 0) {
-        fail(errno);
-        return false;
+    if (faccessat(m_folder, m_name.constData(), W_OK, AT_EACCESS) != 0)
+        return fail(errno);
+    const int oldFile = openat(m_folder, m_name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (oldFile < 0)
+        return fail(errno);
+    struct stat old;
+    if (fstat(oldFile, &old) != 0 || !S_ISREG(old.st_mode)) {
+        ::close(oldFile);
+        m_failure = WriteFailure::NotARegularFile;
+        return;
     }
-    const bool mayWriteInPlace = exists && inPlace == InPlace::Allowed;
-    if (mayWriteInPlace && renameRefusedInStickyFolder(existing))
-        return openInPlace();
-    if (openTemporary(exists ? &existing : nullptr))
-        return true;
-    if (mayWriteInPlace && isRefusal(errno))
-        return openInPlace();
-    fail(errno);
-    return false;
+    if (mayBeReplaced(old)) {
+        if (openNew()) {
+            if (FileAttributes::carryOver(oldFile, old, m_file)) {
+                ::close(oldFile);
+                return;
+            }
+            discard();
+        } else if (!isRefusal(errno)) {
+            fail(errno);
+            ::close(oldFile);
+            return;
+        }
+    }
+    openInPlace(oldFile, old);
 }
 
-bool FileReplacement::openTemporary(const struct stat* existing)
+bool FileReplacement::openNew()
 {
+    return openAnonymous() || (noAnonymousFiles(errno) && openTemporary());
+}
+
+bool FileReplacement::openAnonymous()
+{
+    const int file = openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (file < 0)
+        return false;
+    // The file gets its name through /proc; without it, it could never get one.
+    if (faccessat(AT_FDCWD, procPath(file).constData(), F_OK, 0) != 0) {
+        ::close(file);
+        errno = EOPNOTSUPP;
+        return false;
+    }
+    m_file = file;
+    m_mode = Mode::Anonymous;
+    return true;
+}
+
+bool FileReplacement::openTemporary()
+{
+    m_changing.emplace();
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray name = temporaryName();
         const int file = openat(m_folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file >= 0) {
             m_file = file;
             m_temporaryName = name;
-            // The old file's rights carry over; a new file takes the user's umask.
-            if (existing)
-                fchmod(file, existing->st_mode & 0777);
+            m_mode = Mode::Temporary;
             return true;
         }
         if (errno != EEXIST)
-            return false;
+            break;
     }
+    const int error = errno;
+    m_changing.reset();
+    errno = error;
     return false;
 }
 
-// In a sticky folder only the owner of a file (or of the folder) may replace it, so the
-// rename would fail after the whole list was written.
-bool FileReplacement::renameRefusedInStickyFolder(const struct stat& existing) const
+void FileReplacement::openInPlace(int oldFile, const struct stat& old)
 {
-    struct stat folder;
-    if (fstat(m_folder, &folder) != 0)
-        return false;
-    const uid_t me = geteuid();
-    return (folder.st_mode & S_ISVTX) != 0 && existing.st_uid != me && folder.st_uid != me && me != 0;
+    m_file = oldFile;
+    m_oldLength = old.st_size;
+    m_mode = Mode::InPlace;
 }
 
-bool FileReplacement::openInPlace()
+bool FileReplacement::reserve(qint64 size)
 {
-    const int file = openat(m_folder, m_name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (file < 0) {
+    if (m_file < 0 || m_failure != WriteFailure::None)
+        return false;
+    if (m_mode != Mode::InPlace || m_reserved)
+        return true;
+    int reserved = 0;
+    do
+        reserved = size > 0 ? fallocate(m_file, FALLOC_FL_KEEP_SIZE, 0, size) : 0;
+    while (reserved != 0 && errno == EINTR);
+    // A file system that cannot reserve room is written all the same: the kept bytes go
+    // back if it fills up.
+    if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         fail(errno);
         return false;
     }
-    struct stat info;
-    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(file);
-        m_failure = WriteFailure::NotARegularFile;
-        return false;
-    }
-    if (ftruncate(file, 0) != 0) {
+    if (!m_kept.take(m_file, m_oldLength)) {
         fail(errno);
-        ::close(file);
         return false;
     }
-    m_file = file;
-    m_inPlace = true;
+    m_changing.emplace();
+    m_reserved = true;
     return true;
 }
 
@@ -162,6 +220,11 @@ bool FileReplacement::write(QByteArrayView bytes)
 {
     if (m_file < 0 || m_failure != WriteFailure::None)
         return false;
+    if (m_mode == Mode::InPlace && !m_reserved) {
+        m_failure = WriteFailure::Other;
+        return false;
+    }
+    m_writeBegun = true;
     const char* data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -178,7 +241,10 @@ bool FileReplacement::write(QByteArrayView bytes)
     // The disk starts on these bytes while the caller makes the next ones, so the sync at
     // the end waits for little. Only a hint: the sync still decides.
     sync_file_range(m_file, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    const bool first = m_written == 0 && !bytes.isEmpty();
     m_written += bytes.size();
+    if (first && firstWriteHold())
+        firstWriteHold()();
     return true;
 }
 
@@ -188,32 +254,77 @@ bool FileReplacement::commit()
         discard();
         return false;
     }
-    const int file = m_file;
-    m_file = -1;
     // Some file systems report a failed write only at the sync or the close.
-    const bool synced = fsync(file) == 0;
-    const int syncError = errno;
-    const bool closed = ::close(file) == 0;
-    if (!synced || !closed) {
-        fail(!synced ? syncError : errno);
+    bool done = fsync(m_file) == 0;
+    switch (m_mode) {
+    case Mode::InPlace:
+        done = done && ftruncate(m_file, m_written) == 0 && fsync(m_file) == 0;
+        break;
+    case Mode::Anonymous:
+        done = done && nameAnonymous();
+        break;
+    case Mode::Temporary:
+        done = done && closeFile() && renameTemporary();
+        break;
+    case Mode::None:
+        break;
+    }
+    if (!done) {
+        fail(errno);
         discard();
         return false;
     }
-    if (!m_inPlace) {
-        if (renameat(m_folder, m_temporaryName.constData(), m_folder, m_name.constData()) != 0) {
-            fail(errno);
-            discard();
-            return false;
+    closeFile();
+    if (m_mode != Mode::InPlace)
+        syncFolder();
+    m_changing.reset();
+    m_mode = Mode::None;
+    return true;
+}
+
+bool FileReplacement::renameTemporary()
+{
+    if (renameat(m_folder, m_temporaryName.constData(), m_folder, m_name.constData()) != 0)
+        return false;
+    m_temporaryName.clear();
+    return true;
+}
+
+// Where no file has the name, the new one takes it at once; otherwise it gets a temporary
+// name first, so that the old file is replaced in one step.
+bool FileReplacement::nameAnonymous()
+{
+    m_changing.emplace();
+    if (!m_nameExisted && linkAnonymousAs(m_name))
+        return true;
+    if (!m_nameExisted && errno != EEXIST)
+        return false;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray name = temporaryName();
+        if (linkAnonymousAs(name)) {
+            m_temporaryName = name;
+            return renameTemporary();
         }
-        m_temporaryName.clear();
+        if (errno != EEXIST)
+            return false;
     }
-    // The new name must survive a power cut too; a folder that cannot be synced is no failure.
+    return false;
+}
+
+// Through /proc, which any user may do; naming the handle itself needs a privilege.
+bool FileReplacement::linkAnonymousAs(const QByteArray& name)
+{
+    return linkat(AT_FDCWD, procPath(m_file).constData(), m_folder, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// The new name must survive a power cut too; a folder that cannot be synced is no failure.
+void FileReplacement::syncFolder()
+{
     const int folder = openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         ::close(folder);
     }
-    return true;
 }
 
 void FileReplacement::fail(int error)
@@ -226,12 +337,22 @@ void FileReplacement::fail(int error)
 
 void FileReplacement::discard()
 {
-    if (m_file >= 0) {
-        ::close(m_file);
-        m_file = -1;
-    }
+    if (m_mode == Mode::InPlace && m_writeBegun && !m_kept.putBack(m_file))
+        qCWarning(filesLog) << "the old content of" << m_name << "could not be put back:" << qt_error_string(errno);
+    closeFile();
     if (!m_temporaryName.isEmpty()) {
         unlinkat(m_folder, m_temporaryName.constData(), 0);
         m_temporaryName.clear();
     }
+    m_changing.reset();
+    m_mode = Mode::None;
+}
+
+bool FileReplacement::closeFile()
+{
+    if (m_file < 0)
+        return true;
+    const int file = m_file;
+    m_file = -1;
+    return ::close(file) == 0;
 }

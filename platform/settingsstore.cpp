@@ -148,8 +148,9 @@ SettingsStore::SaveResult SettingsStore::SaveSettings(const QString& application
     }
     const auto [folder, name] = folderAndName(hostPath);
     QDir().mkpath(QFile::decodeName(folder));
-    FileReplacement file(folder, name, FileReplacement::InPlace::Refused);
-    if (!file.isOpen() || !file.write(document.bytes()) || !file.commit()) {
+    FileReplacement file(folder, name);
+    const QByteArray bytes = document.bytes();
+    if (!file.isOpen() || !file.reserve(bytes.size()) || !file.write(bytes) || !file.commit()) {
         result.failure = file.failure();
         return result;
     }

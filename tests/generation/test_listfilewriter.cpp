@@ -1,7 +1,9 @@
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
 #include "support/testdrives.h"
+#include "support/testusers.h"
 #include "support/unprivileged.h"
+#include "support/writehold.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +12,14 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <csignal>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/xattr.h>
+
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,17 +117,44 @@ TEST_F(ListFileWriterTest, ManyEntriesArriveWholeAcrossChunks)
     EXPECT_EQ(contentOf("C:\\Liste.txt"), expected + kFooter);
 }
 
+// An access list in the kernel's form: the owner rw, user 4242 r, the group r, the mask r, others nothing.
+QByteArray accessList()
+{
+    QByteArray list("\x02\0\0\0", 4);
+    const auto entry = [&list](quint16 tag, quint16 permissions, quint32 id) {
+        list.append(reinterpret_cast<const char*>(&tag), 2).append(reinterpret_cast<const char*>(&permissions), 2);
+        list.append(reinterpret_cast<const char*>(&id), 4);
+    };
+    entry(0x01, 6, quint32(-1));
+    entry(0x02, 4, 4242);
+    entry(0x04, 4, quint32(-1));
+    entry(0x10, 4, quint32(-1));
+    entry(0x20, 0, quint32(-1));
+    return list;
+}
+
+// The new file takes the old one's place with its rights: mode, access list, own attributes.
 TEST_F(ListFileWriterTest, ReplacesALongerOldFileCompletely)
 {
     m_drives.makeFile("C:\\Daten\\Liste.txt", QByteArray(20000, 'x'));
     const QByteArray hostFile = QFile::encodeName(m_drives.host("C:\\Daten\\Liste.txt"));
     ASSERT_EQ(chmod(hostFile.constData(), 0640), 0);
+    const QByteArray list = accessList();
+    const bool withAttributes
+        = setxattr(hostFile.constData(), "system.posix_acl_access", list.constData(), size_t(list.size()), 0) == 0
+        && setxattr(hostFile.constData(), "user.herkunft", "Korvale", 7, 0) == 0;
     ASSERT_TRUE(write("C:\\Daten", "Liste.txt", {"C:\\a.txt"}).written);
     EXPECT_EQ(contentOf("C:\\Daten\\Liste.txt"), "C:\\a.txt\r\n" + kFooter);
     EXPECT_EQ(namesIn(m_drives.host("C:\\Daten")), QStringList{"Liste.txt"});
     struct stat info;
     ASSERT_EQ(stat(hostFile.constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+    if (!withAttributes)
+        GTEST_SKIP() << "this file system takes no access list or user attribute: only the mode was checked";
+    char value[256];
+    const ssize_t length = getxattr(hostFile.constData(), "system.posix_acl_access", value, sizeof value);
+    EXPECT_EQ(QByteArray(value, int(std::max<ssize_t>(length, 0))), list);
+    EXPECT_EQ(getxattr(hostFile.constData(), "user.herkunft", value, sizeof value), 7);
 }
 
 TEST_F(ListFileWriterTest, TwoWritesOnOneDayGiveTheSameFile)
@@ -293,10 +328,11 @@ TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANe
 // Unmounts when the test ends, however it ends.
 class SmallFileSystem {
 public:
-    explicit SmallFileSystem(const QByteArray& mountPoint)
+    SmallFileSystem(const QByteArray& mountPoint, const QByteArray& size, mode_t rootMode = 0755)
         : m_mountPoint(mountPoint)
     {
-        m_mounted = mount("tmpfs", m_mountPoint.constData(), "tmpfs", 0, "size=64k") == 0;
+        const QByteArray options = "size=" + size + ",mode=" + QByteArray::number(rootMode, 8);
+        m_mounted = mount("tmpfs", m_mountPoint.constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~SmallFileSystem()
     {
@@ -310,24 +346,177 @@ private:
     bool m_mounted = false;
 };
 
-// Chunks are written while the next ones are made: a failure in the only one or in an early
-// one of many ends the write the same way.
+QStringList longEntries(int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
+    return entries;
+}
+
+// Two people of one group take turns writing into the group's folder: the one whose file it
+// is replaces it, the other writes it in place; either way it stays the first one's, with
+// the group and mode it had.
+TEST_F(ListFileWriterTest, TwoPeopleOfOneGroupTakeTurnsInTheirSharedFolder)
+{
+    const TestUsers users(2);
+    if (!users.made())
+        GTEST_SKIP() << "cannot make users and a group here (needs root and useradd): shared-folder case not run";
+    const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
+    for (const mode_t folderMode : {mode_t(0775), mode_t(02775)}) {
+        SCOPED_TRACE(folderMode);
+        m_drives.makeFile("C:\\Team\\Liste.txt", "alt\r\n");
+        const QByteArray folder = QFile::encodeName(m_drives.host("C:\\Team"));
+        const QByteArray file = folder + "/Liste.txt";
+        ASSERT_EQ(chown(folder.constData(), 0, users.sharedGroup()), 0);
+        ASSERT_EQ(chmod(folder.constData(), folderMode), 0);
+        ASSERT_EQ(chown(file.constData(), users.uid(0), users.sharedGroup()), 0);
+        ASSERT_EQ(chmod(file.constData(), 0664), 0);
+        for (const int turn : {1, 0, 1, 0}) {
+            SCOPED_TRACE(turn);
+            const QString entry = QStringLiteral("C:\\Lauf-%1.txt").arg(turn);
+            EXPECT_EQ(users.runAs(turn, [&] { return write("C:\\Team", "Liste.txt", {entry}).written ? 0 : 1; }), 0);
+            EXPECT_EQ(contentOf("C:\\Team\\Liste.txt"), entry.toLatin1() + "\r\n" + kFooter);
+            struct stat info;
+            ASSERT_EQ(stat(file.constData(), &info), 0);
+            EXPECT_EQ(info.st_uid, users.uid(0));
+            EXPECT_EQ(info.st_gid, users.sharedGroup());
+            EXPECT_EQ(info.st_mode & 07777, 0664u);
+            EXPECT_EQ(namesIn(QFile::decodeName(folder)), QStringList{"Liste.txt"});
+        }
+    }
+}
+
+// Until the new list is complete it has no name: while a write is held after its first
+// bytes, the folder shows only what was there before.
+TEST_F(ListFileWriterTest, AWriteUnderWayLeavesNoNameInTheFolder)
+{
+    for (const bool oldFile : {false, true}) {
+        SCOPED_TRACE(oldFile);
+        m_drives.makeFolder("C:\\Ziel");
+        // The user's own list file, so that it is replaced, not written in place.
+        if (oldFile) {
+            m_drives.makeFile("C:\\Ziel\\Liste.txt", "alt\r\n");
+            const passwd* nobody = getpwnam("nobody");
+            ASSERT_NE(nobody, nullptr);
+            if (geteuid() == 0) {
+                ASSERT_EQ(chown(QFile::encodeName(m_drives.host("C:\\Ziel\\Liste.txt")).constData(), nobody->pw_uid,
+                                nobody->pw_gid),
+                          0);
+            }
+        }
+        const QStringList before = namesIn(m_drives.host("C:\\Ziel"));
+        const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
+        WriteHold hold;
+        // The drive table is the test thread's: the child is started from it, and looked at
+        // from another.
+        bool held = false;
+        QStringList namesWhileHeld;
+        QByteArray contentWhileHeld;
+        const QString folder = m_drives.host("C:\\Ziel");
+        std::thread onlooker([&] {
+            held = hold.waitUntilHeld(std::chrono::seconds(20)) != 0;
+            namesWhileHeld = namesIn(folder);
+            QFile file(folder + QStringLiteral("/Liste.txt"));
+            contentWhileHeld = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+            hold.release();
+        });
+        const int childResult = runUnprivileged([&] {
+            hold.installInChild();
+            return write("C:\\Ziel", "Liste.txt", longEntries(30000)).written ? 0 : 1;
+        });
+        onlooker.join();
+        EXPECT_TRUE(held);
+        EXPECT_EQ(namesWhileHeld, before);
+        EXPECT_EQ(contentWhileHeld, oldFile ? QByteArray("alt\r\n") : QByteArray("<missing>"));
+        EXPECT_EQ(childResult, 0);
+        EXPECT_EQ(namesIn(m_drives.host("C:\\Ziel")), QStringList{"Liste.txt"});
+        EXPECT_TRUE(contentOf("C:\\Ziel\\Liste.txt").endsWith(kFooter));
+        QFile::remove(m_drives.host("C:\\Ziel\\Liste.txt"));
+    }
+}
+
+// Chunks are written while the next ones are made: a failure in the only one or in one
+// after the first (on the writer's thread) ends the write the same way.
 TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
 {
-    m_drives.makeFolder("C:\\Voll");
-    const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")));
-    if (!small.mounted())
-        GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (needs root and mount rights): full-disk case not run";
-    for (const int count : {5000, 60000}) {
-        SCOPED_TRACE(count);
+    struct Case {
+        int count;
+        QByteArray diskSize;
+        bool firstChunkWritten;
+    };
+    for (const Case& c : {Case{5000, "64k", false}, Case{60000, "1536k", true}}) {
+        SCOPED_TRACE(c.count);
+        m_drives.makeFolder("C:\\Voll");
+        const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")), c.diskSize);
+        if (!small.mounted())
+            GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and mount rights): full-disk case not run";
         m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
-        QStringList entries;
-        for (int i = 0; i < count; ++i)
-            entries << QStringLiteral("C:\\ein\\recht\\langer\\Pfad\\zu\\einer\\Datei\\Nummer-%1.txt").arg(i);
-        const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
+        bool firstChunkWritten = false;
+        FileReplacement::holdAfterFirstWrite([&] { firstChunkWritten = true; });
+        const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", longEntries(c.count));
+        FileReplacement::holdAfterFirstWrite({});
+        EXPECT_EQ(firstChunkWritten, c.firstChunkWritten);
         EXPECT_FALSE(outcome.written);
         EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
         EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
+        EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+    }
+}
+
+// The folder (root's) takes no new file from the user, so the user's list file is written
+// where it stands: only once the new list is sure to fit, and a write that fails part way
+// (here at a file size limit) puts the old bytes back.
+TEST_F(ListFileWriterTest, TheInPlaceWriteNeverLosesTheOldList)
+{
+    m_drives.makeFolder("C:\\Voll");
+    const QByteArray folder = QFile::encodeName(m_drives.host("C:\\Voll"));
+    const SmallFileSystem small(folder, "1m");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and mount rights): in-place cases not run";
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
+    ASSERT_EQ(chmod(folder.constData(), 0755), 0);
+    QByteArray old;
+    for (int i = 0; i < 900; ++i)
+        old += "alt " + QByteArray::number(i).rightJustified(4, '0') + "\r\n";
+    struct Case {
+        const char* what;
+        int count;
+        rlim_t fileSizeLimit;
+        bool written;
+        WriteFailure failure;
+    };
+    const QList<Case> cases = {
+        {"no room", 30000, RLIM_INFINITY, false, WriteFailure::DiskFull},
+        {"fails part way", 3000, 50000, false, WriteFailure::DiskFull},
+        {"room enough", 3000, RLIM_INFINITY, true, WriteFailure::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_drives.makeFile("C:\\Voll\\Liste.txt", old);
+        ASSERT_EQ(chown((folder + "/Liste.txt").constData(), nobody->pw_uid, nobody->pw_gid), 0);
+        const QStringList entries = longEntries(c.count);
+        const int childResult = runUnprivileged([&] {
+            const rlimit limit{c.fileSizeLimit, c.fileSizeLimit};
+            signal(SIGXFSZ, SIG_IGN);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 125;
+            const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
+            return (outcome.written ? 100 : 0) + int(outcome.failure);
+        });
+        EXPECT_EQ(childResult, (c.written ? 100 : 0) + int(c.failure));
+        if (c.written) {
+            m_drives.makeFolder("C:\\Vergleich");
+            ASSERT_TRUE(write("C:\\Vergleich", "Liste.txt", entries).written);
+            EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), contentOf("C:\\Vergleich\\Liste.txt"));
+        } else {
+            EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), old);
+        }
+        struct stat info;
+        ASSERT_EQ(stat((folder + "/Liste.txt").constData(), &info), 0);
+        EXPECT_EQ(info.st_uid, nobody->pw_uid);
         EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
     }
 }

@@ -10,16 +10,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+bool becomeUser(uid_t user, gid_t group, const QList<gid_t>& groups)
+{
+    return setgroups(size_t(groups.size()), groups.constData()) == 0 && setgid(group) == 0 && setuid(user) == 0;
+}
+
+} // namespace
+
 int runUnprivileged(const std::function<int()>& body)
 {
     return runInChild([&body] {
         if (geteuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
-            if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            if (!nobody || !becomeUser(nobody->pw_uid, nobody->pw_gid, {}))
                 return 125;
         }
         return body();
     });
+}
+
+int runAsUser(uid_t user, gid_t group, const QList<gid_t>& groups, const std::function<int()>& body)
+{
+    return runInChild([&] { return becomeUser(user, group, groups) ? body() : 125; });
 }
 
 OpenToEveryone::OpenToEveryone(const QByteArray& hostPath)

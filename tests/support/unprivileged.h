@@ -15,6 +15,10 @@
 // display connection, or inherit a lock some other thread held.
 int runUnprivileged(const std::function<int()>& body);
 
+// The same as the given user, with the given primary group and supplementary groups
+// (only root may do this).
+int runAsUser(uid_t user, gid_t group, const QList<gid_t>& groups, const std::function<int()>& body);
+
 // Makes a folder and everything in it reachable for "nobody" (QTemporaryDir is private to
 // its owner), so that the child can get as far as the right the test takes away. A folder
 // above it that "nobody" cannot pass (a home folder holding the temporary folders) is
