@@ -27,9 +27,11 @@ WriteScope::~WriteScope()
     writes().unlock_shared();
 }
 
+void closeWrites() { writes().lock(); }
+
 void exitNow(int exitCode)
 {
-    writes().lock();
+    closeWrites();
     _exit(exitCode);
 }
 

@@ -17,9 +17,13 @@ public:
     WriteScope& operator=(const WriteScope&) = delete;
 };
 
-// Waits for every WriteScope of other threads to end, then ends the process at once with
-// exitCode: no destructor and no atexit handler runs, no thread is joined. Never call it on
-// a thread that holds a WriteScope.
+// Waits for every WriteScope of other threads to end and lets no new one begin, so that the
+// caller may then end the process in any way. Never call it on a thread that holds a
+// WriteScope.
+void closeWrites();
+
+// closeWrites(), then ends the process at once with exitCode: no destructor and no atexit
+// handler runs, no thread is joined.
 [[noreturn]] void exitNow(int exitCode);
 
 } // namespace ExitGuard

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+// SIGTERM, SIGHUP and SIGINT end a session: a logout without session management, a closed
+// terminal, Ctrl-C. A handler may do next to nothing safely, so each of them only writes
+// the signal's number to a pipe; the program reads it where it can act (the window's event
+// loop, the command line's watcher) and ends properly: options saved, the list file intact.
+namespace SignalPipe {
+
+// Installs the handlers with SA_RESTART, so no system call of the program fails with EINTR
+// because of them. Call it before any thread starts. False when no pipe could be made: the
+// signals then keep their default action.
+bool install();
+// The pipe's read end, non-blocking, or -1 before install().
+int readEnd();
+// A signal that arrived and was not taken yet, without waiting.
+std::optional<int> takeArrived();
+// The same, waiting up to timeout (a negative one: for as long as it takes). Also returns,
+// with nothing, once wake() was called.
+std::optional<int> waitForArrival(std::chrono::milliseconds timeout);
+// Lets a waitForArrival() on another thread return.
+void wake();
+
+// Ends the process as the signal ends a program that does not catch it, so that a shell
+// loop stops as it would for any other program.
+[[noreturn]] void raiseWithDefaultAction(int signal);
+
+} // namespace SignalPipe
