@@ -1,14 +1,17 @@
 #include "commandline/commandline.h"
 #include "commandline/consoleoutput.h"
 #include "commandline/generatecommand.h"
+#include "commandline/interruptwatch.h"
 #include "commandline/terminalprogress.h"
 #include "generation/productinfo.h"
 #include "mainwindow/displayguard.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/platformchoice.h"
+#include "mainwindow/sessionguard.h"
 #include "platform/hostfolder.h"
 #include "platform/hostterminal.h"
 #include "platform/settingsstore.h"
+#include "platform/signalpipe.h"
 
 #include <QApplication>
 
@@ -27,6 +30,7 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
         console.printError(DisplayGuard::missingDisplayText());
         return console.finish(DisplayGuard::kExitCode);
     }
+    SignalPipe::install();
     PlatformChoice::preferX11UnderWayland(argc, argv);
     DisplayGuard guard;
     QApplication app(argc, argv);
@@ -35,6 +39,7 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
     Form1 form(store);
+    const SessionGuard session(form);
     form.show();
     return app.exec();
 }
@@ -42,22 +47,24 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
 // Without a display: only Qt Core is started.
 int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
 {
+    SignalPipe::install();
     QCoreApplication app(argc, argv);
     nameApplication();
     SettingsStore store;
     TerminalProgress progress([&console](const QByteArray& line) { console.writeErrorBytes(line); },
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);
-    GenerateRun::Progress onProgress;
-    if (HostTerminal::showsStandardError())
-        onProgress = [&progress](qsizetype folders, qsizetype files) { progress.update(folders, files); };
-    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), onProgress);
+    InterruptWatch interrupts(HostTerminal::showsStandardError() ? &progress : nullptr);
+    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), interrupts.runHooks());
+    interrupts.runEnded();
     progress.finish();
     if (result.exitCode == kExitSuccess)
         console.print(result.text);
     else
         console.printError(result.text);
-    return console.finish(result.exitCode);
+    const int exitCode = console.finish(result.exitCode);
+    interrupts.endAsAsked();
+    return exitCode;
 }
 
 } // namespace

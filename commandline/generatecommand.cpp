@@ -1,6 +1,7 @@
 #include "commandline/generatecommand.h"
 
 #include "commandline/folderargument.h"
+#include "generation/statustext.h"
 #include "listing/folderlist.h"
 #include "options/optionstore.h"
 
@@ -65,7 +66,7 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
 } // namespace
 
 CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
-                                   const QByteArray& currentHostFolder, const GenerateRun::Progress& progress)
+                                   const QByteArray& currentHostFolder, GenerateRun::Hooks hooks)
 {
     StoredChoice stored;
     if (!options.source || !options.target || !options.name)
@@ -82,9 +83,9 @@ CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore
     input.pattern = options.pattern.value_or(kFirstPattern);
     input.includeSubfolders = options.includeSubfolders;
 
-    const GenerateRun::Outcome outcome = GenerateRun(progress).run(input);
+    const GenerateRun::Outcome outcome = GenerateRun(std::move(hooks)).run(input);
     result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
-    result.text = printable(outcome.statusText) + u'\n';
+    result.text = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
     return result;
 }
 

@@ -20,8 +20,9 @@ struct CommandResult {
 // status line. It reads the settings store and never writes it.
 namespace GenerateCommand {
 
+// hooks: the run's progress, a stop between folders, the start of the write (see GenerateRun).
 CommandResult run(const GenerateOptions& options, SettingsStore& store, const QByteArray& currentHostFolder,
-                  const GenerateRun::Progress& progress = {});
+                  GenerateRun::Hooks hooks = {});
 
 // A text from the file system or the settings store, safe to print on a terminal:
 // control characters would let a name move the cursor or retitle the window.

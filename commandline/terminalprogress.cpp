@@ -1,7 +1,5 @@
 #include "commandline/terminalprogress.h"
 
-#include <QString>
-
 namespace {
 
 constexpr qint64 kIntervalMs = 100;
@@ -17,14 +15,24 @@ TerminalProgress::TerminalProgress(Sink sink, Rewrite rewrite)
 
 void TerminalProgress::update(qsizetype folders, qsizetype files)
 {
-    if (m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs))
+    const std::lock_guard lock(m_mutex);
+    if (m_phaseShown || (m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs)))
         return;
     m_sinceLastLine.start();
     show(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files));
 }
 
+void TerminalProgress::showPhase(const QString& text)
+{
+    const std::lock_guard lock(m_mutex);
+    m_phaseShown = true;
+    show(text);
+}
+
 void TerminalProgress::finish()
 {
+    const std::lock_guard lock(m_mutex);
+    m_phaseShown = false;
     if (m_shownLength < 0)
         return;
     show(QString());

@@ -2,11 +2,15 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QString>
 
 #include <functional>
+#include <mutex>
 
 // The folders and files a run has seen so far, on one terminal line that is rewritten at
-// most ten times a second: a million files must not mean a million writes.
+// most ten times a second: a million files must not mean a million writes. Once the run is
+// being stopped or writes its list file, the line says that instead, from any thread: a
+// signal is answered while the run itself may be stuck in a read.
 class TerminalProgress {
 public:
     using Sink = std::function<void(const QByteArray&)>;
@@ -17,6 +21,8 @@ public:
     TerminalProgress(Sink sink, Rewrite rewrite);
 
     void update(qsizetype folders, qsizetype files);
+    // Replaces the figures for the rest of the run.
+    void showPhase(const QString& text);
     // Clears the line, so the status text that follows starts on a clean one.
     void finish();
 
@@ -25,6 +31,8 @@ private:
 
     Sink m_sink;
     Rewrite m_rewrite;
+    std::mutex m_mutex;
     QElapsedTimer m_sinceLastLine;
     qsizetype m_shownLength = -1;
+    bool m_phaseShown = false;
 };

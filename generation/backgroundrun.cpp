@@ -1,10 +1,14 @@
 #include "generation/backgroundrun.h"
 
+#include "generation/statustext.h"
+
 #include <QThread>
 
-BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer)
+BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer,
+                             std::function<void()> writeObserver)
     : m_input(std::move(input))
     , m_observer(std::move(observer))
+    , m_writeObserver(std::move(writeObserver))
     , m_drives(DriveTable::active())
     , m_ownerThread(QThread::currentThread())
 {
@@ -22,14 +26,20 @@ void BackgroundRun::start() { m_thread = std::thread([this] { work(); }); }
 void BackgroundRun::work()
 {
     DriveTable::setActive(m_drives);
-    auto run = std::make_unique<GenerateRun>(
-        [this](qsizetype folders, qsizetype files) {
-            m_foldersEntered = folders;
-            m_filesSeen = files;
-            if (m_observer)
-                m_observer(folders, files);
-        },
-        [this] { return m_stopRequested.load(); });
+    GenerateRun::Hooks hooks;
+    hooks.progress = [this](qsizetype folders, qsizetype files) {
+        m_foldersEntered = folders;
+        m_filesSeen = files;
+        if (m_observer)
+            m_observer(folders, files);
+    };
+    hooks.stopRequested = [this] { return m_stopRequested.load(); };
+    hooks.writing = [this] {
+        m_writing = true;
+        if (m_writeObserver)
+            m_writeObserver();
+    };
+    auto run = std::make_unique<GenerateRun>(std::move(hooks));
     m_outcome = run->run(m_input);
     // A stopped run's lists are thrown away here, where freeing a million entries keeps
     // no window waiting.
@@ -50,6 +60,26 @@ void BackgroundRun::threadDone()
     emit finished();
 }
 
+BackgroundRun::Phase BackgroundRun::phase() const
+{
+    if (m_writing)
+        return Phase::Writing;
+    return m_stopRequested ? Phase::Stopping : Phase::Searching;
+}
+
+QString BackgroundRun::statusText() const
+{
+    switch (phase()) {
+    case Phase::Searching:
+        break;
+    case Phase::Stopping:
+        return StatusText::stopping();
+    case Phase::Writing:
+        return StatusText::writing();
+    }
+    return progressText(m_filesSeen, m_foldersEntered);
+}
+
 QString BackgroundRun::progressText(qsizetype files, qsizetype folders)
 {
     return QStringLiteral("Suche läuft: %1 %2 in %3 %4 ... (Esc bricht ab)")
@@ -58,5 +88,3 @@ QString BackgroundRun::progressText(qsizetype files, qsizetype folders)
         .arg(folders)
         .arg(folders == 1 ? QStringLiteral("Verzeichnis") : QStringLiteral("Verzeichnissen"));
 }
-
-QString BackgroundRun::stoppedText() { return QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."); }

@@ -17,8 +17,10 @@ class BackgroundRun : public QObject {
 
 public:
     // observer: called on the run's thread as the walk enters a folder, after the live
-    // figures were updated (tests hold a run there).
-    explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {});
+    // figures were updated; writeObserver: as the list file is about to be written, once the
+    // status says so (tests hold a run there).
+    explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {},
+                           std::function<void()> writeObserver = {});
     // Stops the run and waits for its thread.
     ~BackgroundRun() override;
 
@@ -27,11 +29,15 @@ public:
     // list file is being written, it ends with the write.
     void requestStop() { m_stopRequested = true; }
 
+    enum class Phase { Searching, Stopping, Writing };
+    Phase phase() const;
     qsizetype foldersEntered() const { return m_foldersEntered; }
     qsizetype filesSeen() const { return m_filesSeen; }
+    // What the status line shows while the run goes on: its live figures, that it is being
+    // stopped, or that the list file is being written.
+    QString statusText() const;
     // "Suche läuft: 123456 Dateien in 7890 Verzeichnissen ... (Esc bricht ab)"
     static QString progressText(qsizetype files, qsizetype folders);
-    static QString stoppedText();
 
     // Both only after finished().
     const GenerateRun::Outcome& outcome() const { return m_outcome; }
@@ -46,9 +52,11 @@ private:
 
     GenerateRun::Input m_input;
     GenerateRun::Progress m_observer;
+    std::function<void()> m_writeObserver;
     DriveTable m_drives;
     QThread* m_ownerThread;
     std::atomic<bool> m_stopRequested = false;
+    std::atomic<bool> m_writing = false;
     std::atomic<qsizetype> m_foldersEntered = 0;
     std::atomic<qsizetype> m_filesSeen = 0;
     std::unique_ptr<GenerateRun> m_run;

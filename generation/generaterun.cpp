@@ -17,9 +17,8 @@ GenerateRun::Outcome stoppedOutcome()
 
 } // namespace
 
-GenerateRun::GenerateRun(Progress progress, StopRequest stopRequested)
-    : m_progress(std::move(progress))
-    , m_stopRequested(std::move(stopRequested))
+GenerateRun::GenerateRun(Hooks hooks)
+    : m_hooks(std::move(hooks))
 {
     // Direct, whichever thread the run works on: the handler runs inside the move of Dir1.
     QObject::connect(&m_Dir1, &FolderList::Change, &m_Dir1, [this] { Dir1_Change(); }, Qt::DirectConnection);
@@ -39,10 +38,10 @@ void GenerateRun::Dir1_Change()
 {
     m_Drive1->setDrive(WindowsPath::drivePrefix(m_Dir1.Path()));
     m_File1.setFileName(m_Dir1.Path());
-    if (m_progress) {
+    if (m_hooks.progress) {
         ++m_foldersEntered;
         m_filesSeen += m_File1.ListCount();
-        m_progress(m_foldersEntered, m_filesSeen);
+        m_hooks.progress(m_foldersEntered, m_filesSeen);
     }
 }
 
@@ -66,6 +65,8 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
     }
     if (stopRequested())
         return stoppedOutcome();
+    if (m_hooks.writing)
+        m_hooks.writing();
     return Dateiausgeben(input, walk.notes, today);
 }
 

@@ -29,6 +29,15 @@ public:
     // answers true the run ends without touching the list file.
     using StopRequest = std::function<bool()>;
 
+    // What the run tells and asks the code that started it, all on the run's thread.
+    struct Hooks {
+        Progress progress;
+        StopRequest stopRequested;
+        // The list file is about to be written: no stop is asked for from now on, the
+        // write ends.
+        std::function<void()> writing;
+    };
+
     // What the window's controls hold at the click; nothing is read from them later.
     struct Input {
         QString sourceFolder;
@@ -50,7 +59,7 @@ public:
         qsizetype count = 0;
     };
 
-    explicit GenerateRun(Progress progress = {}, StopRequest stopRequested = {});
+    explicit GenerateRun(Hooks hooks = {});
     GenerateRun(const GenerateRun&) = delete;
     GenerateRun& operator=(const GenerateRun&) = delete;
 
@@ -71,11 +80,10 @@ public:
 
 private:
     void Dir1_Change();
-    bool stopRequested() const { return m_stopRequested && m_stopRequested(); }
+    bool stopRequested() const { return m_hooks.stopRequested && m_hooks.stopRequested(); }
     Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
 
-    Progress m_progress;
-    StopRequest m_stopRequested;
+    Hooks m_hooks;
     qsizetype m_foldersEntered = 0;
     qsizetype m_filesSeen = 0;
     DriveList m_ownDrive1;

@@ -62,3 +62,9 @@ QString StatusText::after(const ListFileOutcome& outcome, const QString& fileNam
         text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + u')';
     return text;
 }
+
+QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
+
+QString StatusText::writing() { return QStringLiteral("Ergebnisdatei wird geschrieben ..."); }
+
+QString StatusText::stopped() { return QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."); }

@@ -11,4 +11,10 @@ class StatusText {
 public:
     static QString after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
                          const RunNotes& notes);
+
+    // While a run goes on: asked to stop, it says so at once, though a folder read may
+    // still hold it; once the list file is being written, no stop is promised.
+    static QString stopping();
+    static QString writing();
+    static QString stopped();
 };

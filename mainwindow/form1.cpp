@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "generation/backgroundrun.h"
+#include "generation/statustext.h"
 #include "infowindow/form2.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
@@ -9,6 +10,7 @@
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/picturebutton.h"
 #include "options/optionstore.h"
+#include "platform/exitguard.h"
 #include "platform/windowspath.h"
 #include "windowkit/accessibility.h"
 #include "windowkit/openwindows.h"
@@ -63,6 +65,9 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_c.Drive1->setFocus();
     m_progressTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showRunProgress);
+    m_forcedExitTimer.setSingleShot(true);
+    m_forcedExitTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_forcedExitTimer, &QTimer::timeout, this, &Form1::forceExit);
     Form_Load();
 }
 
@@ -149,15 +154,22 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
-    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text());
+    // Saved already when the session ended, and nothing could change since.
+    if (!m_optionsSavedAtSessionEnd)
+        saveOptions();
+}
+
+void Form1::saveOptions()
+{
+    if (OpenWindows::instance().windows().contains(this))
+        OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text());
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
     if (m_run) {
         // The options are saved, and the window goes, once the run has stopped.
-        m_afterRun = AfterRun::Close;
-        stopRun();
+        endDuringRun(AfterRun::Close);
         event->ignore();
         return;
     }
@@ -188,33 +200,90 @@ void Form1::Command1_Click()
 // input, so what the run was given at the click stays what the window shows.
 void Form1::startRun(GenerateRun::Input input)
 {
-    m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver);
+    m_stopGrace = {};
+    m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver, m_writeObserver);
     connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun);
     m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [this] { stopRun(); });
     m_progressTimer.start(kFirstProgressMs);
     m_run->start();
 }
 
+// Said at once: a folder read may hold the run for long before it sees the request.
 void Form1::stopRun()
 {
-    if (m_run)
-        m_run->requestStop();
+    if (!m_run)
+        return;
+    m_stopGrace.stopRequested(StopGrace::Clock::now());
+    m_run->requestStop();
+    showRunStatus();
 }
 
 void Form1::showRunProgress()
 {
     m_progressTimer.setInterval(kProgressIntervalMs);
-    m_c.Label3->setProgress(BackgroundRun::progressText(m_run->filesSeen(), m_run->foldersEntered()));
+    showRunStatus();
+}
+
+void Form1::showRunStatus()
+{
+    const QString text = m_run->statusText();
+    if (m_run->phase() == BackgroundRun::Phase::Searching)
+        m_c.Label3->setProgress(text);
+    else if (m_c.Label3->text() != text)
+        m_c.Label3->setMessage(text, {});
+}
+
+// A close or the exit picture while a run goes on: the run stops, and the window goes once
+// it has. Asked again once the run had its time, the program ends without it.
+void Form1::endDuringRun(AfterRun after)
+{
+    m_afterRun = std::max(m_afterRun, after);
+    const std::optional<StopGrace::Clock::time_point> exitAt = m_stopGrace.closeRequested(StopGrace::Clock::now());
+    stopRun();
+    if (exitAt)
+        forceExitAt(*exitAt);
+}
+
+void Form1::forceExitAt(StopGrace::Clock::time_point moment)
+{
+    if (m_forcedExitTimer.isActive())
+        return;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(moment - StopGrace::Clock::now());
+    m_forcedExitTimer.start(std::max(wait, std::chrono::milliseconds(0)));
+}
+
+// The run is stuck in a read that may never return: the options are saved, and the process
+// ends without it. Only a list file being written is waited for, so it is whole or untouched.
+void Form1::forceExit()
+{
+    if (!m_run)
+        return;
+    Form_Unload();
+    ExitGuard::exitNow(0);
+}
+
+void Form1::endSession()
+{
+    if (!m_run) {
+        Image2_Click();
+        return;
+    }
+    saveOptions();
+    m_optionsSavedAtSessionEnd = true;
+    m_afterRun = AfterRun::Exit;
+    stopRun();
+    forceExitAt(m_stopGrace.sessionEnds(StopGrace::Clock::now()));
 }
 
 void Form1::endRun()
 {
     const std::unique_ptr<BackgroundRun> run = std::move(m_run);
     m_progressTimer.stop();
+    m_forcedExitTimer.stop();
     m_inputHold.reset();
     const GenerateRun::Outcome& outcome = run->outcome();
     if (outcome.stopped) {
-        m_c.Label3->setMessage(BackgroundRun::stoppedText(), {});
+        m_c.Label3->setMessage(StatusText::stopped(), {});
     } else {
         takeOver(run->takeControls());
         m_c.Label1->setText(FolderWalk::countText(outcome.count));
@@ -311,8 +380,7 @@ void Form1::Image1_Click()
 void Form1::Image2_Click()
 {
     if (m_run) {
-        m_afterRun = AfterRun::Exit;
-        stopRun();
+        endDuringRun(AfterRun::Exit);
         return;
     }
     UnloadAllForms();

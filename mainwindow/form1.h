@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generation/generaterun.h"
+#include "generation/stopgrace.h"
 #include "mainwindow/maincontrols.h"
 #include "windowkit/accessibility.h"
 
@@ -31,6 +32,14 @@ public:
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
     void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
+    // The same as a run is about to write its list file.
+    void setWriteObserver(std::function<void()> observer) { m_writeObserver = std::move(observer); }
+
+    // The session ends (a signal): as the exit picture, but the options are saved at once,
+    // and a run that does not stop in time is left behind.
+    void endSession();
+    // Saves the options while the window is loaded, as its unload step does.
+    void saveOptions();
 
     void Command1_Click();
     void Command3_Click();
@@ -71,11 +80,15 @@ private:
     void startRun(GenerateRun::Input input);
     void stopRun();
     void showRunProgress();
+    void showRunStatus();
+    // What the window does once a run has stopped: a close or the exit picture waits for it.
+    // In this order: a later request never undoes a farther-reaching one.
+    enum class AfterRun { Stay, Close, Exit };
+    void endDuringRun(AfterRun after);
+    void forceExitAt(StopGrace::Clock::time_point moment);
+    void forceExit();
     void endRun();
     void takeOver(std::unique_ptr<GenerateRun> run);
-
-    // What the window does once a run has stopped: a close or the exit picture waits for it.
-    enum class AfterRun { Stay, Close, Exit };
 
     SettingsStore& m_store;
     // The hidden controls as the load step or the last completed run left them.
@@ -86,6 +99,10 @@ private:
     std::unique_ptr<BackgroundRun> m_run;
     std::unique_ptr<InputHold> m_inputHold;
     GenerateRun::Progress m_runObserver;
+    std::function<void()> m_writeObserver;
     QTimer m_progressTimer;
     AfterRun m_afterRun = AfterRun::Stay;
+    StopGrace m_stopGrace;
+    QTimer m_forcedExitTimer;
+    bool m_optionsSavedAtSessionEnd = false;
 };

@@ -43,6 +43,11 @@ public:
         };
     }
 
+    static std::function<void()> writeObserver(const std::shared_ptr<RunGate>& gate)
+    {
+        return [gate] { gate->hold(); };
+    }
+
     bool waitUntilHeld()
     {
         std::unique_lock lock(m_mutex);
@@ -222,6 +227,8 @@ TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)
     startHeldRun();
 
     QTest::keyClick(c.Command1, Qt::Key_Escape);
+    // Said while the run is still held, as a folder read that hangs would hold it.
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("Wird abgebrochen ..."));
     gate->release();
     ASSERT_TRUE(waitUntilEnded());
 
@@ -231,6 +238,26 @@ TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)
     EXPECT_EQ(c.Label1->text(), QStringLiteral(" 3 Files"));
     EXPECT_EQ(shownEntries(c.List2), shownBefore);
     EXPECT_EQ(c.models.Dir1->Path(), dir1Before);
+}
+
+// Once the list file is being written, the status no longer offers Escape, and Escape
+// changes nothing: the write ends.
+TEST_F(GenerateTest, WhileTheListFileIsWrittenTheStatusSaysSoAndEscapeWaits)
+{
+    pickSource(QStringLiteral("C:\\Quelle"));
+    const MainControls& c = form->controls();
+    gate = std::make_shared<RunGate>(0);
+    form->setWriteObserver(RunGate::writeObserver(gate));
+    click(c.Command1);
+    ASSERT_TRUE(gate->waitUntilHeld());
+
+    const QString writing = QStringLiteral("Ergebnisdatei wird geschrieben ...");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c.Label3->text() == writing; })) << c.Label3->text().toStdString();
+    QTest::keyClick(c.Command1, Qt::Key_Escape);
+    EXPECT_EQ(c.Label3->text(), writing);
+    gate->release();
+    ASSERT_TRUE(waitUntilEnded());
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"));
 }
 
 // Closing the window or leaving through the exit picture waits for the run to stop, then

@@ -1,0 +1,97 @@
+#include "commandline/interruptwatch.h"
+
+#include "commandline/terminalprogress.h"
+#include "generation/statustext.h"
+#include "generation/stopgrace.h"
+#include "platform/exitguard.h"
+#include "platform/signalpipe.h"
+
+#include <csignal>
+
+namespace {
+
+// The shell's code for a program ended by Ctrl-C.
+constexpr int kInterruptedExitCode = 128 + SIGINT;
+
+} // namespace
+
+InterruptWatch::InterruptWatch(TerminalProgress* progress)
+    : m_progress(progress)
+{
+    if (SignalPipe::readEnd() >= 0)
+        m_watcher = std::thread(&InterruptWatch::watch, this);
+}
+
+InterruptWatch::~InterruptWatch() { runEnded(); }
+
+GenerateRun::Hooks InterruptWatch::runHooks()
+{
+    GenerateRun::Hooks hooks;
+    hooks.stopRequested = [this] { return m_firstSignal.load() != 0; };
+    if (TerminalProgress* progress = m_progress) {
+        hooks.progress = [progress](qsizetype folders, qsizetype files) { progress->update(folders, files); };
+        hooks.writing = [progress] { progress->showPhase(StatusText::writing()); };
+    }
+    return hooks;
+}
+
+void InterruptWatch::runEnded()
+{
+    {
+        const std::lock_guard lock(m_ending);
+        m_runEnded = true;
+    }
+    if (m_watcher.joinable()) {
+        SignalPipe::wake();
+        m_watcher.join();
+    }
+}
+
+void InterruptWatch::watch()
+{
+    std::optional<StopGrace::Clock::time_point> graceEnd;
+    for (;;) {
+        std::chrono::milliseconds timeout(-1);
+        if (graceEnd)
+            timeout = std::max(std::chrono::ceil<std::chrono::milliseconds>(*graceEnd - StopGrace::Clock::now()),
+                               std::chrono::milliseconds(0));
+        const std::optional<int> signal = SignalPipe::waitForArrival(timeout);
+        const std::lock_guard lock(m_ending);
+        if (signal && m_firstSignal == 0) {
+            // Kept even when the run has just ended: endAsAsked() ends by it.
+            m_firstSignal = *signal;
+            if (m_runEnded)
+                return;
+            if (m_progress)
+                m_progress->showPhase(StatusText::stopping());
+            graceEnd = StopGrace::Clock::now() + StopGrace::kGrace;
+        } else if (m_runEnded) {
+            return;
+        } else if (signal) {
+            endAtOnce(*signal);
+        } else if (graceEnd && StopGrace::Clock::now() >= *graceEnd) {
+            endBy(m_firstSignal);
+        }
+    }
+}
+
+void InterruptWatch::endAtOnce(int signal)
+{
+    if (signal == SIGINT)
+        ExitGuard::exitNow(kInterruptedExitCode);
+    endBy(signal);
+}
+
+void InterruptWatch::endBy(int signal)
+{
+    ExitGuard::closeWrites();
+    SignalPipe::raiseWithDefaultAction(signal);
+}
+
+void InterruptWatch::endAsAsked()
+{
+    runEnded();
+    const int signal = m_firstSignal != 0 ? m_firstSignal.load() : SignalPipe::takeArrived().value_or(0);
+    if (signal != 0)
+        endBy(signal);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "generation/generaterun.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// The command line's answer to SIGINT, SIGTERM and SIGHUP during a run. It has no event loop
+// and a folder read may block it, so a thread of its own waits on the signal pipe: the first
+// signal asks the run to stop before its next folder; a second one ends the program at once
+// (a second Ctrl-C with 130, as other tools do), and so does a run still going 2 s after the
+// first, as that signal would. A list file being written is waited for even then, so it is
+// whole or untouched.
+class TerminalProgress;
+
+class InterruptWatch {
+public:
+    // progress: the terminal's progress line, when there is one; it says at once that the
+    // run is being stopped, though the run itself may be stuck.
+    explicit InterruptWatch(TerminalProgress* progress = nullptr);
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+    // The hooks of the run this watch is for: it stops once a signal came, and the progress
+    // line follows it.
+    GenerateRun::Hooks runHooks();
+    // The run has ended: from now on nothing ends the program but endAsAsked().
+    void runEnded();
+    // After the cleanup: a signal that came ends the program as that signal ends a program
+    // that does not catch it, so a shell loop stops too.
+    void endAsAsked();
+
+private:
+    void watch();
+    [[noreturn]] void endAtOnce(int signal);
+    [[noreturn]] static void endBy(int signal);
+
+    TerminalProgress* m_progress;
+    std::atomic<int> m_firstSignal = 0;
+    // Held while deciding to end: once the run has ended, the watcher ends nothing.
+    std::mutex m_ending;
+    bool m_runEnded = false;
+    std::thread m_watcher;
+};
