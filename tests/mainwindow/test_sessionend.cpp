@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +74,21 @@ class SessionEndTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(m_folder.filePath(QStringLiteral("C/Quelle/Unter")))); }
     QString settingsFile() const { return m_folder.filePath(QStringLiteral("Korvale.ini")); }
+    // The real program's: C: is its home folder, and it starts there.
+    QString homeFolder() const { return m_folder.filePath(QStringLiteral("C")); }
+    QString settingsInHome() const { return homeFolder() + QStringLiteral("/.config/Korvale/Korvale.ini"); }
+    void startProgram(QProcess& program, const QList<std::pair<QString, QString>>& variables) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), homeFolder());
+        environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        for (const auto& [name, value] : variables)
+            environment.insert(name, value);
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(homeFolder());
+        program.start(QStringLiteral(KORVALE_PROGRAM), {});
+        ASSERT_TRUE(program.waitForStarted());
+    }
 
     QTemporaryDir m_folder;
 };
@@ -111,8 +127,8 @@ TEST_F(SessionEndTest, AHeldRunEndsTheProgramOnASecondCloseOrASignal)
 // options are saved, a settings file that was missing included.
 TEST_F(SessionEndTest, ASignalToTheWindowSavesTheOptions)
 {
-    const QString home = m_folder.filePath(QStringLiteral("C"));
-    const QString settings = home + QStringLiteral("/.config/Korvale/Korvale.ini");
+    const QString home = homeFolder();
+    const QString settings = settingsInHome();
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         for (const bool hadSettings : {false, true}) {
             QFile::remove(settings);
@@ -123,13 +139,7 @@ TEST_F(SessionEndTest, ASignalToTheWindowSavesTheOptions)
                 file.write("[Optionen]\nDir2=C:\\Quelle\\Unter\n");
             }
             QProcess program;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("HOME"), home);
-            environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
-            program.setProcessEnvironment(environment);
-            program.setWorkingDirectory(home);
-            program.start(QStringLiteral(KORVALE_PROGRAM), {});
-            ASSERT_TRUE(program.waitForStarted());
+            startProgram(program, {});
             // Caught from the start: the signal waits in its pipe until the window takes it.
             ASSERT_TRUE(QTest::qWaitFor([&] { return catches(program.processId(), signal); }));
             ::kill(pid_t(program.processId()), signal);
@@ -141,4 +151,36 @@ TEST_F(SessionEndTest, ASignalToTheWindowSavesTheOptions)
             EXPECT_EQ(readFile(settings), expected) << signal << ' ' << hadSettings;
         }
     }
+}
+
+// Qt ends the program with exit(1) when the display connection is lost, and tells the window
+// nothing: the options are saved all the same.
+TEST_F(SessionEndTest, ALostDisplaySavesTheOptions)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "needs Xvfb and xdotool (Debian: xvfb, xdotool) for a display to lose";
+    QProcess server;
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                        QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x600x24")});
+    ASSERT_TRUE(server.waitForReadyRead(30000));
+    const QString display = u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
+
+    QProcess program;
+    startProgram(program, {{QStringLiteral("DISPLAY"), display}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
+    QProcess search;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    search.setProcessEnvironment(environment);
+    search.start(xdotool, {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                           QStringLiteral("^Korvale erzeugen$")});
+    ASSERT_TRUE(search.waitForFinished(30000));
+    server.kill();
+    server.waitForFinished();
+
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(readFile(settingsInHome()), "[Optionen]\nDir1=C:\\\nDir2=C:\\\nDir3=C:\\\nText1.text=Liste.txt\n");
 }
