@@ -1,7 +1,6 @@
 #include "commandline/interruptwatch.h"
 
 #include "commandline/terminalprogress.h"
-#include "generation/statustext.h"
 #include "generation/stopgrace.h"
 #include "platform/exitguard.h"
 #include "platform/signalpipe.h"
@@ -30,7 +29,7 @@ GenerateRun::Hooks InterruptWatch::runHooks()
     hooks.stopRequested = [this] { return m_firstSignal.load() != 0; };
     if (TerminalProgress* progress = m_progress) {
         hooks.progress = [progress](qsizetype folders, qsizetype files) { progress->update(folders, files); };
-        hooks.writing = [progress] { progress->showPhase(StatusText::writing()); };
+        hooks.writing = [progress] { progress->showWriting(); };
     }
     return hooks;
 }
@@ -63,7 +62,7 @@ void InterruptWatch::watch()
             if (m_runEnded)
                 return;
             if (m_progress)
-                m_progress->showPhase(StatusText::stopping());
+                m_progress->showStopping();
             graceEnd = StopGrace::Clock::now() + StopGrace::kGrace;
         } else if (m_runEnded) {
             return;

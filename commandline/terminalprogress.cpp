@@ -1,5 +1,7 @@
 #include "commandline/terminalprogress.h"
 
+#include "generation/statustext.h"
+
 namespace {
 
 constexpr qint64 kIntervalMs = 100;
@@ -22,9 +24,22 @@ void TerminalProgress::update(qsizetype folders, qsizetype files)
     show(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files));
 }
 
-void TerminalProgress::showPhase(const QString& text)
+void TerminalProgress::showStopping()
 {
     const std::lock_guard lock(m_mutex);
+    if (!m_writingShown)
+        showPhase(StatusText::stopping());
+}
+
+void TerminalProgress::showWriting()
+{
+    const std::lock_guard lock(m_mutex);
+    m_writingShown = true;
+    showPhase(StatusText::writing());
+}
+
+void TerminalProgress::showPhase(const QString& text)
+{
     m_phaseShown = true;
     show(text);
 }
@@ -33,6 +48,7 @@ void TerminalProgress::finish()
 {
     const std::lock_guard lock(m_mutex);
     m_phaseShown = false;
+    m_writingShown = false;
     if (m_shownLength < 0)
         return;
     show(QString());

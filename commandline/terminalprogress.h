@@ -21,13 +21,16 @@ public:
     TerminalProgress(Sink sink, Rewrite rewrite);
 
     void update(qsizetype folders, qsizetype files);
-    // Replaces the figures for the rest of the run.
-    void showPhase(const QString& text);
+    // Replace the figures for the rest of the run; once the list file is being written,
+    // the run no longer stops, and the line keeps saying so.
+    void showStopping();
+    void showWriting();
     // Clears the line, so the status text that follows starts on a clean one.
     void finish();
 
 private:
     void show(const QString& text);
+    void showPhase(const QString& text);
 
     Sink m_sink;
     Rewrite m_rewrite;
@@ -35,4 +38,5 @@ private:
     QElapsedTimer m_sinceLastLine;
     qsizetype m_shownLength = -1;
     bool m_phaseShown = false;
+    bool m_writingShown = false;
 };

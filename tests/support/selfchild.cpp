@@ -46,6 +46,12 @@ bool SelfChild::waitForLine(const QByteArray& line)
     return true;
 }
 
+bool SelfChild::saidLine(const QByteArray& line)
+{
+    m_output += m_process.readAllStandardOutput();
+    return m_output.contains(line + '\n');
+}
+
 void SelfChild::sendSignal(int signal) const { ::kill(pid_t(m_process.processId()), signal); }
 
 int SelfChild::waitForEnd()

@@ -17,6 +17,8 @@ public:
 
     // Waits until the child has printed this line on standard output.
     bool waitForLine(const QByteArray& line);
+    // Whether it has printed this line so far.
+    bool saidLine(const QByteArray& line);
     void sendSignal(int signal) const;
     // How the child ended, once it has; -1 while it runs after the wait. A death by a signal
     // is 128 plus the signal, as a shell reports it.
