@@ -124,6 +124,10 @@ bool OptionStore::save(StoredOptionsControls controls, const QString& listFileNa
         qCWarning(optionsLog).nospace() << "Die Optionen wurden nicht in " << m_store.fileName(kApplication)
                                         << " gespeichert (" << unreadReason(result.fileState)
                                         << "); die Datei bleibt unverändert.";
+    } else if (!result.keptItsForm) {
+        qCWarning(optionsLog).nospace() << "Die Optionen wurden nicht in " << m_store.fileName(kApplication)
+                                        << " gespeichert (in Kodierung und Zeilenenden der Datei nicht darstellbar)"
+                                        << "; die Datei bleibt unverändert.";
     } else if (!result.saved()) {
         qCWarning(optionsLog).nospace() << "Die Optionen konnten nicht in " << m_store.fileName(kApplication)
                                         << " gespeichert werden (" << writeReason(result.failure) << ").";

@@ -1,10 +1,13 @@
 #include "platform/settingsstore.h"
 
+#include "platform/textform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,19 +74,49 @@ FileContent readSettingsFile(const QByteArray& hostPath)
     return content;
 }
 
-std::pair<QByteArray, QByteArray> folderAndName(const QByteArray& hostPath)
+QByteArray folderOf(const QByteArray& hostPath)
 {
     const qsizetype slash = hostPath.lastIndexOf('/');
-    if (slash < 0)
-        return {".", hostPath};
-    return {slash == 0 ? QByteArray("/") : hostPath.first(slash), hostPath.sliced(slash + 1)};
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : hostPath.first(slash);
+}
+
+// Where a save goes: where the path is a link, or a chain of links, that the user owns to a
+// regular file the user owns, that file; otherwise the path itself, and a link there is
+// refused by the write as one someone else may have planted.
+QByteArray saveTarget(const QByteArray& hostPath)
+{
+    constexpr int kMostLinks = 40; // as many as the host follows in one path
+    QByteArray path = hostPath;
+    for (int hop = 0; hop <= kMostLinks; ++hop) {
+        struct stat info;
+        if (lstat(path.constData(), &info) != 0)
+            return hostPath;
+        const bool owned = info.st_uid == geteuid();
+        if (S_ISREG(info.st_mode))
+            return hop == 0 || owned ? path : hostPath;
+        if (!S_ISLNK(info.st_mode) || !owned)
+            return hostPath;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.constData(), target, sizeof target);
+        if (length <= 0 || length == ssize_t(sizeof target))
+            return hostPath;
+        const QByteArray next(target, length);
+        path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
+    }
+    return hostPath;
+}
+
+std::pair<QByteArray, QByteArray> folderAndName(const QByteArray& hostPath)
+{
+    return {folderOf(hostPath), hostPath.sliced(hostPath.lastIndexOf('/') + 1)};
 }
 
 } // namespace
 
 bool SettingsStore::SaveResult::saved() const
 {
-    return (fileState == FileState::Missing || fileState == FileState::Read) && failure == WriteFailure::None;
+    return (fileState == FileState::Missing || fileState == FileState::Read) && failure == WriteFailure::None
+        && keptItsForm;
 }
 
 SettingsStore::SettingsStore(QString filePath)
@@ -102,7 +135,8 @@ QString SettingsStore::fileName(const QString& application) const
 SettingsStore::FileState SettingsStore::load(const QString& application)
 {
     const FileContent content = readSettingsFile(QFile::encodeName(fileName(application)));
-    m_loaded = Loaded{application, content.state, IniDocument::parse(content.bytes)};
+    const QByteArray text = TextForm::of(content.bytes).text(content.bytes);
+    m_loaded = Loaded{application, content.state, IniDocument::parse(text)};
     return content.state;
 }
 
@@ -139,18 +173,23 @@ SettingsStore::SaveResult SettingsStore::SaveSettings(const QString& application
     SaveResult result{current.state};
     if (!result.saved())
         return result;
-    IniDocument document = IniDocument::parse(current.bytes);
+    const TextForm form = TextForm::of(current.bytes);
+    IniDocument document = IniDocument::parse(form.text(current.bytes));
     for (const auto& [key, value] : entries) {
         if (!document.setValue(section, key, value)) {
             result.failure = WriteFailure::InvalidName;
             return result;
         }
     }
-    const auto [folder, name] = folderAndName(hostPath);
+    const std::optional<QByteArray> bytes = form.keeps(current.bytes) ? form.file(document.bytes()) : std::nullopt;
+    if (!bytes) {
+        result.keptItsForm = false;
+        return result;
+    }
+    const auto [folder, name] = folderAndName(saveTarget(hostPath));
     QDir().mkpath(QFile::decodeName(folder));
     FileReplacement file(folder, name);
-    const QByteArray bytes = document.bytes();
-    if (!file.isOpen() || !file.reserve(bytes.size()) || !file.write(bytes) || !file.commit()) {
+    if (!file.isOpen() || !file.reserve(bytes->size()) || !file.write(*bytes) || !file.commit()) {
         result.failure = file.failure();
         return result;
     }

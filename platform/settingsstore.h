@@ -10,9 +10,12 @@
 #include <utility>
 
 // The per-user settings store: text values by application, section and key, kept in an
-// INI file that a person can read and edit (see IniDocument). The file is read only when it
-// is a regular file of at most 1 MiB, and never in a way that could block; a file that is
-// there but was not read is never replaced, so nothing the user put there is lost.
+// INI file that a person can read and edit (see IniDocument), in the encoding and with the
+// line ends the person's editor wrote (see TextForm). The file is read only when it is a
+// regular file of at most 1 MiB, and never in a way that could block; a file that is there
+// but was not read is never replaced, so nothing the user put there is lost. Where the
+// file is a link of the user's own to a file of the user's own (a settings file kept with
+// the person's other dotfiles), that file is replaced in its own folder and the link stays.
 class SettingsStore {
 public:
     using Entry = std::pair<QString, QString>;
@@ -31,6 +34,9 @@ public:
         // How the file stood before the save; unless Missing or Read, it was left as it was.
         FileState fileState = FileState::Missing;
         WriteFailure failure = WriteFailure::None;
+        // False where the file's encoding or line ends could not hold the new values, or the
+        // file would not come back as it was: it was left as it was.
+        bool keptItsForm = true;
         bool saved() const;
     };
 

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -203,6 +205,110 @@ TEST_F(SettingsStoreTest, TheLastSaveWinsAndOtherKeysStay)
                     .saved());
     ASSERT_TRUE(second.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Zwei")}}).saved());
     EXPECT_EQ(readBytes(path()), QByteArray("[Fremd]\nwert=1\n\n[Optionen]\nDir1=C:\\Zwei\nDir2=C:\\Eins\n"));
+}
+
+// Each unit as two bytes, as an editor writes UTF-16, the byte-order mark first.
+QByteArray utf16(const QString& text, bool bigEndian)
+{
+    QByteArray bytes;
+    for (const QChar unit : u'\uFEFF' + text) {
+        const char high = char(unit.unicode() >> 8);
+        const char low = char(unit.unicode() & 0xFF);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+// The encoding, byte-order mark and line ends of the file stay; a folder name that is no
+// UTF-8 is written back as its bytes (in UTF-16 as the unit that stands for the byte).
+TEST_F(SettingsStoreTest, AFileIsReadAndSavedInTheFormItsEditorWrote)
+{
+    const QString notUtf8 = u"C:\\Bl\xDCE4tter"_qs;
+    struct Case {
+        const char* what;
+        QByteArray before;
+        QByteArray after;
+    };
+    const QList<Case> cases = {
+        {"UTF-8, mark, CR LF", "\xEF\xBB\xBF[Optionen]\r\nDir1=C:\\\xC3\x84lter\r\n",
+         "\xEF\xBB\xBF[Optionen]\r\nDir1=C:\\Neu\r\nDir2=C:\\Bl\xE4tter\r\n"},
+        {"CR alone", "[Optionen]\rDir1=C:\\\xC3\x84lter\r; Notiz\r",
+         "[Optionen]\rDir1=C:\\Neu\r; Notiz\rDir2=C:\\Bl\xE4tter\r"},
+        {"UTF-16 little end first, CR LF", utf16(u"[Optionen]\r\nDir1=C:\\Älter\r\n"_qs, false),
+         utf16(u"[Optionen]\r\nDir1=C:\\Neu\r\nDir2="_qs + notUtf8 + u"\r\n"_qs, false)},
+        {"UTF-16 big end first, LF", utf16(u"[Optionen]\nDir1=C:\\Älter\n"_qs, true),
+         utf16(u"[Optionen]\nDir1=C:\\Neu\nDir2="_qs + notUtf8 + u"\n"_qs, true)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(path(), c.before);
+        EXPECT_EQ(stored(QStringLiteral("Dir1")), u"C:\\Älter"_qs);
+        const SettingsStore::SaveResult result = SettingsStore(path()).SaveSettings(
+            kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")}, {QStringLiteral("Dir2"), notUtf8}});
+        EXPECT_TRUE(result.saved());
+        EXPECT_EQ(readBytes(path()), c.after);
+        EXPECT_EQ(stored(QStringLiteral("Dir2")), notUtf8);
+    }
+}
+
+// Rather than change what it cannot write back as it stands, a save leaves the file alone.
+TEST_F(SettingsStoreTest, AFileThatCannotKeepItsFormIsLeftAlone)
+{
+    const QList<QByteArray> files = {
+        utf16(u"[Optionen]\r\nDir1=C:\\Alt\r\n"_qs, false) + 'x', // half a unit at the end
+        utf16(u"[Optionen]\r\nDir1=C:\\Alt"_qs + QChar(0xD800) + u"\r\n"_qs, false), // a surrogate without its pair
+    };
+    for (const QByteArray& file : files) {
+        writeBytes(path(), file);
+        const SettingsStore::SaveResult result
+            = SettingsStore(path()).SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")}});
+        EXPECT_FALSE(result.saved());
+        EXPECT_FALSE(result.keptItsForm);
+        EXPECT_EQ(readBytes(path()), file);
+    }
+}
+
+// A settings file kept with the person's dotfiles: saved through the link where the link and
+// the file are the person's own; read but never written where either is someone else's.
+TEST_F(SettingsStoreTest, ALinkedSettingsFileIsSavedThroughOnlyWhereItIsTheUsersOwn)
+{
+    const QByteArray before = "[Optionen]\nDir1=C:\\Alt\n";
+    const QString target = m_dir.filePath(QStringLiteral("dotfiles/korvale.ini"));
+    const QByteArray link = QFile::encodeName(path());
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    struct Case {
+        const char* what;
+        bool linkOwned;
+        bool targetOwned;
+    };
+    for (const Case& c : {Case{"own link, own file", true, true}, Case{"someone else's link", false, true},
+                          Case{"someone else's file", true, false}}) {
+        SCOPED_TRACE(c.what);
+        if (geteuid() != 0 && !(c.linkOwned && c.targetOwned))
+            continue; // only root can give a link or a file away
+        writeBytes(target, before);
+        QFile::remove(path());
+        QDir().mkpath(QFileInfo(path()).path());
+        ASSERT_EQ(symlink("../dotfiles/korvale.ini", link.constData()), 0);
+        const OpenToEveryone everyone(QFile::encodeName(m_dir.path()));
+        ASSERT_EQ(chmod(QFile::encodeName(target).constData(), 0666), 0);
+        if (geteuid() == 0) {
+            ASSERT_EQ(lchown(link.constData(), c.linkOwned ? nobody->pw_uid : 0, 0), 0);
+            ASSERT_EQ(chown(QFile::encodeName(target).constData(), c.targetOwned ? nobody->pw_uid : 0, 0), 0);
+        }
+        const int result = runUnprivileged([&] {
+            SettingsStore store(path());
+            const bool read = store.storedSetting(kApp, kSection, QStringLiteral("Dir1")) == QStringLiteral("C:\\Alt");
+            const bool saved = store.SaveSetting(kApp, kSection, QStringLiteral("Dir1"), QStringLiteral("C:\\Neu"));
+            return (read ? 0 : 1) + (saved ? 2 : 0);
+        });
+        const bool throughLink = c.linkOwned && c.targetOwned;
+        EXPECT_EQ(result, throughLink ? 2 : 0);
+        EXPECT_EQ(readBytes(target), throughLink ? QByteArray("[Optionen]\nDir1=C:\\Neu\n") : before);
+        EXPECT_TRUE(QFileInfo(path()).isSymLink());
+        EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"korvale.ini"});
+    }
 }
 
 TEST_F(SettingsStoreTest, ThePerUserFileLiesInTheConfigFolder)
