@@ -8,7 +8,7 @@
 class KeptContent {
 public:
     // A file larger than this is not kept; it is not written over either.
-    static constexpr off_t kMaxLength = off_t(1) << 30;
+    static constexpr off_t kMaxLength = off_t(512) << 20;
 
     KeptContent() = default;
     ~KeptContent();
