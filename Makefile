@@ -1,7 +1,8 @@
 # The two commands a person needs: `make run` and `make test`.
-# desktop-file-utils, appstream and dpkg-dev check the installed files and build the package.
+# desktop-file-utils, appstream and dpkg-dev check the installed files and build the package;
+# qt6-base-private-dev lets a test switch on Qt's accessibility events without a screen reader.
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-liberation2 fonts-dejavu-core \
-            desktop-file-utils appstream dpkg-dev
+            desktop-file-utils appstream dpkg-dev qt6-base-private-dev
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 ,        := ,

@@ -46,6 +46,8 @@ void BackgroundRun::work()
     if (m_outcome.stopped) {
         run.reset();
     } else {
+        // Found here, the widest rows cost the window's thread a few measurements only.
+        m_longestResultRows = run->List2().longestRows();
         run->moveToThread(m_ownerThread);
         m_run = std::move(run);
     }

@@ -42,6 +42,8 @@ public:
     // Both only after finished().
     const GenerateRun::Outcome& outcome() const { return m_outcome; }
     std::unique_ptr<GenerateRun> takeControls() { return std::move(m_run); }
+    // The rows of the result list with the longest entries (see ListBox::longestRows).
+    const QList<int>& longestResultRows() const { return m_longestResultRows; }
 
 signals:
     void finished();
@@ -61,5 +63,6 @@ private:
     std::atomic<qsizetype> m_filesSeen = 0;
     std::unique_ptr<GenerateRun> m_run;
     GenerateRun::Outcome m_outcome;
+    QList<int> m_longestResultRows;
     std::thread m_thread;
 };

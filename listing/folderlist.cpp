@@ -1,6 +1,7 @@
 #include "listing/folderlist.h"
 
 #include "listing/folderreads.h"
+#include "listing/longestrows.h"
 #include "platform/hostfolder.h"
 #include "platform/windows1252.h"
 
@@ -96,6 +97,20 @@ int FolderList::rowCount(const QModelIndex& parent) const
     return int(ancestorRows() + m_subfolders.size());
 }
 
+QList<int> FolderList::longestRows() const
+{
+    if (!m_folder)
+        return {};
+    const QStringList& names = m_folder->names();
+    // A row one step deeper is as wide as a few letters more.
+    constexpr qsizetype kLettersPerStep = 2;
+    return LongestRows::among(rowCount(), [&](qsizetype row) {
+        if (row < ancestorRows())
+            return (row == 0 ? 3 : names[row - 1].size()) + row * kLettersPerStep;
+        return m_subfolders[row - ancestorRows()].size() + ancestorRows() * kLettersPerStep;
+    });
+}
+
 QVariant FolderList::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
@@ -108,6 +123,8 @@ QVariant FolderList::data(const QModelIndex& index, int role) const
         if (row == 0)
             return QString(m_folder->drive().toLower()) + QStringLiteral(":\\");
         return Windows1252::displayText(isAncestorRow ? names[row - 1] : m_subfolders[row - ancestorRows()]);
+    case Qt::ToolTipRole:
+        return Windows1252::displayText(data(index, PathRole).toString());
     case PathRole: {
         if (!isAncestorRow)
             return List(row - ancestorRows());

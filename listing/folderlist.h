@@ -32,6 +32,8 @@ public:
     void Refresh();
     qsizetype ListCount() const { return m_subfolders.size(); }
     QString List(qsizetype index) const;
+    // The rows a view shows widest: the longest names, counting each row's depth.
+    QList<int> longestRows() const;
 
     // The folder exists but could not be read (to its end): what it lists may be short.
     bool readFailed() const { return m_readFailed; }

@@ -1,6 +1,7 @@
 #include "listing/listbox.h"
 
 #include "listing/germancollation.h"
+#include "listing/longestrows.h"
 #include "platform/namecodec.h"
 #include "platform/windows1252.h"
 
@@ -228,6 +229,15 @@ ListBox::EncodedItem ListBox::encodedItem(qsizetype index)
     return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text};
 }
 
+QList<int> ListBox::longestRows()
+{
+    publish();
+    return LongestRows::among(qsizetype(m_entries.size()), [this](qsizetype row) {
+        const Entry& entry = m_entries[size_t(row)];
+        return Piece::of(m_heads[entry.head].record).text.size() + Piece::of(entry.record).text.size();
+    });
+}
+
 // The entry's whole text, head and rest, into a buffer that keeps its room between calls.
 void ListBox::joinText(const Entry& entry, QByteArray& out) const
 {
@@ -398,7 +408,7 @@ int ListBox::rowCount(const QModelIndex& parent) const
 
 QVariant ListBox::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole)
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     return Windows1252::displayText(textOf(m_entries[size_t(index.row())]));

@@ -41,6 +41,8 @@ public:
     };
     EncodedItem encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
+    // The rows of the longest entries (see LongestRows), by the length of their text.
+    QList<int> longestRows();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

@@ -2,6 +2,7 @@
 
 #include "listing/drivelist.h"
 #include "platform/drivetable.h"
+#include "windowkit/focusring.h"
 
 #include <QMessageBox>
 
@@ -10,6 +11,7 @@ DriveCombo::DriveCombo(DriveList& drives, QWidget* parent)
     , m_drives(drives)
 {
     setModel(&drives);
+    FocusRing::attachTo(this);
     showSelectedDrive();
     connect(&drives, &DriveList::Change, this, &DriveCombo::showSelectedDrive);
     connect(this, &QComboBox::activated, this, &DriveCombo::pick);

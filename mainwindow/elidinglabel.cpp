@@ -3,10 +3,10 @@
 #include "mainwindow/middleelision.h"
 #include "platform/windows1252.h"
 #include "windowkit/accessibility.h"
+#include "windowkit/plaintooltip.h"
 
 #include <QHelpEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QStyle>
 #include <QToolTip>
 
@@ -24,8 +24,15 @@ ElidingLabel::ElidingLabel(QAccessible::Role role, QWidget* parent)
 
 void ElidingLabel::setMessage(const QString& text, const QStringList& shortenable)
 {
+    const bool repeated = text == this->text();
     takeText(text, shortenable);
-    // The name change alone is not read out by every screen reader; an alert is.
+    // The label raises a name change only when its text differs, but a message that repeats
+    // the last one is news as well (a second run that ends alike): screen readers on Linux
+    // hear the name change, others the alert.
+    if (repeated) {
+        QAccessibleEvent nameChange(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&nameChange);
+    }
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
@@ -88,15 +95,7 @@ bool ElidingLabel::event(QEvent* event)
         event->ignore();
         return true;
     }
-    // Escaped, so that a name is never read as markup; pre-wrap keeps the doubled blank.
-    // As wide as the text, but no wider than half the screen: a long message wraps.
-    const QScreen* screen = this->screen();
-    const int widest = screen ? screen->availableGeometry().width() / 2 : 640;
-    const int width = std::min(fontMetrics().horizontalAdvance(whole) + 8, widest);
-    const QString tip = QStringLiteral("<table width=\"%1\"><tr><td style=\"white-space:pre-wrap\">%2</td></tr></table>")
-                            .arg(width)
-                            .arg(whole.toHtmlEscaped());
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+    PlainToolTip::show(static_cast<QHelpEvent*>(event)->globalPos(), whole, this);
     return true;
 }
 

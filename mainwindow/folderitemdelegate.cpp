@@ -3,7 +3,7 @@
 #include "listing/folderlist.h"
 
 FolderItemDelegate::FolderItemDelegate(QObject* parent)
-    : QStyledItemDelegate(parent)
+    : PathItemDelegate(parent)
     , m_openFolder(QStringLiteral(":/folder_open.svg"))
     , m_closedFolder(QStringLiteral(":/folder_closed.svg"))
 {
@@ -25,9 +25,9 @@ void FolderItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QStyledItemDelegate::paint(painter, indented, index);
 }
 
-QSize FolderItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+QSize FolderItemDelegate::naturalSize(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    QSize size = PathItemDelegate::naturalSize(option, index);
     size.rwidth() += kIndent * index.data(FolderList::DepthRole).toInt();
     return size;
 }

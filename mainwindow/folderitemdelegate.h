@@ -1,11 +1,12 @@
 #pragma once
 
+#include "mainwindow/pathitemdelegate.h"
+
 #include <QIcon>
-#include <QStyledItemDelegate>
 
 // Draws a folder list's rows as a tree: the folder and its ancestors with open folders,
 // each one step further in, and the subfolders with closed folders below them.
-class FolderItemDelegate : public QStyledItemDelegate {
+class FolderItemDelegate : public PathItemDelegate {
     Q_OBJECT
 
 public:
@@ -14,7 +15,7 @@ public:
     static constexpr int kIndent = 8;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize naturalSize(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;

@@ -2,23 +2,17 @@
 
 #include "listing/folderlist.h"
 #include "mainwindow/folderitemdelegate.h"
-#include "windowkit/crispframe.h"
 
 #include <QKeyEvent>
 
 FolderView::FolderView(FolderList& folders, QWidget* parent)
-    : QListView(parent)
+    : PathListView(new FolderItemDelegate(nullptr), parent)
     , m_folders(folders)
 {
     setModel(&folders);
-    setItemDelegate(new FolderItemDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setUniformItemSizes(true);
-    CrispFrame::applyTo(this);
     connect(this, &QListView::doubleClicked, this, &FolderView::open);
-    connect(&folders, &QAbstractItemModel::modelReset, this, &FolderView::selectCurrentFolder);
-    selectCurrentFolder();
+    connect(&folders, &QAbstractItemModel::modelReset, this, &FolderView::showNewFolder);
+    showNewFolder();
 }
 
 void FolderView::open(const QModelIndex& index)
@@ -36,7 +30,13 @@ void FolderView::keyPressEvent(QKeyEvent* event)
         open(currentIndex());
         return;
     }
-    QListView::keyPressEvent(event);
+    PathListView::keyPressEvent(event);
+}
+
+void FolderView::showNewFolder()
+{
+    setWidestCandidates(m_folders.longestRows());
+    selectCurrentFolder();
 }
 
 void FolderView::selectCurrentFolder()

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QListView>
+#include "mainwindow/pathlistview.h"
 
 class FolderList;
 
 // Shows a folder list. A single click or the arrow keys only select; a double click or
 // Enter opens the folder, which moves the folder list there and raises its change.
-class FolderView : public QListView {
+class FolderView : public PathListView {
     Q_OBJECT
 
 public:
@@ -18,6 +18,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showNewFolder();
     void selectCurrentFolder();
 
     FolderList& m_folders;

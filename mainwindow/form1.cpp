@@ -285,7 +285,7 @@ void Form1::endRun()
     if (outcome.stopped) {
         m_c.Label3->setMessage(StatusText::stopped(), {});
     } else {
-        takeOver(run->takeControls());
+        takeOver(run->takeControls(), run->longestResultRows());
         m_c.Label1->setText(FolderWalk::countText(outcome.count));
         m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
     }
@@ -298,10 +298,10 @@ void Form1::endRun()
 
 // The run's controls become the window's: Dir1 stands where the run left it, and the
 // result list's view takes the run's list whole.
-void Form1::takeOver(std::unique_ptr<GenerateRun> run)
+void Form1::takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows)
 {
     run->useDrive1(*m_c.models.Drive1);
-    m_c.showRun(*run);
+    m_c.showRun(*run, longestRows);
     m_hidden.swap(run);
 }
 

@@ -88,7 +88,7 @@ private:
     void forceExitAt(StopGrace::Clock::time_point moment);
     void forceExit();
     void endRun();
-    void takeOver(std::unique_ptr<GenerateRun> run);
+    void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
 
     SettingsStore& m_store;
     // The hidden controls as the load step or the last completed run left them.

@@ -3,15 +3,16 @@
 #include "generation/generaterun.h"
 #include "mainwindow/drivecombo.h"
 #include "mainwindow/elidinglabel.h"
+#include "mainwindow/enterbutton.h"
 #include "mainwindow/folderview.h"
+#include "mainwindow/pathitemdelegate.h"
+#include "mainwindow/pathlistview.h"
 #include "mainwindow/picturebutton.h"
-#include "windowkit/crispframe.h"
 #include "windowkit/windowcolours.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 
 namespace {
@@ -60,23 +61,19 @@ QLineEdit* makeTextBox(QWidget* window)
 
 QPushButton* makeButton(QWidget* window)
 {
-    auto* button = new QPushButton(window);
+    auto* button = new EnterButton(window);
     button->setAutoDefault(false);
     return button;
 }
 
-QListView* makeResultList(ListBox& entries, QWidget* window)
+PathListView* makeResultList(ListBox& entries, QWidget* window)
 {
-    auto* view = new QListView(window);
+    // Rows of one size let the view show a million entries without measuring each, and
+    // laying them out in batches keeps the window answering while it takes a new list.
+    auto* view = new PathListView(new PathItemDelegate(nullptr), window);
     view->setModel(&entries);
-    // Uniform rows let the view show a million entries without measuring each, and laying
-    // them out in batches keeps the window answering while it takes a new list.
-    view->setUniformItemSizes(true);
     view->setLayoutMode(QListView::Batched);
     view->setBatchSize(kLayoutBatchRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    CrispFrame::applyTo(view);
     paint(view, QPalette::Base, QColor(64, 64, 64));
     paint(view, QPalette::Text, QColor(0, 255, 0));
     return view;
@@ -124,7 +121,6 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QLi
     m.Dir1 = &hidden.Dir1();
     m.File1 = &hidden.File1();
     m.List1 = &hidden.List1();
-    const QString info = QStringLiteral("Info");
 
     QHash<QString, std::function<QWidget*()>> factories = {
         {QStringLiteral("Label1"), [&] { return c.Label1 = makeLabel(window, QColor(128, 128, 128)); }},
@@ -135,9 +131,9 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QLi
         {QStringLiteral("Line2"), [&] { return c.Line2 = makeLine(window); }},
         {QStringLiteral("Line3"), [&] { return c.Line3 = makeLine(window); }},
         {QStringLiteral("Line4"), [&] { return c.Line4 = makeLine(window); }},
-        {QStringLiteral("Image1"), [&] { return c.Image1 = makePicture(QStringLiteral(":/info_hover.svg"), info, window); }},
+        {QStringLiteral("Image1"), [&] { return c.Image1 = makePicture(QStringLiteral(":/info_hover.svg"), QStringLiteral("Info (hervorgehoben)"), window); }},
         {QStringLiteral("Image2"), [&] { return c.Image2 = makePicture(QStringLiteral(":/exit.svg"), QStringLiteral("Beenden"), window); }},
-        {QStringLiteral("Image3"), [&] { return c.Image3 = makePicture(QStringLiteral(":/info_rest.svg"), info, window); }},
+        {QStringLiteral("Image3"), [&] { return c.Image3 = makePicture(QStringLiteral(":/info_rest.svg"), QStringLiteral("Info"), window); }},
         {QStringLiteral("List2"), [&] { return c.List2 = makeResultList(*m.List2, window); }},
         {QStringLiteral("Command1"), [&] { return c.Command1 = makeButton(window); }},
         {QStringLiteral("Command3"), [&] { return c.Command3 = makeButton(window); }},
@@ -176,12 +172,13 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QLi
     return c;
 }
 
-void MainControls::showRun(GenerateRun& run)
+void MainControls::showRun(GenerateRun& run, const QList<int>& widestCandidates)
 {
     models.List2 = &run.List2();
     models.Dir1 = &run.Dir1();
     models.File1 = &run.File1();
     models.List1 = &run.List1();
+    List2->setWidestCandidates(widestCandidates);
     List2->setModel(models.List2);
 }
 

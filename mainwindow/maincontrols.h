@@ -12,11 +12,11 @@ class FolderList;
 class FolderView;
 class GenerateRun;
 class ListBox;
+class PathListView;
 class PictureButton;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPushButton;
 class QWidget;
 
@@ -54,7 +54,7 @@ struct MainControls {
     DriveCombo* Drive2 = nullptr;
     FolderView* Dir2 = nullptr;
     FolderView* Dir3 = nullptr;
-    QListView* List2 = nullptr;
+    PathListView* List2 = nullptr;
     PictureButton* Image1 = nullptr;
     PictureButton* Image3 = nullptr;
     PictureButton* Image2 = nullptr;
@@ -71,8 +71,9 @@ struct MainControls {
                               const QList<ControlLayout>& table);
 
     // Points the hidden lists and the result list's view at a run's controls. The view
-    // takes the result list whole, however long it is.
-    void showRun(GenerateRun& run);
+    // takes the result list whole, however long it is, and measures only the rows given
+    // as the widest candidates.
+    void showRun(GenerateRun& run, const QList<int>& widestCandidates);
 
     // The eight members of the target-location panel, in the order they are shown.
     QList<QWidget*> panelLines() const;

@@ -147,6 +147,19 @@ TEST_P(EitherListBox, PositionsGoBeyond32767)
 
 INSTANTIATE_TEST_SUITE_P(Orders, EitherListBox, ::testing::Values(ListBox::Order::AsAdded, ListBox::Order::Sorted));
 
+TEST(SortedListBoxText, LongestRowsAreTheLongestEntriesAfterTheSortLongestFirst)
+{
+    ListBox box(ListBox::Order::Sorted);
+    QStringList added;
+    for (int length = 1; length <= 40; ++length)
+        added.append(u"C:\\"_s + QString(length, QChar(u'a' + length % 26)));
+    addAll(box, added);
+    const QList<int> rows = box.longestRows();
+    ASSERT_EQ(rows.size(), 16);
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(box.List(rows[i]).size(), 3 + 40 - i) << i;
+}
+
 TEST(SortedListBoxText, UndecodableNamesComeBackUnchanged)
 {
     ListBox box(ListBox::Order::Sorted);

@@ -1,6 +1,7 @@
 #include "generation/backgroundrun.h"
 #include "listing/listbox.h"
 #include "mainwindow/middleelision.h"
+#include "mainwindow/pathlistview.h"
 #include "support/formfixture.h"
 #include "windowkit/openwindows.h"
 
@@ -15,8 +16,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -426,6 +431,75 @@ TEST_F(GenerateTest, LongTargetFolderIsShortenedInTheMiddleAndTheNotesStayInSigh
     QApplication::sendEvent(c.Label3, &hover);
     EXPECT_TRUE(QToolTip::text().contains(message)) << QToolTip::text().toStdString();
     QToolTip::hideText();
+}
+
+// The tool tip a hover over a list row brings up; empty when none shows.
+QString hoverTip(QAbstractItemView* view, const QModelIndex& index)
+{
+    const QPoint at = view->visualRect(index).center();
+    QHelpEvent hover(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &hover);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+QModelIndex rowShowing(const QAbstractItemView* view, const QString& text)
+{
+    const QModelIndexList found = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, text, 1,
+                                                       Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    return found.isEmpty() ? QModelIndex() : found.first();
+}
+
+TEST_F(GenerateTest, LongPathsShowWholeInAToolTipAndTheScrollBarReachesTheirEnd)
+{
+    const QString folderName = QString(180, u'f');
+    const QString path = QStringLiteral("C:\\Quelle\\") + folderName + u'\\' + QString(106, u'd') + QStringLiteral(".txt");
+    ASSERT_GE(path.size(), 300);
+    fixture.drives().makeFile(path);
+    pickSource(QStringLiteral("C:\\Quelle"));
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    form->show();
+
+    EXPECT_GE(c.List2->horizontalScrollBar()->maximum() + c.List2->viewport()->width(),
+              c.List2->fontMetrics().horizontalAdvance(path));
+    // A row that fits shows no tip; one cut at the edge shows its whole path.
+    EXPECT_EQ(hoverTip(c.List2, rowShowing(c.List2, QStringLiteral("C:\\Quelle\\A.txt"))), QString());
+    EXPECT_TRUE(hoverTip(c.List2, rowShowing(c.List2, path)).contains(path));
+
+    const QModelIndex folderRow = rowShowing(c.Dir2, folderName);
+    EXPECT_GE(c.Dir2->horizontalScrollBar()->maximum() + c.Dir2->viewport()->width(),
+              c.Dir2->visualRect(folderRow).left() + c.Dir2->fontMetrics().horizontalAdvance(folderName));
+    EXPECT_TRUE(hoverTip(c.Dir2, folderRow).contains(QStringLiteral("C:\\Quelle\\") + folderName));
+    QToolTip::hideText();
+}
+
+QList<QAccessible::Event>& statusEvents()
+{
+    static QList<QAccessible::Event> events;
+    return events;
+}
+
+TEST_F(GenerateTest, EveryEndedRunIsAnnouncedAlsoWhenItsMessageRepeats)
+{
+    pickSource(QStringLiteral("C:\\Quelle"));
+    static const QObject* status = form->controls().Label3;
+    QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    ASSERT_NE(platform, nullptr);
+    platform->setActive(true);
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->object() == status)
+            statusEvents().append(event->type());
+    });
+    QList<QString> messages;
+    for (int run = 0; run < 2; ++run) {
+        statusEvents().clear();
+        ASSERT_TRUE(fixture.generate());
+        messages.append(form->controls().Label3->text());
+        EXPECT_EQ(statusEvents().count(QAccessible::NameChanged), 1) << run;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    platform->setActive(false);
+    EXPECT_EQ(messages[0], messages[1]);
 }
 
 TEST(MiddleElisionTest, ShortensTheLongestPieceFoldersFirstThenLetters)

@@ -1,6 +1,7 @@
 #include "infowindow/form2.h"
 #include "mainwindow/mainlayout.h"
 #include "support/formfixture.h"
+#include "windowkit/focusring.h"
 #include "windowkit/vectorpicture.h"
 
 #include <gtest/gtest.h>
@@ -359,7 +360,7 @@ TEST_F(MainLayoutTest, EveryControlIsExposedWithARoleAndTheNameASightedUserReads
         {c.Label2, A::StaticText, "C:\\"},
         {c.Label3, A::StatusBar, "Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"},
         {c.Label4, A::StaticText, "Filter"},
-        {c.Image1, A::Button, "Info"},
+        {c.Image1, A::Button, "Info (hervorgehoben)"},
         {c.Image3, A::Button, "Info"},
         {c.Image2, A::Button, "Beenden"},
     });
@@ -487,6 +488,54 @@ QList<ControlLayout> mainTableWith(const std::function<void(QList<ControlLayout>
     QList<ControlLayout> table = MainLayout::table();
     change(table);
     return table;
+}
+
+TEST_F(MainLayoutTest, ReturnAndEnterPressAFocusedButtonOfTheMainWindowOnly)
+{
+    const MainControls& c = form->controls();
+    QTest::keyClick(c.Command3, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !c.Dir3->isHidden(); }));
+    QTest::keyClick(c.Command4, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c.Dir3->isHidden(); }));
+
+    form->Image1_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->infoWindow()->isSliding(); }));
+    QWidget* infoButton = form->infoWindow()->findChild<QWidget*>(QStringLiteral("cmdExit"));
+    QTest::keyClick(infoButton, Qt::Key_Return);
+    QTest::qWait(300);
+    EXPECT_TRUE(form->infoWindow()->isVisible());
+    form->infoWindow()->close();
+}
+
+// The ring lies on the control's edge: blue outside, white inside, whatever the scheme.
+TEST_F(MainLayoutTest, ListsAndDriveListsShowTheirFocusClearlyOnLightAndDarkSchemes)
+{
+    const QPalette before = QApplication::palette();
+    for (const QPalette& scheme : {before, darkScheme()}) {
+        QApplication::setPalette(scheme);
+        FormFixture schemeFixture;
+        Form1& window = schemeFixture.load();
+        const MainControls& c = window.controls();
+        c.List2->show();
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        const QList<QWidget*> controls = {c.Drive1, c.Dir2, c.List2};
+        for (QWidget* focused : controls) {
+            focused->setFocus();
+            const QImage shot = window.grab().toImage();
+            for (QWidget* control : controls) {
+                const QPoint edge = control->geometry().topLeft() + QPoint(0, control->height() / 2);
+                const bool ringed = control == focused;
+                EXPECT_EQ(shot.pixelColor(edge) == FocusRing::outerColour(), ringed) << control->objectName().toStdString();
+                EXPECT_EQ(shot.pixelColor(edge + QPoint(FocusRing::kOuterWidth, 0)) == FocusRing::innerColour()
+                              && shot.pixelColor(edge + QPoint(1, 0)) == FocusRing::outerColour(),
+                          ringed)
+                    << control->objectName().toStdString();
+            }
+        }
+    }
+    QApplication::setPalette(before);
 }
 
 // A table and the controls a window creates must agree; where they do not, the window
