@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
+class QFontMetrics;
 class QPoint;
 class QWidget;
 
@@ -9,7 +10,10 @@ class QWidget;
 // read as markup, and its doubled blanks stay.
 namespace PlainToolTip {
 
-// As wide as the text, but no wider than half the screen: a longer text wraps.
+// As wide as the text, but no wider than half the screen: a longer text is broken into
+// lines, a path after one of its folders.
 void show(const QPoint& globalPos, const QString& text, QWidget* widget);
+// The lines show() breaks text into: none wider than width where a character fits.
+QStringList wrap(const QString& text, const QFontMetrics& metrics, int width);
 
 } // namespace PlainToolTip
