@@ -3,6 +3,7 @@
 #include "commandline/folderargument.h"
 #include "generation/statustext.h"
 #include "listing/folderlist.h"
+#include "platform/hostfolder.h"
 #include "options/optionstore.h"
 
 namespace {
@@ -20,15 +21,21 @@ struct StoredChoice {
 };
 
 // The window's load step on lists of our own: a stored folder counts only where it still
-// exists; a source that cannot be restored leaves the list where it started, in the
-// current folder, as the window's source list does.
+// exists; a source that cannot be restored is the current folder, where the window's
+// source list starts. The lists start nowhere, so the current folder is read only by the
+// run that lists it.
 StoredChoice restoreStoredChoice(SettingsStore& store)
 {
     FolderList Dir1;
     FolderList Dir2;
     FolderList Dir3;
     const RestoreResult restored = OptionStore(store).restore({Dir1, Dir2, Dir3});
-    return {Dir2.Path(), restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
+    QString source = Dir2.Path();
+    if (source.isEmpty()) {
+        if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder())
+            source = current->toString();
+    }
+    return {source, restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
 }
 
 QString mappingProblem(FolderArgument::Mapped::Failure failure)

@@ -4,11 +4,13 @@
 #include "platform/hostfolder.h"
 #include "platform/namecodec.h"
 
-DriveList::DriveList(QObject* parent)
+DriveList::DriveList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)
 {
-    if (const std::optional<WindowsPath> start = HostFolder::processCurrentFolder())
-        m_letter = start->drive();
+    if (start == ListStart::Nowhere)
+        return;
+    if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder())
+        m_letter = current->drive();
     else if (!DriveTable::active().drives().isEmpty())
         m_letter = DriveTable::active().drives().constFirst().letter;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listing/liststart.h"
+
 #include <QAbstractListModel>
 
 // A drive list: the drives of the drive table, one of them selected.
@@ -9,8 +11,9 @@ class DriveList : public QAbstractListModel {
 public:
     enum Role { LetterRole = Qt::UserRole + 1 };
 
-    // Starts on the drive of the process's current folder.
-    explicit DriveList(QObject* parent = nullptr);
+    // Started in the current folder, the list selects that folder's drive (or the first
+    // one); started nowhere, it selects none until it is set.
+    explicit DriveList(ListStart start = ListStart::Nowhere, QObject* parent = nullptr);
 
     // "c: [/home/user]": the letter in lower case, a colon, the host folder in brackets.
     QString Drive() const;

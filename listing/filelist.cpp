@@ -4,10 +4,12 @@
 #include "platform/hostfolder.h"
 #include "platform/windows1252.h"
 
-FileList::FileList(QObject* parent)
+FileList::FileList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)
-    , m_folder(HostFolder::processCurrentFolder())
 {
+    if (start == ListStart::Nowhere)
+        return;
+    m_folder = HostFolder::processCurrentFolder();
     if (m_folder)
         m_pathText = m_folder->toString();
     readFiles();

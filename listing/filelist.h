@@ -3,6 +3,7 @@
 #include "listing/filepattern.h"
 #include "listing/folderscan.h"
 #include "listing/hostnames.h"
+#include "listing/liststart.h"
 #include "platform/windowspath.h"
 
 #include <QAbstractListModel>
@@ -18,7 +19,7 @@ class FileList : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    explicit FileList(QObject* parent = nullptr);
+    explicit FileList(ListStart start = ListStart::Nowhere, QObject* parent = nullptr);
 
     QString Pattern() const { return m_patternText; }
     void setPattern(const QString& pattern);

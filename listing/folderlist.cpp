@@ -5,12 +5,14 @@
 #include "platform/hostfolder.h"
 #include "platform/windows1252.h"
 
-FolderList::FolderList(QObject* parent)
+FolderList::FolderList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)
 {
-    if (const std::optional<WindowsPath> start = HostFolder::processCurrentFolder()) {
+    if (start == ListStart::Nowhere)
+        return;
+    if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder()) {
         FolderHandles handles;
-        enter(*start, start->toString(), FolderScan::read(handles, *start));
+        enter(*current, current->toString(), FolderScan::read(handles, *current));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listing/folderscan.h"
+#include "listing/liststart.h"
 #include "platform/windowspath.h"
 
 #include <QAbstractListModel>
@@ -21,7 +22,7 @@ public:
     enum Role { PathRole = Qt::UserRole + 1, RowKindRole, DepthRole };
     enum class RowKind { Ancestor, Current, Subfolder };
 
-    explicit FolderList(QObject* parent = nullptr);
+    explicit FolderList(ListStart start = ListStart::Nowhere, QObject* parent = nullptr);
 
     QString Path() const;
     // Takes a folder path, or a drive value ("c: [...]", "C:") meaning the folder this list

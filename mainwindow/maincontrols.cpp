@@ -113,10 +113,10 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QLi
 {
     MainControls c;
     MainModels& m = c.models;
-    m.Drive1 = new DriveList(window);
-    m.Drive2 = new DriveList(window);
-    m.Dir2 = new FolderList(window);
-    m.Dir3 = new FolderList(window);
+    m.Drive1 = new DriveList(ListStart::CurrentFolder, window);
+    m.Drive2 = new DriveList(ListStart::CurrentFolder, window);
+    m.Dir2 = new FolderList(ListStart::CurrentFolder, window);
+    m.Dir3 = new FolderList(ListStart::CurrentFolder, window);
     m.List2 = &hidden.List2();
     m.Dir1 = &hidden.Dir1();
     m.File1 = &hidden.File1();

@@ -2,6 +2,7 @@
 
 #include "generation/pathprobes.h"
 #include "listing/folderlist.h"
+#include "platform/hostfolder.h"
 #include "platform/namecodec.h"
 #include "platform/settingsstore.h"
 
@@ -86,6 +87,16 @@ std::optional<QString> OptionStore::storedValue(const QString& key)
     return value && isUsable(*value) ? value : std::nullopt;
 }
 
+// A hidden list that nothing moved stands on no folder; the file names the folder it would
+// have started in, the current one, as it always has.
+QString OptionStore::folderToSave(const FolderList& folderList)
+{
+    if (!folderList.Path().isEmpty())
+        return folderList.Path();
+    const std::optional<WindowsPath> current = HostFolder::processCurrentFolder();
+    return current ? current->toString() : QString();
+}
+
 bool OptionStore::restoreFolder(const QString& key, FolderList& folderList)
 {
     const std::optional<QString> stored = m_store.storedSetting(kApplication, kSection, key);
@@ -115,9 +126,9 @@ bool OptionStore::save(StoredOptionsControls controls, const QString& listFileNa
     const SettingsStore::SaveResult result
         = m_store.SaveSettings(kApplication, kSection,
                                {
-                                   {QStringLiteral("Dir1"), controls.Dir1.Path()},
-                                   {QStringLiteral("Dir2"), controls.Dir2.Path()},
-                                   {QStringLiteral("Dir3"), controls.Dir3.Path()},
+                                   {QStringLiteral("Dir1"), folderToSave(controls.Dir1)},
+                                   {QStringLiteral("Dir2"), folderToSave(controls.Dir2)},
+                                   {QStringLiteral("Dir3"), folderToSave(controls.Dir3)},
                                    {kListFileKey, listFileName},
                                });
     if (!wasRead(result.fileState)) {

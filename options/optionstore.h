@@ -40,6 +40,7 @@ public:
 private:
     std::optional<QString> storedValue(const QString& key);
     bool restoreFolder(const QString& key, FolderList& folderList);
+    static QString folderToSave(const FolderList& folderList);
 
     SettingsStore& m_store;
 };

@@ -19,7 +19,7 @@ protected:
     }
 
     TestDrives drives;
-    DriveList list;
+    DriveList list{ListStart::CurrentFolder};
     QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
     QStringList seen;
 };

@@ -39,7 +39,7 @@ protected:
     }
 
     TestDrives drives;
-    FolderList list;
+    FolderList list{ListStart::CurrentFolder};
     QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
     QList<SeenInChange> seen;
 };
@@ -260,8 +260,8 @@ TEST(FolderListStart, StartsAtTheNearestFolderWhosePathCanBeWritten)
     ASSERT_EQ(mkdir(odd.constData(), 0755), 0);
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QFile::decodeName(odd)));
-    FolderList folders;
-    FileList files;
+    FolderList folders(ListStart::CurrentFolder);
+    FileList files(ListStart::CurrentFolder);
     QDir::setCurrent(saved);
     EXPECT_EQ(folders.Path(), u"C:\\"_s);
     EXPECT_EQ(files.Path(), u"C:\\"_s);
@@ -270,6 +270,31 @@ TEST(FolderListStart, StartsAtTheNearestFolderWhosePathCanBeWritten)
     EXPECT_FALSE(folders.setPath(u"C:\\zeilen\numbruch"_s));
     EXPECT_FALSE(files.setPath(u"C:\\zeilen\numbruch"_s));
     EXPECT_EQ(folders.Path(), u"C:\\"_s);
+}
+
+// Hidden lists wait for a run to move them: from a current folder full of files they
+// stand nowhere, list nothing and select no drive.
+TEST(FolderListStart, ListsStartedNowhereStandOnNoFolder)
+{
+    TestDrives drives;
+    drives.makeFile(u"C:\\start\\datei.txt"_s);
+    drives.makeFolder(u"C:\\start\\unter"_s);
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(drives.host(u"C:\\start"_s)));
+    FolderList folders;
+    FileList files;
+    DriveList drive;
+    FolderList shown(ListStart::CurrentFolder);
+    QDir::setCurrent(saved);
+
+    EXPECT_EQ(folders.Path(), QString());
+    EXPECT_EQ(folders.rowCount(), 0);
+    EXPECT_EQ(files.Path(), QString());
+    EXPECT_EQ(files.ListCount(), 0);
+    EXPECT_FALSE(files.readFailed());
+    EXPECT_EQ(drive.letter(), QChar());
+    EXPECT_EQ(drive.Drive(), QString());
+    EXPECT_EQ(entriesOf(shown), QStringList({"C:\\start\\unter"}));
 }
 
 } // namespace

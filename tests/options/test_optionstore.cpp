@@ -26,12 +26,12 @@ namespace {
 // The controls the stored options touch, coupled by the change handlers the main window
 // connects, so that a restore runs the same cascades it runs there.
 struct TestWindow {
-    DriveList Drive1;
-    DriveList Drive2;
+    DriveList Drive1{ListStart::CurrentFolder};
+    DriveList Drive2{ListStart::CurrentFolder};
     GenerateRun hidden;
     FolderList& Dir1 = hidden.Dir1();
-    FolderList Dir2;
-    FolderList Dir3;
+    FolderList Dir2{ListStart::CurrentFolder};
+    FolderList Dir3{ListStart::CurrentFolder};
     FileList& File1 = hidden.File1();
     QString Label2 = QStringLiteral("C:\\");
     QString Text1 = QStringLiteral("Liste.txt");
@@ -124,14 +124,14 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
     const Case cases[] = {
         {"[Optionen]\nDir1=C:\\\\Eins\nDir2=C:\\\\Weg\nDir3=C:\\\\Drei\n", QStringLiteral("C:\\Eins"),
          QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
-        {"[Optionen]\nDir1=C:\\\\Datei.txt\nDir3=C:\\\\Datei.txt\n", QStringLiteral("C:\\"), QStringLiteral("C:\\"),
+        {"[Optionen]\nDir1=C:\\\\Datei.txt\nDir3=C:\\\\Datei.txt\n", QString(), QStringLiteral("C:\\"),
          QStringLiteral("C:\\"), QStringLiteral("C:\\")},
         {"[Optionen]\nDir2=E:\\\\\nDir3=\n", QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\"),
          QStringLiteral("C:\\")},
         {"[optionen]\ndir1=C:\\\\Eins\nDIR3=c:\\\\drei\\\\..\\\\Drei\\\\\n", QStringLiteral("C:\\Eins"),
          QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
         // A control character cannot come from a folder this program showed, even where such a folder exists.
-        {"[Optionen]\nDir1=\"C:\\\\Tab\\tOrdner\"\nDir3=\"C:\\\\Tab\\tOrdner\"\n", QStringLiteral("C:\\"),
+        {"[Optionen]\nDir1=\"C:\\\\Tab\\tOrdner\"\nDir3=\"C:\\\\Tab\\tOrdner\"\n", QString(),
          QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\")},
     };
     for (const Case& c : cases) {
@@ -143,6 +143,11 @@ TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
         EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
         EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
         EXPECT_EQ(window.Label2, c.wantLabel2);
+        // The hidden list that stayed nowhere is saved as the current folder it once started in.
+        ASSERT_TRUE(window.Form_Unload(m_options));
+        if (c.wantDir1.isEmpty()) {
+            EXPECT_TRUE(settingsBytes().contains("Dir1=C:\\\n"));
+        }
     }
 }
 
