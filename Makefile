@@ -18,7 +18,7 @@ DEB      := korvale_$(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMa
 # Extra CMake settings for the configure step, e.g. CMAKE_ARGS=-DKORVALE_WARNINGS_AS_ERRORS=ON.
 CMAKE_ARGS :=
 
-.PHONY: run test build configure dist deps bench bench-window asan tsan ci clean install uninstall package screenshot
+.PHONY: run test build configure dist deps bench bench-window bench-cold bench-share bench-huge asan tsan ci clean install uninstall package screenshot
 
 # Only the program: the tests and the benchmark are for `make test` and `make bench`.
 run: configure
@@ -72,12 +72,12 @@ deps:
 	fi
 
 # The end-to-end benchmark on a large tree made once under /var/tmp; bfs is its yardstick.
-bench: EXTRA_PACKAGES += bfs python3
+bench: EXTRA_PACKAGES += bfs fd-find python3
 bench: build
 	python3 bench/run-bench --program $(BUILD)/bench/korvale_bench
 
 # The same measure through the real main window on a virtual display, timed from the click.
-bench-window: EXTRA_PACKAGES += bfs python3 xvfb xauth
+bench-window: EXTRA_PACKAGES += bfs fd-find python3 xvfb xauth
 bench-window: build
 	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-bench --program $(BUILD)/bench/korvale_window_bench
 

@@ -1,0 +1,176 @@
+"""What every benchmark script here shares: the trees, the sides it times, the check of the
+list file against the tree, and the report of the conditions it measured under.
+
+The trees are made once under /var/tmp (outside the checkout) with the generator beside
+this file; a tree without its summary is one an earlier run did not finish.
+"""
+
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+MAKE_TREE = Path(__file__).resolve().parent / "make-tree"
+LIST_NAME = "Liste.txt"
+TREES = Path("/var/tmp/korvale-bench")
+
+
+def fail(message):
+    print(f"{Path(sys.argv[0]).name}: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def tree_path(shape):
+    return TREES / f"{shape}-seed1"
+
+
+def summary_of(tree):
+    return Path(str(tree) + ".summary.json")
+
+
+def ensure_tree(tree, shape):
+    if tree.is_dir() and summary_of(tree).exists():
+        return json.loads(summary_of(tree).read_text())
+    if tree.exists():
+        fail(f"{tree} exists without its summary; remove it and run again")
+    print(f"Making the {shape} tree in {tree} (once) ...", flush=True)
+    tree.parent.mkdir(parents=True, exist_ok=True)
+    made = subprocess.run([sys.executable, str(MAKE_TREE), str(tree), "--shape", shape],
+                          capture_output=True, text=True)
+    if made.returncode != 0:
+        fail(f"make-tree failed:\n{made.stderr}")
+    print(made.stdout.strip())
+    return json.loads(summary_of(tree).read_text())
+
+
+def require(*programs):
+    for program in programs:
+        if not shutil.which(program):
+            fail(f"{program} is missing (the make target installs it when run as root)")
+
+
+def first_line(command):
+    try:
+        done = subprocess.run(command, capture_output=True, text=True)
+    except OSError:
+        return "missing"
+    lines = (done.stdout or done.stderr).strip().splitlines()
+    return lines[0] if lines else "unknown"
+
+
+class Conditions:
+    """The load average around the measurement and the versions compared with; printed
+    before the figures, since the machine may be shared with other work."""
+
+    def __init__(self):
+        self.before = os.getloadavg()
+
+    def report(self):
+        after = os.getloadavg()
+        print(f"compared with: {first_line(['bfs', '--version'])}; {first_line(['fdfind', '--version'])}")
+        print(f"conditions: {os.cpu_count()} cores, load average {self.before[0]:.2f} {self.before[1]:.2f} "
+              f"{self.before[2]:.2f} before, {after[0]:.2f} {after[1]:.2f} {after[2]:.2f} after")
+
+
+def visible_files(tree):
+    """Every regular file below tree whose path has no part beginning with a dot."""
+    found = []
+    pending = [("", str(tree))]
+    while pending:
+        relative, folder = pending.pop()
+        with os.scandir(folder) as entries:
+            for entry in entries:
+                if entry.name.startswith("."):
+                    continue
+                path = relative + entry.name
+                if entry.is_dir(follow_symlinks=False):
+                    pending.append((path + "/", entry.path))
+                elif entry.is_file():
+                    found.append(path)
+    return found
+
+
+class Run:
+    """One run of the bench program: its time, peak memory and what it reported."""
+
+    def __init__(self, elapsed, peak, output):
+        self.elapsed = elapsed
+        self.peak = peak
+        self.output = output
+        source_line, self.numbers = output.split("\n", 1)
+        self.source = source_line.removeprefix("source ")
+        self.fields = dict(re.findall(r"(\w+_ms) (\d+)", self.numbers))
+        self.cpu = dict(re.findall(r"(cpu_\w+) ([\d.]+)", self.numbers))
+        counted = re.search(r"count (\d+) Files", self.numbers)
+        self.count = int(counted.group(1)) if counted else None
+
+
+def run_ours(program, tree, work):
+    started = time.perf_counter()
+    child = subprocess.Popen([program, str(tree), str(work)], cwd="/", stdout=subprocess.PIPE, text=True)
+    output = child.stdout.read()
+    _, status, usage = os.wait4(child.pid, 0)
+    elapsed = time.perf_counter() - started
+    if os.waitstatus_to_exitcode(status) != 0:
+        fail(f"the bench program failed ({os.waitstatus_to_exitcode(status)}): {output}")
+    # The window's bench times a run from the click: its window's start does not count.
+    from_click = re.search(r"\brun_ms (\d+)", output)
+    if from_click:
+        elapsed = int(from_click.group(1)) / 1000
+    return Run(elapsed, usage.ru_maxrss * 1024, output.strip())
+
+
+def run_shell(command):
+    started = time.perf_counter()
+    subprocess.run(["sh", "-c", command], check=True)
+    return time.perf_counter() - started
+
+
+def bfs_alone(tree):
+    return f"bfs '{tree}' -type f > /dev/null"
+
+
+def fd_alone(tree):
+    return f"fdfind --threads 16 --type f --hidden --no-ignore . '{tree}' > /dev/null"
+
+
+def check_list_file(list_file, source, expected_paths):
+    """The entries of the list file, up to its empty line, must be exactly the tree's files."""
+    lines = list_file.read_bytes().split(b"\r\n")
+    if b"" not in lines:
+        fail("the list file has no empty line before its footer")
+    entries = lines[: lines.index(b"")]
+    prefix = source + "\\"
+    listed = []
+    for entry in entries:
+        text = entry.decode("cp1252")
+        if not text.startswith(prefix):
+            fail(f"entry outside the source folder: {text!r}")
+        listed.append(text[len(prefix):].replace("\\", "/"))
+    if sorted(listed) != sorted(expected_paths):
+        missing = set(expected_paths) - set(listed)
+        extra = set(listed) - set(expected_paths)
+        fail(f"list file differs from the tree: {len(missing)} missing, {len(extra)} extra, "
+             f"{len(listed)} listed against {len(expected_paths)}")
+    return len(entries)
+
+
+def check_run(run, work, tree, summary):
+    """The last run's list holds exactly the tree's visible files; its size in bytes."""
+    expected_paths = visible_files(tree)
+    if len(expected_paths) != summary["visible_files"]:
+        fail(f"the tree holds {len(expected_paths)} visible files, its summary says {summary['visible_files']}")
+    if run.count != len(expected_paths):
+        fail(f"counted {run.count} files, the tree holds {len(expected_paths)} visible files")
+    list_file = work / LIST_NAME
+    check_list_file(list_file, run.source, expected_paths)
+    return list_file.stat().st_size
+
+
+def median(values):
+    return statistics.median(values)
