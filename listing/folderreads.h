@@ -16,6 +16,13 @@
 // read once for both lists, and the folders read ahead of their turn.
 class FolderReads {
 public:
+    FolderReads() = default;
+    // Reads ahead with reads of the caller's own (tests).
+    explicit FolderReads(ReadAhead::ReadFolder readFolder)
+        : m_ahead(std::move(readFolder))
+    {
+    }
+
     FolderHandles& handles() { return m_handles; }
 
     struct Read {
@@ -47,6 +54,10 @@ public:
     static FolderScan read(FolderReads* shared, const WindowsPath& path, const QString& pathText);
     static bool isFolder(FolderReads* shared, const WindowsPath& path);
 
+    // The folders whose subfolders are being read ahead, in the walk's order, held open
+    // for their turn; no more than a few, so that a run keeps few files open.
+    static constexpr std::size_t kMostParentsHeld = 64;
+
 private:
     // Folders whose subfolders are still to be requested, with the first not yet asked for.
     struct Below {
@@ -59,9 +70,6 @@ private:
     void requestMore();
     bool openForReaders(Below& below);
 
-    // The folders whose subfolders are being read ahead, in the walk's order, held open
-    // for their turn; no more than a few, so that a run keeps few files open.
-    static constexpr std::size_t kMostParentsHeld = 64;
     struct Parent {
         QString pathText;
         std::shared_ptr<const FolderHandles::Handle> handle;

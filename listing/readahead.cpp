@@ -1,7 +1,19 @@
 #include "listing/readahead.h"
 
+#include "platform/threadname.h"
+
 #include <algorithm>
 #include <system_error>
+
+ReadAhead::ReadAhead(ReadFolder readFolder)
+    : m_readFolder(std::move(readFolder))
+{
+}
+
+FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
+{
+    return FolderScan::readEntriesBelow(*request.parent, request.name);
+}
 
 ReadAhead::~ReadAhead()
 {
@@ -25,11 +37,12 @@ void ReadAhead::request(std::vector<Request> requests)
 }
 
 // Readers start once there is work for them: a walk with little below its start folder
-// starts one or none.
+// starts one or none. Once started, a reader stays until the walk ends; while fewer are
+// wanted, the others wait.
 void ReadAhead::startReaders()
 {
     try {
-        while (m_readers.size() < kReaders && m_readers.size() < m_slots.size())
+        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size())
             m_readers.emplace_back(&ReadAhead::read, this);
     } catch (const std::system_error&) {
         // Out of threads: the walk goes on with the readers it has, or reads by itself.
@@ -71,6 +84,8 @@ bool ReadAhead::walkMayGoOn() const
 std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 {
     std::unique_lock lock(m_mutex);
+    if (m_lastTaken)
+        m_sizing.noteWalkStep(Clock::now() - *m_lastTaken);
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
@@ -85,25 +100,42 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     Read read{std::move(slot.request.path), std::move(slot.request.pathText), std::move(slot.entries)};
     m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
     m_claimed -= *position + 1;
+    m_lastTaken = Clock::now();
     return read;
+}
+
+bool ReadAhead::mayClaim() const
+{
+    return m_claimed < m_slots.size() && m_reading < m_sizing.readers();
 }
 
 void ReadAhead::read()
 {
+    ThreadName::setForThisThread("korvale-read");
     std::unique_lock lock(m_mutex);
     for (;;) {
         ++m_readersWaiting;
-        m_readersWake.wait(lock, [this] { return m_stopping || m_claimed < m_slots.size(); });
+        m_readersWake.wait(lock, [this] { return m_stopping || mayClaim(); });
         --m_readersWaiting;
         if (m_stopping)
             return;
         // Slots stay where they are until they are done: the walk drops only done ones.
         Slot& slot = m_slots[m_claimed++];
+        ++m_reading;
         lock.unlock();
-        FolderScan::Entries entries = FolderScan::readEntriesBelow(*slot.request.parent, slot.request.name);
+        const Clock::time_point started = Clock::now();
+        FolderScan::Entries entries = m_readFolder(slot.request);
+        const Clock::duration elapsed = Clock::now() - started;
         lock.lock();
+        --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
+        const std::size_t readersBefore = m_sizing.readers();
+        m_sizing.noteRead(elapsed);
+        if (m_sizing.readers() > readersBefore) {
+            startReaders();
+            m_readersWake.notify_all();
+        }
         if (m_walkWaitsFor > 0 && walkMayGoOn())
             m_walkWakes.notify_one();
     }

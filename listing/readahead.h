@@ -1,12 +1,15 @@
 #pragma once
 
 #include "listing/folderscan.h"
+#include "listing/readersizing.h"
 #include "platform/windowspath.h"
 
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -15,9 +18,10 @@
 
 // Reads the folders a walk will enter next on threads of their own, in the order it will
 // enter them, while the walk handles the folders before: opening and reading a folder
-// costs more than listing what it holds, and the host reads two folders at once on two
-// cores. Only reading happens ahead; whether a folder is still there, and the same one,
-// is asked at its turn.
+// costs more than listing what it holds. As many folders are read at once as the reads'
+// times ask for (see ReaderSizing): two from the page cache, tens where each read waits
+// on a share or a cold disk. Only reading happens ahead; whether a folder is still there,
+// and the same one, is asked at its turn.
 class ReadAhead {
 public:
     struct Read {
@@ -26,14 +30,6 @@ public:
         FolderScan::Entries entries;
     };
 
-    ReadAhead() = default;
-    ~ReadAhead();
-    // False once no other thread could be started: then nothing is read ahead, and the
-    // walk reads every folder itself.
-    bool isReading() const { return !m_cannotRead; }
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
-
     // A folder named below a parent that the walk holds open for the readers.
     struct Request {
         WindowsPath path;
@@ -41,6 +37,18 @@ public:
         std::shared_ptr<const FolderHandles::Handle> parent;
         QByteArray name;
     };
+    // How a reader reads one folder; tests put reads of their own in its place.
+    using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
+    static FolderScan::Entries readBelowParent(const Request& request);
+
+    explicit ReadAhead(ReadFolder readFolder = readBelowParent);
+    ~ReadAhead();
+    // False once no other thread could be started: then nothing is read ahead, and the
+    // walk reads every folder itself.
+    bool isReading() const { return !m_cannotRead; }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
     // Folders are read in the order they were requested; some may be passed over.
     void request(std::vector<Request> requests);
     // Requested and not yet taken.
@@ -52,6 +60,9 @@ public:
     // Requests beyond the reads not yet taken are held to this many, so memory stays
     // bounded however far the walk lags behind.
     static constexpr std::size_t kMostReadsAhead = 256;
+    // A thread that waits is woken for a few reads at once, not for each: waking costs
+    // more than a small folder's read.
+    static constexpr std::size_t kReadsPerWaking = 16;
 
 private:
     struct Slot {
@@ -60,19 +71,16 @@ private:
         FolderScan::Entries entries;
     };
 
+    using Clock = std::chrono::steady_clock;
+
     void startReaders();
     void read();
+    bool mayClaim() const;
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
 
-    // Two readers: the host reads folders in parallel, and the walk's own thread needs
-    // less time per folder than one reader does.
-    static constexpr std::size_t kReaders = 2;
-    // A thread that waits is woken for a few reads at once, not for each: waking costs
-    // more than a small folder's read.
-    static constexpr std::size_t kReadsPerWaking = 16;
-
+    const ReadFolder m_readFolder;
     std::mutex m_mutex;
     std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;
@@ -82,6 +90,9 @@ private:
     std::size_t m_claimed = 0;
     std::size_t m_walkWaitsFor = 0; // how many slots from the front must be done to wake the walk
     int m_readersWaiting = 0;
+    std::size_t m_reading = 0; // readers inside a read now
+    ReaderSizing m_sizing;
+    std::optional<Clock::time_point> m_lastTaken; // the walk's step runs from here to its next take
     bool m_stopping = false;
     bool m_cannotRead = false;
     std::vector<std::thread> m_readers;
