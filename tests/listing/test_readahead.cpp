@@ -142,6 +142,8 @@ TEST(ReadAhead, TheWalkWaitingForAReadIsWokenForAFewReadsAtOnce)
         ahead.take(pathOf(0));
         taken = true;
     });
+    // Nothing is read before the walk waits: a walk that finds its folder read never waits.
+    std::this_thread::sleep_for(200ms);
     const int fewer = int(ReadAhead::kReadsPerWaking) - 1;
     gate.release(fewer);
     ASSERT_TRUE(gate.waitUntilPassed(fewer));
