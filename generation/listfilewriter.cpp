@@ -1,6 +1,5 @@
 #include "generation/listfilewriter.h"
 
-#include "generation/chunkwriter.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "platform/drivetable.h"
@@ -131,22 +130,31 @@ QByteArray footer(const QDate& today, const QLocale& locale)
     return out;
 }
 
-// Encodes the entries chunk by chunk into reused buffers, so a list of a million entries
-// never stands in memory a second time.
+bool writeChunk(FileReplacement& file, std::string& chunk)
+{
+    const bool written = file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
+    chunk.clear();
+    return written;
+}
+
+// Encodes the entries chunk by chunk into one reused buffer, so a list of a million
+// entries never stands in memory a second time. The chunks are written on the run's own
+// thread: the disk starts on each while the next is made (see FileReplacement::write), and
+// a thread of their own saved no more than 1 to 3 % of a whole run.
 bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
 {
-    ChunkWriter writer(file);
     std::string chunk;
+    chunk.reserve(size_t(kChunkSize) * 2);
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
         if (lines.append(entries.encodedItem(i), chunk))
             ++replacedEntries;
-        if (qsizetype(chunk.size()) >= kChunkSize && !writer.write(chunk))
+        if (qsizetype(chunk.size()) >= kChunkSize && !writeChunk(file, chunk))
             return false;
     }
     chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
-    return writer.write(chunk) && writer.finish();
+    return writeChunk(file, chunk);
 }
 
 } // namespace
