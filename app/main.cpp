@@ -8,6 +8,7 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/platformchoice.h"
 #include "mainwindow/sessionguard.h"
+#include "platform/hostdrives.h"
 #include "platform/hostfolder.h"
 #include "platform/hostterminal.h"
 #include "platform/settingsstore.h"
@@ -38,6 +39,7 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
+    const HostDrives drives;
     Form1 form(store);
     const SessionGuard session(form);
     form.show();

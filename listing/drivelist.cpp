@@ -1,26 +1,44 @@
 #include "listing/drivelist.h"
 
-#include "platform/drivetable.h"
+#include "platform/hostdrives.h"
 #include "platform/hostfolder.h"
 #include "platform/namecodec.h"
 
+namespace {
+
+QString textOf(const DriveTable::Drive& drive)
+{
+    return QString(drive.letter.toLower()) + QStringLiteral(": [") + NameCodec::decode(drive.hostRoot) + QLatin1Char(']');
+}
+
+QString lettersOf(const QList<DriveTable::Drive>& drives)
+{
+    QString letters;
+    for (const DriveTable::Drive& drive : drives)
+        letters.append(drive.letter);
+    return letters;
+}
+
+} // namespace
+
 DriveList::DriveList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)
+    , m_drives(DriveTable::active().drives())
 {
+    if (HostDrives* host = HostDrives::onThisThread())
+        connect(host, &HostDrives::changed, this, &DriveList::followTable);
     if (start == ListStart::Nowhere)
         return;
     if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder())
         m_letter = current->drive();
-    else if (!DriveTable::active().drives().isEmpty())
-        m_letter = DriveTable::active().drives().constFirst().letter;
+    else if (!m_drives.isEmpty())
+        m_letter = m_drives.constFirst().letter;
 }
 
 QString DriveList::driveText(QChar letter)
 {
-    const std::optional<QByteArray> root = DriveTable::active().hostRoot(letter);
-    if (!root)
-        return QString();
-    return QString(letter.toLower()) + QStringLiteral(": [") + NameCodec::decode(*root) + QLatin1Char(']');
+    const DriveTable::Drive* drive = DriveTable::active().find(letter);
+    return drive ? textOf(*drive) : QString();
 }
 
 QString DriveList::Drive() const { return driveText(m_letter); }
@@ -39,27 +57,47 @@ bool DriveList::setDrive(const QString& drive)
 
 int DriveList::rowOf(QChar letter) const
 {
-    const QList<DriveTable::Drive>& drives = DriveTable::active().drives();
-    for (int row = 0; row < drives.size(); ++row) {
-        if (drives[row].letter == letter.toUpper())
+    for (int row = 0; row < m_drives.size(); ++row) {
+        if (m_drives[row].letter == letter.toUpper())
             return row;
     }
     return -1;
 }
 
-int DriveList::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(DriveTable::active().drives().size());
-}
+int DriveList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_drives.size()); }
 
 QVariant DriveList::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    const QChar letter = DriveTable::active().drives().at(index.row()).letter;
+    const DriveTable::Drive& drive = m_drives.at(index.row());
     if (role == Qt::DisplayRole)
-        return driveText(letter);
+        return textOf(drive);
     if (role == LetterRole)
-        return letter;
+        return drive.letter;
     return QVariant();
+}
+
+// New drives come in as rows of their own, so a view keeps its selection and an open
+// drop-down stays open; a drive that has gone only changes its row.
+void DriveList::followTable()
+{
+    const QList<DriveTable::Drive>& now = DriveTable::active().drives();
+    for (int row = 0; row < now.size(); ++row) {
+        if (row < m_drives.size() && m_drives[row].letter == now[row].letter) {
+            if (m_drives[row] != now[row]) {
+                m_drives[row] = now[row];
+                emit dataChanged(index(row), index(row));
+            }
+        } else if (rowOf(now[row].letter) < 0) {
+            beginInsertRows(QModelIndex(), row, row);
+            m_drives.insert(row, now[row]);
+            endInsertRows();
+        }
+    }
+    if (lettersOf(m_drives) != lettersOf(now)) {
+        beginResetModel();
+        m_drives = now;
+        endResetModel();
+    }
 }

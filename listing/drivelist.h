@@ -4,7 +4,11 @@
 
 #include <QAbstractListModel>
 
-// A drive list: the drives of the drive table, one of them selected.
+#include "platform/drivetable.h"
+
+// A drive list: the drives of the drive table, one of them selected. Where the thread's
+// table follows the system's mounts (HostDrives), the list follows it: drives are added,
+// none is taken away, and the selected drive stays selected without a change event.
 class DriveList : public QAbstractListModel {
     Q_OBJECT
 
@@ -32,5 +36,8 @@ signals:
     void Change();
 
 private:
+    void followTable();
+
+    QList<DriveTable::Drive> m_drives;
     QChar m_letter;
 };

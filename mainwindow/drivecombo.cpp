@@ -14,6 +14,7 @@ DriveCombo::DriveCombo(DriveList& drives, QWidget* parent)
     FocusRing::attachTo(this);
     showSelectedDrive();
     connect(&drives, &DriveList::Change, this, &DriveCombo::showSelectedDrive);
+    connect(&drives, &DriveList::modelReset, this, &DriveCombo::showSelectedDrive);
     connect(this, &QComboBox::activated, this, &DriveCombo::pick);
 }
 

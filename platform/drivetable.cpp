@@ -1,12 +1,18 @@
 #include "platform/drivetable.h"
 
+#include "platform/hosthome.h"
 #include "platform/mounttable.h"
 #include "platform/namecodec.h"
+#include "platform/sharefolder.h"
+#include "platform/stallablecall.h"
 
-#include <QDir>
 #include <QLoggingCategory>
+#include <QSet>
 
-#include <pwd.h>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,9 +21,9 @@ namespace {
 // Which host folder each letter stands for (QT_LOGGING_RULES="korvale.drives.debug=true").
 Q_LOGGING_CATEGORY(drivesLog, "korvale.drives", QtWarningMsg)
 
-// The host's own table is made once and never changed; a thread that installs another
-// table sees only its own, so a run on a thread of its own shares no drive table that
-// the window's thread could change under it.
+// The host's table as it was at the first look is never changed; a thread that installs
+// another table sees only its own, so a run on a thread of its own shares no drive table
+// that the window's thread could change under it.
 const DriveTable& hostTable()
 {
     static const DriveTable table = DriveTable::forThisHost();
@@ -26,22 +32,47 @@ const DriveTable& hostTable()
 
 thread_local std::optional<DriveTable> installedTable;
 
-bool isFolder(const QByteArray& hostPath)
+// How long a pick waits for a drive to answer before it counts as not ready.
+constexpr std::chrono::milliseconds kReadyLimit{1500};
+
+bool isReadableFolder(const QByteArray& hostPath)
 {
     struct stat info;
-    return stat(hostPath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(hostPath.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && access(hostPath.constData(), R_OK | X_OK) == 0;
 }
 
-// $HOME first, as the settings store (through Qt) and every other desktop program take
-// it; the account's own home folder only when $HOME names no folder.
-QByteArray homeFolder()
+// Drives whose last look has not answered yet: asking again would only leave one more
+// thread waiting on the same dead share.
+std::mutex unansweredLock;
+QSet<QByteArray> unansweredRoots;
+
+bool isReadableFolderWithin(const QByteArray& hostPath, std::chrono::milliseconds limit)
 {
-    const QByteArray fromEnvironment = qgetenv("HOME");
-    if (fromEnvironment.startsWith('/') && isFolder(fromEnvironment))
-        return fromEnvironment;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && *entry->pw_dir)
-        return QByteArray(entry->pw_dir);
-    return QFile::encodeName(QDir::homePath());
+    {
+        const std::lock_guard lock(unansweredLock);
+        if (unansweredRoots.contains(hostPath))
+            return false;
+        unansweredRoots.insert(hostPath);
+    }
+    auto readable = std::make_shared<std::atomic<bool>>(false);
+    const StallableCall look([hostPath, readable] {
+        *readable = isReadableFolder(hostPath);
+        const std::lock_guard lock(unansweredLock);
+        unansweredRoots.remove(hostPath);
+    });
+    return look.waitFor(limit) && *readable;
+}
+
+// Shares the desktop's helper holds at start; one that does not answer at once is taken
+// up by the window's watch later.
+QList<QByteArray> volumesMountedNow()
+{
+    const MountTable mounts = MountTable::read();
+    QList<QByteArray> shares;
+    if (const std::optional<QByteArray> shareFolder = mounts.shareFolder(getuid()))
+        shares = ShareFolder::sharesWithin(*shareFolder, std::chrono::milliseconds(300)).value_or(shares);
+    return mounts.volumeMountPoints(shares);
 }
 
 QByteArray withoutTrailingSlash(QByteArray path)
@@ -70,7 +101,7 @@ DriveTable::DriveTable(QList<Drive> drives)
     }
 }
 
-DriveTable DriveTable::forThisHost() { return forHost(homeFolder(), MountTable::read().volumeMountPoints()); }
+DriveTable DriveTable::forThisHost() { return forHost(HostHome::folder(), volumesMountedNow()); }
 
 DriveTable DriveTable::forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints)
 {
@@ -104,21 +135,19 @@ const DriveTable::Drive* DriveTable::find(QChar letter) const
 std::optional<QByteArray> DriveTable::hostRoot(QChar letter) const
 {
     const Drive* drive = find(letter);
-    return drive ? std::optional(drive->hostRoot) : std::nullopt;
+    return drive && drive->present ? std::optional(drive->hostRoot) : std::nullopt;
 }
 
 bool DriveTable::isReady(QChar letter) const
 {
     const Drive* drive = find(letter);
-    if (!drive)
-        return false;
-    return isFolder(drive->hostRoot) && access(drive->hostRoot.constData(), R_OK | X_OK) == 0;
+    return drive && drive->present && isReadableFolderWithin(drive->hostRoot, kReadyLimit);
 }
 
 std::optional<QByteArray> DriveTable::hostPathOf(const WindowsPath& path) const
 {
     const Drive* drive = find(path.drive());
-    if (!drive)
+    if (!drive || !drive->present)
         return std::nullopt;
     // Room for the longest encoding up front: this runs several times per folder of a walk.
     qsizetype length = drive->hostRoot.size() + path.names().size();
@@ -140,7 +169,7 @@ std::optional<WindowsPath> DriveTable::windowsPathOf(const QByteArray& hostPath)
     const QByteArray host = withoutTrailingSlash(hostPath);
     const Drive* best = nullptr;
     for (const Drive& drive : m_drives) {
-        if (isBelow(host, drive.hostRoot) && (!best || drive.hostRoot.size() > best->hostRoot.size()))
+        if (drive.present && isBelow(host, drive.hostRoot) && (!best || drive.hostRoot.size() > best->hostRoot.size()))
             best = &drive;
     }
     if (!best)

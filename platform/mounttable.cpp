@@ -152,13 +152,13 @@ std::optional<QByteArray> MountTable::fileSystemTypeOf(dev_t device) const
     return m_mounts.at(*found).fileSystemType;
 }
 
-QList<QByteArray> MountTable::volumeMountPoints() const
+QList<QByteArray> MountTable::volumeMountPoints(const QList<QByteArray>& shareFolders) const
 {
     // Of mounts stacked on one folder, the last one is what a person sees there.
     QHash<QByteArray, const Mount*> topmost;
     for (const Mount& mount : m_mounts)
         topmost.insert(mount.mountPoint, &mount);
-    QList<QByteArray> volumes;
+    QList<QByteArray> volumes = shareFolders;
     for (const Mount* mount : std::as_const(topmost)) {
         if (isVolume(*mount))
             volumes.append(mount->mountPoint);

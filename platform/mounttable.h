@@ -30,10 +30,11 @@ public:
     // subvolume, which stat reports under a device number of its own.
     std::optional<QByteArray> fileSystemTypeOf(dev_t device) const;
 
-    // Mount points that are drives of their own, sorted, each once: disks under /media,
-    // /run/media and /mnt, and network shares wherever they are mounted; never the
-    // system's own folders nor a file system that is never given a letter.
-    QList<QByteArray> volumeMountPoints() const;
+    // Mount points that are drives of their own, with the desktop's share folders given
+    // (see ShareFolder), sorted, each once: disks under /media, /run/media and /mnt, and
+    // network shares wherever they are mounted; never the system's own folders nor a file
+    // system that is never given a letter.
+    QList<QByteArray> volumeMountPoints(const QList<QByteArray>& shareFolders = {}) const;
 
     // The folder in which the desktop's share helper shows this account's shares, one
     // folder per share, when it is mounted.

@@ -1,10 +1,10 @@
 #include "platform/settingsstore.h"
 
+#include "platform/hosthome.h"
 #include "platform/textform.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <climits>
@@ -128,8 +128,7 @@ QString SettingsStore::fileName(const QString& application) const
 {
     if (!m_filePath.isEmpty())
         return m_filePath;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + application + u'/'
-        + application + QStringLiteral(".ini");
+    return HostHome::configFolder() + u'/' + application + u'/' + application + QStringLiteral(".ini");
 }
 
 SettingsStore::FileState SettingsStore::load(const QString& application)
