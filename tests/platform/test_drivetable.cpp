@@ -1,4 +1,5 @@
 #include "platform/drivetable.h"
+#include "platform/settingsstore.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
 
@@ -134,22 +135,28 @@ TEST(DriveTable, HomeOnCVolumesFromDInMountOrderAndTheRootOnZ)
     EXPECT_EQ(DriveTable::forHost("/root", {}).drives().size(), 2);
 }
 
-// The settings store follows $HOME (through Qt); C: must stand on the same folder.
-TEST(DriveTable, HomeDriveFollowsHomeWhenItNamesAFolder)
+// One home: C: and the settings file stand on the same folder, whatever $HOME holds.
+TEST(DriveTable, HomeDriveAndSettingsShareOneHome)
 {
     const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
     QTemporaryDir elsewhere;
     const QByteArray account = getpwuid(getuid())->pw_dir;
     const std::pair<QByteArray, QByteArray> cases[] = {
         {QFile::encodeName(elsewhere.path()), QFile::encodeName(elsewhere.path())},
         {QFile::encodeName(elsewhere.path()) + "/fehlt", account},
         {"relativ", account},
+        {"", account},
     };
     for (const auto& [home, expected] : cases) {
         qputenv("HOME", home);
         EXPECT_EQ(DriveTable::forThisHost().drives().first().hostRoot, expected) << home.constData();
+        EXPECT_EQ(QFile::encodeName(SettingsStore().fileName(u"Korvale"_s)), expected + "/.config/Korvale/Korvale.ini")
+            << home.constData();
     }
     qputenv("HOME", savedHome);
+    savedConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 } // namespace
