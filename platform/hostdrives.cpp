@@ -11,7 +11,7 @@
 namespace {
 
 // Mounts often come in bursts (a disk with several partitions): the table is read once
-// the burst has settled.
+// for all changes of a short while.
 constexpr int kSettleMs = 100;
 constexpr int kShareLookMs = 3000;
 // How long a look at the shares is waited for before the window goes on without it.
@@ -46,7 +46,10 @@ HostDrives::HostDrives(QObject* parent)
     m_mountInfo = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     if (m_mountInfo >= 0) {
         m_mountsChanged = new QSocketNotifier(m_mountInfo, QSocketNotifier::Exception, this);
-        connect(m_mountsChanged, &QSocketNotifier::activated, &m_settle, qOverload<>(&QTimer::start));
+        connect(m_mountsChanged, &QSocketNotifier::activated, this, [this] {
+            if (!m_settle.isActive())
+                m_settle.start();
+        });
     }
     readMounts();
 }

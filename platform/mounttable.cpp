@@ -100,10 +100,13 @@ bool isInSystemArea(const QByteArray& mountPoint)
         && !isStrictlyBelow(mountPoint, "/run/user");
 }
 
+// A program's private mount (a sync tool's below ~/.cache) is no drive of the person's.
+bool isHidden(const QByteArray& mountPoint) { return mountPoint.contains("/."); }
+
 bool isVolume(const MountTable::Mount& mount)
 {
     if (FileSystemTypes::isNeverGivenALetter(mount.fileSystemType) || isSystemFolder(mount.mountPoint)
-        || isInSystemArea(mount.mountPoint)) {
+        || isInSystemArea(mount.mountPoint) || isHidden(mount.mountPoint)) {
         return false;
     }
     return isRemovableOrExtraDisk(mount.mountPoint) || FileSystemTypes::isNetworkShare(mount.fileSystemType);

@@ -31,6 +31,7 @@ const QByteArray kMountInfo =
     "52 26 0:55 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
     "53 26 0:56 / /run/user/1000/kio-fuse-Ab12 rw - fuse.kio-fuse kio-fuse rw\n"
     "54 26 0:57 / /var/lib/docker/volumes/x rw - cifs //nas/docker rw\n"
+    "57 26 0:60 / /home/anna/.cache/sync rw - fuse.rclone remote: rw\n"
     "55 26 0:58 / /mnt/gestapelt rw - ext4 /dev/sdf1 rw\n"
     "56 55 0:59 / /mnt/gestapelt rw - tmpfs tmpfs rw\n"
     "broken line\n"
@@ -40,7 +41,7 @@ const QByteArray kMountInfo =
 TEST(MountTable, EachMountKeepsItsPlaceDeviceTypeAndSource)
 {
     const MountTable table = MountTable::fromMountInfo(kMountInfo);
-    ASSERT_EQ(table.mounts().size(), 24);
+    ASSERT_EQ(table.mounts().size(), 25);
     const MountTable::Mount& stick = table.mounts().at(8);
     EXPECT_EQ(stick.mountPoint, "/media/user/USB STICK");
     EXPECT_EQ(stick.device, makedev(8, 33));
