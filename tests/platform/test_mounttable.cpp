@@ -1,7 +1,12 @@
 #include "platform/filesystemtypes.h"
 #include "platform/mounttable.h"
+#include "platform/sharefolder.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <sys/sysmacros.h>
 #include <sys/stat.h>
@@ -98,6 +103,19 @@ TEST(MountTable, DeviceNumbersOfTheLiveTableAreThoseStatReports)
         ASSERT_EQ(stat(path, &info), 0) << path;
         EXPECT_EQ(table.fileSystemTypeOf(info.st_dev), std::optional(type)) << path;
     }
+}
+
+TEST(ShareFolder, EachVisibleFolderIsAShare)
+{
+    QTemporaryDir helper;
+    for (const char* name : {"smb-share:server=nas,share=daten", "sftp:host=server", ".versteckt"})
+        QDir(helper.path()).mkdir(QString::fromUtf8(name));
+    QFile(helper.filePath(QStringLiteral("datei"))).open(QIODevice::WriteOnly);
+    const QByteArray folder = QFile::encodeName(helper.path());
+    const QList<QByteArray> expected = {folder + "/sftp:host=server", folder + "/smb-share:server=nas,share=daten"};
+    EXPECT_EQ(ShareFolder::shares(folder), expected);
+    EXPECT_EQ(ShareFolder::sharesWithin(folder, std::chrono::seconds(10)), std::optional(expected));
+    EXPECT_TRUE(ShareFolder::shares(folder + "/fehlt").isEmpty());
 }
 
 TEST(FileSystemTypes, WalkedLetteredAndShared)
