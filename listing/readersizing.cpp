@@ -9,13 +9,13 @@ void ReaderSizing::Recent::add(Duration elapsed)
     m_count = std::min(m_count + 1, m_values.size());
 }
 
-ReaderSizing::Duration ReaderSizing::Recent::median() const
+ReaderSizing::Duration ReaderSizing::Recent::lowerQuartile() const
 {
     std::array<Duration, std::tuple_size_v<decltype(m_values)>> sorted = m_values;
     const auto end = sorted.begin() + std::ptrdiff_t(m_count);
-    const auto middle = sorted.begin() + std::ptrdiff_t(m_count / 2);
-    std::nth_element(sorted.begin(), middle, end);
-    return *middle;
+    const auto quartile = sorted.begin() + std::ptrdiff_t(m_count / 4);
+    std::nth_element(sorted.begin(), quartile, end);
+    return *quartile;
 }
 
 void ReaderSizing::noteRead(Duration elapsed)
@@ -35,13 +35,13 @@ void ReaderSizing::decide()
     if (m_steps.isEmpty())
         return;
     m_readsSinceDecision = 0;
-    const Duration read = m_reads.median();
+    const Duration read = m_reads.lowerQuartile();
     if (read < kSlowRead) {
         m_readers = kFewestReaders;
         return;
     }
     // A step too short for the clock counts as one of a microsecond.
-    const Duration step = std::max(m_steps.median(), Duration(std::chrono::microseconds(1)));
+    const Duration step = std::max(m_steps.lowerQuartile(), Duration(std::chrono::microseconds(1)));
     const auto keepingUp = std::size_t((read + step - Duration(1)) / step);
     m_readers = std::clamp(keepingUp, kFewestReaders, kMostReaders);
 }

@@ -8,8 +8,9 @@
 // walk a step's time to handle it, so about read / step readers keep up with the walk. A
 // read from the page cache costs little more than a step: two readers, one per core, do.
 // A read that waits on its device (a share's round trips, a cold disk) takes far longer,
-// and tens of readers hide that wait, up to kMostReaders. Both times are the medians of the
-// last few, so that one read held up (another program had the processor) changes nothing.
+// and tens of readers hide that wait, up to kMostReaders. Both times are the lower quartiles
+// of the last few: on a busy machine some reads are held up while another program has the
+// processor, and more readers would not help them.
 class ReaderSizing {
 public:
     using Duration = std::chrono::nanoseconds;
@@ -32,10 +33,10 @@ private:
     public:
         void add(Duration elapsed);
         bool isEmpty() const { return m_count == 0; }
-        Duration median() const;
+        Duration lowerQuartile() const;
 
     private:
-        std::array<Duration, 15> m_values{};
+        std::array<Duration, 31> m_values{};
         std::size_t m_next = 0;
         std::size_t m_count = 0;
     };

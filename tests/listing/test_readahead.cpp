@@ -23,7 +23,7 @@ namespace {
 
 using Duration = ReaderSizing::Duration;
 
-TEST(ReaderSizing, ReadersFollowTheMedianReadOverTheMedianWalkStep)
+TEST(ReaderSizing, ReadersFollowTheTypicalReadOverTheTypicalWalkStep)
 {
     struct Case {
         const char* what;
@@ -32,15 +32,23 @@ TEST(ReaderSizing, ReadersFollowTheMedianReadOverTheMedianWalkStep)
         std::size_t readers;
     };
     auto times = [](std::size_t count, Duration each) { return std::vector<Duration>(count, each); };
-    std::vector<Duration> oneHeldUp = times(15, 30us);
-    oneHeldUp.push_back(50ms);
+    auto mixed = [](std::size_t quick, Duration quickEach, std::size_t slow, Duration slowEach) {
+        std::vector<Duration> made;
+        for (std::size_t i = 0; i < quick + slow; ++i)
+            made.push_back(i % 4 == 0 && i / 4 < quick ? quickEach : slowEach);
+        return made;
+    };
+    // On a busy machine many reads in a row wait for the processor.
+    std::vector<Duration> heldUp = times(12, 30us);
+    heldUp.insert(heldUp.end(), 20, 50ms);
     const Case cases[] = {
         {"page cache: a read costs about two steps", times(15, 20us), times(16, 40us), 2},
         {"page cache, a walk far quicker than its reads", times(15, 2us), times(16, 120us), 2},
         {"cold disk", times(15, 20us), times(16, 600us), 30},
+        {"cold disk, a quarter of it read before", times(15, 20us), mixed(8, 40us, 24, 600us), 30},
         {"share", times(15, 20us), times(16, 8ms), 64},
         {"slow reads for a slow walk", times(15, 400us), times(16, 900us), 3},
-        {"one read held up", times(15, 20us), oneHeldUp, 2},
+        {"reads held up by a busy processor", times(15, 20us), heldUp, 2},
         {"no step of the walk measured yet", {}, times(16, 8ms), 2},
         {"too few reads to weigh", times(15, 20us), times(ReaderSizing::kReadsPerDecision - 1, 8ms), 2},
     };
@@ -62,7 +70,7 @@ TEST(ReaderSizing, ReturnsToTwoReadersWhenReadsGetQuickAgain)
     for (int i = 0; i < 16; ++i)
         sizing.noteRead(5ms);
     ASSERT_EQ(sizing.readers(), ReaderSizing::kMostReaders);
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < 24; ++i)
         sizing.noteRead(30us);
     EXPECT_EQ(sizing.readers(), ReaderSizing::kFewestReaders);
 }
