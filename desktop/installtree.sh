@@ -12,22 +12,29 @@ install_tree() {
     /*) ;;
     *) echo "korvale: PREFIX muss ein absoluter Pfad sein: $prefix" >&2; exit 2 ;;
     esac
-    # The folders an install makes are those of a trial install into an empty folder that
-    # do not exist yet at the destination.
+    # What an install writes is what a trial install into an empty folder holds; the folders
+    # it makes are those of the trial that do not exist yet at the destination.
     trial=$(mktemp -d)
     made=$(mktemp)
-    trap 'rm -rf "$trial" "$made"' EXIT
+    written=$(mktemp)
+    trap 'rm -rf "$trial" "$made" "$written"' EXIT
     DESTDIR="$trial" cmake --install "$build" --prefix "$prefix" >/dev/null
     (cd "$trial" && find . -mindepth 1 -type d) | sed 's|^\.||' | while IFS= read -r folder; do
         target="${DESTDIR:-}$folder"
         [ -e "$target" ] || [ -L "$target" ] || printf '%s\n' "$target"
     done > "$made"
-    # A second install over the first keeps the folders the first one made.
+    (cd "$trial" && find . ! -type d) | while IFS= read -r file; do
+        printf '%s\n' "${DESTDIR:-}${file#.}"
+    done > "$written"
+    # A second install keeps what the first one wrote and made on the record.
+    if [ -f "$record.files" ]; then
+        cat "$record.files" >> "$written"
+    fi
     if [ -f "$record.folders" ]; then
         cat "$record.folders" >> "$made"
     fi
     cmake --install "$build" --prefix "$prefix"
-    cp "$build/install_manifest.txt" "$record.files"
+    LC_ALL=C sort -u "$written" > "$record.files"
     # A folder sorts before everything inside it, so the reverse order is deepest first.
     LC_ALL=C sort -ru "$made" > "$record.folders"
 }

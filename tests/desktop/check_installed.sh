@@ -56,6 +56,10 @@ install)
     sh "$source/desktop/installtree.sh" uninstall "$work/record" >/dev/null
     [ "$(cd "$home" && find .local -mindepth 2 | sort | tr '\n' ' ')" = \
       ".local/share/applications .local/share/applications/other.desktop " ] || fail "make uninstall took a folder in use"
+    # Under DESTDIR the record names the staged files, never those of the running system.
+    DESTDIR="$work/stage" sh "$source/desktop/installtree.sh" install "$build" /usr "$work/staged" >/dev/null
+    sh "$source/desktop/installtree.sh" uninstall "$work/staged" >/dev/null
+    [ -z "$(find "$work/stage" ! -type d)" ] || fail "make uninstall left a DESTDIR install behind"
     ;;
 package)
     command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null || exit 77
