@@ -17,8 +17,11 @@ constexpr int kInterruptedExitCode = 128 + SIGINT;
 InterruptWatch::InterruptWatch(TerminalProgress* progress)
     : m_progress(progress)
 {
-    if (SignalPipe::readEnd() >= 0)
+    if (SignalPipe::readEnd() >= 0) {
+        // Before the run starts its readers, so that they keep the signals from them too.
+        SignalPipe::blockInThisThread();
         m_watcher = std::thread(&InterruptWatch::watch, this);
+    }
 }
 
 InterruptWatch::~InterruptWatch() { runEnded(); }
@@ -43,11 +46,13 @@ void InterruptWatch::runEnded()
     if (m_watcher.joinable()) {
         SignalPipe::wake();
         m_watcher.join();
+        SignalPipe::unblockInThisThread();
     }
 }
 
 void InterruptWatch::watch()
 {
+    SignalPipe::unblockInThisThread();
     std::optional<StopGrace::Clock::time_point> graceEnd;
     for (;;) {
         std::chrono::milliseconds timeout(-1);

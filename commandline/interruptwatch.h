@@ -12,7 +12,8 @@
 // signal asks the run to stop before its next folder; a second one ends the program at once
 // (a second Ctrl-C with 130, as other tools do), and so does a run still going 2 s after the
 // first, as that signal would. A list file being written is waited for even then, so it is
-// whole or untouched.
+// whole or untouched. While the watch lives, only its thread takes the signals: the thread
+// that made it, and those that one starts, may be stuck in a read.
 class TerminalProgress;
 
 class InterruptWatch {

@@ -77,6 +77,23 @@ std::optional<int> waitForArrival(std::chrono::milliseconds timeout)
 
 void wake() { writeByte(kWakeByte); }
 
+namespace {
+
+void setBlocked(int how)
+{
+    sigset_t session;
+    sigemptyset(&session);
+    for (const int signal : kSessionSignals)
+        sigaddset(&session, signal);
+    pthread_sigmask(how, &session, nullptr);
+}
+
+} // namespace
+
+void blockInThisThread() { setBlocked(SIG_BLOCK); }
+
+void unblockInThisThread() { setBlocked(SIG_UNBLOCK); }
+
 void raiseWithDefaultAction(int signal)
 {
     std::signal(signal, SIG_DFL);

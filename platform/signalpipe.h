@@ -23,6 +23,14 @@ std::optional<int> waitForArrival(std::chrono::milliseconds timeout);
 // Lets a waitForArrival() on another thread return.
 void wake();
 
+// The kernel hands a signal to any thread that does not block it, and a thread stuck in a
+// read that never returns would never run the handler: the command line, whose own thread
+// may be stuck so, keeps the signals from it and from the threads it starts, and lets them
+// into the one thread that waits for them. Blocked signals that arrived meanwhile run their
+// handler as soon as they are let in.
+void blockInThisThread();
+void unblockInThisThread();
+
 // Ends the process as the signal ends a program that does not catch it, so that a shell
 // loop stops as it would for any other program.
 [[noreturn]] void raiseWithDefaultAction(int signal);

@@ -119,6 +119,20 @@ protected:
 
 TEST(Scenario, DISABLED_Run) { std::exit(runHeldCommand(SelfChild::scenarioFolder(), SelfChild::scenarioName())); }
 
+// Once the list file is being written, the progress line says so instead of the figures.
+TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
+{
+    const ScopedDriveTable drives(DriveTable({{u'C', QFile::encodeName(m_folder.filePath(QStringLiteral("C")))}}));
+    SettingsStore store(m_folder.filePath(QStringLiteral("Korvale.ini")));
+    QList<QByteArray> lines;
+    TerminalProgress progress(progressLines(&lines), TerminalProgress::Rewrite::ClearEscape);
+    InterruptWatch interrupts(&progress);
+    const CommandResult result =
+        GenerateCommand::run(listOfSource(), store, QFile::encodeName(m_folder.path()), interrupts.runHooks());
+    EXPECT_EQ(result.exitCode, kExitSuccess);
+    EXPECT_EQ(lines, QList<QByteArray>({"Verzeichnisse: 1, Dateien: 0 …", "Ergebnisdatei wird geschrieben ..."}));
+}
+
 // The first signal stops the run between folders, the program cleans up and then ends by
 // that signal, so a shell loop stops. A run stuck in a read ends 2 s after the first signal,
 // and at once on a second one; a second Ctrl-C exits with 130. A list file being written is
@@ -154,18 +168,4 @@ TEST_F(InterruptTest, SignalsStopTheRunAndEndTheProgramAsTheyWould)
         EXPECT_FALSE(child.saidLine(stopping) && shown != stopping) << scenario;
         expectListOnly(scenario, shown != stopping);
     }
-}
-
-// Once the list file is being written, the progress line says so instead of the figures.
-TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
-{
-    const ScopedDriveTable drives(DriveTable({{u'C', QFile::encodeName(m_folder.filePath(QStringLiteral("C")))}}));
-    SettingsStore store(m_folder.filePath(QStringLiteral("Korvale.ini")));
-    QList<QByteArray> lines;
-    TerminalProgress progress(progressLines(&lines), TerminalProgress::Rewrite::ClearEscape);
-    InterruptWatch interrupts(&progress);
-    const CommandResult result =
-        GenerateCommand::run(listOfSource(), store, QFile::encodeName(m_folder.path()), interrupts.runHooks());
-    EXPECT_EQ(result.exitCode, kExitSuccess);
-    EXPECT_EQ(lines, QList<QByteArray>({"Verzeichnisse: 1, Dateien: 0 …", "Ergebnisdatei wird geschrieben ..."}));
 }
