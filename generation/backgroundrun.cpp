@@ -1,6 +1,7 @@
 #include "generation/backgroundrun.h"
 
 #include "generation/statustext.h"
+#include "platform/signalpipe.h"
 
 #include <QThread>
 
@@ -25,6 +26,9 @@ void BackgroundRun::start() { m_thread = std::thread([this] { work(); }); }
 
 void BackgroundRun::work()
 {
+    // A signal must reach the thread that started the run, which is never stuck; this
+    // one, and the readers it starts, may be.
+    SignalPipe::blockInThisThread();
     DriveTable::setActive(m_drives);
     GenerateRun::Hooks hooks;
     hooks.progress = [this](qsizetype folders, qsizetype files) {
