@@ -224,10 +224,12 @@ void Form1::showRunProgress()
     showRunStatus();
 }
 
+// The answer to a stop the person asked for is read out once; the live figures and the
+// write are only shown, so that the end of each run is the one thing announced.
 void Form1::showRunStatus()
 {
     const QString text = m_run->statusText();
-    if (m_run->phase() == BackgroundRun::Phase::Searching)
+    if (m_run->phase() != BackgroundRun::Phase::Stopping)
         m_c.Label3->setProgress(text);
     else if (m_c.Label3->text() != text)
         m_c.Label3->setMessage(text, {});
