@@ -289,10 +289,13 @@ TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
         reads.readAheadBelow(text);
     }
     // The start folder is one of them; the walk has entered none of the folders below yet.
-    EXPECT_EQ(settled(requested, std::size_t(parents) + FolderReads::kMostParentsHeld - 1),
-              std::size_t(parents) + FolderReads::kMostParentsHeld - 1);
-    EXPECT_EQ(requested.parents(), FolderReads::kMostParentsHeld);
-    EXPECT_EQ(requested.ending(u"\\x"_s), FolderReads::kMostParentsHeld - 1);
+    // Readers are woken for a few requests at once, so the last few may wait unread.
+    const std::size_t mostBelow = FolderReads::kMostParentsHeld - 1;
+    settled(requested, std::size_t(parents) + mostBelow - ReadAhead::kReadsPerWaking + 1);
+    const std::size_t below = requested.ending(u"\\x"_s);
+    EXPECT_LE(below, mostBelow);
+    EXPECT_GT(below, mostBelow - ReadAhead::kReadsPerWaking);
+    EXPECT_EQ(requested.parents(), below + 1);
 }
 
 } // namespace
