@@ -11,8 +11,8 @@ FolderList::FolderList(ListStart start, QObject* parent)
     if (start == ListStart::Nowhere)
         return;
     if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder()) {
-        FolderHandles handles;
-        enter(*current, current->toString(), FolderScan::read(handles, *current));
+        const QString currentText = current->toString();
+        enter(*current, currentText, FolderReads::read(nullptr, *current, currentText));
     }
 }
 

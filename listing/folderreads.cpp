@@ -9,7 +9,7 @@ void FolderReads::readAheadBelow(QStringView pathText)
     const Read* read = last(pathText);
     if (!m_ahead.isReading() || !read || read->scan.folders.isEmpty())
         return;
-    m_below.push_back({read->path, read->pathText, read->scan.folders, 0, nullptr});
+    m_below.push_back({read->path, read->pathText, read->scan.folders, read->scan.identity, 0, nullptr});
     requestMore();
 }
 
@@ -18,15 +18,18 @@ void FolderReads::readAheadBelow(QStringView pathText)
 void FolderReads::requestMore()
 {
     std::vector<ReadAhead::Request> requests;
+    std::shared_ptr<const NeverWalkedMounts> mounts;
     for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();) {
         Below& below = m_below.front();
         if (!below.handle && m_parents.size() >= kMostParentsHeld)
             break;
         // A folder that cannot be opened again has its subfolders read at their turn.
         if (below.handle || openForReaders(below)) {
+            if (!mounts)
+                mounts = m_mounts.now();
             const QString& name = below.names[below.next];
             requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
-                                NameCodec::encode(name)});
+                                NameCodec::encode(name), mounts});
             ++outstanding;
             if (++below.next < below.names.size())
                 continue;
@@ -38,10 +41,12 @@ void FolderReads::requestMore()
 }
 
 // The readers open each subfolder in its parent's handle, and the walk looks at it there at
-// its turn: the parent is opened once for all of them.
+// its turn: the parent is opened once for all of them, and it must be the folder whose
+// subfolders were read.
 bool FolderReads::openForReaders(Below& below)
 {
-    below.handle = m_handles.share(below.path, below.pathText);
+    below.handle = below.identity ? m_handles.reopen(below.path, *below.identity)
+                                  : m_handles.share(below.path, below.pathText);
     if (!below.handle)
         return false;
     m_parents.push_back({below.pathText, below.handle});
@@ -81,8 +86,10 @@ std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText
 
 FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)
 {
-    std::optional<FolderHandles> own;
-    return FolderScan::read(shared ? shared->m_handles : own.emplace(), path, pathText);
+    if (shared)
+        return FolderScan::read(shared->m_handles, path, pathText, *shared->mounts());
+    FolderHandles own;
+    return FolderScan::read(own, path, pathText, *NeverWalkedMounts::readNow());
 }
 
 bool FolderReads::isFolder(FolderReads* shared, const WindowsPath& path)

@@ -3,6 +3,7 @@
 #include "listing/folderscan.h"
 #include "listing/readahead.h"
 #include "platform/folderhandles.h"
+#include "platform/neverwalkedmounts.h"
 #include "platform/windowspath.h"
 
 #include <QString>
@@ -48,6 +49,9 @@ public:
     // The read made ahead of the folder found last under that path.
     std::optional<Read> takeReadAhead(QStringView pathText);
 
+    // The mounts as they are now, for the reads of a run.
+    std::shared_ptr<const NeverWalkedMounts> mounts() { return m_mounts.now(); }
+
     // Reads a folder through the run's reads where a list shares them, otherwise with
     // handles of its own for this one read, so that no folder stays open between a
     // person's clicks (an open folder keeps a stick from being unmounted).
@@ -64,6 +68,7 @@ private:
         WindowsPath path;
         QString pathText;
         QStringList names;
+        std::optional<FolderHandles::Identity> identity; // of the folder when it was read
         qsizetype next = 0;
         std::shared_ptr<const FolderHandles::Handle> handle; // opened with the first request
     };
@@ -75,6 +80,7 @@ private:
         std::shared_ptr<const FolderHandles::Handle> handle;
     };
 
+    CurrentMounts m_mounts;
     FolderHandles m_handles;
     std::deque<Below> m_below;
     std::deque<Parent> m_parents;

@@ -135,7 +135,8 @@ bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHa
 }
 
 // fresh: nobody has read the descriptor before, so it stands at the first entry.
-FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderHandles::Identity> identity)
+FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderHandles::Identity> identity,
+                               const NeverWalkedMounts& mounts)
 {
     FolderScan::Entries entries;
     entries.isFolder = true;
@@ -144,7 +145,7 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderH
         return entries;
     Gathered gathered;
     const auto start = fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
-    const auto outcome = HostDirectory::readFolder(descriptor, entries.identity->device, start,
+    const auto outcome = HostDirectory::readFolder(descriptor, mounts, start,
                                                    [&](std::string_view name, EntryKind kind) {
         if ((kind == EntryKind::File || kind == EntryKind::Folder) && name.front() != '.')
             gathered.add(name, kind);
@@ -156,17 +157,19 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderH
 
 } // namespace
 
-FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path)
+FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts)
 {
-    return read(handles, path, path.toString());
+    return read(handles, path, path.toString(), mounts);
 }
 
-FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
+FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
+                            const NeverWalkedMounts& mounts)
 {
-    return fromEntries(readEntries(handles, path, pathText));
+    return fromEntries(readEntries(handles, path, pathText, mounts));
 }
 
-FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText)
+FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
+                                            const NeverWalkedMounts& mounts)
 {
     const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
@@ -174,10 +177,11 @@ FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const Window
         entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    return readOpened(folder.descriptor, folder.fresh, folder.identity);
+    return readOpened(folder.descriptor, folder.fresh, folder.identity, mounts);
 }
 
-FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name)
+FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
+                                                 const NeverWalkedMounts& mounts)
 {
     const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name);
     if (folder.reach != FolderHandles::Reach::Opened) {
@@ -187,7 +191,7 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
         });
         return entries;
     }
-    return readOpened(folder.handle.descriptor(), true, std::nullopt);
+    return readOpened(folder.handle.descriptor(), true, std::nullopt, mounts);
 }
 
 FolderScan FolderScan::fromEntries(const Entries& entries)

@@ -3,6 +3,7 @@
 #include "listing/filepattern.h"
 #include "listing/hostnames.h"
 #include "platform/folderhandles.h"
+#include "platform/neverwalkedmounts.h"
 
 #include <QStringList>
 
@@ -29,9 +30,10 @@ struct FolderScan {
     // The folder that was read, when it could be opened.
     std::optional<FolderHandles::Identity> identity;
 
-    static FolderScan read(FolderHandles& handles, const WindowsPath& path);
+    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts);
     // The same where the caller has the path's text at hand.
-    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
+    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
+                           const NeverWalkedMounts& mounts);
 
     // What the host gives of one folder, sorted, before any name is decoded, so that it can
     // be read on one thread and listed on another without a name changing hands (a name
@@ -45,9 +47,11 @@ struct FolderScan {
         HostNames files;
         HostNames unwritableFiles;
     };
-    static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText);
+    static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
+                               const NeverWalkedMounts& mounts);
     // The same for the folder of that name below a parent held open.
-    static Entries readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name);
+    static Entries readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
+                                    const NeverWalkedMounts& mounts);
     static FolderScan fromEntries(const Entries& entries);
 
     struct MatchingFiles {

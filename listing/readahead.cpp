@@ -12,7 +12,8 @@ ReadAhead::ReadAhead(ReadFolder readFolder)
 
 FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
 {
-    return FolderScan::readEntriesBelow(*request.parent, request.name);
+    static const NeverWalkedMounts noMounts;
+    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts);
 }
 
 ReadAhead::~ReadAhead()

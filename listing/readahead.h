@@ -36,6 +36,7 @@ public:
         QString pathText;
         std::shared_ptr<const FolderHandles::Handle> parent;
         QByteArray name;
+        std::shared_ptr<const NeverWalkedMounts> mounts;
     };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 #include <cerrno>
+#include <climits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -236,6 +237,41 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::share(const WindowsP
     const Way way = wayTo(path, pathText);
     const int descriptor = way.held ? ::fcntl(way.held->descriptor, F_DUPFD_CLOEXEC, 0) : -1;
     return descriptor >= 0 ? std::make_shared<const Handle>(descriptor) : nullptr;
+}
+
+std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const WindowsPath& path, Identity expected)
+{
+    const QString text = path.toString();
+    const QStringList& names = path.names();
+    qsizetype reached = names.size();
+    const Held* base = nullptr;
+    for (; reached >= 0 && !base; --reached)
+        base = find(QStringView(text).left(prefixLength(path, reached)));
+    reached += base ? 1 : 0;
+    QByteArray rest;
+    if (!base) {
+        const std::optional<QByteArray> root = DriveTable::active().hostRoot(path.drive());
+        if (!root)
+            return nullptr;
+        rest = *root;
+    }
+    for (qsizetype i = reached; i < names.size(); ++i) {
+        if (!rest.isEmpty() && !rest.endsWith('/'))
+            rest += '/';
+        NameCodec::appendEncoded(names[i], rest);
+    }
+    // A path the kernel would refuse as too long goes name by name.
+    if (rest.size() >= PATH_MAX)
+        return share(path, text);
+    const int descriptor = rest.isEmpty() ? ::fcntl(base->descriptor, F_DUPFD_CLOEXEC, 0)
+                                          : openFolder(base ? base->descriptor : AT_FDCWD, rest.constData()).descriptor;
+    if (descriptor < 0)
+        return nullptr;
+    if (identityOf(descriptor) != expected) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return std::make_shared<const Handle>(descriptor);
 }
 
 FolderHandles::Opened FolderHandles::openBelow(const Handle& parent, const QByteArray& name)

@@ -101,6 +101,10 @@ public:
     };
     // Nothing when the folder cannot be reached.
     std::shared_ptr<const Handle> share(const WindowsPath& path, const QString& pathText);
+    // The same for a folder read before as that one: opened in one step from its nearest
+    // kept ancestor, without keeping the folders between, and only when it is still the
+    // folder read then.
+    std::shared_ptr<const Handle> reopen(const WindowsPath& path, Identity expected);
 
     // The folder of that name below parent, opened for one read.
     struct Opened {

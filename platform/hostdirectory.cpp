@@ -1,12 +1,13 @@
 #include "platform/hostdirectory.h"
 
+#include "platform/neverwalkedmounts.h"
+
 #include <cerrno>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -29,9 +30,9 @@ EntryKind kindOfMode(mode_t mode)
 
 class FolderReading {
 public:
-    FolderReading(int folder, dev_t device)
+    FolderReading(int folder, const NeverWalkedMounts& mounts)
         : m_folder(folder)
-        , m_device(device)
+        , m_mounts(mounts)
     {
     }
 
@@ -41,7 +42,7 @@ public:
         case DT_REG:
             return EntryKind::File;
         case DT_DIR:
-            return isPseudoMountPoint(entry->d_name) ? EntryKind::PseudoFolder : EntryKind::Folder;
+            return isNeverWalkedMountPoint(entry->d_name) ? EntryKind::PseudoFolder : EntryKind::Folder;
         case DT_LNK:
             return kindOfLink(entry->d_name);
         case DT_UNKNOWN:
@@ -54,8 +55,8 @@ public:
     bool kindsComplete() const { return m_kindsComplete; }
 
 private:
-    // Only a link costs a look at what it leads to. A link onto another device may lead
-    // into a file system that is never listed, as its mount point is not.
+    // Only a link costs a look at what it leads to; a link into a file system that is
+    // never walked is skipped as its mount point is.
     EntryKind kindOfLink(const char* name)
     {
         struct stat target;
@@ -64,7 +65,7 @@ private:
                 m_kindsComplete = false;
             return EntryKind::Other;
         }
-        if (S_ISDIR(target.st_mode) && target.st_dev != m_device && isPseudoFileSystemAt(name, 0))
+        if (S_ISDIR(target.st_mode) && m_mounts.isNeverWalked(target.st_dev, m_folder, name, 0))
             return EntryKind::PseudoFolder;
         return kindOfMode(target.st_mode);
     }
@@ -78,41 +79,27 @@ private:
         }
         if (S_ISLNK(info.st_mode))
             return kindOfLink(name);
-        if (S_ISDIR(info.st_mode) && isPseudoMount(name, info.st_dev))
+        if (S_ISDIR(info.st_mode) && m_mounts.mayBeMountPoint(name)
+            && m_mounts.isNeverWalked(info.st_dev, m_folder, name, O_NOFOLLOW))
             return EntryKind::PseudoFolder;
         return kindOfMode(info.st_mode);
     }
 
-    // A folder on another device than its parent is a mount point; only then is its file
-    // system asked for. A folder that cannot be looked at stays a folder: the walk counts
-    // it when it cannot enter it.
-    bool isPseudoMountPoint(const char* name)
+    // The mount table names the mount points: only a folder of such a name is looked at.
+    // A folder that cannot be looked at stays a folder: the walk counts it when it cannot
+    // enter it.
+    bool isNeverWalkedMountPoint(const char* name)
     {
+        if (!m_mounts.mayBeMountPoint(name))
+            return false;
         struct stat info;
         if (fstatat(m_folder, name, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0)
             return false;
-        return isPseudoMount(name, info.st_dev);
-    }
-
-    bool isPseudoMount(const char* name, dev_t device)
-    {
-        return device != m_device && isPseudoFileSystemAt(name, O_NOFOLLOW);
-    }
-
-    bool isPseudoFileSystemAt(const char* name, int flags)
-    {
-        // O_PATH without O_DIRECTORY does not set off an automount.
-        const int opened = openat(m_folder, name, O_PATH | O_CLOEXEC | flags);
-        if (opened < 0)
-            return false;
-        struct statfs fileSystem;
-        const bool pseudo = fstatfs(opened, &fileSystem) == 0 && HostDirectory::isPseudoFileSystem(long(fileSystem.f_type));
-        close(opened);
-        return pseudo;
+        return m_mounts.isNeverWalked(info.st_dev, m_folder, name, O_NOFOLLOW);
     }
 
     int m_folder;
-    dev_t m_device;
+    const NeverWalkedMounts& m_mounts;
     bool m_kindsComplete = true;
 };
 
@@ -156,12 +143,13 @@ bool HostDirectory::isPseudoFileSystem(long fileSystemType)
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.
-HostDirectory::Outcome HostDirectory::readFolder(int folder, dev_t device, Start start, const Visitor& visit)
+HostDirectory::Outcome HostDirectory::readFolder(int folder, const NeverWalkedMounts& mounts, Start start,
+                                                 const Visitor& visit)
 {
     if (start == Start::Rewind && lseek(folder, 0, SEEK_SET) != 0)
         return Outcome::Incomplete;
     alignas(dirent64) char buffer[32768];
-    FolderReading reading(folder, device);
+    FolderReading reading(folder, mounts);
     bool complete = true;
     for (;;) {
         const ssize_t filled = getdents64(folder, buffer, sizeof buffer);

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string_view>
 
-#include <sys/types.h>
+class NeverWalkedMounts;
 
 // One pass over an open host folder: the entry type comes from the folder read itself,
 // so plain files and folders cost no stat.
@@ -21,10 +21,10 @@ public:
     enum class Outcome { Complete, Incomplete };
     // Calls visit for every entry but "." and "..". Incomplete when the folder could not be
     // read to its end, or when the kind of an entry could not be told (a link in a folder
-    // that may be listed but not entered): something may be missing. The folder's own
-    // device tells its mount points apart. A handle read before is read from the start.
+    // that may be listed but not entered): something may be missing. A handle read before
+    // is read from the start.
     enum class Start { Fresh, Rewind };
-    static Outcome readFolder(int folder, dev_t device, Start start, const Visitor& visit);
+    static Outcome readFolder(int folder, const NeverWalkedMounts& mounts, Start start, const Visitor& visit);
 
     // Proc, sysfs, cgroup and their like hold no files a person wants listed, and some of
     // them never end; tmpfs and ramfs are real. An autofs mount point that nothing is

@@ -136,7 +136,7 @@ std::vector<ReadAhead::Request> requests(int count)
 {
     std::vector<ReadAhead::Request> made;
     for (int i = 0; i < count; ++i)
-        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i)});
+        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr});
     return made;
 }
 

@@ -1,0 +1,38 @@
+#include "platform/neverwalkedmounts.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+// Only folders named like a mount point of a file system never walked are looked at, and
+// a device is judged by the table's type for it.
+TEST(NeverWalkedMounts, MountPointNamesAndDevicesComeFromTheTable)
+{
+    const NeverWalkedMounts mounts(MountTable::fromMountInfo(
+        "21 26 0:20 / /proc rw,relatime - proc proc rw\n"
+        "25 23 0:23 / /dev/pts rw,relatime - devpts devpts rw,mode=600\n"
+        "26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+        "27 26 0:24 / /tmp rw,relatime - tmpfs tmpfs rw\n"
+        "28 26 0:25 / /net rw,relatime - autofs systemd-1 rw\n"));
+    const struct {
+        const char* name;
+        bool mayBe;
+    } names[] = {{"proc", true}, {"pts", true}, {"net", true}, {"tmp", false}, {"Daten", false}, {"", false}};
+    for (const auto& c : names)
+        EXPECT_EQ(mounts.mayBeMountPoint(c.name), c.mayBe) << c.name;
+
+    const struct {
+        dev_t device;
+        bool never;
+    } devices[] = {{makedev(0, 20), true}, {makedev(0, 25), true}, {makedev(254, 0), false}, {makedev(0, 24), false}};
+    for (const auto& c : devices)
+        EXPECT_EQ(mounts.isNeverWalked(c.device, AT_FDCWD, "/", 0), c.never) << major(c.device) << ':' << minor(c.device);
+    // A device the table does not know is asked about on the host: /proc is proc.
+    EXPECT_TRUE(mounts.isNeverWalked(makedev(0, 999), AT_FDCWD, "/proc", 0));
+    EXPECT_FALSE(mounts.isNeverWalked(makedev(0, 999), AT_FDCWD, "/", 0));
+}
+
+} // namespace
