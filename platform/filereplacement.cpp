@@ -126,6 +126,12 @@ void FileReplacement::open()
         m_failure = WriteFailure::NotARegularFile;
         return;
     }
+    openOver(oldFile, old);
+}
+
+// A new file where it can stand in for the old one, the old one itself otherwise.
+void FileReplacement::openOver(int oldFile, const struct stat& old)
+{
     if (mayBeReplaced(old)) {
         if (openNew()) {
             if (FileAttributes::carryOver(oldFile, old, m_file)) {
@@ -139,7 +145,9 @@ void FileReplacement::open()
             return;
         }
     }
-    openInPlace(oldFile, old);
+    m_file = oldFile;
+    m_oldLength = old.st_size;
+    m_mode = Mode::InPlace;
 }
 
 bool FileReplacement::openNew()
@@ -182,13 +190,6 @@ bool FileReplacement::openTemporary()
     m_changing.reset();
     errno = error;
     return false;
-}
-
-void FileReplacement::openInPlace(int oldFile, const struct stat& old)
-{
-    m_file = oldFile;
-    m_oldLength = old.st_size;
-    m_mode = Mode::InPlace;
 }
 
 bool FileReplacement::reserve(qint64 size)

@@ -68,10 +68,10 @@ private:
     enum class Mode { None, Anonymous, Temporary, InPlace };
 
     void open();
+    void openOver(int oldFile, const struct stat& old);
     bool openNew();
     bool openAnonymous();
     bool openTemporary();
-    void openInPlace(int oldFile, const struct stat& old);
     bool nameAnonymous();
     bool linkAnonymousAs(const QByteArray& name);
     bool renameTemporary();

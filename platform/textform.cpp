@@ -54,6 +54,7 @@ TextForm TextForm::of(QByteArrayView file)
     }
     const QByteArray text = form.bodyText(file.sliced(form.byteOrderMark().size()));
     form.m_carriageReturnsOnly = text.contains('\r') && !text.contains('\n');
+    form.m_writable = !text.contains('\0');
     return form;
 }
 
@@ -95,7 +96,7 @@ QByteArray TextForm::text(QByteArrayView file) const
 std::optional<QByteArray> TextForm::file(QByteArrayView text) const
 {
     // In a file of CR line ends a lone CR would come back as a line break.
-    if (m_carriageReturnsOnly && text.contains('\r'))
+    if (!m_writable || (m_carriageReturnsOnly && text.contains('\r')))
         return std::nullopt;
     const QByteArray body = bodyBytes(m_carriageReturnsOnly ? withLineBreaks(text.toByteArray(), '\n', '\r') : text);
     QByteArray file = byteOrderMark().toByteArray() + body;

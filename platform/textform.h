@@ -13,7 +13,8 @@
 // keeps them.
 class TextForm {
 public:
-    // The form of a file's content; an empty or unmarked file is UTF-8.
+    // The form of a file's content; an empty or unmarked file is UTF-8. A file with a NUL
+    // byte in it (UTF-16 without its mark, UTF-32) is in no form this class can write.
     static TextForm of(QByteArrayView file);
 
     // The file's text as UTF-8 with LF line breaks.
@@ -35,4 +36,5 @@ private:
     Encoding m_encoding = Encoding::Utf8;
     bool m_byteOrderMark = false;
     bool m_carriageReturnsOnly = false;
+    bool m_writable = true;
 };

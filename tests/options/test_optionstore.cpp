@@ -388,7 +388,7 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
     const OpenToEveryone everyone(QFile::encodeName(m_config.path()));
     const QByteArray folder = QFile::encodeName(QFileInfo(settingsFile()).path());
     chmod(folder.constData(), 0555);
-    chmod(QFile::encodeName(settingsFile()).constData(), 0644);
+    chmod(QFile::encodeName(settingsFile()).constData(), 0444);
 
     const int result = runUnprivileged([&] {
         const LogCapture log("korvale.options");

@@ -183,7 +183,7 @@ TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileWhole)
     const OpenToEveryone everyone(QFile::encodeName(m_dir.path()));
     const QString folder = QFileInfo(path()).path();
     chmod(QFile::encodeName(folder).constData(), 0555);
-    chmod(QFile::encodeName(path()).constData(), 0644);
+    chmod(QFile::encodeName(path()).constData(), 0444);
 
     const int result = runUnprivileged([&] {
         SettingsStore store(path());
@@ -257,6 +257,8 @@ TEST_F(SettingsStoreTest, AFileThatCannotKeepItsFormIsLeftAlone)
     const QList<QByteArray> files = {
         utf16(u"[Optionen]\r\nDir1=C:\\Alt\r\n"_qs, false) + 'x', // half a unit at the end
         utf16(u"[Optionen]\r\nDir1=C:\\Alt"_qs + QChar(0xD800) + u"\r\n"_qs, false), // a surrogate without its pair
+        utf16(u"[Optionen]\r\nDir1=C:\\Alt\r\n"_qs, false).sliced(2), // UTF-16 without its mark
+        QByteArray("\xFF\xFE\0\0[\0\0\0", 8), // UTF-32
     };
     for (const QByteArray& file : files) {
         writeBytes(path(), file);
