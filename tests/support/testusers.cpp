@@ -2,19 +2,33 @@
 
 #include "support/unprivileged.h"
 
-#include <QProcess>
-
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-bool run(const QString& program, const QStringList& arguments)
+// By a plain fork and exec: a sanitizer follows those, and no thread is started for it.
+bool run(const char* program, const QList<QByteArray>& arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    QList<char*> argv{const_cast<char*>(program)};
+    for (const QByteArray& argument : arguments)
+        argv.append(const_cast<char*>(argument.constData()));
+    argv.append(nullptr);
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execvp(program, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -22,15 +36,14 @@ bool run(const QString& program, const QStringList& arguments)
 TestUsers::TestUsers(int count)
     : m_groupName("kvg" + QByteArray::number(getpid()))
 {
-    if (geteuid() != 0 || !run(QStringLiteral("groupadd"), {QString::fromLatin1(m_groupName)}))
+    if (geteuid() != 0 || !run("groupadd", {m_groupName}))
         return;
     const group* shared = getgrnam(m_groupName.constData());
     m_made = shared != nullptr;
     m_sharedGroup = shared ? shared->gr_gid : 0;
     for (int i = 0; i < count && m_made; ++i) {
         User user{"kv" + QByteArray::number(getpid()) + char('a' + i)};
-        m_made = run(QStringLiteral("useradd"), {"-M", "-U", "-s", "/usr/sbin/nologin", "-G",
-                                                 QString::fromLatin1(m_groupName), QString::fromLatin1(user.name)});
+        m_made = run("useradd", {"-M", "-U", "-s", "/usr/sbin/nologin", "-G", m_groupName, user.name});
         const passwd* entry = m_made ? getpwnam(user.name.constData()) : nullptr;
         m_made = entry != nullptr;
         if (entry) {
@@ -44,8 +57,8 @@ TestUsers::TestUsers(int count)
 TestUsers::~TestUsers()
 {
     for (const User& user : m_users)
-        run(QStringLiteral("userdel"), {QString::fromLatin1(user.name)});
-    run(QStringLiteral("groupdel"), {QString::fromLatin1(m_groupName)});
+        run("userdel", {user.name});
+    run("groupdel", {m_groupName});
 }
 
 int TestUsers::runAs(int user, const std::function<int()>& body) const
