@@ -41,6 +41,7 @@ public:
 
     // Both only after finished().
     const GenerateRun::Outcome& outcome() const { return m_outcome; }
+    const GenerateRun::Input& input() const { return m_input; }
     std::unique_ptr<GenerateRun> takeControls() { return std::move(m_run); }
     // The rows of the result list with the longest entries (see ListBox::longestRows).
     const QList<int>& longestResultRows() const { return m_longestResultRows; }

@@ -92,6 +92,15 @@ char accentAt(const Piece& head, quint32 headWeights, const Piece& rest, qsizety
     return i < rest.accents.size() ? rest.accents[i] : GermanCollation::kNoAccent;
 }
 
+// A stored piece of an entry as a view shows it.
+void appendShown(QByteArrayView stored, QString& out)
+{
+    if (NameCodec::isAscii(stored))
+        out.append(QLatin1StringView(stored.data(), stored.size()));
+    else
+        out.append(Windows1252::displayText(NameCodec::decode(stored.data(), stored.size())));
+}
+
 } // namespace
 
 ListBox::ListBox(Order order, QObject* parent)
@@ -227,6 +236,24 @@ ListBox::EncodedItem ListBox::encodedItem(qsizetype index)
         return EncodedItem();
     const Entry& entry = m_entries[size_t(index)];
     return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text};
+}
+
+QString ListBox::shownLines()
+{
+    publish();
+    qsizetype bytes = 0;
+    for (const Entry& entry : m_entries)
+        bytes += Piece::of(m_heads[entry.head].record).text.size() + Piece::of(entry.record).text.size() + 1;
+    // A character takes at least one byte in the stored encoding: this is room enough.
+    QString lines;
+    lines.reserve(bytes);
+    for (const Entry& entry : m_entries) {
+        if (&entry != &m_entries.front())
+            lines.append(u'\n');
+        appendShown(Piece::of(m_heads[entry.head].record).text, lines);
+        appendShown(Piece::of(entry.record).text, lines);
+    }
+    return lines;
 }
 
 QList<int> ListBox::longestRows()

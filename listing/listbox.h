@@ -41,6 +41,9 @@ public:
     };
     EncodedItem encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
+    // Every entry as a view shows it, one per line: what a person copies of the whole list.
+    // Built piece by piece into one text, so a million entries take a moment, not minutes.
+    QString shownLines();
     // The rows of the longest entries (see LongestRows), by the length of their text.
     QList<int> longestRows();
 

@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "generation/backgroundrun.h"
+#include "generation/listfilewriter.h"
 #include "generation/statustext.h"
 #include "infowindow/form2.h"
 #include "mainwindow/drivecombo.h"
@@ -9,6 +10,7 @@
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/picturebutton.h"
+#include "mainwindow/runmenu.h"
 #include "options/optionstore.h"
 #include "platform/exitguard.h"
 #include "platform/windowspath.h"
@@ -62,6 +64,7 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_c.Image1->setMouseTracking(true);
     m_c.Image3->setMouseTracking(true);
     connectHandlers();
+    m_runMenu = new RunMenu(m_c.List2, m_c.Label3, this);
     m_c.Drive1->setFocus();
     m_progressTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showRunProgress);
@@ -288,6 +291,9 @@ void Form1::endRun()
         m_c.Label3->setMessage(StatusText::stopped(), {});
     } else {
         takeOver(run->takeControls(), run->longestResultRows());
+        const GenerateRun::Input& input = run->input();
+        m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
+                                   input.targetFolder});
         m_c.Label1->setText(FolderWalk::countText(outcome.count));
         m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
     }

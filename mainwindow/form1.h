@@ -13,6 +13,7 @@
 class BackgroundRun;
 class Form2;
 class InputHold;
+class RunMenu;
 class SettingsStore;
 
 // The main window. Its controls hold all working state; its handlers only decide what
@@ -28,6 +29,7 @@ public:
 
     const MainControls& controls() const { return m_c; }
     Form2* infoWindow() const { return m_form2; }
+    RunMenu* runMenu() const { return m_runMenu; }
     bool isRunning() const { return m_run != nullptr; }
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<GenerateRun> m_hidden;
     MainControls m_c;
     Form2* m_form2 = nullptr;
+    RunMenu* m_runMenu = nullptr;
     bool m_centredWithFrame = false;
     std::unique_ptr<BackgroundRun> m_run;
     std::unique_ptr<InputHold> m_inputHold;

@@ -2,6 +2,7 @@
 
 #include "infowindow/form2.h"
 #include "infowindow/form2layout.h"
+#include "support/urlcatcher.h"
 #include "windowkit/openwindows.h"
 #include "windowkit/vectorpicture.h"
 
@@ -18,15 +19,6 @@
 #include <QUrl>
 
 namespace {
-
-// Receives what the desktop would be asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 class InfoWindow : public ::testing::Test {
 protected:
@@ -376,4 +368,3 @@ TEST_F(InfoWindow, TabGoesFromTextToButtonAndNoKeyClosesIt)
 
 } // namespace
 
-#include "test_form2.moc"

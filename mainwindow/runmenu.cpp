@@ -1,0 +1,119 @@
+#include "mainwindow/runmenu.h"
+
+#include "listing/listbox.h"
+#include "mainwindow/elidinglabel.h"
+#include "mainwindow/filemanager.h"
+#include "mainwindow/pathlistview.h"
+#include "platform/hosturl.h"
+#include "platform/windows1252.h"
+#include "platform/windowspath.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QLoggingCategory>
+#include <QMenu>
+
+namespace {
+
+Q_LOGGING_CATEGORY(menuLog, "korvale.shell", QtWarningMsg)
+
+void open(const QString& windowsPath)
+{
+    const std::optional<QUrl> url = HostUrl::of(windowsPath);
+    if (!url || !QDesktopServices::openUrl(*url))
+        qCDebug(menuLog) << "the desktop did not open" << windowsPath;
+}
+
+} // namespace
+
+RunMenu::RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window)
+    : QObject(window)
+    , m_resultList(resultList)
+    , m_window(window)
+{
+    connect(resultList, &PathListView::menuRequested, this, &RunMenu::openForList);
+    // The status line takes no focus, so only the pointer reaches its menu; the keyboard
+    // finds the same entries on the result list.
+    status->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(status, &QWidget::customContextMenuRequested, this,
+            [this, status](const QPoint& at) { openForStatus(status->mapToGlobal(at)); });
+}
+
+QMenu* RunMenu::newMenu(const QString& name)
+{
+    auto* menu = new QMenu(m_window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setAccessibleName(name);
+    return menu;
+}
+
+QMenu* RunMenu::openForList(const QPoint& globalPos)
+{
+    QMenu* menu = newMenu(QStringLiteral("Ergebnisliste"));
+    const bool hasCurrent = !currentPath().isEmpty();
+    menu->addAction(QStringLiteral("Pfad kopieren"), this, &RunMenu::copyPath)->setEnabled(hasCurrent);
+    menu->addAction(QStringLiteral("Alle Pfade kopieren"), this, &RunMenu::copyAllPaths)
+        ->setEnabled(entries() && entries()->ListCount() > 0);
+    menu->addAction(QStringLiteral("Im Dateimanager zeigen"), this, &RunMenu::showInFileManager)->setEnabled(hasCurrent);
+    menu->addSeparator();
+    addRunEntries(menu);
+    menu->popup(globalPos);
+    return menu;
+}
+
+QMenu* RunMenu::openForStatus(const QPoint& globalPos)
+{
+    QMenu* menu = newMenu(QStringLiteral("Status"));
+    addRunEntries(menu);
+    if (menu->actions().isEmpty()) {
+        delete menu;
+        return nullptr;
+    }
+    menu->popup(globalPos);
+    return menu;
+}
+
+void RunMenu::addRunEntries(QMenu* menu)
+{
+    if (!m_run.written)
+        return;
+    menu->addAction(QStringLiteral("Ergebnisdatei öffnen"), this, &RunMenu::openListFile);
+    menu->addAction(QStringLiteral("Ordner öffnen"), this, &RunMenu::openTargetFolder);
+}
+
+ListBox* RunMenu::entries() const { return qobject_cast<ListBox*>(m_resultList->model()); }
+
+QString RunMenu::currentPath() const
+{
+    const QModelIndex current = m_resultList->currentIndex();
+    return current.isValid() && entries() ? entries()->List(current.row()) : QString();
+}
+
+void RunMenu::copyPath()
+{
+    if (const QString path = currentPath(); !path.isEmpty())
+        QApplication::clipboard()->setText(Windows1252::displayText(path));
+}
+
+void RunMenu::copyAllPaths()
+{
+    if (ListBox* list = entries())
+        QApplication::clipboard()->setText(list->shownLines());
+}
+
+void RunMenu::showInFileManager()
+{
+    const QString path = currentPath();
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    if (!parsed)
+        return;
+    const std::optional<QUrl> file = HostUrl::of(path);
+    const std::optional<QUrl> folder = HostUrl::of(parsed->parent().toString());
+    if (file && folder)
+        FileManager::show(*file, *folder);
+}
+
+void RunMenu::openListFile() { open(m_run.listFile); }
+
+void RunMenu::openTargetFolder() { open(m_run.targetFolder); }

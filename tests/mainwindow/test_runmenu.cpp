@@ -1,0 +1,149 @@
+#include "mainwindow/filemanager.h"
+#include "mainwindow/pathlistview.h"
+#include "mainwindow/runmenu.h"
+#include "support/formfixture.h"
+#include "support/urlcatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+QStringList entriesOf(const QMenu* menu)
+{
+    QStringList texts;
+    if (!menu)
+        return texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            texts.append(action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (aus)")));
+    }
+    return texts;
+}
+
+QMenu* openMenu(const QWidget* window)
+{
+    for (QMenu* menu : window->findChildren<QMenu*>())
+        if (menu->isVisible())
+            return menu;
+    return nullptr;
+}
+
+QAction* entry(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+const QString kCopy = QStringLiteral("Pfad kopieren");
+const QString kCopyAll = QStringLiteral("Alle Pfade kopieren");
+const QString kShow = QStringLiteral("Im Dateimanager zeigen");
+const QString kOpenFile = QStringLiteral("Ergebnisdatei öffnen");
+const QString kOpenFolder = QStringLiteral("Ordner öffnen");
+
+class RunMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\b.txt"));
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\A.txt"));
+        fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Unter\\c.doc"));
+        form = &fixture.load();
+        ASSERT_TRUE(form->controls().models.Dir2->setPath(QStringLiteral("C:\\Quelle")));
+        form->show();
+    }
+
+    void TearDown() override
+    {
+        FileManager::setShowItems({});
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    // Asks for a menu as the user would and returns its entries; closes it again.
+    QStringList menuEntries(QWidget* where, QContextMenuEvent::Reason reason)
+    {
+        QContextMenuEvent ask(reason, QPoint(5, 5), where->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(where, &ask);
+        QMenu* menu = openMenu(form);
+        const QStringList entries = entriesOf(menu);
+        if (menu)
+            menu->close();
+        return entries;
+    }
+
+    FormFixture fixture;
+    Form1* form = nullptr;
+};
+
+TEST_F(RunMenuTest, MenusOfferTheRunsEntriesOnlyAfterASuccessfulRunAndGoWhenClosed)
+{
+    const MainControls& c = form->controls();
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList());
+
+    ASSERT_TRUE(fixture.generate());
+    c.List2->setCurrentIndex(c.List2->model()->index(0, 0));
+    const QStringList afterSuccess = {kCopy, kCopyAll, kShow, kOpenFile, kOpenFolder};
+    EXPECT_EQ(menuEntries(c.List2->viewport(), QContextMenuEvent::Mouse), afterSuccess);
+    EXPECT_EQ(menuEntries(c.List2, QContextMenuEvent::Keyboard), afterSuccess);
+    QTest::keyClick(c.List2, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_NE(openMenu(form), nullptr);
+    EXPECT_EQ(openMenu(form)->accessibleName(), QStringLiteral("Ergebnisliste"));
+    openMenu(form)->close();
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder}));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form->findChildren<QMenu*>().isEmpty());
+
+    c.Label2->setText(QStringLiteral("C:\\fehlt"));
+    ASSERT_TRUE(fixture.generate());
+    c.List2->setCurrentIndex(QModelIndex());
+    EXPECT_EQ(menuEntries(c.List2->viewport(), QContextMenuEvent::Mouse),
+              QStringList({kCopy + " (aus)", kCopyAll, kShow + " (aus)"}));
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList());
+}
+
+TEST_F(RunMenuTest, EntriesCopyShowAndOpenWhatTheyName)
+{
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    c.List2->setCurrentIndex(c.List2->model()->index(0, 0));
+    RunMenu& menu = *form->runMenu();
+
+    menu.copyPath();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("C:\\Quelle\\A.txt"));
+    menu.copyAllPaths();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("C:\\Quelle\\A.txt\nC:\\Quelle\\b.txt\nC:\\Quelle\\Unter\\c.doc"));
+
+    const QUrl file = QUrl::fromLocalFile(fixture.drives().host(QStringLiteral("C:\\Quelle\\A.txt")));
+    const QUrl folder = QUrl::fromLocalFile(fixture.drives().host(QStringLiteral("C:\\Quelle")));
+    UrlCatcher desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    for (const bool fileManagerAnswers : {true, false}) {
+        QList<QUrl> asked;
+        FileManager::setShowItems([&](const QList<QUrl>& items, const std::function<void(bool)>& done) {
+            asked = items;
+            done(fileManagerAnswers);
+        });
+        desktop.opened.clear();
+        menu.showInFileManager();
+        EXPECT_EQ(asked, QList<QUrl>({file}));
+        // Without a file manager on the bus, the desktop opens the folder.
+        EXPECT_EQ(desktop.opened, fileManagerAnswers ? QList<QUrl>() : QList<QUrl>({folder}));
+    }
+
+    desktop.opened.clear();
+    menu.openListFile();
+    menu.openTargetFolder();
+    EXPECT_EQ(desktop.opened, QList<QUrl>({QUrl::fromLocalFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))),
+                                           QUrl::fromLocalFile(fixture.drives().cRoot())}));
+}
+
+} // namespace
