@@ -60,6 +60,7 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOu
     const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), interrupts.runHooks());
     interrupts.runEnded();
     progress.finish();
+    console.writeErrorBytes(result.leftOutLines);
     if (result.exitCode == kExitSuccess)
         console.print(result.text);
     else

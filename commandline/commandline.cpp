@@ -117,6 +117,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         } else if (name == QStringLiteral("--no-subfolders")) {
             line.generate.includeSubfolders = false;
             generateOnly << name;
+        } else if (name == QStringLiteral("--verbose")) {
+            line.generate.verbose = true;
+            generateOnly << name;
         } else if (std::optional<QString>* slot = valueSlot(line.generate, name)) {
             if (equals < 0 && i + 1 >= arguments.size())
                 return usageError(QStringLiteral("%1 braucht einen Wert.").arg(name));
@@ -159,7 +162,7 @@ QString CommandLine::versionText()
 QString CommandLine::usageText()
 {
     return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
-                          "                           [--target ORDNER] [--name DATEINAME]]\n"
+                          "                           [--target ORDNER] [--name DATEINAME] [--verbose]]\n"
                           "Mehr dazu: korvale --help\n");
 }
 
@@ -173,6 +176,7 @@ QString CommandLine::helpText()
         "  --source ORDNER       Quellverzeichnis (sonst das zuletzt im Fenster gewählte)\n"
         "  --pattern MUSTER      Dateimuster, etwa \"*.txt;*.doc\" (sonst \"*.*\")\n"
         "  --no-subfolders       Unterverzeichnisse nicht berücksichtigen\n"
+        "  --verbose             jeden ausgelassenen Eintrag auf der Standardfehlerausgabe nennen\n"
         "  --target ORDNER       Ordner der Ergebnisdatei (sonst der zuletzt im Fenster gewählte)\n"
         "  --name DATEINAME      Name der Ergebnisdatei (sonst der zuletzt gewählte, anfangs Liste.txt)\n"
         "  -h, --help            diese Hilfe zeigen\n"

@@ -13,6 +13,8 @@ struct GenerateOptions {
     std::optional<QString> target;
     std::optional<QString> name;
     bool includeSubfolders = true;
+    // Name every entry the list lacks or had to change on standard error.
+    bool verbose = false;
 };
 
 // Exit codes of the command line, as scripts test them.

@@ -70,6 +70,17 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
     return true;
 }
 
+// As find names what it cannot read: a line each, one entry never more than one line.
+QByteArray leftOutLines(const LeftOutEntries& leftOut)
+{
+    QByteArray lines;
+    for (const LeftOutEntries::Entry& entry : leftOut.kept())
+        lines += "korvale: " + LeftOutEntries::lineOf(entry) + '\n';
+    if (leftOut.notKept() != 0)
+        lines += "korvale: " + LeftOutEntries::notKeptText(leftOut.notKept()).toUtf8() + '\n';
+    return lines;
+}
+
 } // namespace
 
 CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
@@ -93,6 +104,8 @@ CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore
     const GenerateRun::Outcome outcome = GenerateRun(std::move(hooks)).run(input);
     result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
     result.text = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
+    if (options.verbose)
+        result.leftOutLines = leftOutLines(outcome.leftOut);
     return result;
 }
 

@@ -13,6 +13,9 @@ class SettingsStore;
 struct CommandResult {
     int exitCode = kExitSuccess;
     QString text;
+    // With --verbose: one line on standard error for every entry the list lacks or had to
+    // change ("korvale: nicht lesbar: /home/anna/privat").
+    QByteArray leftOutLines;
 };
 
 // korvale --generate: fills in what the options leave open from the stored options, as

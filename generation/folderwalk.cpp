@@ -6,6 +6,7 @@
 #include "listing/folderlist.h"
 #include "listing/folderreads.h"
 #include "listing/listbox.h"
+#include "platform/hostlocation.h"
 #include "platform/windowspath.h"
 
 #include <QLoggingCategory>
@@ -84,13 +85,39 @@ void collectFiles(const WalkControls& controls)
     controls.List2.addItems(WindowsPath::joinName(controls.Dir1.Path(), QStringView()), controls.File1.hostNames());
 }
 
+// Where the user finds an entry the list could not name: on the host, as a file manager
+// or a shell shows it.
+QByteArray hostPathOf(const QString& windowsPath)
+{
+    return HostLocation::pathOf(windowsPath).value_or(windowsPath.toUtf8());
+}
+
+void noteNames(const QString& folder, const HostNames& names, RunNotes& notes)
+{
+    if (names.isEmpty())
+        return;
+    notes.leftOutNames += names.size();
+    QByteArray parent = hostPathOf(folder);
+    if (!parent.endsWith('/'))
+        parent.append('/');
+    for (qsizetype i = 0; i < names.size(); ++i)
+        notes.entries.add(LeftOutEntries::Kind::NameLeftOut, QByteArray(parent).append(names.at(i)));
+}
+
+void noteUnreadable(const QString& folder, RunNotes& notes)
+{
+    ++notes.unreadableFolders;
+    notes.entries.add(LeftOutEntries::Kind::Unreadable, hostPathOf(folder));
+}
+
 void noteWhatWasLeftOut(const WalkControls& controls, RunNotes& notes)
 {
     if (controls.Dir1.readFailed() || controls.File1.readFailed()) {
         qCDebug(walkLog) << "not read to its end:" << controls.Dir1.Path();
-        ++notes.unreadableFolders;
+        noteUnreadable(controls.Dir1.Path(), notes);
     }
-    notes.leftOutNames += controls.Dir1.leftOutNames() + controls.File1.leftOutNames();
+    noteNames(controls.Dir1.Path(), controls.Dir1.leftOutHostNames(), notes);
+    noteNames(controls.Dir1.Path(), controls.File1.leftOutHostNames(), notes);
 }
 
 } // namespace
@@ -112,11 +139,11 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     WalkLineage lineage = lineageOfStart(controls, reads);
     collectFiles(controls);
     queueSubfolders(controls, lineage);
-    result.notes.leftOutNames += controls.File1.leftOutNames();
+    noteNames(controls.Dir1.Path(), controls.File1.leftOutHostNames(), result.notes);
     // A subfolder whose name cannot stand in a path hides its files only when the walk
     // would have gone into it.
     if (includeSubfolders()) {
-        result.notes.leftOutNames += controls.Dir1.leftOutNames();
+        noteNames(controls.Dir1.Path(), controls.Dir1.leftOutHostNames(), result.notes);
         reads.readAheadBelow(controls.Dir1.Path());
     }
 
@@ -133,7 +160,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             // hides files the list does not hold.
             if (!PathProbes::isGone(folder, reads.handles())) {
                 qCDebug(walkLog) << "not entered:" << folder;
-                ++result.notes.unreadableFolders;
+                noteUnreadable(folder, result.notes);
             }
             continue;
         }
@@ -141,6 +168,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
         if (lineage.leadsBack(identity)) {
             qCDebug(walkLog) << "not followed, leads back to its own path:" << folder;
             ++result.notes.linksNotFollowed;
+            result.notes.entries.add(LeftOutEntries::Kind::LinkNotFollowed, hostPathOf(folder));
             continue;
         }
         lineage.enter(identity);

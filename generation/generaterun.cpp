@@ -2,6 +2,7 @@
 
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
+#include "platform/hostlocation.h"
 #include "platform/windowspath.h"
 
 #include <QThread>
@@ -78,5 +79,14 @@ GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNot
     outcome.written = file.written;
     outcome.statusText = StatusText::after(file, input.listFileName, input.targetFolder, notes);
     outcome.statusPaths = {input.listFileName, input.targetFolder};
+    outcome.leftOut = notes.entries;
+    if (file.written) {
+        for (const qsizetype row : file.replacedRows) {
+            const QString entry = m_List2.List(row);
+            outcome.leftOut.add(LeftOutEntries::Kind::CharactersReplaced,
+                                HostLocation::pathOf(entry).value_or(entry.toUtf8()));
+        }
+        outcome.leftOut.countNotKept(file.replacedEntries - file.replacedRows.size());
+    }
     return outcome;
 }

@@ -57,6 +57,8 @@ public:
         QString statusText;
         QStringList statusPaths;
         qsizetype count = 0;
+        // Which entries the list lacks, and, when it was written, which it had to change.
+        LeftOutEntries leftOut;
     };
 
     explicit GenerateRun(Hooks hooks = {});

@@ -1,5 +1,6 @@
 #include "generation/listfilewriter.h"
 
+#include "generation/leftoutentries.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "platform/drivetable.h"
@@ -141,15 +142,15 @@ bool writeChunk(FileReplacement& file, std::string& chunk)
 // entries never stands in memory a second time. The chunks are written on the run's own
 // thread: the disk starts on each while the next is made (see FileReplacement::write), and
 // a thread of their own saved no more than 1 to 3 % of a whole run.
-bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, qsizetype& replacedEntries)
+bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, ListFileOutcome& outcome)
 {
     std::string chunk;
     chunk.reserve(size_t(kChunkSize) * 2);
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
-        if (lines.append(entries.encodedItem(i), chunk))
-            ++replacedEntries;
+        if (lines.append(entries.encodedItem(i), chunk) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
+            outcome.replacedRows.append(i);
         if (qsizetype(chunk.size()) >= kChunkSize && !writeChunk(file, chunk))
             return false;
     }
@@ -176,7 +177,7 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
     FileReplacement file(target.folder, target.name);
     const QByteArray footerBytes = footer(today, locale);
     outcome.written = file.isOpen() && (!file.writesInPlace() || file.reserve(listFileSize(entries, footerBytes)))
-        && writeContent(file, entries, footerBytes, outcome.replacedEntries) && file.commit();
+        && writeContent(file, entries, footerBytes, outcome) && file.commit();
     outcome.failure = file.failure();
     return outcome;
 }

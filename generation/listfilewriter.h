@@ -3,6 +3,7 @@
 #include "platform/filereplacement.h"
 
 #include <QDate>
+#include <QList>
 #include <QLocale>
 #include <QString>
 
@@ -13,6 +14,8 @@ struct ListFileOutcome {
     bool written = false;
     // Entries holding a character the list file's code page cannot hold.
     qsizetype replacedEntries = 0;
+    // The rows of the first of them (see LeftOutEntries::kKept).
+    QList<qsizetype> replacedRows;
     // Why the file was not written.
     WriteFailure failure = WriteFailure::None;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generation/leftoutentries.h"
+
 #include <QtGlobal>
 
 // What a run had to leave out of the list. The list file keeps its format; the status
@@ -10,4 +12,6 @@ struct RunNotes {
     qsizetype leftOutNames = 0;
     // Links that lead back to a folder on their own path: following them would never end.
     qsizetype linksNotFollowed = 0;
+    // Which they were.
+    LeftOutEntries entries;
 };

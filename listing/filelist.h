@@ -35,7 +35,9 @@ public:
     const HostNames& hostNames() const { return m_names; }
 
     bool readFailed() const { return m_readFailed; }
-    qsizetype leftOutNames() const { return m_leftOut; }
+    qsizetype leftOutNames() const { return m_leftOut.size(); }
+    // The matching names left out, as the host gives them.
+    const HostNames& leftOutHostNames() const { return m_leftOut; }
 
     // While a run shares its reads (nullptr ends it), the list takes a folder's files from
     // the folder list's read of it instead of reading it again.
@@ -54,7 +56,7 @@ private:
     std::optional<WindowsPath> m_folder;
     QString m_pathText; // m_folder's path as text: a walk points the list here twice per folder
     HostNames m_names;
-    qsizetype m_leftOut = 0;
+    HostNames m_leftOut;
     bool m_readFailed = false;
     FolderReads* m_reads = nullptr;
 };

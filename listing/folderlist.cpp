@@ -79,7 +79,7 @@ void FolderList::Refresh()
 void FolderList::takeScan(const FolderScan& scan)
 {
     m_subfolders = scan.folders;
-    m_leftOut = scan.leftOutFolders;
+    m_leftOut = scan.unwritableFolders;
     m_readFailed = !scan.complete;
     if (m_reads)
         m_reads->keepLast({*m_folder, m_pathText, scan});

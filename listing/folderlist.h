@@ -38,7 +38,9 @@ public:
 
     // The folder exists but could not be read (to its end): what it lists may be short.
     bool readFailed() const { return m_readFailed; }
-    qsizetype leftOutNames() const { return m_leftOut; }
+    qsizetype leftOutNames() const { return m_leftOut.size(); }
+    // The subfolders left out, as the host gives their names.
+    const HostNames& leftOutHostNames() const { return m_leftOut; }
 
     // While a run shares its reads (nullptr ends it), the list reads through them and
     // leaves each folder's files there for the file list that follows it.
@@ -59,7 +61,7 @@ private:
     std::optional<WindowsPath> m_folder;
     QString m_pathText; // m_folder as text: asked for at every step of a walk
     QStringList m_subfolders;
-    qsizetype m_leftOut = 0;
+    HostNames m_leftOut;
     bool m_readFailed = false;
     QHash<QChar, WindowsPath> m_lastFolderOnDrive;
     FolderReads* m_reads = nullptr;

@@ -80,10 +80,7 @@ public:
             return;
         }
         if (!canStandInPath(name)) {
-            if (kind == EntryKind::Folder)
-                ++m_leftOutFolders;
-            else
-                m_unwritableFiles.append(place(name));
+            (kind == EntryKind::Folder ? m_unwritableFolders : m_unwritableFiles).append(place(name));
             return;
         }
         (kind == EntryKind::Folder ? m_folders : m_files).append(place(name));
@@ -97,7 +94,7 @@ public:
         sortByName(m_folders);
         sortByName(m_files);
         entries.folders = HostNames(block, std::move(m_folders));
-        entries.leftOutFolders = m_leftOutFolders;
+        entries.unwritableFolders = HostNames(block, std::move(m_unwritableFolders));
         entries.files = HostNames(block, std::move(m_files));
         entries.unwritableFiles = HostNames(block, std::move(m_unwritableFiles));
     }
@@ -122,8 +119,8 @@ private:
     std::string m_bytes;
     QList<Piece> m_folders;
     QList<Piece> m_files;
+    QList<Piece> m_unwritableFolders;
     QList<Piece> m_unwritableFiles;
-    qsizetype m_leftOutFolders = 0;
     bool m_full = false;
 };
 
@@ -203,7 +200,7 @@ FolderScan FolderScan::fromEntries(const Entries& entries)
     scan.folders.reserve(entries.folders.size());
     for (qsizetype i = 0; i < entries.folders.size(); ++i)
         scan.folders.append(entries.folders.decoded(i));
-    scan.leftOutFolders = entries.leftOutFolders;
+    scan.unwritableFolders = entries.unwritableFolders;
     scan.files = entries.files;
     scan.unwritableFiles = entries.unwritableFiles;
     return scan;
@@ -216,11 +213,10 @@ FolderScan::MatchingFiles FolderScan::filesMatching(const FilePattern& pattern) 
     // never decoded.
     if (pattern.matchesEverything()) {
         matching.names = files;
-        matching.leftOut = unwritableFiles.size();
+        matching.leftOut = unwritableFiles;
         return matching;
     }
     matching.names = files.selected([&](qsizetype i) { return pattern.matches(files.decoded(i)); });
-    for (qsizetype i = 0; i < unwritableFiles.size(); ++i)
-        matching.leftOut += pattern.matches(unwritableFiles.decoded(i)) ? 1 : 0;
+    matching.leftOut = unwritableFiles.selected([&](qsizetype i) { return pattern.matches(unwritableFiles.decoded(i)); });
     return matching;
 }

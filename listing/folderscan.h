@@ -21,7 +21,7 @@ struct FolderScan {
     // Names that cannot stand in one Windows-style line ('\' or a line break) are left out
     // and counted, so that the caller can say so. A file counts only where the pattern
     // takes it, so its names are kept.
-    qsizetype leftOutFolders = 0;
+    HostNames unwritableFolders;
     HostNames unwritableFiles;
     // False when the folder could not be read (to its end).
     bool complete = false;
@@ -43,7 +43,7 @@ struct FolderScan {
         bool complete = false;
         std::optional<FolderHandles::Identity> identity;
         HostNames folders;
-        qsizetype leftOutFolders = 0;
+        HostNames unwritableFolders;
         HostNames files;
         HostNames unwritableFiles;
     };
@@ -56,7 +56,7 @@ struct FolderScan {
 
     struct MatchingFiles {
         HostNames names;
-        qsizetype leftOut = 0;
+        HostNames leftOut;
     };
     MatchingFiles filesMatching(const FilePattern& pattern) const;
 };

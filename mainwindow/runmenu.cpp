@@ -3,8 +3,9 @@
 #include "listing/listbox.h"
 #include "mainwindow/elidinglabel.h"
 #include "mainwindow/filemanager.h"
+#include "mainwindow/leftoutdialog.h"
 #include "mainwindow/pathlistview.h"
-#include "platform/hosturl.h"
+#include "platform/hostlocation.h"
 #include "platform/windows1252.h"
 #include "platform/windowspath.h"
 
@@ -20,7 +21,7 @@ Q_LOGGING_CATEGORY(menuLog, "korvale.shell", QtWarningMsg)
 
 void open(const QString& windowsPath)
 {
-    const std::optional<QUrl> url = HostUrl::of(windowsPath);
+    const std::optional<QUrl> url = HostLocation::urlOf(windowsPath);
     if (!url || !QDesktopServices::openUrl(*url))
         qCDebug(menuLog) << "the desktop did not open" << windowsPath;
 }
@@ -76,10 +77,12 @@ QMenu* RunMenu::openForStatus(const QPoint& globalPos)
 
 void RunMenu::addRunEntries(QMenu* menu)
 {
-    if (!m_run.written)
-        return;
-    menu->addAction(QStringLiteral("Ergebnisdatei öffnen"), this, &RunMenu::openListFile);
-    menu->addAction(QStringLiteral("Ordner öffnen"), this, &RunMenu::openTargetFolder);
+    if (m_run.written) {
+        menu->addAction(QStringLiteral("Ergebnisdatei öffnen"), this, &RunMenu::openListFile);
+        menu->addAction(QStringLiteral("Ordner öffnen"), this, &RunMenu::openTargetFolder);
+    }
+    if (!m_run.leftOut.isEmpty())
+        menu->addAction(QStringLiteral("Ausgelassene Einträge anzeigen"), this, &RunMenu::showLeftOut);
 }
 
 ListBox* RunMenu::entries() const { return qobject_cast<ListBox*>(m_resultList->model()); }
@@ -108,8 +111,8 @@ void RunMenu::showInFileManager()
     const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
     if (!parsed)
         return;
-    const std::optional<QUrl> file = HostUrl::of(path);
-    const std::optional<QUrl> folder = HostUrl::of(parsed->parent().toString());
+    const std::optional<QUrl> file = HostLocation::urlOf(path);
+    const std::optional<QUrl> folder = HostLocation::urlOf(parsed->parent().toString());
     if (file && folder)
         FileManager::show(*file, *folder);
 }
@@ -117,3 +120,10 @@ void RunMenu::showInFileManager()
 void RunMenu::openListFile() { open(m_run.listFile); }
 
 void RunMenu::openTargetFolder() { open(m_run.targetFolder); }
+
+LeftOutDialog* RunMenu::showLeftOut()
+{
+    auto* dialog = new LeftOutDialog(m_run.leftOut, m_window);
+    dialog->show();
+    return dialog;
+}

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "generation/leftoutentries.h"
+
 #include <QObject>
 #include <QString>
 
 class ElidingLabel;
+class LeftOutDialog;
 class ListBox;
 class PathListView;
 class QMenu;
@@ -21,6 +24,7 @@ public:
         bool written = false;
         QString listFile; // the list file's path, as the status line names it
         QString targetFolder;
+        LeftOutEntries leftOut;
     };
 
     RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window);
@@ -36,6 +40,7 @@ public:
     void showInFileManager();
     void openListFile();
     void openTargetFolder();
+    LeftOutDialog* showLeftOut();
 
 private:
     QMenu* newMenu(const QString& name);

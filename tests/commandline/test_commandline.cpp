@@ -55,6 +55,7 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
          QStringLiteral("--name nimmt nur einen Dateinamen, keinen Ordner: \u201E..\\x.txt\u201C")},
         {{"--generate=ja"}, M::UsageError, QStringLiteral("--generate nimmt keinen Wert.")},
         {{"--source", "C:\\a"}, M::UsageError, QStringLiteral("--source gilt nur zusammen mit --generate.")},
+        {{"--verbose"}, M::UsageError, QStringLiteral("--verbose gilt nur zusammen mit --generate.")},
         {{"--"}, M::Window, {}},
         {{"--generate", "--"}, M::Generate, {}},
         {{"--", "--help"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201E--help\u201C.")},
@@ -71,6 +72,8 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
     EXPECT_EQ(line.generate.pattern, QStringLiteral("*.txt"));
     EXPECT_FALSE(line.generate.includeSubfolders);
     EXPECT_FALSE(line.generate.target.has_value());
+    EXPECT_FALSE(line.generate.verbose);
+    EXPECT_TRUE(CommandLine::parse({"--generate", "--verbose"}).generate.verbose);
 }
 
 TEST(ConsoleOutputTest, EveryErrorLineNamesTheProgramAndShowsNoControlCharacters)
@@ -399,6 +402,27 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
     EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+}
+
+// As find names what it could not read: one line per entry, a name never breaking its line.
+TEST_F(ProgramTest, VerboseNamesEveryEntryTheListLacksOrChanged)
+{
+    const QDir source(home.filePath(QStringLiteral("Quelle")));
+    QDir(home.path()).mkpath(QStringLiteral("Quelle"));
+    for (const QString& name : {QStringLiteral("mit\\Trenner.txt"), QStringLiteral("zeile\numbruch.txt"),
+                                QStringLiteral("Жук.txt"), QStringLiteral("gut.txt")})
+        QFile(source.filePath(name)).open(QIODevice::WriteOnly);
+    start({"--generate", "--source", "Quelle", "--target", ".", "--verbose"});
+    EXPECT_EQ(process.exitCode(), kExitSuccess);
+    QList<QByteArray> lines = process.readAllStandardError().split('\n');
+    std::sort(lines.begin(), lines.end());
+    const QByteArray folder = QFile::encodeName(source.path());
+    EXPECT_EQ(lines, QList<QByteArray>({"", "korvale: ausgelassen: " + folder + "/mit\\\\Trenner.txt",
+                                        "korvale: ausgelassen: " + folder + "/zeile\\numbruch.txt",
+                                        "korvale: mit Ersatzzeichen: " + folder + "/Жук.txt"}));
+
+    start({"--generate", "--source", "Quelle", "--target", "."});
+    EXPECT_EQ(process.readAllStandardError(), QByteArray());
 }
 
 // Bytes that are no UTF-8 reach the program as they are, in an argument and in the

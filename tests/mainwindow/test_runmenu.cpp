@@ -1,8 +1,10 @@
 #include "mainwindow/filemanager.h"
+#include "mainwindow/leftoutdialog.h"
 #include "mainwindow/pathlistview.h"
 #include "mainwindow/runmenu.h"
 #include "support/formfixture.h"
 #include "support/urlcatcher.h"
+#include "windowkit/openwindows.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +12,10 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QMenu>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -144,6 +148,32 @@ TEST_F(RunMenuTest, EntriesCopyShowAndOpenWhatTheyName)
     menu.openTargetFolder();
     EXPECT_EQ(desktop.opened, QList<QUrl>({QUrl::fromLocalFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))),
                                            QUrl::fromLocalFile(fixture.drives().cRoot())}));
+}
+
+// A name with '\\' cannot stand in a line of the list, a Cyrillic one only with '?': the
+// window names both, by their host paths, in a dialog of its own.
+TEST_F(RunMenuTest, LeftOutEntriesAreListedInADialogOfTheMainWindow)
+{
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder}));
+
+    const QString folder = fixture.drives().host(QStringLiteral("C:\\Quelle"));
+    for (const QString& name : {QStringLiteral("mit\\Trenner.txt"), QStringLiteral("Жук.txt")})
+        QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(fixture.generate());
+    const QString showLeftOut = QStringLiteral("Ausgelassene Einträge anzeigen");
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder, showLeftOut}));
+    EXPECT_TRUE(menuEntries(c.List2, QContextMenuEvent::Keyboard).contains(showLeftOut));
+
+    LeftOutDialog* dialog = form->runMenu()->showLeftOut();
+    EXPECT_EQ(dialog->shownText(), QStringLiteral("ausgelassen: ") + folder + QStringLiteral("/mit\\\\Trenner.txt\n")
+                                       + QStringLiteral("mit Ersatzzeichen: ") + folder + QStringLiteral("/Жук.txt"));
+    // The main window's own: not one of the program's windows, which end it once all are closed.
+    EXPECT_EQ(dialog->parentWidget(), form);
+    EXPECT_FALSE(OpenWindows::instance().windows().contains(dialog));
+    EXPECT_EQ(dialog->windowHandle()->transientParent(), form->windowHandle());
+    dialog->close();
 }
 
 } // namespace

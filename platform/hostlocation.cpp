@@ -1,16 +1,21 @@
-#include "platform/hosturl.h"
+#include "platform/hostlocation.h"
 
 #include "platform/drivetable.h"
 #include "platform/windowspath.h"
 
-namespace HostUrl {
+namespace HostLocation {
 
-std::optional<QUrl> of(const QString& windowsPath)
+std::optional<QByteArray> pathOf(const QString& windowsPath)
 {
     const std::optional<WindowsPath> path = WindowsPath::parse(windowsPath);
     if (!path)
         return std::nullopt;
-    const std::optional<QByteArray> host = DriveTable::active().hostPathOf(*path);
+    return DriveTable::active().hostPathOf(*path);
+}
+
+std::optional<QUrl> urlOf(const QString& windowsPath)
+{
+    const std::optional<QByteArray> host = pathOf(windowsPath);
     if (!host)
         return std::nullopt;
     // Percent-encoded byte for byte, so a name that is no UTF-8 reaches the desktop as the
@@ -18,4 +23,4 @@ std::optional<QUrl> of(const QString& windowsPath)
     return QUrl::fromEncoded(QByteArrayLiteral("file://") + host->toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-} // namespace HostUrl
+} // namespace HostLocation
