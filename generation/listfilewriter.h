@@ -14,10 +14,10 @@ struct ListFileOutcome {
     bool written = false;
     // Entries holding a character the list file's code page cannot hold.
     qsizetype replacedEntries = 0;
-    // The rows of the first of them (see LeftOutEntries::kKept).
-    QList<qsizetype> replacedRows;
     // Why the file was not written.
     WriteFailure failure = WriteFailure::None;
+    // The rows of the first entries with replaced characters (see LeftOutEntries::kKept).
+    QList<qsizetype> replacedRows = {};
 };
 
 // Writes the result list into the list file: the entries one per line, an empty line and

@@ -13,5 +13,5 @@ struct RunNotes {
     // Links that lead back to a folder on their own path: following them would never end.
     qsizetype linksNotFollowed = 0;
     // Which they were.
-    LeftOutEntries entries;
+    LeftOutEntries entries = {};
 };

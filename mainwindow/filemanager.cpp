@@ -30,11 +30,11 @@ void askOverTheBus(const QList<QUrl>& items, const std::function<void(bool shown
     call << uris << QString();
     // Asynchronous, so that a slow bus never holds the window.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kBusTimeoutMs));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [done](QDBusPendingCallWatcher* call) {
-        if (call->isError())
-            qCDebug(fileManagerLog) << "no file manager on the bus:" << call->error().message();
-        done(!call->isError());
-        call->deleteLater();
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [done](QDBusPendingCallWatcher* reply) {
+        if (reply->isError())
+            qCDebug(fileManagerLog) << "no file manager on the bus:" << reply->error().message();
+        done(!reply->isError());
+        reply->deleteLater();
     });
 }
 

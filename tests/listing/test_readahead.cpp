@@ -94,7 +94,7 @@ public:
         m_changed.notify_all();
         FolderScan::Entries entries;
         entries.isFolder = true;
-        entries.leftOutFolders = request.name.toLongLong(); // tells the reads apart
+        entries.identity = FolderHandles::Identity{0, ino_t(request.name.toLongLong())}; // tells the reads apart
         return entries;
     }
     void release(int count)
@@ -187,7 +187,8 @@ TEST(ReadAhead, SlowReadsAreReadManyAtOnceAndReachTheWalkUnchanged)
             const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
             ASSERT_TRUE(read);
             EXPECT_EQ(read->pathText, pathOf(i));
-            EXPECT_EQ(read->entries.leftOutFolders, i);
+            ASSERT_TRUE(read->entries.identity);
+            EXPECT_EQ(read->entries.identity->inode, ino_t(i));
         }
         EXPECT_GE(gate.mostInside(), c.fewestInside);
         EXPECT_LE(gate.mostInside(), c.mostInside);

@@ -39,14 +39,6 @@ QMenu* openMenu(const QWidget* window)
     return nullptr;
 }
 
-QAction* entry(const QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions())
-        if (action->text() == text)
-            return action;
-    return nullptr;
-}
-
 const QString kCopy = QStringLiteral("Pfad kopieren");
 const QString kCopyAll = QStringLiteral("Alle Pfade kopieren");
 const QString kShow = QStringLiteral("Im Dateimanager zeigen");
