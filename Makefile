@@ -98,7 +98,7 @@ SANITIZED_TESTS = cd $(BUILD)-$(1) && $(3) ctest --output-on-failure -j $(JOBS) 
 asan: deps
 	@$(call SANITIZED_BUILD,asan,-fsanitize=address$(,)undefined -fno-sanitize-recover=all)
 	cmake --build $(BUILD)-asan -j $(JOBS) --target $(ALL_TESTS)
-	$(call SANITIZED_TESTS,asan,$(ALL_TESTS),ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+	$(call SANITIZED_TESTS,asan,$(ALL_TESTS),ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
 
 # ThreadSanitizer over the tests that start threads.
 tsan: deps
