@@ -81,6 +81,23 @@ bench-window: EXTRA_PACKAGES += bfs fd-find python3 xvfb xauth
 bench-window: build
 	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-bench --program $(BUILD)/bench/korvale_window_bench
 
+# The large tree with the page cache dropped before every timed run of every side (root only).
+bench-cold: EXTRA_PACKAGES += bfs fd-find python3
+bench-cold: build
+	python3 bench/run-cold --program $(BUILD)/bench/korvale_bench
+
+# A tree seen through our own FUSE server that answers every request 2 ms late.
+bench-share: EXTRA_PACKAGES += bfs fd-find python3 fuse3 libfuse3-dev pkg-config
+bench-share: configure
+	cmake -S . -B $(BUILD) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target korvale_bench slowshare
+	python3 bench/run-share --program $(BUILD)/bench/korvale_bench --server $(BUILD)/bench/slowshare
+
+# Four million files in 200,000 folders, made once where the disk has the inodes.
+bench-huge: EXTRA_PACKAGES += bfs fd-find python3
+bench-huge: build
+	python3 bench/run-huge --program $(BUILD)/bench/korvale_bench
+
 # Every test built with a sanitizer in a build folder of its own. Qt itself is not built
 # for them, so what Qt does inside its own libraries is left out of the checks.
 ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
