@@ -2,8 +2,11 @@
 
 #include <QByteArrayView>
 
+#include <cstdint>
+
 // File systems told apart by the type names the kernel gives them in the mount table
-// ("ext4", "proc", "fuse.sshfs").
+// ("ext4", "proc", "fuse.sshfs"), or, for a device the table does not know yet, by the
+// magic number statfs reports for it. Both come from one table, so they always agree.
 class FileSystemTypes {
 public:
     // Views of the kernel's own state (proc, sysfs, cgroup and their like): they hold no
@@ -11,6 +14,7 @@ public:
     // nothing is mounted on counts too: reading it would mount it. The walk never enters
     // these; tmpfs, ramfs and overlay hold real files and are walked.
     static bool isNeverWalked(QByteArrayView type);
+    static bool isNeverWalkedMagic(std::uint32_t statfsType);
 
     // Never a drive of their own: the above, and the file systems the system itself is
     // built from or keeps its working state in (tmpfs, overlay, squashfs images of

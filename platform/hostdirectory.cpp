@@ -6,18 +6,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 using EntryKind = HostDirectory::EntryKind;
-
-// File systems that <linux/magic.h> does not name.
-constexpr long kConfigFsMagic = 0x62656570;
-constexpr long kFuseControlMagic = 0x65735543;
-constexpr long kMessageQueueMagic = 0x19800202;
 
 EntryKind kindOfMode(mode_t mode)
 {
@@ -109,37 +103,6 @@ bool isDotOrDotDot(const char* name)
 }
 
 } // namespace
-
-bool HostDirectory::isPseudoFileSystem(long fileSystemType)
-{
-    switch (fileSystemType) {
-    case PROC_SUPER_MAGIC:
-    case SYSFS_MAGIC:
-    case DEVPTS_SUPER_MAGIC:
-    case CGROUP_SUPER_MAGIC:
-    case CGROUP2_SUPER_MAGIC:
-    case DEBUGFS_MAGIC:
-    case TRACEFS_MAGIC:
-    case SECURITYFS_MAGIC:
-    case SELINUX_MAGIC:
-    case SMACK_MAGIC:
-    case BPF_FS_MAGIC:
-    case PSTOREFS_MAGIC:
-    case HUGETLBFS_MAGIC:
-    case EFIVARFS_MAGIC:
-    case BINFMTFS_MAGIC:
-    case NSFS_MAGIC:
-    case AUTOFS_SUPER_MAGIC:
-    case BINDERFS_SUPER_MAGIC:
-    case RDTGROUP_SUPER_MAGIC:
-    case kConfigFsMagic:
-    case kFuseControlMagic:
-    case kMessageQueueMagic:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
 // allocation to every folder of a walk.

@@ -25,9 +25,4 @@ public:
     // is read from the start.
     enum class Start { Fresh, Rewind };
     static Outcome readFolder(int folder, const NeverWalkedMounts& mounts, Start start, const Visitor& visit);
-
-    // Proc, sysfs, cgroup and their like hold no files a person wants listed, and some of
-    // them never end; tmpfs and ramfs are real. An autofs mount point that nothing is
-    // mounted on is one too: reading it would mount it.
-    static bool isPseudoFileSystem(long fileSystemType);
 };

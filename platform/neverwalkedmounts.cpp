@@ -1,7 +1,6 @@
 #include "platform/neverwalkedmounts.h"
 
 #include "platform/filesystemtypes.h"
-#include "platform/hostdirectory.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -51,12 +50,14 @@ std::shared_ptr<const NeverWalkedMounts> NeverWalkedMounts::readNow()
 
 bool NeverWalkedMounts::mayBeMountPoint(std::string_view name) const
 {
+    Q_ASSERT(name.find('/') == std::string_view::npos);
     return !m_mountPointNames.isEmpty()
         && m_mountPointNames.contains(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
 }
 
 bool NeverWalkedMounts::isNeverWalked(dev_t device, int folder, const char* name, int flags) const
 {
+    Q_ASSERT(flags == 0 || flags == O_NOFOLLOW);
     if (const std::optional<QByteArray> type = m_table.fileSystemTypeOf(device))
         return FileSystemTypes::isNeverWalked(*type);
     // O_PATH without O_DIRECTORY does not set off an automount.
@@ -64,7 +65,8 @@ bool NeverWalkedMounts::isNeverWalked(dev_t device, int folder, const char* name
     if (opened < 0)
         return false;
     struct statfs fileSystem;
-    const bool never = fstatfs(opened, &fileSystem) == 0 && HostDirectory::isPseudoFileSystem(long(fileSystem.f_type));
+    const bool never
+        = fstatfs(opened, &fileSystem) == 0 && FileSystemTypes::isNeverWalkedMagic(std::uint32_t(fileSystem.f_type));
     close(opened);
     return never;
 }

@@ -1,6 +1,5 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
-#include "platform/hostdirectory.h"
 #include "support/testdrives.h"
 #include "support/listentries.h"
 
@@ -10,7 +9,6 @@
 #include <QScopeGuard>
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,16 +151,6 @@ TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)
     ASSERT_TRUE(files.setPath(u"C:\\"_s));
     EXPECT_EQ(files.ListCount(), 0);
     EXPECT_EQ(files.leftOutNames(), 0);
-}
-
-TEST(PseudoFileSystems, KnownByTheirTypeNumber)
-{
-    const std::pair<long, bool> cases[] = {
-        {PROC_SUPER_MAGIC, true}, {SYSFS_MAGIC, true},   {CGROUP2_SUPER_MAGIC, true}, {AUTOFS_SUPER_MAGIC, true},
-        {DEVPTS_SUPER_MAGIC, true}, {TMPFS_MAGIC, false}, {RAMFS_MAGIC, false},       {EXT4_SUPER_MAGIC, false},
-    };
-    for (const auto& [type, pseudo] : cases)
-        EXPECT_EQ(HostDirectory::isPseudoFileSystem(type), pseudo) << std::hex << type;
 }
 
 } // namespace

@@ -8,8 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sys/sysmacros.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -135,12 +136,27 @@ TEST(FileSystemTypes, WalkedLetteredAndShared)
         {"nfs4", true, true, true},           {"cifs", true, true, true},
         {"fuse.sshfs", true, true, true},     {"fuse.kio-fuse", true, true, true},
         {"fuse.sshfs2", true, true, false},   {"", true, true, false},
+        {"rpc_pipefs", false, false, false},  {"smackfs", false, false, false},
+        {"binder", false, false, false},      {"resctrl", false, false, false},
     };
     for (const auto& [type, walked, lettered, share] : cases) {
         EXPECT_EQ(!FileSystemTypes::isNeverWalked(type), walked) << type;
         EXPECT_EQ(!FileSystemTypes::isNeverGivenALetter(type), lettered) << type;
         EXPECT_EQ(FileSystemTypes::isNetworkShare(type), share) << type;
     }
+}
+
+// For a device the mount table does not know yet, the walk has only the magic number.
+TEST(FileSystemTypes, MagicNumbersAreNeverWalkedAsTheirNamesAre)
+{
+    const std::pair<std::uint32_t, bool> cases[] = {
+        {PROC_SUPER_MAGIC, true},       {CGROUP2_SUPER_MAGIC, true},  {SMACK_MAGIC, true},
+        {BINDERFS_SUPER_MAGIC, true},   {RDTGROUP_SUPER_MAGIC, true}, {AUTOFS_SUPER_MAGIC, true},
+        {TMPFS_MAGIC, false},           {RAMFS_MAGIC, false},         {OVERLAYFS_SUPER_MAGIC, false},
+        {EXT4_SUPER_MAGIC, false},      {FUSE_SUPER_MAGIC, false},    {0, false},
+    };
+    for (const auto& [magic, never] : cases)
+        EXPECT_EQ(FileSystemTypes::isNeverWalkedMagic(magic), never) << std::hex << magic;
 }
 
 } // namespace
