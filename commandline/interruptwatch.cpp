@@ -4,6 +4,7 @@
 #include "generation/stopgrace.h"
 #include "platform/exitguard.h"
 #include "platform/signalpipe.h"
+#include "platform/threadname.h"
 
 #include <csignal>
 
@@ -52,6 +53,7 @@ void InterruptWatch::runEnded()
 
 void InterruptWatch::watch()
 {
+    ThreadName::setForThisThread("korvale-signals");
     SignalPipe::unblockInThisThread();
     std::optional<StopGrace::Clock::time_point> graceEnd;
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include "generation/statustext.h"
 #include "platform/signalpipe.h"
+#include "platform/threadname.h"
 
 #include <QThread>
 
@@ -12,20 +13,13 @@ BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress obs
     , m_writeObserver(std::move(writeObserver))
     , m_drives(DriveTable::active())
     , m_ownerThread(QThread::currentThread())
+    , m_thread([this](std::stop_token stop) { work(std::move(stop)); })
 {
 }
 
-BackgroundRun::~BackgroundRun()
+void BackgroundRun::work(std::stop_token stop)
 {
-    requestStop();
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-void BackgroundRun::start() { m_thread = std::thread([this] { work(); }); }
-
-void BackgroundRun::work()
-{
+    ThreadName::setForThisThread("korvale-run");
     // A signal must reach the thread that started the run, which is never stuck; this
     // one, and the readers it starts, may be.
     SignalPipe::blockInThisThread();
@@ -37,7 +31,7 @@ void BackgroundRun::work()
         if (m_observer)
             m_observer(folders, files);
     };
-    hooks.stopRequested = [this] { return m_stopRequested.load(); };
+    hooks.stopRequested = [stop = std::move(stop)] { return stop.stop_requested(); };
     hooks.writing = [this] {
         m_writing = true;
         if (m_writeObserver)
@@ -70,7 +64,7 @@ BackgroundRun::Phase BackgroundRun::phase() const
 {
     if (m_writing)
         return Phase::Writing;
-    return m_stopRequested ? Phase::Stopping : Phase::Searching;
+    return m_thread.get_stop_token().stop_requested() ? Phase::Stopping : Phase::Searching;
 }
 
 QString BackgroundRun::statusText() const

@@ -7,27 +7,25 @@
 
 #include <atomic>
 #include <memory>
+#include <stop_token>
 #include <thread>
 
-// One GenerateRun on a thread of its own, so the window stays alive however long the walk
-// takes. The thread that starts it only reads the live figures, may ask it to stop, and
-// takes the outcome and the run's controls over once finished() arrives.
+// One GenerateRun on a thread of its own ("korvale-run"), so the window stays alive however
+// long the walk takes. The thread that makes it only reads the live figures, may ask it to
+// stop, and takes the outcome and the run's controls over once finished() arrives.
 class BackgroundRun : public QObject {
     Q_OBJECT
 
 public:
-    // observer: called on the run's thread as the walk enters a folder, after the live
-    // figures were updated; writeObserver: as the list file is about to be written, once the
-    // status says so (tests hold a run there).
+    // Starts the run. observer: called on the run's thread as the walk enters a folder,
+    // after the live figures were updated; writeObserver: as the list file is about to be
+    // written, once the status says so (tests hold a run there).
     explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {},
                            std::function<void()> writeObserver = {});
-    // Stops the run and waits for its thread.
-    ~BackgroundRun() override;
 
-    void start();
     // The run ends before the next folder it would enter, touching no file; once the
     // list file is being written, it ends with the write.
-    void requestStop() { m_stopRequested = true; }
+    void requestStop() { m_thread.request_stop(); }
 
     enum class Phase { Searching, Stopping, Writing };
     Phase phase() const;
@@ -47,10 +45,12 @@ public:
     const QList<int>& longestResultRows() const { return m_longestResultRows; }
 
 signals:
+    // On the thread that made the run, once the run's thread has ended. A receiver that
+    // destroys the run takes it queued, never within this signal.
     void finished();
 
 private:
-    void work();
+    void work(std::stop_token stop);
     void threadDone();
 
     GenerateRun::Input m_input;
@@ -58,12 +58,13 @@ private:
     std::function<void()> m_writeObserver;
     DriveTable m_drives;
     QThread* m_ownerThread;
-    std::atomic<bool> m_stopRequested = false;
     std::atomic<bool> m_writing = false;
     std::atomic<qsizetype> m_foldersEntered = 0;
     std::atomic<qsizetype> m_filesSeen = 0;
     std::unique_ptr<GenerateRun> m_run;
     GenerateRun::Outcome m_outcome;
     QList<int> m_longestResultRows;
-    std::thread m_thread;
+    // Last: it starts once everything it uses is in place, and going first it asks the run
+    // to stop and waits for it before any of that goes.
+    std::jthread m_thread;
 };

@@ -43,8 +43,10 @@ void ReadAhead::request(std::vector<Request> requests)
 void ReadAhead::startReaders()
 {
     try {
-        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size())
-            m_readers.emplace_back(&ReadAhead::read, this);
+        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size()) {
+            std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);
+            ThreadName::setNumbered(reader, "korvale-rd-", m_readers.size());
+        }
     } catch (const std::system_error&) {
         // Out of threads: the walk goes on with the readers it has, or reads by itself.
         m_cannotRead = m_readers.empty();
@@ -112,7 +114,6 @@ bool ReadAhead::mayClaim() const
 
 void ReadAhead::read()
 {
-    ThreadName::setForThisThread("korvale-read");
     std::unique_lock lock(m_mutex);
     for (;;) {
         ++m_readersWaiting;

@@ -205,10 +205,10 @@ void Form1::startRun(GenerateRun::Input input)
 {
     m_stopGrace = {};
     m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver, m_writeObserver);
-    connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun);
+    // Queued: endRun() destroys the run, which must not happen within its own signal.
+    connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun, Qt::QueuedConnection);
     m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [this] { stopRun(); });
     m_progressTimer.start(kFirstProgressMs);
-    m_run->start();
 }
 
 // Said at once: a folder read may hold the run for long before it sees the request.

@@ -1,5 +1,7 @@
 #include "platform/stallablecall.h"
 
+#include "platform/threadname.h"
+
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -17,6 +19,7 @@ StallableCall::StallableCall(std::function<void()> call)
     // Without a thread to spare the call goes unanswered, as a stalled one would.
     try {
         std::thread([state = m_state, call = std::move(call)] {
+            ThreadName::setForThisThread("korvale-probe");
             call();
             const std::lock_guard lock(state->mutex);
             state->answered = true;

@@ -104,14 +104,18 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// The threads of this program's own: they take the main thread's name, where Qt names the
-// threads it starts for itself ("Thread (pooled)") and may keep them for a while.
-qsizetype threadCount()
+// The names of the threads the program started itself, sorted; Qt's own threads (which
+// Qt may keep for a while) carry names of their own.
+QStringList programThreads()
 {
-    auto nameOf = [](const QString& task) { return readFile(QStringLiteral("/proc/self/task/%1/comm").arg(task)); };
-    const QByteArray mainName = nameOf(QString::number(getpid()));
-    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    return std::count_if(tasks.cbegin(), tasks.cend(), [&](const QString& task) { return nameOf(task) == mainName; });
+    QStringList names;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString name = QString::fromUtf8(readFile(QStringLiteral("/proc/self/task/%1/comm").arg(task)).trimmed());
+        if (name.startsWith(QStringLiteral("korvale-")))
+            names.append(name);
+    }
+    names.sort();
+    return names;
 }
 
 // The text of the tool tip as a person reads it, its lines joined again; empty when none shows.
@@ -283,12 +287,13 @@ TEST_F(GenerateTest, ClosingDuringARunStopsItFirstAndSavesOnce)
         {"title bar", [](Form1& window) { window.close(); }},
         {"exit picture", [](Form1& window) { QTest::mouseClick(window.controls().Image2, Qt::LeftButton); }},
     };
-    const qsizetype threadsBefore = threadCount();
+    const QStringList threadsBefore = programThreads();
     for (const auto& [way, leave] : waysOut) {
         form = &fixture.load();
         pickSource(QStringLiteral("C:\\Quelle"));
         form->show();
         startHeldRun();
+        EXPECT_TRUE(programThreads().contains(QStringLiteral("korvale-run"))) << way << ": " << programThreads().join(u' ').toStdString();
         leave(*form);
         EXPECT_TRUE(OpenWindows::instance().windows().contains(form)) << way;
         EXPECT_FALSE(QFile::exists(fixture.settingsFile())) << way;
@@ -296,7 +301,7 @@ TEST_F(GenerateTest, ClosingDuringARunStopsItFirstAndSavesOnce)
         gate->release();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !OpenWindows::instance().windows().contains(form); })) << way;
         EXPECT_FALSE(form->isRunning()) << way;
-        EXPECT_EQ(threadCount(), threadsBefore) << way;
+        EXPECT_EQ(programThreads(), threadsBefore) << way;
         EXPECT_TRUE(fixture.settingsText().contains("Dir1=C:\\\n")) << way;
         QFile::remove(fixture.settingsFile());
         fixture.unload();
