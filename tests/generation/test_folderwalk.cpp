@@ -1,4 +1,5 @@
 #include "generation/generaterun.h"
+#include "support/childchecks.h"
 #include "support/listentries.h"
 #include "support/qtprinters.h"
 #include "support/testdrives.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -94,19 +96,19 @@ protected:
     QByteArray hostBytes(const QString& windowsPath) const { return QFile::encodeName(drives.host(windowsPath)); }
 
     // File modes do not stop root: the walk runs as "nobody" in a child (after OpenToEveryone
-    // and after `prepare`). The answer names the first check that failed (0 when none did).
-    int walkAsNobody(const QString& source, const QStringList& files, const QStringList& queue, qsizetype unreadable,
-                     const std::function<bool()>& prepare = [] { return true; })
+    // and after `prepare`). The answer says what differed from what was expected.
+    std::string walkAsNobody(const QString& source, const QStringList& files, const QStringList& queue,
+                             qsizetype unreadable, const std::function<bool()>& prepare = [] { return true; })
     {
-        return runUnprivileged([&] {
-            if (!prepare())
-                return 1;
+        return failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
+            const bool prepared = prepare();
+            check.holds("preparing the child", prepared);
+            if (!prepared)
+                return;
             const WalkResult result = run(source);
-            if (entriesOf(List2) != files)
-                return 2;
-            if (entriesOf(List1) != queue)
-                return 3;
-            return result.notes.unreadableFolders == unreadable ? 0 : 4;
+            check.equal("List2", entriesOf(List2), files);
+            check.equal("List1", entriesOf(List1), queue);
+            check.equal("unreadable folders", result.notes.unreadableFolders, unreadable);
         });
     }
 
@@ -342,25 +344,29 @@ TEST_F(FolderWalkTest, FolderSwappedAfterItWasQueuedIsFollowedAsALinkUnderTheLoo
     drives.makeFolder(u"C:\\weg"_s);
     // c is swapped only once the walk has opened it to read it ahead of its turn.
     const int watch = inotify_init1(IN_CLOEXEC);
+    const auto closeWatch = qScopeGuard([watch] { close(watch); });
     ASSERT_GE(inotify_add_watch(watch, hostBytes(u"C:\\s\\c"_s).constData(), IN_OPEN), 0);
-    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this, watch] {
+    bool swapped = false;
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [this, watch, &swapped] {
         if (Dir1.Path() != u"C:\\s\\a")
             return;
         pollfd opened{watch, POLLIN, 0};
-        poll(&opened, 1, 10000);
+        if (poll(&opened, 1, 10000) != 1)
+            return;
+        swapped = true;
         rename(hostBytes(u"C:\\s\\b"_s).constData(), hostBytes(u"C:\\weg\\b"_s).constData());
         symlink(hostBytes(u"C:\\s"_s).constData(), hostBytes(u"C:\\s\\b"_s).constData());
         rename(hostBytes(u"C:\\s\\c"_s).constData(), hostBytes(u"C:\\weg\\c"_s).constData());
         makeFiles({u"C:\\s\\c\\neu.txt"});
     });
     const WalkResult result = run(u"C:\\s"_s);
+    ASSERT_TRUE(swapped) << "the walk did not open C:\\s\\c ahead of its turn within 10 s: nothing was swapped";
     EXPECT_EQ(entriesOf(List2),
               QStringList({u"C:\\s\\a\\1.txt"_s, u"C:\\s\\c\\neu.txt"_s, u"C:\\s\\oben.txt"_s}));
     EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\s\\a"_s, u"C:\\s\\b"_s, u"C:\\s\\c"_s}));
     EXPECT_EQ(result.notes.linksNotFollowed, 1);
     EXPECT_EQ(result.notes.unreadableFolders, 0);
     EXPECT_EQ(Dir1.Path(), u"C:\\s\\c"_s);
-    close(watch);
 }
 
 TEST_F(FolderWalkTest, RamAndTmpfsMountsAreWalkedProcIsSkipped)
@@ -396,32 +402,27 @@ TEST_F(FolderWalkTest, MissingStartFolderCollectsNothing)
               u"Quellverzeichnis C:\\fehlt konnte nicht gelesen werden."_s);
 }
 
-// File modes do not stop root, so these run as "nobody" in a child; the child's exit code
-// names the first check that failed.
+// File modes do not stop root, so these run as "nobody" in a child, which says what differed.
 TEST_F(FolderWalkTest, UnreadableSubfolderIsCountedAndTheWalkGoesOn)
 {
     makeFiles({u"C:\\u\\oben.txt", u"C:\\u\\offen\\z.txt", u"C:\\u\\zu\\x.txt", u"C:\\u\\zu\\tief\\y.txt"});
     const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     ASSERT_EQ(chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0), 0);
 
-    const int failedCheck = runUnprivileged([this] {
+    const std::string failures = failedChecksIn(runUnprivileged, [this](ChildChecks& check) {
         const WalkResult result = run(u"C:\\u"_s);
-        if (!result.sourceRead)
-            return 1;
-        if (entriesOf(List2) != QStringList({u"C:\\u\\oben.txt"_s, u"C:\\u\\offen\\z.txt"_s}))
-            return 2;
-        if (entriesOf(List1) != QStringList({u"C:\\u\\offen"_s, u"C:\\u\\zu"_s}))
-            return 3;
-        if (result.notes.unreadableFolders != 1)
-            return 4;
+        check.holds("source read", result.sourceRead);
+        check.equal("List2", entriesOf(List2), QStringList({u"C:\\u\\oben.txt"_s, u"C:\\u\\offen\\z.txt"_s}));
+        check.equal("List1", entriesOf(List1), QStringList({u"C:\\u\\offen"_s, u"C:\\u\\zu"_s}));
+        check.equal("unreadable folders", result.notes.unreadableFolders, qsizetype(1));
         // Which one, by the path the host knows it under.
         const QList<LeftOutEntries::Entry>& named = result.notes.entries.kept();
-        const bool namesIt = named.size() == 1 && named[0].kind == LeftOutEntries::Kind::Unreadable
-            && named[0].hostPath == hostBytes(u"C:\\u\\zu"_s);
-        return namesIt ? 0 : 5;
+        check.holds("C:\\u\\zu named as unreadable",
+                    named.size() == 1 && named[0].kind == LeftOutEntries::Kind::Unreadable
+                        && named[0].hostPath == hostBytes(u"C:\\u\\zu"_s));
     });
     chmod(hostBytes(u"C:\\u\\zu"_s).constData(), 0755);
-    EXPECT_EQ(failedCheck, 0);
+    EXPECT_EQ(failures, "");
 }
 
 TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsItsSubfolders)
@@ -431,7 +432,7 @@ TEST_F(FolderWalkTest, FolderThatCanBeListedButNotEnteredGivesItsFilesAndCountsI
     ASSERT_EQ(chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0444), 0);
     EXPECT_EQ(walkAsNobody(u"C:\\r"_s, {u"C:\\r\\lesbar\\a.txt"_s, u"C:\\r\\oben.txt"_s},
                            {u"C:\\r\\lesbar"_s, u"C:\\r\\lesbar\\unten"_s}, 1),
-              0);
+              "");
     chmod(hostBytes(u"C:\\r\\lesbar"_s).constData(), 0755);
 }
 
@@ -439,12 +440,13 @@ TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
 {
     makeFiles({u"C:\\t\\a.txt", u"C:\\t\\u\\b.txt", u"C:\\t\\u\\v\\c.txt"});
     const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
-    const int failedCheck = walkAsNobody(u"C:\\t"_s, {u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s},
-                                         {u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}, 0, [] {
-        const rlimit noMoreThreads{0, 0};
-        return setrlimit(RLIMIT_NPROC, &noMoreThreads) == 0;
-    });
-    EXPECT_EQ(failedCheck, 0);
+    const auto noMoreThreads = [] {
+        const rlimit none{0, 0};
+        return setrlimit(RLIMIT_NPROC, &none) == 0;
+    };
+    EXPECT_EQ(walkAsNobody(u"C:\\t"_s, {u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s},
+                           {u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}, 0, noMoreThreads),
+              "");
 }
 
 TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)
@@ -453,14 +455,14 @@ TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)
     const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
     ASSERT_EQ(chmod(hostBytes(u"C:\\u"_s).constData(), 0), 0);
 
-    const int failedCheck = runUnprivileged([this] {
+    const std::string failures = failedChecksIn(runUnprivileged, [this](ChildChecks& check) {
         const WalkResult result = run(u"C:\\u"_s);
-        if (result.sourceRead)
-            return 1;
-        return List2.ListCount() == 0 && List1.ListCount() == 0 ? 0 : 2;
+        check.holds("source not read", !result.sourceRead);
+        check.equal("List2", entriesOf(List2), QStringList());
+        check.equal("List1", entriesOf(List1), QStringList());
     });
     chmod(hostBytes(u"C:\\u"_s).constData(), 0755);
-    EXPECT_EQ(failedCheck, 0);
+    EXPECT_EQ(failures, "");
 }
 
 TEST_F(FolderWalkTest, NamesThatCannotStandInALineAreLeftOutAndCounted)
@@ -517,14 +519,12 @@ TEST(FolderWalkDrives, SamePathOnANewDriveTableIsWalkedThere)
     EXPECT_EQ(walk(), QStringList({u"C:\\s\\zweite.txt"_s}));
 }
 
-TEST(FolderWalkText, CountHasOneLeadingBlankAndNoSeparators)
+// The walks above show " 0 Files", " 3 Files" and " 40000 Files"; one file is no singular,
+// and a large count has no separators.
+TEST(FolderWalkText, CountOfOneAndALargeCount)
 {
-    const std::pair<qsizetype, const char16_t*> cases[] = {
-        {0, u" 0 Files"}, {1, u" 1 Files"}, {42, u" 42 Files"}, {40000, u" 40000 Files"}, {1234567, u" 1234567 Files"},
-    };
-    for (const auto& [count, text] : cases)
-        EXPECT_EQ(FolderWalk::countText(count), QString::fromUtf16(text));
-    EXPECT_EQ(FolderWalk::countText(42).size(), 9);
+    EXPECT_EQ(FolderWalk::countText(1), u" 1 Files"_s);
+    EXPECT_EQ(FolderWalk::countText(1234567), u" 1234567 Files"_s);
 }
 
 } // namespace
