@@ -1,4 +1,5 @@
 #include "generation/statustext.h"
+#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 
@@ -17,44 +18,43 @@ TEST(StatusText, NotesFollowInFixedOrderOnlyWhenNotZero)
     struct Case {
         RunNotes notes;
         qsizetype replacedEntries;
-        QString tail;
+        QString line;
     };
     const QList<Case> cases = {
-        {{2, 1}, 3, u" (2 Verzeichnisse nicht lesbar, 1 Dateiname ausgelassen, 3 Einträge mit Ersatzzeichen)"_qs},
-        {{1, 0}, 0, u" (1 Verzeichnis nicht lesbar)"_qs},
-        {{0, 5}, 0, u" (5 Dateinamen ausgelassen)"_qs},
-        {{0, 0}, 1, u" (1 Eintrag mit Ersatzzeichen)"_qs},
-        {{0, 1}, 1234567, u" (1 Dateiname ausgelassen, 1234567 Einträge mit Ersatzzeichen)"_qs},
-        {{0, 0, 1}, 0, u" (1 Verknüpfung nicht verfolgt)"_qs},
-        {{1, 0, 2}, 1, u" (1 Verzeichnis nicht lesbar, 1 Eintrag mit Ersatzzeichen, 2 Verknüpfungen nicht verfolgt)"_qs},
-        {{0, 0}, 0, u""_qs},
+        {{2, 1}, 3,
+         u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (2 Verzeichnisse nicht lesbar, 1 Dateiname ausgelassen, "
+         u"3 Einträge mit Ersatzzeichen)"_qs},
+        {{1, 0}, 0, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 Verzeichnis nicht lesbar)"_qs},
+        {{0, 5}, 0, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (5 Dateinamen ausgelassen)"_qs},
+        {{0, 0}, 1, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 Eintrag mit Ersatzzeichen)"_qs},
+        {{0, 1}, 1234567,
+         u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 Dateiname ausgelassen, "
+         u"1234567 Einträge mit Ersatzzeichen)"_qs},
+        {{0, 0, 1}, 0, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 Verknüpfung nicht verfolgt)"_qs},
+        {{1, 0, 2}, 1,
+         u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 Verzeichnis nicht lesbar, 1 Eintrag mit Ersatzzeichen, "
+         u"2 Verknüpfungen nicht verfolgt)"_qs},
+        {{0, 0}, 0, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"_qs},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tail.toStdString());
-        EXPECT_EQ(StatusText::after({true, c.replacedEntries}, "Liste.txt", "C:\\", c.notes),
-                  u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"_qs + c.tail);
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(StatusText::after({true, c.replacedEntries}, "Liste.txt", "C:\\", c.notes), c.line);
 }
 
+// The notes of the run are left out: the list they speak of is not there.
 TEST(StatusText, FailureGivesTheReasonWithoutNotes)
 {
-    struct Case {
-        WriteFailure failure;
-        QString reason;
+    const std::pair<WriteFailure, QString> cases[] = {
+        {WriteFailure::NoRight, u"Ergebnisdatei konnte nicht erzeugt werden. Keine Schreibrechte vorhanden."_qs},
+        {WriteFailure::FolderMissing, u"Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht."_qs},
+        {WriteFailure::DiskFull, u"Ergebnisdatei konnte nicht erzeugt werden. Der Datenträger ist voll."_qs},
+        {WriteFailure::InvalidName, u"Ergebnisdatei konnte nicht erzeugt werden. Der Dateiname ist ungültig."_qs},
+        {WriteFailure::NotARegularFile,
+         u"Ergebnisdatei konnte nicht erzeugt werden. Unter diesem Namen steht keine gewöhnliche Datei."_qs},
+        {WriteFailure::Other,
+         u"Ergebnisdatei konnte nicht erzeugt werden. Beim Schreiben ist ein Fehler aufgetreten."_qs},
     };
-    const QList<Case> cases = {
-        {WriteFailure::NoRight, u"Keine Schreibrechte vorhanden."_qs},
-        {WriteFailure::FolderMissing, u"Der Zielordner existiert nicht."_qs},
-        {WriteFailure::DiskFull, u"Der Datenträger ist voll."_qs},
-        {WriteFailure::InvalidName, u"Der Dateiname ist ungültig."_qs},
-        {WriteFailure::NotARegularFile, u"Unter diesem Namen steht keine gewöhnliche Datei."_qs},
-        {WriteFailure::Other, u"Beim Schreiben ist ein Fehler aufgetreten."_qs},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason.toStdString());
-        EXPECT_EQ(StatusText::after({false, 4, c.failure}, "Liste.txt", "C:\\Daten", {3, 2}),
-                  u"Ergebnisdatei konnte nicht erzeugt werden. "_qs + c.reason);
-    }
+    for (const auto& [failure, line] : cases)
+        EXPECT_EQ(StatusText::after({false, 4, failure}, "Liste.txt", "C:\\Daten", {3, 2}), line);
 }
 
 } // namespace
