@@ -1,6 +1,7 @@
 #include "generation/generaterun.h"
 #include "options/optionstore.h"
 #include "platform/settingsstore.h"
+#include "support/childchecks.h"
 #include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/qtprinters.h"
@@ -22,6 +23,31 @@
 #include <unistd.h>
 
 namespace {
+
+// What a window shows of the stored options: the folders its three lists stand on, the
+// drives of its two drive lists, the target it names and the list-file name.
+struct Shown {
+    QString dir1, dir2, dir3;
+    QChar drive1, drive2;
+    QString label2, text1;
+
+    // As the window couples them: the drive lists on the drives of Dir2 and Dir3, the
+    // target on Dir3.
+    static Shown of(const QString& dir1, const QString& dir2, const QString& dir3,
+                    const QString& text1 = QStringLiteral("Liste.txt"))
+    {
+        return {dir1, dir2, dir3, dir2.at(0), dir3.at(0), dir3, text1};
+    }
+    friend bool operator==(const Shown&, const Shown&) = default;
+};
+
+void PrintTo(const Shown& shown, std::ostream* out)
+{
+    *out << "Dir1 " << shown.dir1.toStdString() << ", Dir2 " << shown.dir2.toStdString() << ", Dir3 "
+         << shown.dir3.toStdString() << ", Drive1 " << QString(shown.drive1).toStdString() << ", Drive2 "
+         << QString(shown.drive2).toStdString() << ", Label2 " << shown.label2.toStdString() << ", Text1 \""
+         << shown.text1.toStdString() << '"';
+}
 
 // The controls the stored options touch, coupled by the change handlers the main window
 // connects, so that a restore runs the same cascades it runs there.
@@ -65,6 +91,11 @@ struct TestWindow {
     }
 
     bool Form_Unload(OptionStore& options) { return options.save(controls(), Text1); }
+
+    Shown shown() const
+    {
+        return {Dir1.Path(), Dir2.Path(), Dir3.Path(), Drive1.letter(), Drive2.letter(), Label2, Text1};
+    }
 };
 
 class OptionStoreTest : public ::testing::Test {
@@ -85,6 +116,14 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
+    // What a new window shows once it has loaded the stored options.
+    Shown shownAtStart()
+    {
+        TestWindow window;
+        window.Form_Load(m_options);
+        return window.shown();
+    }
+
     TestDrives m_drives;
     QTemporaryDir m_config;
     SettingsStore m_store{settingsFile()};
@@ -101,56 +140,65 @@ TEST_F(OptionStoreTest, FirstStartPutsEveryListOnTheDefaultFolder)
 
     window.Form_Load(m_options);
 
-    EXPECT_EQ(window.Dir1.Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(window.Dir2.Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(window.Dir3.Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(window.Drive1.letter(), u'C');
-    EXPECT_EQ(window.Drive2.letter(), u'C');
-    EXPECT_EQ(window.Label2, QStringLiteral("C:\\"));
-    EXPECT_EQ(window.Text1, QStringLiteral("Liste.txt"));
+    EXPECT_EQ(window.shown(), Shown::of(QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\")));
     EXPECT_FALSE(QFileInfo::exists(settingsFile()));
 }
 
-TEST_F(OptionStoreTest, OnlyStoredFoldersThatExistAreRestored)
+TEST_F(OptionStoreTest, StoredOptionsAreShownWhereTheyStillApply)
 {
-    m_drives.makeFolder(QStringLiteral("C:\\Eins"));
-    m_drives.makeFolder(QStringLiteral("C:\\Drei"));
+    for (const char* folder :
+         {"C:\\Eins", "C:\\Drei", "C:\\Quelle", "C:\\Tab\tOrdner", "D:\\Arbeit", "D:\\Quelle\\Unter", "D:\\Ziel"})
+        m_drives.makeFolder(QString::fromLatin1(folder));
     m_drives.makeFile(QStringLiteral("C:\\Datei.txt"));
-    m_drives.makeFolder(QStringLiteral("C:\\Tab\tOrdner"));
+    const QString c = QStringLiteral("C:\\");
+    const QString nowhere;
     struct Case {
         const char* settings;
-        QString wantDir1, wantDir2, wantDir3, wantLabel2;
+        Shown shown;
     };
     const Case cases[] = {
-        {"[Optionen]\nDir1=C:\\\\Eins\nDir2=C:\\\\Weg\nDir3=C:\\\\Drei\n", QStringLiteral("C:\\Eins"),
-         QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
-        {"[Optionen]\nDir1=C:\\\\Datei.txt\nDir3=C:\\\\Datei.txt\n", QString(), QStringLiteral("C:\\"),
-         QStringLiteral("C:\\"), QStringLiteral("C:\\")},
-        {"[Optionen]\nDir2=E:\\\\\nDir3=\n", QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\"),
-         QStringLiteral("C:\\")},
-        {"[optionen]\ndir1=C:\\\\Eins\nDIR3=c:\\\\drei\\\\..\\\\Drei\\\\\n", QStringLiteral("C:\\Eins"),
-         QStringLiteral("C:\\"), QStringLiteral("C:\\Drei"), QStringLiteral("C:\\Drei")},
+        // Only folders that exist.
+        {"[Optionen]\nDir1=C:\\\\Eins\nDir2=C:\\\\Weg\nDir3=C:\\\\Drei\n",
+         Shown::of(QStringLiteral("C:\\Eins"), c, QStringLiteral("C:\\Drei"))},
+        {"[Optionen]\nDir1=C:\\\\Datei.txt\nDir3=C:\\\\Datei.txt\n", Shown::of(nowhere, c, c)},
+        {"[Optionen]\nDir2=E:\\\\\nDir3=\n", Shown::of(c, c, c)},
+        {"[optionen]\ndir1=C:\\\\Eins\nDIR3=c:\\\\drei\\\\..\\\\Drei\\\\\n",
+         Shown::of(QStringLiteral("C:\\Eins"), c, QStringLiteral("C:\\Drei"))},
         // A control character cannot come from a folder this program showed, even where such a folder exists.
-        {"[Optionen]\nDir1=\"C:\\\\Tab\\tOrdner\"\nDir3=\"C:\\\\Tab\\tOrdner\"\n", QString(),
-         QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\")},
+        {"[Optionen]\nDir1=\"C:\\\\Tab\\tOrdner\"\nDir3=\"C:\\\\Tab\\tOrdner\"\n", Shown::of(nowhere, c, c)},
+        // Folders on another drive end where they were stored.
+        {"[Optionen]\nDir2=D:\\\\Quelle\\\\Unter\nDir3=D:\\\\Ziel\n",
+         Shown::of(c, QStringLiteral("D:\\Quelle\\Unter"), QStringLiteral("D:\\Ziel"))},
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Quelle\\\\Unter\n",
+         Shown::of(QStringLiteral("D:\\Arbeit"), QStringLiteral("D:\\Quelle\\Unter"), c)},
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=C:\\\\Quelle\n",
+         Shown::of(QStringLiteral("D:\\Arbeit"), QStringLiteral("C:\\Quelle"), c)},
+        // Dir2 is gone: Dir1's cascade left it on the root of Dir1's drive.
+        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Weg\n",
+         Shown::of(QStringLiteral("D:\\Arbeit"), QStringLiteral("D:\\"), c)},
+        // The list-file name whenever it is stored, even empty.
+        {"[Optionen]\nText1.text=\n", Shown::of(c, c, c, QString())},
+        {"[Optionen]\ntext1.TEXT=\" Liste, neu.txt \"\n", Shown::of(c, c, c, QStringLiteral(" Liste, neu.txt "))},
+        {"[Optionen]\nDir1=C:\\\\\n", Shown::of(c, c, c)},
+        {"[Optionen\nText1.text=kaputt.txt\n", Shown::of(c, c, c)},
+        {"[Optionen]\nText1.text=\"Liste\\n[Optionen]\"\n", Shown::of(c, c, c)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.settings);
-        writeSettings(c.settings);
-        TestWindow window;
-        window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir1.Path(), c.wantDir1);
-        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
-        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
-        EXPECT_EQ(window.Label2, c.wantLabel2);
-        // The hidden list that stayed nowhere is saved as the current folder it once started in.
-        ASSERT_TRUE(window.Form_Unload(m_options));
-        if (c.wantDir1.isEmpty()) {
-            EXPECT_TRUE(settingsBytes().contains("Dir1=C:\\\n"));
-        }
+    for (const Case& tried : cases) {
+        writeSettings(tried.settings);
+        EXPECT_EQ(shownAtStart(), tried.shown) << tried.settings;
     }
 }
 
+TEST_F(OptionStoreTest, AHiddenListThatStayedNowhereIsSavedAsTheCurrentFolderItStartedIn)
+{
+    m_drives.makeFile(QStringLiteral("C:\\Datei.txt"));
+    writeSettings("[Optionen]\nDir1=C:\\\\Datei.txt\n");
+    TestWindow window;
+    window.Form_Load(m_options);
+    ASSERT_EQ(window.Dir1.Path(), QString());
+    ASSERT_TRUE(window.Form_Unload(m_options));
+    EXPECT_TRUE(settingsBytes().contains("Dir1=C:\\\n")) << settingsBytes().constData();
+}
 TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
 {
     for (const char* folder : {"C:\\tmp\\daten", "C:\\Daten, alt"})
@@ -174,10 +222,7 @@ TEST_F(OptionStoreTest, HandWrittenAndEarlierFilesRoundTrip)
         writeSettings(c.before);
         TestWindow window;
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
-        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
-        EXPECT_EQ(window.Label2, c.wantDir3);
-        EXPECT_EQ(window.Text1, c.wantText1);
+        EXPECT_EQ(window.shown(), Shown::of(QStringLiteral("C:\\"), c.wantDir2, c.wantDir3, c.wantText1));
         ASSERT_TRUE(window.Form_Unload(m_options));
         EXPECT_EQ(settingsBytes(), c.after);
     }
@@ -206,50 +251,32 @@ TEST_F(OptionStoreTest, SettingsThatAreNoFileToReadGiveTheDefaultsAtOnceAndStay)
         c.make();
         struct stat before;
         ASSERT_EQ(lstat(file.constData(), &before), 0);
-        const int result = runWithin(std::chrono::seconds(3), [&] {
+        const auto withinThreeSeconds = [](const std::function<int()>& body) {
+            return runWithin(std::chrono::seconds(3), body);
+        };
+        const std::string failures = failedChecksIn(withinThreeSeconds, [&](ChildChecks& check) {
             const LogCapture log("korvale.options");
             TestWindow window;
             window.Dir1.setPath(QStringLiteral("D:\\"));
             window.Form_Load(m_options);
             window.Text1 = QStringLiteral("neu.txt");
-            const bool saved = window.Form_Unload(m_options);
-            const bool defaults = window.Dir1.Path() == QStringLiteral("C:\\") && window.Label2 == QStringLiteral("C:\\");
+            check.holds("not saved", !window.Form_Unload(m_options));
+            check.equal("Dir1", window.Dir1.Path(), QStringLiteral("C:\\"));
+            check.equal("Label2", window.Label2, QStringLiteral("C:\\"));
             // One line when reading, one when not saving, each naming the file.
-            const bool twoLines = log.warnings().size() == 2
-                && std::all_of(log.warnings().cbegin(), log.warnings().cend(), [this](const QString& line) {
-                       return !line.contains(u'\n') && line.contains(settingsFile());
-                   });
-            return (defaults ? 0 : 1) | (saved ? 2 : 0) | (twoLines ? 0 : 4);
+            check.equal("warnings", log.warnings().size(), qsizetype(2));
+            check.holds("each warning is one line naming the file",
+                        std::all_of(log.warnings().cbegin(), log.warnings().cend(), [this](const QString& line) {
+                            return !line.contains(u'\n') && line.contains(settingsFile());
+                        }));
         });
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(failures, "");
         struct stat after;
         ASSERT_EQ(lstat(file.constData(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_size, before.st_size);
         EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
         QFileInfo(settingsFile()).isDir() ? QDir(settingsFile()).removeRecursively() : QFile::remove(settingsFile());
-    }
-}
-
-TEST_F(OptionStoreTest, TheStoredListFileNameIsAppliedWheneverItExists)
-{
-    struct Case {
-        const char* settings;
-        QString wantText1;
-    };
-    const Case cases[] = {
-        {"[Optionen]\nText1.text=\n", QString()},
-        {"[Optionen]\ntext1.TEXT=\" Liste, neu.txt \"\n", QStringLiteral(" Liste, neu.txt ")},
-        {"[Optionen]\nDir1=C:\\\\\n", QStringLiteral("Liste.txt")},
-        {"[Optionen\nText1.text=kaputt.txt\n", QStringLiteral("Liste.txt")},
-        {"[Optionen]\nText1.text=\"Liste\\n[Optionen]\"\n", QStringLiteral("Liste.txt")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.settings);
-        writeSettings(c.settings);
-        TestWindow window;
-        window.Form_Load(m_options);
-        EXPECT_EQ(window.Text1, c.wantText1);
     }
 }
 
@@ -287,44 +314,9 @@ TEST_F(OptionStoreTest, TheTargetUsedShownAndSavedIsOneFolder)
         window.Label2 = QStringLiteral("C:\\");
 
         window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir3.Path(), c.target);
-        EXPECT_EQ(window.Drive2.letter(), c.target[0]);
-        EXPECT_EQ(window.Label2, c.target);
+        EXPECT_EQ(window.shown(), Shown::of(QStringLiteral("C:\\"), QStringLiteral("C:\\"), c.target));
         ASSERT_TRUE(window.Form_Unload(m_options));
         EXPECT_TRUE(settingsBytes().contains("\nDir3=" + c.target.toUtf8() + '\n'));
-    }
-}
-
-TEST_F(OptionStoreTest, FoldersOnAnotherDriveEndWhereTheyWereStored)
-{
-    for (const char* folder : {"D:\\Arbeit", "D:\\Quelle\\Unter", "D:\\Ziel", "C:\\Quelle"})
-        m_drives.makeFolder(QString::fromLatin1(folder));
-    struct Case {
-        const char* settings;
-        QString wantDir1, wantDir2, wantDir3;
-    };
-    const Case cases[] = {
-        {"[Optionen]\nDir2=D:\\\\Quelle\\\\Unter\nDir3=D:\\\\Ziel\n", QStringLiteral("C:\\"),
-         QStringLiteral("D:\\Quelle\\Unter"), QStringLiteral("D:\\Ziel")},
-        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Quelle\\\\Unter\n", QStringLiteral("D:\\Arbeit"),
-         QStringLiteral("D:\\Quelle\\Unter"), QStringLiteral("C:\\")},
-        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=C:\\\\Quelle\n", QStringLiteral("D:\\Arbeit"),
-         QStringLiteral("C:\\Quelle"), QStringLiteral("C:\\")},
-        // Dir2 is gone: Dir1's cascade left it on the root of Dir1's drive.
-        {"[Optionen]\nDir1=D:\\\\Arbeit\nDir2=D:\\\\Weg\n", QStringLiteral("D:\\Arbeit"), QStringLiteral("D:\\"),
-         QStringLiteral("C:\\")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.settings);
-        writeSettings(c.settings);
-        TestWindow window;
-        window.Form_Load(m_options);
-        EXPECT_EQ(window.Dir1.Path(), c.wantDir1);
-        EXPECT_EQ(window.Dir2.Path(), c.wantDir2);
-        EXPECT_EQ(window.Dir3.Path(), c.wantDir3);
-        EXPECT_EQ(window.Drive1.letter(), c.wantDir2[0]);
-        EXPECT_EQ(window.Drive2.letter(), c.wantDir3[0]);
-        EXPECT_EQ(window.Label2, c.wantDir3);
     }
 }
 
@@ -345,14 +337,8 @@ TEST_F(OptionStoreTest, UnloadWritesAllFourAndTheNextLoadRestoresThem)
                                           "Dir3=C:\\Daten\\\xc3\x9c"
                                           "bersicht\nText1.text=Liste, neu.txt\n"));
 
-    TestWindow next;
-    next.Form_Load(m_options);
-    EXPECT_EQ(next.Dir1.Path(), QStringLiteral("C:\\Arbeit"));
-    EXPECT_EQ(next.Dir2.Path(), QStringLiteral("D:\\Quelle"));
-    EXPECT_EQ(next.Drive1.letter(), u'D');
-    EXPECT_EQ(next.Dir3.Path(), QStringLiteral("C:\\Daten\\Übersicht"));
-    EXPECT_EQ(next.Label2, QStringLiteral("C:\\Daten\\Übersicht"));
-    EXPECT_EQ(next.Text1, QStringLiteral("Liste, neu.txt"));
+    EXPECT_EQ(shownAtStart(), Shown::of(QStringLiteral("C:\\Arbeit"), QStringLiteral("D:\\Quelle"),
+                                        QStringLiteral("C:\\Daten\\Übersicht"), QStringLiteral("Liste, neu.txt")));
 }
 
 TEST_F(OptionStoreTest, TheInstanceThatUnloadsLastLeavesItsValues)
@@ -372,11 +358,7 @@ TEST_F(OptionStoreTest, TheInstanceThatUnloadsLastLeavesItsValues)
     ASSERT_TRUE(first.Form_Unload(m_options));
     ASSERT_TRUE(second.Form_Unload(otherOptions));
 
-    TestWindow next;
-    next.Form_Load(m_options);
-    EXPECT_EQ(next.Dir2.Path(), QStringLiteral("C:\\"));
-    EXPECT_EQ(next.Dir3.Path(), QStringLiteral("C:\\Zweite"));
-    EXPECT_EQ(next.Text1, QStringLiteral("Liste.txt"));
+    EXPECT_EQ(shownAtStart(), Shown::of(QStringLiteral("C:\\"), QStringLiteral("C:\\"), QStringLiteral("C:\\Zweite")));
 }
 
 TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
@@ -390,15 +372,16 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
     chmod(folder.constData(), 0555);
     chmod(QFile::encodeName(settingsFile()).constData(), 0444);
 
-    const int result = runUnprivileged([&] {
+    const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
         const LogCapture log("korvale.options");
-        if (window.Form_Unload(m_options))
-            return 1;
+        check.holds("not saved", !window.Form_Unload(m_options));
         const QStringList& lines = log.warnings();
-        return lines.size() == 1 && !lines[0].contains(u'\n') && lines[0].contains(settingsFile()) ? 0 : 2;
+        check.equal("warnings", lines.size(), qsizetype(1));
+        check.holds("the warning is one line naming the file",
+                    lines.size() == 1 && !lines[0].contains(u'\n') && lines[0].contains(settingsFile()));
     });
     chmod(folder.constData(), 0755);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(failures, "");
     EXPECT_EQ(settingsBytes(), old);
 }
 

@@ -1,5 +1,7 @@
 #include "support/childchecks.h"
 
+#include "support/childprocess.h"
+
 #include <algorithm>
 
 #include <fcntl.h>
@@ -38,7 +40,9 @@ std::string failedChecksIn(const std::function<int(const std::function<int()>&)>
     close(channel[1]);
     std::string failures = readAll(channel[0]);
     close(channel[0]);
-    if (exitCode != 0 && failures.empty())
+    if (exitCode == kTimedOut)
+        failures += "the child was stopped at its deadline\n";
+    else if (exitCode != 0 && failures.empty())
         failures = "the child ended with " + std::to_string(exitCode) + " before its checks were done";
     return failures;
 }
