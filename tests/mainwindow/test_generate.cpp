@@ -154,10 +154,11 @@ protected:
     void pickSource(const QString& folder) { ASSERT_TRUE(form->controls().models.Dir2->setPath(folder)); }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    // Starts a run that is held as its walk enters its first folder, the source folder.
-    void startHeldRun()
+    // Starts a run that is held as its walk enters a folder, by default the first one, the
+    // source folder.
+    void startHeldRun(qsizetype atFolder = 1)
     {
-        gate = std::make_shared<RunGate>(1);
+        gate = std::make_shared<RunGate>(atFolder);
         form->setRunObserver(RunGate::observer(gate));
         click(form->controls().Command1);
         ASSERT_TRUE(form->isRunning());
@@ -280,7 +281,7 @@ TEST_F(GenerateTest, WhileTheListFileIsWrittenTheStatusSaysSoAndEscapeWaits)
 
 // Closing the window or leaving through the exit picture waits for the run to stop, then
 // unloads as ever: the options saved once, with the working folder of the last completed
-// run, and no thread left.
+// run, and no thread left. The run is held inside its walk, where it reads ahead.
 TEST_F(GenerateTest, ClosingDuringARunStopsItFirstAndSavesOnce)
 {
     const QList<std::pair<const char*, std::function<void(Form1&)>>> waysOut = {
@@ -292,8 +293,10 @@ TEST_F(GenerateTest, ClosingDuringARunStopsItFirstAndSavesOnce)
         form = &fixture.load();
         pickSource(QStringLiteral("C:\\Quelle"));
         form->show();
-        startHeldRun();
-        EXPECT_TRUE(programThreads().contains(QStringLiteral("korvale-run"))) << way << ": " << programThreads().join(u' ').toStdString();
+        startHeldRun(2);
+        const QStringList threadsHeld = programThreads();
+        for (const QString& thread : {QStringLiteral("korvale-run"), QStringLiteral("korvale-rd-1")})
+            EXPECT_TRUE(threadsHeld.contains(thread)) << way << ": " << threadsHeld.join(u' ').toStdString();
         leave(*form);
         EXPECT_TRUE(OpenWindows::instance().windows().contains(form)) << way;
         EXPECT_FALSE(QFile::exists(fixture.settingsFile())) << way;
