@@ -2,11 +2,13 @@
 
 #include "listing/germancollation.h"
 #include "listing/longestrows.h"
+#include "platform/asciiscan.h"
 #include "platform/namecodec.h"
 #include "platform/windows1252.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -64,22 +66,10 @@ int compareJoined(QByteArrayView a1, QByteArrayView a2, QByteArrayView b1, QByte
     }
 }
 
-// How many units two texts share from their start, as far as they are ASCII. Compared four
-// units at a time: two folder paths in a row mostly share most of theirs.
+// How many units two texts share from their start, as far as they are ASCII.
 qsizetype sharedAsciiPrefix(QStringView a, QStringView b)
 {
-    const qsizetype common = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    for (; i + 4 <= common; i += 4) {
-        quint64 fourOfA, fourOfB;
-        std::memcpy(&fourOfA, a.utf16() + i, sizeof fourOfA);
-        std::memcpy(&fourOfB, b.utf16() + i, sizeof fourOfB);
-        if (fourOfA != fourOfB)
-            break;
-    }
-    while (i < common && a[i] == b[i])
-        ++i;
-    return NameCodec::asciiPrefixLength(a.first(i));
+    return AsciiScan::prefixLength(a.utf16(), std::min(a.size(), b.size()), b.utf16());
 }
 
 // The accent weight at position i of a text kept as head and rest; a piece without
@@ -133,9 +123,12 @@ void ListBox::addItems(QStringView head, const HostNames& names)
 {
     if (names.isEmpty())
         return;
+    Q_ASSERT(head.endsWith(u'\\'));
     useHead(head);
-    for (qsizetype i = 0; i < names.size(); ++i)
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        Q_ASSERT(!names.at(i).contains('\\'));
         appendEntry(storeHostPiece(names.at(i)));
+    }
 }
 
 // Heads come folder by folder, and a folder's path mostly begins as the one before it: the
@@ -165,6 +158,8 @@ void ListBox::useHead(QStringView head)
 
 void ListBox::appendEntry(const char* record)
 {
+    // Heads and the order of adding are counted in 32 bits.
+    Q_ASSERT(m_entries.size() < std::numeric_limits<quint32>::max());
     m_entries.push_back({record, quint32(m_heads.size() - 1), quint32(m_entries.size())});
 }
 
@@ -208,6 +203,7 @@ const char* ListBox::storeRecord(QByteArrayView text)
 // A record in the arena: the lengths, room for the key and the accent weights, the text.
 char* ListBox::newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text)
 {
+    Q_ASSERT(Piece::kHeaderSize + keyLength + accentsLength + text.size() <= std::numeric_limits<quint32>::max());
     const quint32 lengths[3] = {quint32(keyLength), quint32(accentsLength), quint32(text.size())};
     char* record = m_arena.allocate(Piece::kHeaderSize + keyLength + accentsLength + text.size());
     std::memcpy(record, lengths, sizeof lengths);
@@ -333,6 +329,17 @@ QByteArrayView ListBox::headKey(quint32 head) const { return Piece::of(m_heads[h
 // no '\\', so it never falls inside a subfolder's run, and only primary keys decide there.
 void ListBox::sortEntries()
 {
+    Q_ASSERT(m_order == Order::Sorted);
+    const HeadTree tree = headTree();
+    const Buckets<Entry> byNode = entriesByNode(tree);
+    writeInTreeOrder(tree, byNode);
+}
+
+// Step one: the nodes in key order, and each node's parent: the nearest node before it
+// whose key begins its own. The tree's top is one node more, above all, with an empty key
+// and no entries of its own.
+ListBox::HeadTree ListBox::headTree() const
+{
     const quint32 headCount = quint32(m_heads.size());
     std::vector<quint32> byKey(headCount);
     std::iota(byKey.begin(), byKey.end(), quint32(0));
@@ -341,60 +348,63 @@ void ListBox::sortEntries()
         return order != 0 ? order < 0 : a < b;
     });
 
-    // Nodes in key order; the last one stands above all, with an empty key and no entries.
-    std::vector<quint32> nodeOfHead(headCount);
-    std::vector<QByteArrayView> nodeKey;
-    for (quint32 rank = 0; rank < headCount; ++rank) {
-        const QByteArrayView key = headKey(byKey[rank]);
-        if (nodeKey.empty() || key != nodeKey.back())
-            nodeKey.push_back(key);
-        nodeOfHead[byKey[rank]] = quint32(nodeKey.size() - 1);
+    HeadTree tree;
+    tree.nodeOfHead.resize(headCount);
+    for (const quint32 head : byKey) {
+        const QByteArrayView key = headKey(head);
+        if (tree.nodeKey.empty() || key != tree.nodeKey.back())
+            tree.nodeKey.push_back(key);
+        tree.nodeOfHead[head] = quint32(tree.nodeKey.size() - 1);
     }
-    const quint32 top = quint32(nodeKey.size());
-    nodeKey.push_back(QByteArrayView());
+    tree.top = quint32(tree.nodeKey.size());
+    tree.nodeKey.push_back(QByteArrayView());
 
-    // Each node's parent is the nearest node whose key begins its own; children are
-    // gathered in key order.
-    std::vector<quint32> parent(top, top);
+    // The nodes whose keys begin the current one's form a chain from the top down; a node
+    // hangs below the last of them.
+    std::vector<quint32> parent(tree.top, tree.top);
     std::vector<quint32> open;
-    for (quint32 node = 0; node < top; ++node) {
-        while (!open.empty() && !nodeKey[node].startsWith(nodeKey[open.back()]))
+    for (quint32 node = 0; node < tree.top; ++node) {
+        while (!open.empty() && !tree.nodeKey[node].startsWith(tree.nodeKey[open.back()]))
             open.pop_back();
         if (!open.empty())
             parent[node] = open.back();
         open.push_back(node);
     }
-    std::vector<quint32> childStart(top + 3, 0);
-    for (quint32 node = 0; node < top; ++node)
-        ++childStart[parent[node] + 2];
-    std::partial_sum(childStart.begin(), childStart.end(), childStart.begin());
-    std::vector<quint32> children(top);
-    for (quint32 node = 0; node < top; ++node)
-        children[childStart[parent[node] + 1]++] = node;
+    std::vector<quint32> nodes(tree.top);
+    std::iota(nodes.begin(), nodes.end(), quint32(0));
+    tree.children = Buckets<quint32>::of(nodes, tree.top + 1, [&](quint32 node) { return parent[node]; });
+    return tree;
+}
 
-    // Each node's entries together, in their own order.
-    std::vector<quint32> entryStart(top + 2, 0);
-    for (const Entry& entry : m_entries)
-        ++entryStart[nodeOfHead[entry.head] + 2];
-    std::partial_sum(entryStart.begin(), entryStart.end(), entryStart.begin());
-    const auto grouped = std::make_unique_for_overwrite<Entry[]>(m_entries.size());
-    for (const Entry& entry : m_entries)
-        grouped[entryStart[nodeOfHead[entry.head] + 1]++] = entry;
+// Step two: each node's entries together, sorted among themselves.
+Buckets<ListBox::Entry> ListBox::entriesByNode(const HeadTree& tree) const
+{
+    Buckets<Entry> byNode = Buckets<Entry>::of(m_entries, tree.top + 1,
+                                               [&](const Entry& entry) { return tree.nodeOfHead[entry.head]; });
     // A folder's files mostly arrive in order already.
     auto less = [this](const Entry& a, const Entry& b) { return entryLess(a, b); };
-    for (quint32 node = 0; node < top; ++node) {
-        Entry* first = grouped.get() + entryStart[node];
-        Entry* last = grouped.get() + entryStart[node + 1];
+    for (quint32 node = 0; node < tree.top; ++node) {
+        Entry* first = byNode.items.get() + byNode.start[node];
+        Entry* last = byNode.items.get() + byNode.start[node + 1];
         if (!std::is_sorted(first, last, less))
             std::sort(first, last, less);
     }
+    return byNode;
+}
 
+// Step three: the walk down the tree from its top, writing the entries in their final
+// order over the list. At each node the next own entry and the next child node are
+// compared by what follows the node's key; the smaller comes first.
+void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode)
+{
     struct Visit {
         quint32 node;
         quint32 nextEntry;
         quint32 nextChild;
     };
-    std::vector<Visit> path{{top, entryStart[top], childStart[top]}};
+    const std::vector<quint32>& entryStart = byNode.start;
+    const std::vector<quint32>& childStart = tree.children.start;
+    std::vector<Visit> path{{tree.top, entryStart[tree.top], childStart[tree.top]}};
     size_t written = 0;
     while (!path.empty()) {
         Visit& visit = path.back();
@@ -405,17 +415,18 @@ void ListBox::sortEntries()
             continue;
         }
         if (entriesLeft && childrenLeft) {
-            const QByteArrayView rest = Piece::of(grouped[visit.nextEntry].record).key;
-            const QByteArrayView child = nodeKey[children[visit.nextChild]].sliced(nodeKey[visit.node].size());
-            if (compareBytes(rest, child) < 0) {
-                m_entries[written++] = grouped[visit.nextEntry++];
+            const QByteArrayView rest = Piece::of(byNode.items[visit.nextEntry].record).key;
+            const quint32 child = tree.children.items[visit.nextChild];
+            const QByteArrayView childRest = tree.nodeKey[child].sliced(tree.nodeKey[visit.node].size());
+            if (compareBytes(rest, childRest) < 0) {
+                m_entries[written++] = byNode.items[visit.nextEntry++];
                 continue;
             }
         } else if (entriesLeft) {
-            m_entries[written++] = grouped[visit.nextEntry++];
+            m_entries[written++] = byNode.items[visit.nextEntry++];
             continue;
         }
-        const quint32 child = children[visit.nextChild++];
+        const quint32 child = tree.children.items[visit.nextChild++];
         path.push_back({child, entryStart[child], childStart[child]});
     }
     Q_ASSERT(written == m_entries.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listing/buckets.h"
 #include "listing/hostnames.h"
 #include "listing/textarena.h"
 
@@ -75,7 +76,19 @@ private:
     bool entryLess(const Entry& a, const Entry& b) const;
     void joinText(const Entry& entry, QByteArray& out) const;
     void publish();
+
+    // The folders of the list as a tree, for sorting: nodes are the heads' keys in key
+    // order, each key once, and a node's parent the nearest node whose key begins its own.
+    struct HeadTree {
+        std::vector<QByteArrayView> nodeKey; // the last node is the top: empty key, no entries
+        std::vector<quint32> nodeOfHead;
+        Buckets<quint32> children; // of each node, in key order; bucket top holds the top's
+        quint32 top = 0;
+    };
     void sortEntries();
+    HeadTree headTree() const;
+    Buckets<Entry> entriesByNode(const HeadTree& tree) const;
+    void writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode);
     QString textOf(const Entry& entry) const;
 
     Order m_order;

@@ -7,6 +7,7 @@
 // more for that than it saved on faults of 4 KiB.
 char* TextArena::allocate(qsizetype length)
 {
+    Q_ASSERT(length >= 0);
     if (length > m_freeLength) {
         const qsizetype blockSize = std::max(kBlockSize, length);
         m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size_t(blockSize)));

@@ -1,6 +1,8 @@
 #include "platform/namecodec.h"
 
-#include <cstring>
+#include "platform/asciiscan.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -47,17 +49,11 @@ QString decode(const char* bytes, qsizetype length)
     QString text(length, Qt::Uninitialized);
     auto* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    qsizetype written = 0;
-    qsizetype i = 0;
-    // Eight ASCII bytes at a time, the usual case.
-    for (; i + 8 <= length; i += 8) {
-        quint64 eight;
-        std::memcpy(&eight, in + i, sizeof eight);
-        if (eight & 0x8080808080808080ull)
-            break;
-        for (int k = 0; k < 8; ++k)
-            out[written++] = in[i + k];
-    }
+    // The ASCII bytes first, the usual case: one unit each.
+    const qsizetype ascii = AsciiScan::prefixLength(bytes, length);
+    std::copy(in, in + ascii, out);
+    qsizetype written = ascii;
+    qsizetype i = ascii;
     while (i < length) {
         const unsigned char byte = in[i];
         if (byte < 0x80) {
@@ -86,36 +82,12 @@ QString decode(const char* bytes, qsizetype length)
 
 qsizetype asciiPrefixLength(QStringView text)
 {
-    const char16_t* units = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype length = 0;
-    // Four units at a time: none of them may have a bit above 0x7F.
-    for (; length + 4 <= size; length += 4) {
-        quint64 four;
-        std::memcpy(&four, units + length, sizeof four);
-        if (four & 0xFF80FF80FF80FF80ull)
-            break;
-    }
-    while (length < size && units[length] < 0x80)
-        ++length;
-    return length;
+    return AsciiScan::prefixLength(text.utf16(), text.size());
 }
 
 bool isAscii(QByteArrayView bytes)
 {
-    // Eight bytes at a time: none of them may have its top bit set.
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
-    quint64 seen = 0;
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        quint64 eight;
-        std::memcpy(&eight, data + i, sizeof eight);
-        seen |= eight;
-    }
-    for (; i < size; ++i)
-        seen |= static_cast<unsigned char>(data[i]);
-    return (seen & 0x8080808080808080ull) == 0;
+    return AsciiScan::prefixLength(bytes.data(), bytes.size()) == bytes.size();
 }
 
 void appendEncoded(QStringView text, QByteArray& out)

@@ -1,5 +1,7 @@
 #include "platform/namecodec.h"
 
+#include "platform/asciiscan.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -63,6 +65,28 @@ TEST(NameCodec, IsAsciiFindsAByteBeyondAsciiAnywhere)
             QByteArray other = ascii;
             other[at] = '\x80';
             EXPECT_FALSE(NameCodec::isAscii(other)) << length << " " << at;
+        }
+    }
+}
+
+// Four units make a word: the first unit beyond ASCII, or the first that differs from
+// the other text, ends the prefix wherever it stands.
+TEST(AsciiScan, PrefixEndsAtTheFirstUnitBeyondAsciiOrUnlikeTheOther)
+{
+    auto units = [](const QString& text) { return QStringView(text).utf16(); };
+    for (const qsizetype length : {0, 1, 3, 4, 5, 8, 11}) {
+        const QString ascii(length, u'a');
+        EXPECT_EQ(AsciiScan::prefixLength(units(ascii), length), length);
+        EXPECT_EQ(AsciiScan::prefixLength(units(ascii), length, units(ascii)), length);
+        for (qsizetype at = 0; at < length; ++at) {
+            for (const char16_t unit : {u'\xE4', u'\x4E00'}) {
+                QString beyond = ascii;
+                beyond[at] = unit;
+                EXPECT_EQ(AsciiScan::prefixLength(units(beyond), length), at) << length << " " << at;
+            }
+            QString unlike = ascii;
+            unlike[at] = u'b';
+            EXPECT_EQ(AsciiScan::prefixLength(units(ascii), length, units(unlike)), at) << length << " " << at;
         }
     }
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <cstring>
+#include <type_traits>
+
+namespace AsciiScan {
+
+// How many units at the start of text are ASCII and, where other is given, the same as
+// other's units at the same places (other holds at least size units). Nearly every name
+// and path is ASCII throughout, and two paths in a row mostly share most of theirs: the
+// units are looked at a machine word at a time, and only the last few one by one.
+template <typename Unit>
+qsizetype prefixLength(const Unit* text, qsizetype size, const Unit* other = nullptr)
+{
+    static_assert(std::is_same_v<Unit, char> || std::is_same_v<Unit, char16_t>);
+    using Word = quint64;
+    constexpr qsizetype kUnitsPerWord = sizeof(Word) / sizeof(Unit);
+    // The bits that only a unit beyond ASCII sets, in every unit of a word.
+    constexpr Word kBeyondAscii = sizeof(Unit) == 1 ? 0x8080808080808080ull : 0xFF80FF80FF80FF80ull;
+    qsizetype length = 0;
+    for (; length + kUnitsPerWord <= size; length += kUnitsPerWord) {
+        Word word;
+        std::memcpy(&word, text + length, sizeof word);
+        if (word & kBeyondAscii)
+            break;
+        if (other) {
+            Word otherWord;
+            std::memcpy(&otherWord, other + length, sizeof otherWord);
+            if (word != otherWord)
+                break;
+        }
+    }
+    using Code = std::make_unsigned_t<Unit>;
+    while (length < size && Code(text[length]) < 0x80 && (!other || other[length] == text[length]))
+        ++length;
+    return length;
+}
+
+} // namespace AsciiScan
