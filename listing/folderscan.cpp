@@ -174,7 +174,7 @@ FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const Window
         entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    return readOpened(folder.descriptor, folder.fresh, folder.identity, mounts);
+    return readOpened(folder.handle->descriptor(), folder.fresh, folder.identity, mounts);
 }
 
 FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,

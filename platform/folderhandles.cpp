@@ -76,38 +76,32 @@ FolderHandles::FolderHandles(qsizetype capacity)
     m_held.reserve(m_capacity);
 }
 
-FolderHandles::~FolderHandles()
-{
-    for (const Held& held : m_held)
-        ::close(held.descriptor);
-}
-
-FolderHandles::Held* FolderHandles::find(QStringView text)
+FolderHandles::HeldFolder FolderHandles::find(QStringView text)
 {
     // Newest first: the folder asked for is nearly always one just opened.
     for (auto held = m_held.rbegin(); held != m_held.rend(); ++held) {
-        if (held->text.size() == text.size() && held->text == text) {
-            held->lastUse = ++m_uses;
-            return &*held;
+        if ((*held)->text.size() == text.size() && (*held)->text == text) {
+            (*held)->lastUse = ++m_uses;
+            return *held;
         }
     }
     return nullptr;
 }
 
-FolderHandles::Held* FolderHandles::keep(QString text, int descriptor, bool readable, Identity identity)
+FolderHandles::HeldFolder FolderHandles::keep(QString text, int descriptor, bool readable, Identity identity)
 {
     if (qsizetype(m_held.size()) >= m_capacity) {
-        const auto oldest = std::min_element(m_held.begin(), m_held.end(),
-                                             [](const Held& a, const Held& b) { return a.lastUse < b.lastUse; });
-        ::close(oldest->descriptor);
-        m_givenUp.insert(std::move(oldest->text), oldest->identity);
+        const auto oldest = std::min_element(m_held.begin(), m_held.end(), [](const HeldFolder& a, const HeldFolder& b) {
+            return a->lastUse < b->lastUse;
+        });
+        m_givenUp.insert((*oldest)->text, (*oldest)->identity);
         m_held.erase(oldest);
     }
-    m_held.push_back(Held{std::move(text), descriptor, readable, identity, ++m_uses, false});
-    return &m_held.back();
+    return m_held.emplace_back(
+        std::make_shared<Held>(Held{std::move(text), Handle(descriptor), readable, identity, ++m_uses, false}));
 }
 
-FolderHandles::Held* FolderHandles::keepOpened(QString text, int descriptor, bool readable)
+FolderHandles::HeldFolder FolderHandles::keepOpened(QString text, int descriptor, bool readable)
 {
     const std::optional<Identity> identity = identityOf(descriptor);
     const auto before = m_givenUp.constFind(text);
@@ -123,11 +117,17 @@ FolderHandles::Held* FolderHandles::keepOpened(QString text, int descriptor, boo
 FolderHandles::Folder FolderHandles::handOut(const Way& way)
 {
     if (!way.held)
-        return {-1, way.failure, false, {}};
+        return {nullptr, way.failure, false, {}};
     if (!way.held->readable)
-        return {-1, Reach::Blocked, false, {}};
+        return {nullptr, Reach::Blocked, false, {}};
     const bool fresh = !std::exchange(way.held->handedOut, true);
-    return {way.held->descriptor, Reach::Opened, fresh, way.held->identity};
+    return {handleOf(way.held), Reach::Opened, fresh, way.held->identity};
+}
+
+// The handle lives as long as its held folder, which stays while anyone holds either.
+std::shared_ptr<const FolderHandles::Handle> FolderHandles::handleOf(const HeldFolder& held)
+{
+    return held ? std::shared_ptr<const Handle>(held, &held->handle) : nullptr;
 }
 
 FolderHandles::Folder FolderHandles::open(const WindowsPath& path)
@@ -142,11 +142,11 @@ FolderHandles::Folder FolderHandles::open(const WindowsPath& path, const QString
 
 FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& text)
 {
-    if (Held* held = find(text))
-        return {held};
+    if (HeldFolder held = find(text))
+        return {std::move(held)};
     const QStringList& names = path.names();
     qsizetype reached = names.size() - 1;
-    Held* current = nullptr;
+    HeldFolder current;
     for (; reached >= 0 && !current; --reached)
         current = find(QStringView(text).left(prefixLength(path, reached)));
     reached += current ? 1 : 0;
@@ -166,7 +166,7 @@ FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& 
     for (; current && reached < names.size(); ++reached) {
         name.clear();
         NameCodec::appendEncoded(names[reached], name);
-        const Opening opened = openFolder(current->descriptor, name.constData());
+        const Opening opened = openFolder(current->handle.descriptor(), name.constData());
         if (opened.descriptor < 0)
             return {nullptr, reachOfError(opened.error)};
         current = keepOpened(text.left(prefixLength(path, reached + 1)), opened.descriptor, opened.readable);
@@ -205,8 +205,8 @@ FolderHandles::Look FolderHandles::look(QStringView pathText, bool followLink)
     const qsizetype cut = pathText.lastIndexOf(u'\\');
     const QStringView name = cut >= 2 ? pathText.mid(cut + 1) : QStringView();
     const bool plainName = !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/');
-    if (const Held* parent = plainName ? find(pathText.left(cut == 2 ? 3 : cut)) : nullptr)
-        return lookAt(parent->descriptor, NameCodec::encode(name), followLink);
+    if (const HeldFolder parent = plainName ? find(pathText.left(cut == 2 ? 3 : cut)) : nullptr)
+        return lookAt(parent->handle.descriptor(), NameCodec::encode(name), followLink);
     const std::optional<WindowsPath> path = WindowsPath::parse(pathText);
     return path ? look(*path, followLink) : Look{};
 }
@@ -219,9 +219,9 @@ FolderHandles::Look FolderHandles::look(const WindowsPath& path, bool followLink
     if (!way.held)
         return {way.failure == Reach::Blocked ? Standing::Unknown : Standing::Missing, {}};
     if (!isRoot)
-        return lookAt(way.held->descriptor, NameCodec::encode(path.names().constLast()), followLink);
+        return lookAt(way.held->handle.descriptor(), NameCodec::encode(path.names().constLast()), followLink);
     struct stat info;
-    if (::fstat(way.held->descriptor, &info) != 0)
+    if (::fstat(way.held->handle.descriptor(), &info) != 0)
         return {Standing::Unknown, {}};
     return {standingOfMode(info.st_mode), Identity{info.st_dev, info.st_ino}};
 }
@@ -234,9 +234,7 @@ FolderHandles::Handle::~Handle()
 
 std::shared_ptr<const FolderHandles::Handle> FolderHandles::share(const WindowsPath& path, const QString& pathText)
 {
-    const Way way = wayTo(path, pathText);
-    const int descriptor = way.held ? ::fcntl(way.held->descriptor, F_DUPFD_CLOEXEC, 0) : -1;
-    return descriptor >= 0 ? std::make_shared<const Handle>(descriptor) : nullptr;
+    return handleOf(wayTo(path, pathText).held);
 }
 
 std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const WindowsPath& path, Identity expected)
@@ -244,10 +242,12 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const Windows
     const QString text = path.toString();
     const QStringList& names = path.names();
     qsizetype reached = names.size();
-    const Held* base = nullptr;
+    HeldFolder base;
     for (; reached >= 0 && !base; --reached)
         base = find(QStringView(text).left(prefixLength(path, reached)));
-    reached += base ? 1 : 0;
+    reached = base ? reached + 1 : 0; // the names that base stands for
+    if (base && reached == names.size())
+        return base->identity == expected ? handleOf(base) : nullptr;
     QByteArray rest;
     if (!base) {
         const std::optional<QByteArray> root = DriveTable::active().hostRoot(path.drive());
@@ -261,10 +261,14 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const Windows
         NameCodec::appendEncoded(names[i], rest);
     }
     // A path the kernel would refuse as too long goes name by name.
-    if (rest.size() >= PATH_MAX)
-        return share(path, text);
-    const int descriptor = rest.isEmpty() ? ::fcntl(base->descriptor, F_DUPFD_CLOEXEC, 0)
-                                          : openFolder(base ? base->descriptor : AT_FDCWD, rest.constData()).descriptor;
+    if (rest.size() >= PATH_MAX) {
+        const HeldFolder held = wayTo(path, text).held;
+        return held && held->identity == expected ? handleOf(held) : nullptr;
+    }
+    // Links on the way are followed as when the folder was first opened; the identity
+    // check below refuses any other folder than that one.
+    const int descriptor = ::openat(base ? base->handle.descriptor() : AT_FDCWD, rest.constData(),
+                                    O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return nullptr;
     if (identityOf(descriptor) != expected) {

@@ -43,18 +43,38 @@ public:
         friend bool operator==(const Identity&, const Identity&) = default;
     };
 
-    // A descriptor stays open until the next call on these handles (any call may give up
-    // the oldest one). It is fresh when nobody has had it before, so reading it starts at
-    // its first entry.
+    // An open folder, closed once nobody holds it any more: these handles, a caller reading
+    // it or a walk's readers, which look and open below it (never read it) on threads of
+    // their own. So a descriptor stays open as long as its Handle is held, however these
+    // handles move on.
+    class Handle {
+    public:
+        explicit Handle(int descriptor = -1)
+            : m_descriptor(descriptor)
+        {
+        }
+        Handle(Handle&& other) noexcept
+            : m_descriptor(std::exchange(other.m_descriptor, -1))
+        {
+        }
+        Handle& operator=(Handle&&) = delete;
+        ~Handle();
+        int descriptor() const { return m_descriptor; }
+
+    private:
+        int m_descriptor;
+    };
+
+    // A folder opened for reading. It is fresh when nobody has had it before, so reading it
+    // starts at its first entry.
     struct Folder {
-        int descriptor = -1;
+        std::shared_ptr<const Handle> handle; // only when opened
         Reach reach = Reach::Missing;
         bool fresh = false;
         Identity identity; // when opened
     };
 
     explicit FolderHandles(qsizetype capacity = kDefaultCapacity);
-    ~FolderHandles();
     FolderHandles(const FolderHandles&) = delete;
     FolderHandles& operator=(const FolderHandles&) = delete;
 
@@ -80,30 +100,12 @@ public:
     // The same for a name in an open folder.
     static Look lookAt(int parent, const QByteArray& name, bool followLink);
 
-    // An open folder of its own, closed when this object goes; shared, it lets other
-    // threads look and open below it (never read it) however these handles move on.
-    class Handle {
-    public:
-        explicit Handle(int descriptor = -1)
-            : m_descriptor(descriptor)
-        {
-        }
-        Handle(Handle&& other) noexcept
-            : m_descriptor(std::exchange(other.m_descriptor, -1))
-        {
-        }
-        Handle& operator=(Handle&&) = delete;
-        ~Handle();
-        int descriptor() const { return m_descriptor; }
-
-    private:
-        int m_descriptor;
-    };
-    // Nothing when the folder cannot be reached.
+    // The folder for other threads; nothing when it cannot be reached.
     std::shared_ptr<const Handle> share(const WindowsPath& path, const QString& pathText);
     // The same for a folder read before as that one: opened in one step from its nearest
     // kept ancestor, without keeping the folders between, and only when it is still the
-    // folder read then.
+    // folder read then. Opened only as a place to open and look below, never for reading:
+    // on a share that spares the server the round trips of opening a folder.
     std::shared_ptr<const Handle> reopen(const WindowsPath& path, Identity expected);
 
     // The folder of that name below parent, opened for one read.
@@ -119,26 +121,29 @@ private:
     // A folder that may be passed but not read (no read right) is held for the way only.
     struct Held {
         QString text;
-        int descriptor;
+        Handle handle;
         bool readable;
         Identity identity;
         std::uint64_t lastUse;
         bool handedOut = false;
     };
+    // Shared, so that a folder given up while someone still uses it stays open for them.
+    using HeldFolder = std::shared_ptr<Held>;
     struct Way {
-        Held* held = nullptr;
+        HeldFolder held;
         Reach failure = Reach::Missing;
     };
 
-    Held* find(QStringView text);
-    Held* keep(QString text, int descriptor, bool readable, Identity identity);
+    HeldFolder find(QStringView text);
+    HeldFolder keep(QString text, int descriptor, bool readable, Identity identity);
     // Nothing, with the descriptor closed, when the path leads to another folder than at
     // its first open.
-    Held* keepOpened(QString text, int descriptor, bool readable);
+    HeldFolder keepOpened(QString text, int descriptor, bool readable);
     Way wayTo(const WindowsPath& path, const QString& text);
     static Folder handOut(const Way& way);
+    static std::shared_ptr<const Handle> handleOf(const HeldFolder& held);
 
-    std::vector<Held> m_held;
+    std::vector<HeldFolder> m_held;
     // What the folders given up led to, for the check when they are opened again.
     QHash<QString, Identity> m_givenUp;
     qsizetype m_capacity;
