@@ -3,6 +3,7 @@
 #include "platform/threadname.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 ReadAhead::ReadAhead(ReadFolder readFolder)
@@ -87,8 +88,6 @@ bool ReadAhead::walkMayGoOn() const
 std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 {
     std::unique_lock lock(m_mutex);
-    if (m_lastTaken)
-        m_sizing.noteWalkStep(Clock::now() - *m_lastTaken);
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
@@ -103,7 +102,6 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     Read read{std::move(slot.request.path), std::move(slot.request.pathText), std::move(slot.entries)};
     m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
     m_claimed -= *position + 1;
-    m_lastTaken = Clock::now();
     return read;
 }
 
@@ -123,17 +121,17 @@ void ReadAhead::read()
             return;
         // Slots stay where they are until they are done: the walk drops only done ones.
         Slot& slot = m_slots[m_claimed++];
-        ++m_reading;
+        const std::size_t inFlight = ++m_reading;
         lock.unlock();
-        const Clock::time_point started = Clock::now();
+        const auto started = std::chrono::steady_clock::now();
         FolderScan::Entries entries = m_readFolder(slot.request);
-        const Clock::duration elapsed = Clock::now() - started;
+        const auto finished = std::chrono::steady_clock::now();
         lock.lock();
         --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
         const std::size_t readersBefore = m_sizing.readers();
-        m_sizing.noteRead(elapsed);
+        m_sizing.noteRead(started, finished, inFlight);
         if (m_sizing.readers() > readersBefore) {
             startReaders();
             m_readersWake.notify_all();

@@ -6,7 +6,6 @@
 
 #include <QString>
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -18,9 +17,9 @@
 
 // Reads the folders a walk will enter next on threads of their own, in the order it will
 // enter them, while the walk handles the folders before: opening and reading a folder
-// costs more than listing what it holds. As many folders are read at once as the reads'
-// times ask for (see ReaderSizing): two from the page cache, tens where each read waits
-// on a share or a cold disk. Only reading happens ahead; whether a folder is still there,
+// costs more than listing what it holds. As many folders are read at once as the device
+// answers at once (see ReaderSizing): two from the page cache, a few on a cold disk, tens
+// on a share. Only reading happens ahead; whether a folder is still there,
 // and the same one, is asked at its turn.
 class ReadAhead {
 public:
@@ -72,8 +71,6 @@ private:
         FolderScan::Entries entries;
     };
 
-    using Clock = std::chrono::steady_clock;
-
     void startReaders();
     void read();
     bool mayClaim() const;
@@ -93,7 +90,6 @@ private:
     int m_readersWaiting = 0;
     std::size_t m_reading = 0; // readers inside a read now
     ReaderSizing m_sizing;
-    std::optional<Clock::time_point> m_lastTaken; // the walk's step runs from here to its next take
     bool m_stopping = false;
     bool m_cannotRead = false;
     std::vector<std::thread> m_readers;

@@ -1,6 +1,7 @@
 #include "listing/readersizing.h"
 
 #include <algorithm>
+#include <utility>
 
 void ReaderSizing::Recent::add(Duration elapsed)
 {
@@ -18,30 +19,75 @@ ReaderSizing::Duration ReaderSizing::Recent::lowerQuartile() const
     return *quartile;
 }
 
-void ReaderSizing::noteRead(Duration elapsed)
+void ReaderSizing::noteRead(TimePoint started, TimePoint finished, std::size_t inFlight)
 {
-    m_reads.add(elapsed);
-    if (++m_readsSinceDecision >= kReadsPerDecision)
-        decide();
-}
-
-void ReaderSizing::noteWalkStep(Duration elapsed)
-{
-    m_steps.add(elapsed);
-}
-
-void ReaderSizing::decide()
-{
-    if (m_steps.isEmpty())
-        return;
-    m_readsSinceDecision = 0;
-    const Duration read = m_reads.lowerQuartile();
-    if (read < kSlowRead) {
-        m_readers = kFewestReaders;
+    m_recent.add(finished - started);
+    if (readsAreQuick()) {
+        startOver();
         return;
     }
-    // A step too short for the clock counts as one of a microsecond.
-    const Duration step = std::max(m_steps.lowerQuartile(), Duration(std::chrono::microseconds(1)));
-    const auto keepingUp = std::size_t((read + step - Duration(1)) / step);
-    m_readers = std::clamp(keepingUp, kFewestReaders, kMostReaders);
+    if (inFlight < m_readers)
+        return;
+    if (m_samples++ == 0)
+        m_firstSampleEnded = finished;
+    if (m_samples < std::max(kFewestSamples, kSamplesPerReader * m_readers))
+        return;
+    // Counted from the end of the first read on: the reads after it ended in that time.
+    const Duration took = std::max(Duration(finished - m_firstSampleEnded), Duration(1));
+    const double readsPerSecond = double(m_samples - 1) / std::chrono::duration<double>(took).count();
+    m_samples = 0;
+    weigh(readsPerSecond);
+}
+
+// Weighed on the lower quartile: on a busy machine some reads are held up while another
+// program has the processor, and more readers would not help them.
+bool ReaderSizing::readsAreQuick()
+{
+    if (++m_readsSinceCheck >= kReadsPerCheck) {
+        m_readsSinceCheck = 0;
+        m_quick = m_recent.lowerQuartile() < kSlowRead;
+    }
+    return m_quick;
+}
+
+void ReaderSizing::startOver()
+{
+    m_readers = kFewestReaders;
+    m_samples = 0;
+    m_trial.reset();
+    m_stays = 0;
+}
+
+void ReaderSizing::weigh(double readsPerSecond)
+{
+    if (m_trial) {
+        const Trial trial = *std::exchange(m_trial, std::nullopt);
+        const double higher = trial.wentUp ? readsPerSecond : trial.readsPerSecondBefore;
+        const double lower = trial.wentUp ? trial.readsPerSecondBefore : readsPerSecond;
+        const bool higherPays = higher >= lower * kWorthwhileGain;
+        if (higherPays == trial.wentUp) {
+            tryCount(trial.wentUp, readsPerSecond); // on the same way while it pays
+            return;
+        }
+        m_readers = trial.readersBefore;
+        m_stays = 1;
+        // Half as many were too few to read as much; perhaps more read more.
+        if (!trial.wentUp)
+            tryCount(true, trial.readsPerSecondBefore);
+        return;
+    }
+    if (m_stays > 0 && ++m_stays < kStaysBeforeTrying)
+        return;
+    tryCount(m_stays == 0 || m_readers == kFewestReaders, readsPerSecond);
+}
+
+// Moves to the count on trial, where the bounds leave one; otherwise stays.
+void ReaderSizing::tryCount(bool up, double readsPerSecond)
+{
+    m_stays = 1;
+    const std::size_t next = up ? std::min(2 * m_readers, kMostReaders) : std::max(m_readers / 2, kFewestReaders);
+    if (next == m_readers)
+        return;
+    m_trial = Trial{m_readers, readsPerSecond, up};
+    m_readers = next;
 }

@@ -3,20 +3,27 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <optional>
 
-// How many folders a walk reads at once. A reader needs a read's time for a folder and the
-// walk a step's time to handle it, so about read / step readers keep up with the walk. A
-// read from the page cache costs little more than a step: two readers, one per core, do.
-// A read that waits on its device (a share's round trips, a cold disk) takes far longer,
-// and tens of readers hide that wait, up to kMostReaders. Both times are the lower quartiles
-// of the last few: on a busy machine some reads are held up while another program has the
-// processor, and more readers would not help them.
+// How many folders a walk reads at once. A read from the page cache costs little more than
+// the walk's step: two readers, one per core, do. A read that waits on its device takes far
+// longer, and more reads in flight hide that wait, but only as far as the device answers
+// them: a share's server answers tens at once, a cold disk a few, and reads beyond that
+// only queue there and slow every other read down.
+//
+// So the count is found by trying: from two it is doubled while folders read per second
+// still rise by a good share, and where they stop rising it goes back to the count before
+// and stays. Every so often it tries half as many, then twice as many, and follows the way
+// that pays, as the walk may have reached another device. The rate at a count is that of
+// the reads begun while that many were in flight; a read begun with fewer, as a walk that
+// asks for too few folders leaves them, says nothing about the count and is not counted.
 class ReaderSizing {
 public:
     using Duration = std::chrono::nanoseconds;
+    using TimePoint = std::chrono::steady_clock::time_point;
 
-    void noteRead(Duration elapsed);
-    void noteWalkStep(Duration elapsed);
+    // inFlight: the reads being made when this one began, itself included.
+    void noteRead(TimePoint started, TimePoint finished, std::size_t inFlight);
     std::size_t readers() const { return m_readers; }
 
     static constexpr std::size_t kFewestReaders = 2;
@@ -24,15 +31,22 @@ public:
     // Below this a read did not wait on its device: more readers than cores would only
     // take the processor from the walk.
     static constexpr Duration kSlowRead = std::chrono::microseconds(150);
-    // The count is weighed again after this many reads.
-    static constexpr std::size_t kReadsPerDecision = 8;
+    // Whether reads are quick is weighed again after this many reads.
+    static constexpr std::size_t kReadsPerCheck = 8;
+    // Twice the readers must read at least this much more per second to be kept.
+    static constexpr double kWorthwhileGain = 1.25;
+    // Reads weighed for one count: a few per reader, so that the slow reads of a cold disk
+    // are not one lucky handful.
+    static constexpr std::size_t kFewestSamples = 16;
+    static constexpr std::size_t kSamplesPerReader = 4;
+    // Counts weighed while staying before one more reader count is tried.
+    static constexpr std::size_t kStaysBeforeTrying = 16;
 
 private:
-    // The last few durations, oldest overwritten first.
+    // The last few read times, oldest overwritten first.
     class Recent {
     public:
         void add(Duration elapsed);
-        bool isEmpty() const { return m_count == 0; }
         Duration lowerQuartile() const;
 
     private:
@@ -41,10 +55,27 @@ private:
         std::size_t m_count = 0;
     };
 
-    void decide();
+    // Twice or half the count before, weighed against it: the higher of the two counts
+    // stays only where it reads enough more.
+    struct Trial {
+        std::size_t readersBefore;
+        double readsPerSecondBefore;
+        bool wentUp;
+    };
 
-    Recent m_reads;
-    Recent m_steps;
-    std::size_t m_readsSinceDecision = 0;
+    bool readsAreQuick();
+    void startOver();
+    void weigh(double readsPerSecond);
+    void tryCount(bool up, double readsPerSecond);
+
+    Recent m_recent;
+    std::size_t m_readsSinceCheck = 0;
+    bool m_quick = true;
     std::size_t m_readers = kFewestReaders;
+    // The reads begun with the full count in flight since the count was last weighed, and
+    // when the first of them ended.
+    std::size_t m_samples = 0;
+    TimePoint m_firstSampleEnded;
+    std::optional<Trial> m_trial;
+    std::size_t m_stays = 0; // counts weighed since the last change; none before the first
 };

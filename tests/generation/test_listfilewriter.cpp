@@ -1,5 +1,6 @@
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
+#include "support/smallfilesystem.h"
 #include "support/testdrives.h"
 #include "support/testusers.h"
 #include "support/unprivileged.h"
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/xattr.h>
 #include <sys/stat.h>
@@ -321,27 +321,6 @@ TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANe
         EXPECT_EQ(namesIn(m_drives.host(c.folder)), QStringList{"Liste.txt"});
     }
 }
-
-// Unmounts when the test ends, however it ends.
-class SmallFileSystem {
-public:
-    SmallFileSystem(const QByteArray& mountPoint, const QByteArray& size, mode_t rootMode = 0755)
-        : m_mountPoint(mountPoint)
-    {
-        const QByteArray options = "size=" + size + ",mode=" + QByteArray::number(rootMode, 8);
-        m_mounted = mount("tmpfs", m_mountPoint.constData(), "tmpfs", 0, options.constData()) == 0;
-    }
-    ~SmallFileSystem()
-    {
-        if (m_mounted)
-            umount2(m_mountPoint.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QByteArray m_mountPoint;
-    bool m_mounted = false;
-};
 
 QStringList longEntries(int count)
 {

@@ -1,16 +1,24 @@
 #include "listing/folderreads.h"
 #include "listing/readahead.h"
 #include "listing/readersizing.h"
+#include "support/smallfilesystem.h"
 #include "support/testdrives.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -23,62 +31,86 @@ namespace {
 
 using Duration = ReaderSizing::Duration;
 
-TEST(ReaderSizing, ReadersFollowTheTypicalReadOverTheTypicalWalkStep)
+// A device seen through the sizing: how long a read takes, given how many reads came
+// before it and how many are in flight.
+using Device = std::function<Duration(int read, std::size_t inFlight)>;
+
+Device answering(std::size_t atOnce, Duration each)
+{
+    return [=](int, std::size_t inFlight) { return each * std::max<std::size_t>(1, (inFlight + atOnce - 1) / atOnce); };
+}
+
+Device changingAfter(int reads, Device first, Device then)
+{
+    return [=](int read, std::size_t inFlight) { return read < reads ? first(read, inFlight) : then(read, inFlight); };
+}
+
+// Every reader the sizing asks for is kept busy, unless the walk asks for fewer folders.
+// Gives the count most of the last reads were made with: trials come and go.
+std::size_t settledReaders(const Device& device, std::size_t mostAskedFor = ReaderSizing::kMostReaders)
+{
+    constexpr int kReads = 16000;
+    constexpr int kSettled = 10000;
+    ReaderSizing sizing;
+    std::map<std::size_t, int> readsAt;
+    ReaderSizing::TimePoint now;
+    for (int read = 0; read < kReads; ++read) {
+        const std::size_t inFlight = std::min(sizing.readers(), mostAskedFor);
+        if (read >= kSettled)
+            ++readsAt[sizing.readers()];
+        // With that many in flight, one of them ends every read's time over their count.
+        const Duration took = device(read, inFlight);
+        now += took / inFlight;
+        sizing.noteRead(now - took, now, inFlight);
+        EXPECT_GE(sizing.readers(), ReaderSizing::kFewestReaders);
+        EXPECT_LE(sizing.readers(), ReaderSizing::kMostReaders);
+    }
+    return std::max_element(readsAt.cbegin(), readsAt.cend(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+}
+
+TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
 {
     struct Case {
         const char* what;
-        std::vector<Duration> steps;
-        std::vector<Duration> reads;
+        Device device;
+        std::size_t mostAskedFor;
         std::size_t readers;
     };
-    auto times = [](std::size_t count, Duration each) { return std::vector<Duration>(count, each); };
-    auto mixed = [](std::size_t quick, Duration quickEach, std::size_t slow, Duration slowEach) {
-        std::vector<Duration> made;
-        for (std::size_t i = 0; i < quick + slow; ++i)
-            made.push_back(i % 4 == 0 && i / 4 < quick ? quickEach : slowEach);
-        return made;
+    const Device pageCache = answering(1, 40us);
+    const Device share = answering(64, 2ms);
+    const Device coldDisk = answering(8, 1ms);
+    const Device aLittleMore = [](int, std::size_t inFlight) {
+        return inFlight <= 4 ? Duration(1ms) : Duration(std::chrono::microseconds(225 * inFlight));
     };
-    // On a busy machine many reads in a row wait for the processor.
-    std::vector<Duration> heldUp = times(12, 30us);
-    heldUp.insert(heldUp.end(), 20, 50ms);
     const Case cases[] = {
-        {"page cache: a read costs about two steps", times(15, 20us), times(16, 40us), 2},
-        {"page cache, a walk far quicker than its reads", times(15, 2us), times(16, 120us), 2},
-        {"cold disk", times(15, 20us), times(16, 600us), 30},
-        {"cold disk, a quarter of it read before", times(15, 20us), mixed(8, 40us, 24, 600us), 30},
-        {"share", times(15, 20us), times(16, 8ms), 64},
-        {"slow reads for a slow walk", times(15, 400us), times(16, 900us), 3},
-        {"reads held up by a busy processor", times(15, 20us), heldUp, 2},
-        {"no step of the walk measured yet", {}, times(16, 8ms), 2},
-        {"too few reads to weigh", times(15, 20us), times(ReaderSizing::kReadsPerDecision - 1, 8ms), 2},
+        {"page cache", pageCache, 64, 2},
+        {"share answering 64 at once", share, 64, 64},
+        {"share answering one at a time", answering(1, 2ms), 64, 2},
+        {"cold disk answering 8 at once", coldDisk, 64, 8},
+        {"disk that answers a few more at twice the readers", aLittleMore, 64, 4},
+        {"a walk that asks for one folder at a time", share, 1, 2},
+        {"from a cold disk onto a share", changingAfter(2000, coldDisk, share), 64, 64},
+        {"from a share onto a cold disk", changingAfter(2000, share, coldDisk), 64, 8},
+        {"from a share into the page cache", changingAfter(2000, share, pageCache), 64, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ReaderSizing sizing;
-        for (Duration step : c.steps)
-            sizing.noteWalkStep(step);
-        for (Duration read : c.reads)
-            sizing.noteRead(read);
-        EXPECT_EQ(sizing.readers(), c.readers);
+        EXPECT_EQ(settledReaders(c.device, c.mostAskedFor), c.readers);
     }
 }
 
-TEST(ReaderSizing, ReturnsToTwoReadersWhenReadsGetQuickAgain)
-{
-    ReaderSizing sizing;
-    sizing.noteWalkStep(20us);
-    for (int i = 0; i < 16; ++i)
-        sizing.noteRead(5ms);
-    ASSERT_EQ(sizing.readers(), ReaderSizing::kMostReaders);
-    for (int i = 0; i < 24; ++i)
-        sizing.noteRead(30us);
-    EXPECT_EQ(sizing.readers(), ReaderSizing::kFewestReaders);
-}
-
 // Reads that the test lets through one at a time, counting how many are inside at once.
+// A read may wait on a device of its own for a while: one shared by all reads, or one
+// that answers one read at a time.
+struct Answering {
+    std::chrono::microseconds wait{0};
+    bool oneAtATime = false;
+};
+
 class Gate {
 public:
-    FolderScan::Entries pass(const ReadAhead::Request& request, std::chrono::milliseconds waitOnDevice = 0ms)
+    FolderScan::Entries pass(const ReadAhead::Request& request, Answering device = {})
     {
         std::unique_lock lock(m_mutex);
         m_mostInside = std::max(m_mostInside, ++m_insideNow);
@@ -87,7 +119,12 @@ public:
         if (!m_open)
             --m_permits;
         lock.unlock();
-        std::this_thread::sleep_for(waitOnDevice);
+        {
+            std::unique_lock answering(m_answering, std::defer_lock);
+            if (device.oneAtATime)
+                answering.lock();
+            std::this_thread::sleep_for(device.wait);
+        }
         lock.lock();
         --m_insideNow;
         ++m_passed;
@@ -109,10 +146,12 @@ public:
         m_open = true;
         m_changed.notify_all();
     }
-    bool waitUntilPassed(int count)
+    bool waitUntilPassed(int count) { return waitFor([&] { return m_passed >= count; }); }
+    bool waitUntilInside(int count) { return waitFor([&] { return m_insideNow >= count; }); }
+    int insideNow()
     {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 30s, [&] { return m_passed >= count; });
+        const std::lock_guard lock(m_mutex);
+        return m_insideNow;
     }
     int mostInside()
     {
@@ -121,7 +160,14 @@ public:
     }
 
 private:
+    bool waitFor(const std::function<bool()>& done)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 30s, done);
+    }
+
     std::mutex m_mutex;
+    std::mutex m_answering;
     std::condition_variable m_changed;
     int m_permits = 0;
     bool m_open = false;
@@ -163,27 +209,31 @@ TEST(ReadAhead, TheWalkWaitingForAReadIsWokenForAFewReadsAtOnce)
     EXPECT_TRUE(taken);
 }
 
-// Slow reads: many at once, never more than the most readers, each read handed to the
-// walk as it was read and in the walk's order.
-TEST(ReadAhead, SlowReadsAreReadManyAtOnceAndReachTheWalkUnchanged)
+// Reads in flight grow to the most readers, and no further, where the device answers them
+// all at once; they stay at two where it answers quickly, and near two (a trial of twice
+// as many included) where it answers one at a time. Each read reaches the walk unchanged
+// and in the walk's order.
+TEST(ReadAhead, ReadsInFlightFollowWhatTheDeviceAnswers)
 {
     struct Case {
         const char* what;
-        std::chrono::milliseconds each;
+        Answering device;
+        int folders;
         int fewestInside, mostInside;
     };
+    const int most = int(ReaderSizing::kMostReaders);
     const Case cases[] = {
-        {"quick reads", 0ms, 1, int(ReaderSizing::kFewestReaders)},
-        {"reads that wait 20 ms", 20ms, int(ReaderSizing::kFewestReaders) + 1, int(ReaderSizing::kMostReaders)},
+        {"quick reads", {}, 300, 1, int(ReaderSizing::kFewestReaders)},
+        {"a share answering every read at once", {20ms, false}, 2000, most, most},
+        {"a server answering one read at a time", {2ms, true}, 300, 1, 2 * int(ReaderSizing::kFewestReaders)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Gate gate;
         gate.open();
-        ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request, c.each); });
-        constexpr int kFolders = 300;
-        ahead.request(requests(kFolders));
-        for (int i = 0; i < kFolders; ++i) {
+        ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request, c.device); });
+        ahead.request(requests(c.folders));
+        for (int i = 0; i < c.folders; ++i) {
             const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
             ASSERT_TRUE(read);
             EXPECT_EQ(read->pathText, pathOf(i));
@@ -193,6 +243,42 @@ TEST(ReadAhead, SlowReadsAreReadManyAtOnceAndReachTheWalkUnchanged)
         EXPECT_GE(gate.mostInside(), c.fewestInside);
         EXPECT_LE(gate.mostInside(), c.mostInside);
     }
+}
+
+TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
+{
+    Gate gate;
+    gate.open();
+    ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request); });
+    ahead.request(requests(10));
+    EXPECT_FALSE(ahead.take(u"C:\\unbekannt"_s));
+    EXPECT_EQ(ahead.outstanding(), 10u);
+
+    const std::optional<ReadAhead::Read> fifth = ahead.take(pathOf(4));
+    ASSERT_TRUE(fifth && fifth->entries.identity);
+    EXPECT_EQ(fifth->entries.identity->inode, ino_t(4));
+    EXPECT_EQ(ahead.outstanding(), 5u);
+    EXPECT_FALSE(ahead.take(pathOf(2)));
+    const std::optional<ReadAhead::Read> sixth = ahead.take(pathOf(5));
+    ASSERT_TRUE(sixth && sixth->entries.identity);
+    EXPECT_EQ(sixth->entries.identity->inode, ino_t(5));
+}
+
+// A walk that stops while folders are being read leaves no reader behind in a read.
+TEST(ReadAhead, DestroyedWhileReadingWaitsForTheReadsInFlight)
+{
+    Gate gate;
+    auto ahead = std::make_unique<ReadAhead>([&](const ReadAhead::Request& request) { return gate.pass(request); });
+    ahead->request(requests(50));
+    ASSERT_TRUE(gate.waitUntilInside(int(ReaderSizing::kFewestReaders)));
+    std::atomic<int> insideWhenGone = -1;
+    std::thread stopping([&] {
+        ahead.reset();
+        insideWhenGone = gate.insideNow();
+    });
+    gate.open();
+    stopping.join();
+    EXPECT_EQ(insideWhenGone, 0);
 }
 
 // The folders below the start folder, read for real, with every request the readers get seen.
@@ -255,6 +341,15 @@ std::size_t settled(Requested& requested, std::size_t expected)
 
 QString childName(int index) { return u"f"_s + QString::number(index).rightJustified(3, u'0'); }
 
+// Every folder and file below root as a path relative to it, listed by the standard library.
+std::set<std::string> listedByTheHost(const std::filesystem::path& root)
+{
+    std::set<std::string> listed;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(root))
+        listed.insert(entry.path().lexically_relative(root).string());
+    return listed;
+}
+
 TEST(FolderReads, NoMoreFoldersAreAskedForThanTheReadsAheadHeld)
 {
     TestDrives drives;
@@ -297,6 +392,61 @@ TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
     EXPECT_LE(below, mostBelow);
     EXPECT_GT(below, mostBelow - ReadAhead::kReadsPerWaking);
     EXPECT_EQ(requested.parents(), below + 1);
+}
+
+// A walk through thousands of folders, some of a few hundred files, with every folder
+// read ahead of its turn, finds what an independent listing of the tree finds.
+TEST(FolderReads, WideWalkReadAheadFindsWhatTheTreeHolds)
+{
+    TestDrives drives;
+    const QString start = u"C:\\baum"_s;
+    drives.makeFolder(start);
+    // Thousands of entries cost seconds on a busy disk; where no file system can be mounted
+    // the walk runs on the disk all the same.
+    const SmallFileSystem inMemory(QFile::encodeName(drives.host(start)), "64m");
+    const std::filesystem::path host = QFile::encodeName(drives.host(start)).toStdString();
+    for (int a = 0; a < 40; ++a) {
+        for (int b = 0; b < 50; ++b) {
+            const std::filesystem::path folder = host / childName(a).toStdString() / childName(b).toStdString();
+            std::filesystem::create_directories(folder);
+            for (int c = 0; c < b % 3; ++c)
+                std::filesystem::create_directory(folder / childName(c).toStdString());
+            const int files = (a * 50 + b) % 401 == 0 ? 300 : b % 2;
+            for (int f = 0; f < files; ++f)
+                std::ofstream(folder / ("d" + std::to_string(f) + ".txt"));
+        }
+    }
+    const std::set<std::string> expected = listedByTheHost(host);
+    ASSERT_GT(expected.size(), 5000u);
+
+    std::set<std::string> walked;
+    auto note = [&](const QString& text, const FolderScan& scan) {
+        const QString relative = text.mid(start.size() + 1).replace(u'\\', u'/');
+        const QString prefix = relative.isEmpty() ? QString() : relative + u'/';
+        for (const QString& folder : scan.folders)
+            walked.insert((prefix + folder).toStdString());
+        for (qsizetype i = 0; i < scan.files.size(); ++i)
+            walked.insert(prefix.toStdString() + std::string(scan.files.at(i).data(), std::size_t(scan.files.at(i).size())));
+    };
+    FolderReads reads;
+    readStart(reads, start);
+    std::deque<QString> turns;
+    auto enqueueBelow = [&](const QString& text, const FolderScan& scan) {
+        note(text, scan);
+        for (const QString& folder : scan.folders)
+            turns.push_back(text + u'\\' + folder);
+    };
+    enqueueBelow(start, reads.last(start)->scan);
+    while (!turns.empty()) {
+        const QString text = turns.front();
+        turns.pop_front();
+        std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+        ASSERT_TRUE(read) << text.toStdString();
+        enqueueBelow(text, read->scan);
+        reads.keepLast(std::move(*read));
+        reads.readAheadBelow(text);
+    }
+    EXPECT_EQ(walked, expected);
 }
 
 } // namespace
