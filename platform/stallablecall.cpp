@@ -1,5 +1,6 @@
 #include "platform/stallablecall.h"
 
+#include "platform/signalpipe.h"
 #include "platform/threadname.h"
 
 #include <condition_variable>
@@ -20,6 +21,9 @@ StallableCall::StallableCall(std::function<void()> call)
     try {
         std::thread([state = m_state, call = std::move(call)] {
             ThreadName::setForThisThread("korvale-probe");
+            // A probe may stay stuck in its call for good: a signal the kernel handed
+            // to it would never run its handler, so the session would not end.
+            SignalPipe::blockInThisThread();
             call();
             const std::lock_guard lock(state->mutex);
             state->answered = true;
