@@ -9,6 +9,7 @@
 
 namespace {
 
+using GermanCollation::asciiWeight;
 using GermanCollation::kNoAccent;
 constexpr char kAccent = 2;
 constexpr char16_t kTableEnd = 0x250; // Latin-1 and Latin Extended-A/B
@@ -48,12 +49,6 @@ const std::array<Weight, kTableEnd>& weightTable()
         return weights;
     }();
     return table;
-}
-
-// A 0 byte separates the accent weights, so no primary weight may be 0.
-char asciiWeight(char16_t unit)
-{
-    return char(unit + (char16_t(unit - u'A') < 26 ? 32 : 0) + (unit == 0 ? 1 : 0));
 }
 
 void appendUtf8(char32_t codePoint, std::string& out)
@@ -141,12 +136,6 @@ qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string
         noteAccent(false);
     }
     return primaryUnits;
-}
-
-void writeAsciiSortKey(QByteArrayView ascii, char* out)
-{
-    for (qsizetype i = 0; i < ascii.size(); ++i)
-        out[i] = asciiWeight(static_cast<unsigned char>(ascii[i]));
 }
 
 } // namespace GermanCollation

@@ -21,9 +21,23 @@ void appendSortKey(QStringView text, std::string& key);
 // empty accent part standing for kNoAccent at each of its weights), are the parts of the
 // joined text. Returns the number of primary weights.
 qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents);
-// The primary part for a text of ASCII characters alone, given as its bytes, written to
-// out: one weight per byte (such a text has no accents).
-void writeAsciiSortKey(QByteArrayView ascii, char* out);
+// The primary weight of an ASCII character: a text of ASCII characters alone has one
+// weight per character and no accents. Never 0, which separates the accent weights.
+constexpr char asciiWeight(char16_t unit)
+{
+    return char(unit + (char16_t(unit - u'A') < 26 ? 32 : 0) + (unit == 0 ? 1 : 0));
+}
+// The weights of eight ASCII characters at once, none of them 0, read as one word.
+constexpr quint64 asciiWeights(quint64 eight)
+{
+    constexpr quint64 kEachByte = 0x0101010101010101ull;
+    // Adding to a byte below 0x80 never carries into the next one: the top bit of each sum
+    // tells whether the byte reached 'A', or passed 'Z'.
+    const quint64 fromA = eight + kEachByte * (0x80 - 'A');
+    const quint64 pastZ = eight + kEachByte * (0x80 - 'Z' - 1);
+    const quint64 capitals = fromA & ~pastZ & (kEachByte * 0x80);
+    return eight | (capitals >> 2); // 0x20 on each capital letter
+}
 
 inline constexpr char kNoAccent = 1;
 

@@ -6,6 +6,8 @@
 #include "platform/namecodec.h"
 #include "platform/windows1252.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -15,21 +17,42 @@
 
 namespace {
 
+// A piece's primary key: its weights as stored, or an ASCII text that stands for its own
+// key, its weights made byte by byte as they are read. Most names are ASCII, and their
+// keys would double the room they take.
+struct Key {
+    QByteArrayView bytes;
+    bool isAsciiText = false;
+
+    // Up to eight weights from i on as one number, the first weight highest: numbers of
+    // as many weights are in the order of their weights.
+    quint64 weightsAt(qsizetype i, qsizetype count) const
+    {
+        quint64 eight = 0;
+        std::memcpy(&eight, bytes.data() + i, size_t(count));
+        return qFromBigEndian(isAsciiText ? GermanCollation::asciiWeights(eight) : eight);
+    }
+};
+
 // One stored piece of an entry's text, read back from its record.
 struct Piece {
-    QByteArrayView key;
+    Key key;
     QByteArrayView accents; // empty when the piece has no accented letter
     QByteArrayView text;
 
     static constexpr qsizetype kHeaderSize = 3 * sizeof(quint32);
+    // In place of the key's length: the text is its own key, and the record holds no key.
+    static constexpr quint32 kTextIsKey = std::numeric_limits<quint32>::max();
 
     static Piece of(const char* record)
     {
         quint32 lengths[3];
         std::memcpy(lengths, record, sizeof lengths);
         const char* key = record + kHeaderSize;
+        if (lengths[0] == kTextIsKey)
+            return {{{key, lengths[2]}, true}, {}, {key, lengths[2]}};
         const char* accents = key + lengths[0];
-        return {{key, lengths[0]}, {accents, lengths[1]}, {accents + lengths[1], lengths[2]}};
+        return {{{key, lengths[0]}}, {accents, lengths[1]}, {accents + lengths[1], lengths[2]}};
     }
 };
 
@@ -40,26 +63,48 @@ int compareBytes(QByteArrayView a, QByteArrayView b)
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// Compares a1 followed by a2 with b1 followed by b2, without joining them.
-int compareJoined(QByteArrayView a1, QByteArrayView a2, QByteArrayView b1, QByteArrayView b2)
+// The order of length weights of a from aAt on and of b from bAt on.
+int compareWeights(const Key& a, qsizetype aAt, const Key& b, qsizetype bAt, qsizetype length)
 {
-    const QByteArrayView a[2] = {a1, a2};
-    const QByteArrayView b[2] = {b1, b2};
+    if (!a.isAsciiText && !b.isAsciiText)
+        return std::memcmp(a.bytes.data() + aAt, b.bytes.data() + bAt, size_t(length));
+    for (qsizetype i = 0; i < length; i += 8) {
+        const qsizetype count = std::min<qsizetype>(8, length - i);
+        const quint64 ofA = a.weightsAt(aAt + i, count);
+        const quint64 ofB = b.weightsAt(bAt + i, count);
+        if (ofA != ofB)
+            return ofA < ofB ? -1 : 1;
+    }
+    return 0;
+}
+
+int compareKeys(const Key& a, const Key& b)
+{
+    if (const int common = compareWeights(a, 0, b, 0, std::min(a.bytes.size(), b.bytes.size())))
+        return common;
+    return a.bytes.size() < b.bytes.size() ? -1 : a.bytes.size() > b.bytes.size() ? 1 : 0;
+}
+
+// Compares a1 followed by a2 with b1 followed by b2, without joining them.
+int compareJoined(const Key& a1, const Key& a2, const Key& b1, const Key& b2)
+{
+    const Key* a[2] = {&a1, &a2};
+    const Key* b[2] = {&b1, &b2};
     int ai = 0, bi = 0;
     qsizetype aAt = 0, bAt = 0;
     for (;;) {
-        while (ai < 2 && aAt == a[ai].size()) {
+        while (ai < 2 && aAt == a[ai]->bytes.size()) {
             ++ai;
             aAt = 0;
         }
-        while (bi < 2 && bAt == b[bi].size()) {
+        while (bi < 2 && bAt == b[bi]->bytes.size()) {
             ++bi;
             bAt = 0;
         }
         if (ai == 2 || bi == 2)
             return ai == 2 ? (bi == 2 ? 0 : -1) : 1;
-        const qsizetype length = std::min(a[ai].size() - aAt, b[bi].size() - bAt);
-        if (const int order = std::memcmp(a[ai].data() + aAt, b[bi].data() + bAt, size_t(length)))
+        const qsizetype length = std::min(a[ai]->bytes.size() - aAt, b[bi]->bytes.size() - bAt);
+        if (const int order = compareWeights(*a[ai], aAt, *b[bi], bAt, length))
             return order;
         aAt += length;
         bAt += length;
@@ -140,7 +185,7 @@ void ListBox::useHead(QStringView head)
     const qsizetype shared = m_heads.empty() ? 0 : sharedAsciiPrefix(head, m_lastHead);
     const Piece last = shared > 0 ? Piece::of(m_heads.back().record) : Piece();
     const bool sorted = m_order == Order::Sorted;
-    m_key.assign(last.key.data(), size_t(sorted ? shared : 0));
+    m_key.assign(last.key.bytes.data(), size_t(sorted ? shared : 0));
     m_accents.clear();
     qsizetype weights = 0;
     if (sorted) {
@@ -179,9 +224,8 @@ const char* ListBox::storePiece(QStringView text)
 const char* ListBox::storeHostPiece(QByteArrayView name)
 {
     if (m_order == Order::Sorted && NameCodec::isAscii(name)) {
-        char* record = newRecord(name.size(), 0, name);
-        GermanCollation::writeAsciiSortKey(name, record + Piece::kHeaderSize);
-        return record;
+        Q_ASSERT(!name.contains('\0')); // a host name never holds one
+        return newRecord(Piece::kTextIsKey, 0, name);
     }
     m_key.clear();
     m_accents.clear();
@@ -193,7 +237,7 @@ const char* ListBox::storeHostPiece(QByteArrayView name)
 // The piece's record with the key in m_key and m_accents.
 const char* ListBox::storeRecord(QByteArrayView text)
 {
-    char* record = newRecord(qsizetype(m_key.size()), qsizetype(m_accents.size()), text);
+    char* record = newRecord(quint32(m_key.size()), qsizetype(m_accents.size()), text);
     char* key = record + Piece::kHeaderSize;
     std::memcpy(key, m_key.data(), m_key.size());
     std::memcpy(key + m_key.size(), m_accents.data(), m_accents.size());
@@ -201,13 +245,15 @@ const char* ListBox::storeRecord(QByteArrayView text)
 }
 
 // A record in the arena: the lengths, room for the key and the accent weights, the text.
-char* ListBox::newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text)
+char* ListBox::newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text)
 {
-    Q_ASSERT(Piece::kHeaderSize + keyLength + accentsLength + text.size() <= std::numeric_limits<quint32>::max());
-    const quint32 lengths[3] = {quint32(keyLength), quint32(accentsLength), quint32(text.size())};
-    char* record = m_arena.allocate(Piece::kHeaderSize + keyLength + accentsLength + text.size());
+    const qsizetype keyRoom = keyLength == Piece::kTextIsKey ? 0 : keyLength;
+    const qsizetype size = Piece::kHeaderSize + keyRoom + accentsLength + text.size();
+    Q_ASSERT(size < std::numeric_limits<quint32>::max());
+    const quint32 lengths[3] = {keyLength, quint32(accentsLength), quint32(text.size())};
+    char* record = m_arena.allocate(size);
     std::memcpy(record, lengths, sizeof lengths);
-    std::memcpy(record + Piece::kHeaderSize + keyLength + accentsLength, text.data(), size_t(text.size()));
+    std::memcpy(record + Piece::kHeaderSize + keyRoom + accentsLength, text.data(), size_t(text.size()));
     return record;
 }
 
@@ -298,7 +344,7 @@ int ListBox::compare(const Entry& a, const Entry& b) const
     const Head& headB = m_heads[b.head];
     const Piece pieceA = Piece::of(headA.record);
     const Piece pieceB = a.head == b.head ? pieceA : Piece::of(headB.record);
-    const int primary = a.head == b.head ? compareBytes(restA.key, restB.key)
+    const int primary = a.head == b.head ? compareKeys(restA.key, restB.key)
                                          : compareJoined(pieceA.key, restA.key, pieceB.key, restB.key);
     if (primary != 0 || (pieceA.accents.isEmpty() && pieceB.accents.isEmpty() && restA.accents.isEmpty()
                          && restB.accents.isEmpty()))
@@ -319,7 +365,13 @@ bool ListBox::entryLess(const Entry& a, const Entry& b) const
     return order != 0 ? order < 0 : a.sequence < b.sequence;
 }
 
-QByteArrayView ListBox::headKey(quint32 head) const { return Piece::of(m_heads[head].record).key; }
+// A head's key is always stored: heads are few, and the sort reads them most.
+QByteArrayView ListBox::headKey(quint32 head) const
+{
+    const Key key = Piece::of(m_heads[head].record).key;
+    Q_ASSERT(!key.isAsciiText);
+    return key.bytes;
+}
 
 // Comparing whole texts would read the long shared heads over and over. Instead the heads
 // are put in key order once; heads with equal keys form one node, and a node's key begins
@@ -415,10 +467,10 @@ void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNod
             continue;
         }
         if (entriesLeft && childrenLeft) {
-            const QByteArrayView rest = Piece::of(byNode.items[visit.nextEntry].record).key;
+            const Key rest = Piece::of(byNode.items[visit.nextEntry].record).key;
             const quint32 child = tree.children.items[visit.nextChild];
-            const QByteArrayView childRest = tree.nodeKey[child].sliced(tree.nodeKey[visit.node].size());
-            if (compareBytes(rest, childRest) < 0) {
+            const Key childRest{tree.nodeKey[child].sliced(tree.nodeKey[visit.node].size())};
+            if (compareKeys(rest, childRest) < 0) {
                 m_entries[written++] = byNode.items[visit.nextEntry++];
                 continue;
             }

@@ -54,7 +54,8 @@ public:
 private:
     // Entries that share their text up to its last '\' (the files of one folder) share
     // that head, stored once with its sort key; an entry stores only the rest. Each piece
-    // is one record in the arena: its lengths, primary key, accent weights and text.
+    // is one record in the arena: its lengths, primary key, accent weights and text; a
+    // name of ASCII characters alone (most of them) is its own key and stores no other.
     struct Head {
         const char* record;
         quint32 weights; // primary weights in its key: where the rest's accent weights go on
@@ -70,7 +71,7 @@ private:
     const char* storePiece(QStringView text);
     const char* storeHostPiece(QByteArrayView name);
     const char* storeRecord(QByteArrayView text);
-    char* newRecord(qsizetype keyLength, qsizetype accentsLength, QByteArrayView text);
+    char* newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(const Entry& a, const Entry& b) const;

@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <cstring>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -174,11 +175,12 @@ TEST(SortedListBoxText, UndecodableNamesComeBackUnchanged)
 namespace {
 
 // Paths over a small alphabet, so that folders, names, separators, letter case, umlauts
-// and "ß" against "ss" meet each other often.
+// and "ß" against "ss" meet each other often; long pieces in both cases and the characters
+// around the capitals ("@[`{") make names that differ far in, or only in case.
 QStringList randomPaths(quint32 seed, int count)
 {
     const QStringList pieces = {u"a"_s, u"A"_s, u"ä"_s, u"Ä"_s, u"b"_s, u"ß"_s, u"ss"_s, u"_"_s, u" "_s, u"."_s,
-                                u"1"_s, u"z"_s, u"é"_s};
+                                u"1"_s, u"z"_s, u"é"_s, u"Bericht-Zahlen"_s, u"bericht-zahlen"_s, u"@[`{"_s};
     std::mt19937 random(seed);
     auto name = [&] {
         QString text;
@@ -214,6 +216,23 @@ QStringList sortedByWholeKeys(const QStringList& paths)
     for (const auto& entry : keyed)
         sorted.append(entry.second);
     return sorted;
+}
+
+// Every ASCII character but 0, in every place of a word, weighs as it does alone.
+TEST(GermanCollationWeights, EightCharactersAtOnceWeighAsEachAlone)
+{
+    for (int character = 1; character < 0x80; ++character) {
+        for (int place = 0; place < 8; ++place) {
+            unsigned char bytes[8] = {'A', 'z', '@', '[', '`', '{', 'Z', 'a'};
+            bytes[place] = uchar(character);
+            quint64 word;
+            std::memcpy(&word, bytes, sizeof word);
+            const quint64 weights = GermanCollation::asciiWeights(word);
+            for (int i = 0; i < 8; ++i)
+                ASSERT_EQ(uchar(weights >> (8 * i)), uchar(GermanCollation::asciiWeight(bytes[i])))
+                    << "character " << character << " in place " << place;
+        }
+    }
 }
 
 // The list box keeps paths in pieces and sorts them without joining them; whatever it
