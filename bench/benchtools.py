@@ -122,7 +122,10 @@ def run_ours(program, tree, work):
     from_click = re.search(r"\brun_ms (\d+)", output)
     if from_click:
         elapsed = int(from_click.group(1)) / 1000
-    return Run(elapsed, usage.ru_maxrss * 1024, output.strip())
+    # The program's own peak: the child's ru_maxrss also holds this script's memory at the fork.
+    own_peak = re.search(r"\bpeak_kib (\d+)", output)
+    peak_kib = int(own_peak.group(1)) if own_peak else usage.ru_maxrss
+    return Run(elapsed, peak_kib * 1024, output.strip())
 
 
 def run_shell(command):

@@ -29,7 +29,15 @@ struct Key {
     quint64 weightsAt(qsizetype i, qsizetype count) const
     {
         quint64 eight = 0;
-        std::memcpy(&eight, bytes.data() + i, size_t(count));
+        if (count == 8) {
+            std::memcpy(&eight, bytes.data() + i, sizeof eight);
+        } else {
+            // Gathered in a register: a short copy through memory and a whole word read
+            // back costs the processor a stall.
+            for (qsizetype k = 0; k < count; ++k)
+                eight |= quint64(uchar(bytes[i + k])) << (8 * k);
+            eight = qFromLittleEndian(eight);
+        }
         return qFromBigEndian(isAsciiText ? GermanCollation::asciiWeights(eight) : eight);
     }
 };
@@ -340,6 +348,9 @@ int ListBox::compare(const Entry& a, const Entry& b) const
 {
     const Piece restA = Piece::of(a.record);
     const Piece restB = Piece::of(b.record);
+    // Two ASCII names in one folder, the usual case: nothing but their texts can differ.
+    if (a.head == b.head && restA.key.isAsciiText && restB.key.isAsciiText)
+        return compareKeys(restA.key, restB.key);
     const Head& headA = m_heads[a.head];
     const Head& headB = m_heads[b.head];
     const Piece pieceA = Piece::of(headA.record);
@@ -393,17 +404,21 @@ void ListBox::sortEntries()
 ListBox::HeadTree ListBox::headTree() const
 {
     const quint32 headCount = quint32(m_heads.size());
+    // Read out of their records once: the sort looks at each key many times.
+    std::vector<QByteArrayView> keys(headCount);
+    for (quint32 head = 0; head < headCount; ++head)
+        keys[head] = headKey(head);
     std::vector<quint32> byKey(headCount);
     std::iota(byKey.begin(), byKey.end(), quint32(0));
-    std::sort(byKey.begin(), byKey.end(), [this](quint32 a, quint32 b) {
-        const int order = compareBytes(headKey(a), headKey(b));
+    std::sort(byKey.begin(), byKey.end(), [&keys](quint32 a, quint32 b) {
+        const int order = compareBytes(keys[a], keys[b]);
         return order != 0 ? order < 0 : a < b;
     });
 
     HeadTree tree;
     tree.nodeOfHead.resize(headCount);
     for (const quint32 head : byKey) {
-        const QByteArrayView key = headKey(head);
+        const QByteArrayView key = keys[head];
         if (tree.nodeKey.empty() || key != tree.nodeKey.back())
             tree.nodeKey.push_back(key);
         tree.nodeOfHead[head] = quint32(tree.nodeKey.size() - 1);
