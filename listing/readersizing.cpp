@@ -30,10 +30,10 @@ void ReaderSizing::noteRead(TimePoint started, TimePoint finished, std::size_t i
         return;
     if (m_samples++ == 0)
         m_firstSampleEnded = finished;
-    if (m_samples < std::max(kFewestSamples, kSamplesPerReader * m_readers))
-        return;
     // Counted from the end of the first read on: the reads after it ended in that time.
-    const Duration took = std::max(Duration(finished - m_firstSampleEnded), Duration(1));
+    const Duration took = finished - m_firstSampleEnded;
+    if (m_samples < std::max(kFewestSamples, kSamplesPerReader * m_readers) || took < kShortestWeighing)
+        return;
     const double readsPerSecond = double(m_samples - 1) / std::chrono::duration<double>(took).count();
     m_samples = 0;
     weigh(readsPerSecond);

@@ -28,17 +28,18 @@ public:
 
     static constexpr std::size_t kFewestReaders = 2;
     static constexpr std::size_t kMostReaders = 64;
-    // Below this a read did not wait on its device: more readers than cores would only
-    // take the processor from the walk.
-    static constexpr Duration kSlowRead = std::chrono::microseconds(150);
+    // Below this a read did not wait on its device (a folder from the page cache takes about
+    // ten): more readers than cores would only take the processor from the walk.
+    static constexpr Duration kSlowRead = std::chrono::microseconds(50);
     // Whether reads are quick is weighed again after this many reads.
     static constexpr std::size_t kReadsPerCheck = 8;
     // Twice the readers must read at least this much more per second to be kept.
-    static constexpr double kWorthwhileGain = 1.25;
-    // Reads weighed for one count: a few per reader, so that the slow reads of a cold disk
-    // are not one lucky handful.
+    static constexpr double kWorthwhileGain = 1.15;
+    // Reads weighed for one count: a few per reader, over a time long enough that neither
+    // the slow reads of a cold disk nor a moment without the processor are a lucky handful.
     static constexpr std::size_t kFewestSamples = 16;
     static constexpr std::size_t kSamplesPerReader = 4;
+    static constexpr Duration kShortestWeighing = std::chrono::milliseconds(10);
     // Counts weighed while staying before one more reader count is tried.
     static constexpr std::size_t kStaysBeforeTrying = 16;
 

@@ -77,11 +77,11 @@ TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
         std::size_t mostAskedFor;
         std::size_t readers;
     };
-    const Device pageCache = answering(1, 40us);
+    const Device pageCache = answering(1, 20us);
     const Device share = answering(64, 2ms);
-    const Device coldDisk = answering(8, 1ms);
+    const Device coldDisk = answering(8, 300us);
     const Device aLittleMore = [](int, std::size_t inFlight) {
-        return inFlight <= 4 ? Duration(1ms) : Duration(std::chrono::microseconds(225 * inFlight));
+        return inFlight <= 4 ? Duration(1ms) : Duration(std::chrono::microseconds(240 * inFlight));
     };
     const Case cases[] = {
         {"page cache", pageCache, 64, 2},
