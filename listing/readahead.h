@@ -18,9 +18,9 @@
 // Reads the folders a walk will enter next on threads of their own, in the order it will
 // enter them, while the walk handles the folders before: opening and reading a folder
 // costs more than listing what it holds. As many folders are read at once as the device
-// answers at once (see ReaderSizing): two from the page cache, a few on a cold disk, tens
-// on a share. Only reading happens ahead; whether a folder is still there,
-// and the same one, is asked at its turn.
+// answers at once (see ReaderSizing): two from the page cache, more on a cold disk, tens
+// on a share. Only reading happens ahead; whether a folder is still there, and the same
+// one, is asked at its turn.
 class ReadAhead {
 public:
     struct Read {
