@@ -121,7 +121,7 @@ void ReadAhead::read()
             return;
         // Slots stay where they are until they are done: the walk drops only done ones.
         Slot& slot = m_slots[m_claimed++];
-        const std::size_t inFlight = ++m_reading;
+        ++m_reading;
         lock.unlock();
         const auto started = std::chrono::steady_clock::now();
         FolderScan::Entries entries = m_readFolder(slot.request);
@@ -131,7 +131,7 @@ void ReadAhead::read()
         slot.entries = std::move(entries);
         slot.done = true;
         const std::size_t readersBefore = m_sizing.readers();
-        m_sizing.noteRead(started, finished, inFlight);
+        m_sizing.noteRead(started, finished);
         if (m_sizing.readers() > readersBefore) {
             startReaders();
             m_readersWake.notify_all();

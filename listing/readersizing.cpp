@@ -19,15 +19,17 @@ ReaderSizing::Duration ReaderSizing::Recent::lowerQuartile() const
     return *quartile;
 }
 
-void ReaderSizing::noteRead(TimePoint started, TimePoint finished, std::size_t inFlight)
+void ReaderSizing::noteRead(TimePoint started, TimePoint finished)
 {
     m_recent.add(finished - started);
     if (readsAreQuick()) {
         startOver();
         return;
     }
-    if (inFlight < m_readers)
+    if (m_unsettled > 0) {
+        --m_unsettled;
         return;
+    }
     if (m_samples++ == 0)
         m_firstSampleEnded = finished;
     // Counted from the end of the first read on: the reads after it ended in that time.
@@ -53,6 +55,7 @@ bool ReaderSizing::readsAreQuick()
 void ReaderSizing::startOver()
 {
     m_readers = kFewestReaders;
+    m_unsettled = 0;
     m_samples = 0;
     m_trial.reset();
     m_stays = 0;
@@ -69,7 +72,7 @@ void ReaderSizing::weigh(double readsPerSecond)
             tryCount(trial.wentUp, readsPerSecond); // on the same way while it pays
             return;
         }
-        m_readers = trial.readersBefore;
+        changeTo(trial.readersBefore);
         m_stays = 1;
         // Half as many were too few to read as much; perhaps more read more.
         if (!trial.wentUp)
@@ -89,5 +92,11 @@ void ReaderSizing::tryCount(bool up, double readsPerSecond)
     if (next == m_readers)
         return;
     m_trial = Trial{m_readers, readsPerSecond, up};
-    m_readers = next;
+    changeTo(next);
+}
+
+void ReaderSizing::changeTo(std::size_t readers)
+{
+    m_unsettled = std::max(m_readers, readers);
+    m_readers = readers;
 }

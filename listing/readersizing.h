@@ -14,16 +14,16 @@
 // So the count is found by trying: from two it is doubled while folders read per second
 // still rise by a good share, and where they stop rising it goes back to the count before
 // and stays. Every so often it tries half as many, then twice as many, and follows the way
-// that pays, as the walk may have reached another device. The rate at a count is that of
-// the reads begun while that many were in flight; a read begun with fewer, as a walk that
-// asks for too few folders leaves them, says nothing about the count and is not counted.
+// that pays, as the walk may have reached another device. The rate is that at which reads
+// end, so where the walk holds them back (it takes folders no faster, or asks for few at a
+// time) more readers read no more and are not kept; nor where they take the processor
+// from the walk.
 class ReaderSizing {
 public:
     using Duration = std::chrono::nanoseconds;
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    // inFlight: the reads being made when this one began, itself included.
-    void noteRead(TimePoint started, TimePoint finished, std::size_t inFlight);
+    void noteRead(TimePoint started, TimePoint finished);
     std::size_t readers() const { return m_readers; }
 
     static constexpr std::size_t kFewestReaders = 2;
@@ -41,7 +41,7 @@ public:
     static constexpr std::size_t kSamplesPerReader = 4;
     static constexpr Duration kShortestWeighing = std::chrono::milliseconds(10);
     // Counts weighed while staying before one more reader count is tried.
-    static constexpr std::size_t kStaysBeforeTrying = 16;
+    static constexpr std::size_t kStaysBeforeTrying = 8;
 
 private:
     // The last few read times, oldest overwritten first.
@@ -68,13 +68,15 @@ private:
     void startOver();
     void weigh(double readsPerSecond);
     void tryCount(bool up, double readsPerSecond);
+    void changeTo(std::size_t readers);
 
     Recent m_recent;
     std::size_t m_readsSinceCheck = 0;
     bool m_quick = true;
     std::size_t m_readers = kFewestReaders;
-    // The reads begun with the full count in flight since the count was last weighed, and
-    // when the first of them ended.
+    // Reads still to end that were begun before the last change of the count.
+    std::size_t m_unsettled = 0;
+    // The reads ended since the count was last weighed, and when the first of them ended.
     std::size_t m_samples = 0;
     TimePoint m_firstSampleEnded;
     std::optional<Trial> m_trial;

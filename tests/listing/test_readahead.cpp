@@ -45,9 +45,15 @@ Device changingAfter(int reads, Device first, Device then)
     return [=](int read, std::size_t inFlight) { return read < reads ? first(read, inFlight) : then(read, inFlight); };
 }
 
-// Every reader the sizing asks for is kept busy, unless the walk asks for fewer folders.
+// The walk asks for at most so many folders at a time and takes one per step.
+struct Walk {
+    std::size_t mostAskedFor = ReaderSizing::kMostReaders;
+    Duration step{0};
+};
+
+// Every reader the sizing asks for is kept busy, unless the walk holds them back.
 // Gives the count most of the last reads were made with: trials come and go.
-std::size_t settledReaders(const Device& device, std::size_t mostAskedFor = ReaderSizing::kMostReaders)
+std::size_t settledReaders(const Device& device, Walk walk)
 {
     constexpr int kReads = 16000;
     constexpr int kSettled = 10000;
@@ -55,13 +61,13 @@ std::size_t settledReaders(const Device& device, std::size_t mostAskedFor = Read
     std::map<std::size_t, int> readsAt;
     ReaderSizing::TimePoint now;
     for (int read = 0; read < kReads; ++read) {
-        const std::size_t inFlight = std::min(sizing.readers(), mostAskedFor);
+        const std::size_t inFlight = std::min(sizing.readers(), walk.mostAskedFor);
         if (read >= kSettled)
             ++readsAt[sizing.readers()];
         // With that many in flight, one of them ends every read's time over their count.
         const Duration took = device(read, inFlight);
-        now += took / inFlight;
-        sizing.noteRead(now - took, now, inFlight);
+        now += std::max<Duration>(took / inFlight, walk.step);
+        sizing.noteRead(now - took, now);
         EXPECT_GE(sizing.readers(), ReaderSizing::kFewestReaders);
         EXPECT_LE(sizing.readers(), ReaderSizing::kMostReaders);
     }
@@ -74,7 +80,7 @@ TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
     struct Case {
         const char* what;
         Device device;
-        std::size_t mostAskedFor;
+        Walk walk;
         std::size_t readers;
     };
     const Device pageCache = answering(1, 20us);
@@ -84,19 +90,21 @@ TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
         return inFlight <= 4 ? Duration(1ms) : Duration(std::chrono::microseconds(240 * inFlight));
     };
     const Case cases[] = {
-        {"page cache", pageCache, 64, 2},
-        {"share answering 64 at once", share, 64, 64},
-        {"share answering one at a time", answering(1, 2ms), 64, 2},
-        {"cold disk answering 8 at once", coldDisk, 64, 8},
-        {"disk that answers a few more at twice the readers", aLittleMore, 64, 4},
-        {"a walk that asks for one folder at a time", share, 1, 2},
-        {"from a cold disk onto a share", changingAfter(2000, coldDisk, share), 64, 64},
-        {"from a share onto a cold disk", changingAfter(2000, share, coldDisk), 64, 8},
-        {"from a share into the page cache", changingAfter(2000, share, pageCache), 64, 2},
+        {"page cache", pageCache, {}, 2},
+        {"share answering 64 at once", share, {}, 64},
+        {"share answering one at a time", answering(1, 2ms), {}, 2},
+        {"cold disk answering 8 at once", coldDisk, {}, 8},
+        {"disk that answers a few more at twice the readers", aLittleMore, {}, 4},
+        {"a walk that asks for one folder at a time", share, {1}, 2},
+        {"a share, a walk that takes a folder a millisecond", share, {64, 1ms}, 2},
+        {"a share, a walk that keeps up with 16 readers", share, {64, 125us}, 16},
+        {"from a cold disk onto a share", changingAfter(2000, coldDisk, share), {}, 64},
+        {"from a share onto a cold disk", changingAfter(2000, share, coldDisk), {}, 8},
+        {"from a share into the page cache", changingAfter(2000, share, pageCache), {}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(settledReaders(c.device, c.mostAskedFor), c.readers);
+        EXPECT_EQ(settledReaders(c.device, c.walk), c.readers);
     }
 }
 
