@@ -8,7 +8,7 @@
 // How many folders a walk reads at once. A read from the page cache costs little more than
 // the walk's step: two readers, one per core, do. A read that waits on its device takes far
 // longer, and more reads in flight hide that wait, but only as far as the device answers
-// them: a share's server answers tens at once, a cold disk a few, and reads beyond that
+// them: a share's server answers tens at once, a cold disk fewer, and reads beyond that
 // only queue there and slow every other read down.
 //
 // So the count is found by trying: from two it is doubled while folders read per second
