@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/asciiscan.h"
+
 #include <QByteArrayView>
 #include <QStringView>
 
@@ -28,16 +30,7 @@ constexpr char asciiWeight(char16_t unit)
     return char(unit + (char16_t(unit - u'A') < 26 ? 32 : 0) + (unit == 0 ? 1 : 0));
 }
 // The weights of eight ASCII characters at once, none of them 0, read as one word.
-constexpr quint64 asciiWeights(quint64 eight)
-{
-    constexpr quint64 kEachByte = 0x0101010101010101ull;
-    // Adding to a byte below 0x80 never carries into the next one: the top bit of each sum
-    // tells whether the byte reached 'A', or passed 'Z'.
-    const quint64 fromA = eight + kEachByte * (0x80 - 'A');
-    const quint64 pastZ = eight + kEachByte * (0x80 - 'Z' - 1);
-    const quint64 capitals = fromA & ~pastZ & (kEachByte * 0x80);
-    return eight | (capitals >> 2); // 0x20 on each capital letter
-}
+constexpr quint64 asciiWeights(quint64 eight) { return AsciiScan::lowerCase(eight); }
 
 inline constexpr char kNoAccent = 1;
 

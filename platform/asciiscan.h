@@ -38,4 +38,16 @@ qsizetype prefixLength(const Unit* text, qsizetype size, const Unit* other = nul
     return length;
 }
 
+// Eight ASCII bytes read as one word, each capital letter made small.
+constexpr quint64 lowerCase(quint64 eight)
+{
+    constexpr quint64 kEachByte = 0x0101010101010101ull;
+    // Adding to a byte below 0x80 never carries into the next one: the top bit of each sum
+    // tells whether the byte reached 'A', or passed 'Z'.
+    const quint64 fromA = eight + kEachByte * (0x80 - 'A');
+    const quint64 pastZ = eight + kEachByte * (0x80 - 'Z' - 1);
+    const quint64 capitals = fromA & ~pastZ & (kEachByte * 0x80);
+    return eight | (capitals >> 2); // 0x20 on each capital letter
+}
+
 } // namespace AsciiScan
