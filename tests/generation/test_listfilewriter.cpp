@@ -1,5 +1,6 @@
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
+#include "support/childchecks.h"
 #include "support/smallfilesystem.h"
 #include "support/testdrives.h"
 #include "support/testusers.h"
@@ -266,12 +267,13 @@ TEST_F(ListFileWriterTest, AReadOnlyListFileStaysAsItWas)
     ASSERT_EQ(chmod(QFile::encodeName(m_drives.host("C:\\Ziel\\Liste.txt")).constData(), 0444), 0);
 
     // The folder itself may be written: only the file's own right may stop the write.
-    const int childResult = runUnprivileged([this] {
+    const std::string failures = failedChecksIn(runUnprivileged, [this](ChildChecks& check) {
         const ListFileOutcome readOnly = write("C:\\Ziel", "Liste.txt", {"C:\\a.txt"});
-        const bool writableWritten = write("C:\\Ziel", "Offen.txt", {"C:\\a.txt"}).written;
-        return (readOnly.written ? 1 : 0) | (writableWritten ? 2 : 0) | (readOnly.failure == WriteFailure::NoRight ? 4 : 0);
+        check.equal("Liste.txt written", readOnly.written, false);
+        check.equal("its failure", readOnly.failure, WriteFailure::NoRight);
+        check.equal("Offen.txt written", write("C:\\Ziel", "Offen.txt", {"C:\\a.txt"}).written, true);
     });
-    EXPECT_EQ(childResult, 6);
+    EXPECT_EQ(failures, "");
     EXPECT_EQ(contentOf("C:\\Ziel\\Liste.txt"), "alt\r\n");
     EXPECT_EQ(contentOf("C:\\Ziel\\Offen.txt"), "C:\\a.txt\r\n" + kFooter);
     EXPECT_EQ(namesIn(m_drives.host("C:\\Ziel")), (QStringList{"Liste.txt", "Offen.txt"}));
@@ -289,11 +291,12 @@ TEST_F(ListFileWriterTest, ALinkPlantedInAStickyFolderIsNeverFollowed)
     ASSERT_EQ(chmod(shared.constData(), 01777), 0);
     ASSERT_EQ(symlink(victimFile.constData(), (shared + "/Liste.txt").constData()), 0);
 
-    const int childResult = runUnprivileged([this] {
+    const std::string failures = failedChecksIn(runUnprivileged, [this](ChildChecks& check) {
         const ListFileOutcome outcome = write("C:\\Tmp", "Liste.txt", {"C:\\a.txt"});
-        return !outcome.written && outcome.failure == WriteFailure::NotARegularFile ? 0 : 1;
+        check.equal("written", outcome.written, false);
+        check.equal("failure", outcome.failure, WriteFailure::NotARegularFile);
     });
-    EXPECT_EQ(childResult, 0);
+    EXPECT_EQ(failures, "");
     EXPECT_EQ(contentOf("C:\\Opfer\\notes.txt"), "meine Notizen\n");
     EXPECT_EQ(namesIn(m_drives.host("C:\\Tmp")), QStringList{"Liste.txt"});
     EXPECT_EQ(QFileInfo(m_drives.host("C:\\Tmp\\Liste.txt")).symLinkTarget(), QFile::decodeName(victimFile));
@@ -314,9 +317,11 @@ TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANe
         const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
         const QByteArray folder = QFile::encodeName(m_drives.host(c.folder));
         ASSERT_EQ(chmod(folder.constData(), c.folderMode), 0);
-        const int childResult = runUnprivileged([&] { return write(c.folder, "Liste.txt", {"C:\\a.txt"}).written ? 0 : 1; });
+        const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
+            check.equal("written", write(c.folder, "Liste.txt", {"C:\\a.txt"}).written, true);
+        });
         chmod(folder.constData(), 0755);
-        EXPECT_EQ(childResult, 0);
+        EXPECT_EQ(failures, "");
         EXPECT_EQ(contentOf(c.folder + "\\Liste.txt"), "C:\\a.txt\r\n" + kFooter);
         EXPECT_EQ(namesIn(m_drives.host(c.folder)), QStringList{"Liste.txt"});
     }
@@ -386,17 +391,18 @@ TEST_F(ListFileWriterTest, AWriteUnderWayLeavesNoNameInTheFolder)
         const OpenToEveryone everyone(QFile::encodeName(m_drives.cRoot()));
         // The folder is looked at from within the write, so no second thread is about when
         // the child is started; and the list is one chunk, so the child starts none either.
-        const int childResult = runUnprivileged([&] {
+        const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
             QStringList namesWhileHeld;
             QByteArray contentWhileHeld;
             FileReplacement::holdAfterFirstWrite([&] {
                 namesWhileHeld = namesIn(m_drives.host("C:\\Ziel"));
                 contentWhileHeld = contentOf("C:\\Ziel\\Liste.txt");
             });
-            const bool written = write("C:\\Ziel", "Liste.txt", longEntries(10000)).written;
-            return (written ? 0 : 1) | (namesWhileHeld == before ? 0 : 2) | (contentWhileHeld == contentBefore ? 0 : 4);
+            check.equal("written", write("C:\\Ziel", "Liste.txt", longEntries(10000)).written, true);
+            check.equal("names while held", namesWhileHeld, before);
+            check.holds("the content while held is the old one", contentWhileHeld == contentBefore);
         });
-        EXPECT_EQ(childResult, 0);
+        EXPECT_EQ(failures, "");
         EXPECT_EQ(namesIn(m_drives.host("C:\\Ziel")), QStringList{"Liste.txt"});
         EXPECT_TRUE(contentOf("C:\\Ziel\\Liste.txt").endsWith(kFooter));
         QFile::remove(m_drives.host("C:\\Ziel\\Liste.txt"));
@@ -465,15 +471,15 @@ TEST_F(ListFileWriterTest, TheInPlaceWriteNeverLosesTheOldList)
         m_drives.makeFile("C:\\Voll\\Liste.txt", old);
         ASSERT_EQ(chown((folder + "/Liste.txt").constData(), nobody->pw_uid, nobody->pw_gid), 0);
         const QStringList entries = longEntries(c.count);
-        const int childResult = runUnprivileged([&] {
+        const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
             const rlimit limit{c.fileSizeLimit, c.fileSizeLimit};
             signal(SIGXFSZ, SIG_IGN);
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                return 125;
+            check.holds("the file size limited", setrlimit(RLIMIT_FSIZE, &limit) == 0);
             const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", entries);
-            return (outcome.written ? 100 : 0) + int(outcome.failure);
+            check.equal("written", outcome.written, c.written);
+            check.equal("failure", outcome.failure, c.failure);
         });
-        EXPECT_EQ(childResult, (c.written ? 100 : 0) + int(c.failure));
+        EXPECT_EQ(failures, "");
         if (c.written) {
             m_drives.makeFolder("C:\\Vergleich");
             ASSERT_TRUE(write("C:\\Vergleich", "Liste.txt", entries).written);

@@ -1,4 +1,5 @@
 #include "listing/filelist.h"
+#include "support/childchecks.h"
 #include "support/listentries.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
@@ -102,19 +103,18 @@ TEST_F(FileListTest, UnreadableFolderListsNothingAndSaysSo)
     const QByteArray locked = QFile::encodeName(drives.host(u"C:\\b"_s));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
 
-    const int outcome = runUnprivileged([] {
+    const std::string failures = failedChecksIn(runUnprivileged, [](ChildChecks& check) {
         FileList files;
-        int failures = 0;
-        if (!files.setPath(u"C:\\b"_s) || files.Path() != u"C:\\b"_s)
-            failures |= 1;
-        if (files.ListCount() != 0 || !files.readFailed())
-            failures |= 2;
-        if (!files.setPath(u"C:\\a"_s) || files.readFailed() || files.ListCount() != 4)
-            failures |= 4;
-        return failures;
+        check.equal("C:\\b set", files.setPath(u"C:\\b"_s), true);
+        check.equal("path", files.Path(), u"C:\\b"_s);
+        check.equal("files in C:\\b", files.ListCount(), qsizetype(0));
+        check.equal("C:\\b read failed", files.readFailed(), true);
+        check.equal("C:\\a set", files.setPath(u"C:\\a"_s), true);
+        check.equal("C:\\a read failed", files.readFailed(), false);
+        check.equal("files in C:\\a", files.ListCount(), qsizetype(4));
     });
     chmod(locked.constData(), 0755);
-    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(failures, "");
 }
 
 } // namespace

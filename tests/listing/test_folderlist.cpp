@@ -2,6 +2,7 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "platform/drivetable.h"
+#include "support/childchecks.h"
 #include "support/listentries.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
@@ -215,23 +216,21 @@ TEST_F(FolderListTest, UnreadableFolderIsEnteredListsNothingAndSaysSo)
     const QByteArray lockedHost = QFile::encodeName(drives.host(u"C:\\gesperrt"_s));
     ASSERT_EQ(chmod(lockedHost.constData(), 0), 0);
 
-    const int outcome = runUnprivileged([] {
+    const std::string failures = failedChecksIn(runUnprivileged, [](ChildChecks& check) {
         FolderList locked;
         int changes = 0;
         QObject::connect(&locked, &FolderList::Change, [&] { ++changes; });
-        int failures = 0;
-        if (!locked.setPath(u"C:\\gesperrt"_s))
-            failures |= 1;
-        if (locked.Path() != u"C:\\gesperrt"_s || changes != 1)
-            failures |= 2;
-        if (locked.ListCount() != 0 || !locked.readFailed())
-            failures |= 4;
-        if (!locked.setPath(u"C:\\"_s) || locked.readFailed() || locked.ListCount() != 3)
-            failures |= 8;
-        return failures;
+        check.equal("C:\\gesperrt set", locked.setPath(u"C:\\gesperrt"_s), true);
+        check.equal("path", locked.Path(), u"C:\\gesperrt"_s);
+        check.equal("changes", changes, 1);
+        check.equal("folders in C:\\gesperrt", locked.ListCount(), qsizetype(0));
+        check.equal("C:\\gesperrt read failed", locked.readFailed(), true);
+        check.equal("C:\\ set", locked.setPath(u"C:\\"_s), true);
+        check.equal("C:\\ read failed", locked.readFailed(), false);
+        check.equal("folders in C:\\", locked.ListCount(), qsizetype(3));
     });
     chmod(lockedHost.constData(), 0755);
-    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(failures, "");
 }
 
 TEST(FolderListDrives, WalkBelowAFolderKeepsItsDriveWhereAnotherDriveIsNested)

@@ -1,5 +1,6 @@
 #include "platform/drivetable.h"
 #include "platform/settingsstore.h"
+#include "support/childchecks.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
 
@@ -85,12 +86,12 @@ TEST(DriveTable, DriveWhoseFolderCannotBeReadIsNotReady)
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
     const ScopedDriveTable withLocked(DriveTable({{u'C', QFile::encodeName(drives.cRoot())}, {u'L', locked}}));
 
-    const int outcome = runUnprivileged([] {
-        const DriveTable& table = DriveTable::active();
-        return (table.isReady(u'C') ? 0 : 1) | (table.isReady(u'L') ? 2 : 0);
+    const std::string failures = failedChecksIn(runUnprivileged, [](ChildChecks& check) {
+        check.equal("C: ready", DriveTable::active().isReady(u'C'), true);
+        check.equal("L: ready", DriveTable::active().isReady(u'L'), false);
     });
     chmod(locked.constData(), 0755);
-    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(failures, "");
 }
 
 TEST(DriveTable, HostPathMapsBackToTheDriveWithTheLongestPrefix)

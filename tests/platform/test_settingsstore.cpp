@@ -1,5 +1,5 @@
 #include "platform/settingsstore.h"
-#include "support/qtprinters.h"
+#include "support/childchecks.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -165,13 +165,13 @@ TEST_F(SettingsStoreTest, AnUnreadableFileHoldsNoKeysAndIsKept)
     writeBytes(path(), old);
     const OpenToEveryone everyone(QFile::encodeName(m_dir.path()));
     chmod(QFile::encodeName(path()).constData(), 0);
-    const int result = runUnprivileged([&] {
+    const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
         SettingsStore store(path());
-        const bool noKey = store.storedSetting(kApp, kSection, QStringLiteral("Text1.text")) == std::nullopt;
+        check.equal("Text1.text", store.storedSetting(kApp, kSection, QStringLiteral("Text1.text")), std::optional<QString>());
         const SettingsStore::SaveResult saved = store.SaveSettings(kApp, kSection, {{QStringLiteral("Dir1"), QStringLiteral("C:\\")}});
-        return noKey && saved.fileState == SettingsStore::FileState::Unreadable ? 0 : 1;
+        check.equal("file state", saved.fileState, SettingsStore::FileState::Unreadable);
     });
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(failures, "");
     chmod(QFile::encodeName(path()).constData(), 0644);
     EXPECT_EQ(readBytes(path()), old);
 }
@@ -185,12 +185,12 @@ TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileWhole)
     chmod(QFile::encodeName(folder).constData(), 0555);
     chmod(QFile::encodeName(path()).constData(), 0444);
 
-    const int result = runUnprivileged([&] {
+    const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
         SettingsStore store(path());
-        return store.SaveSetting(kApp, kSection, QStringLiteral("Text1.text"), QStringLiteral("neu.txt")) ? 1 : 0;
+        check.equal("saved", store.SaveSetting(kApp, kSection, QStringLiteral("Text1.text"), QStringLiteral("neu.txt")), false);
     });
     chmod(QFile::encodeName(folder).constData(), 0755);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(failures, "");
     EXPECT_EQ(readBytes(path()), old);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Korvale.ini")});
 }
@@ -299,14 +299,13 @@ TEST_F(SettingsStoreTest, ALinkedSettingsFileIsSavedThroughOnlyWhereItIsTheUsers
             ASSERT_EQ(lchown(link.constData(), c.linkOwned ? nobody->pw_uid : 0, 0), 0);
             ASSERT_EQ(chown(QFile::encodeName(target).constData(), c.targetOwned ? nobody->pw_uid : 0, 0), 0);
         }
-        const int result = runUnprivileged([&] {
-            SettingsStore store(path());
-            const bool read = store.storedSetting(kApp, kSection, QStringLiteral("Dir1")) == QStringLiteral("C:\\Alt");
-            const bool saved = store.SaveSetting(kApp, kSection, QStringLiteral("Dir1"), QStringLiteral("C:\\Neu"));
-            return (read ? 0 : 1) + (saved ? 2 : 0);
-        });
         const bool throughLink = c.linkOwned && c.targetOwned;
-        EXPECT_EQ(result, throughLink ? 2 : 0);
+        const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
+            SettingsStore store(path());
+            check.equal("Dir1", store.storedSetting(kApp, kSection, QStringLiteral("Dir1")), std::optional(QStringLiteral("C:\\Alt")));
+            check.equal("saved", store.SaveSetting(kApp, kSection, QStringLiteral("Dir1"), QStringLiteral("C:\\Neu")), throughLink);
+        });
+        EXPECT_EQ(failures, "");
         EXPECT_EQ(readBytes(target), throughLink ? QByteArray("[Optionen]\nDir1=C:\\Neu\n") : before);
         EXPECT_TRUE(QFileInfo(path()).isSymLink());
         EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"korvale.ini"});
