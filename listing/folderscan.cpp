@@ -5,8 +5,6 @@
 #include "platform/hostdirectory.h"
 #include "platform/namecodec.h"
 
-#include <QtEndian>
-
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -44,20 +42,7 @@ bool nameLess(const QString& a, const QString& b)
 bool hostNameLess(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype common = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    // Eight ASCII bytes at a time, as long as they are the same but for letter case.
-    for (; i + 8 <= common; i += 8) {
-        quint64 x, y;
-        std::memcpy(&x, a.data() + i, sizeof x);
-        std::memcpy(&y, b.data() + i, sizeof y);
-        if ((x | y) & 0x8080808080808080ull)
-            break;
-        const quint64 lowerX = qFromBigEndian(AsciiScan::lowerCase(x));
-        const quint64 lowerY = qFromBigEndian(AsciiScan::lowerCase(y));
-        if (lowerX != lowerY)
-            return lowerX < lowerY;
-    }
-    for (; i < common; ++i) {
+    for (qsizetype i = AsciiScan::foldedWordsPrefixLength(a.data(), b.data(), common); i < common; ++i) {
         const auto x = static_cast<unsigned char>(a[i]);
         const auto y = static_cast<unsigned char>(b[i]);
         if ((x | y) >= 0x80)

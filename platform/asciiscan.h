@@ -50,4 +50,22 @@ constexpr quint64 lowerCase(quint64 eight)
     return eight | (capitals >> 2); // 0x20 on each capital letter
 }
 
+// How many bytes at the start of a and b (each holds at least size) are ASCII and the same
+// but for letter case, counted in whole words of eight: the last few, and the word where
+// they part, are for the caller to look at one by one.
+inline qsizetype foldedWordsPrefixLength(const char* a, const char* b, qsizetype size)
+{
+    constexpr quint64 kBeyondAscii = 0x8080808080808080ull;
+    qsizetype length = 0;
+    for (; length + 8 <= size; length += 8) {
+        quint64 x;
+        quint64 y;
+        std::memcpy(&x, a + length, sizeof x);
+        std::memcpy(&y, b + length, sizeof y);
+        if (((x | y) & kBeyondAscii) || lowerCase(x) != lowerCase(y))
+            break;
+    }
+    return length;
+}
+
 } // namespace AsciiScan
