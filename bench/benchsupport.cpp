@@ -1,6 +1,6 @@
 #include "bench/benchsupport.h"
 
-#include "platform/drivetable.h"
+#include "drives/drivetable.h"
 
 #include <QFile>
 #include <QTextStream>

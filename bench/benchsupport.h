@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/windowspath.h"
+#include "drives/windowspath.h"
 
 #include <QStringList>
 

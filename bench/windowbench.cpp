@@ -5,9 +5,9 @@
 // result over cost it. Prints the source folder on one line and the figures on the next.
 
 #include "bench/benchsupport.h"
-#include "mainwindow/elidinglabel.h"
+#include "controls/elidinglabel.h"
 #include "mainwindow/form1.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

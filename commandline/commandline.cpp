@@ -1,7 +1,7 @@
 #include "commandline/commandline.h"
 
 #include "generation/productinfo.h"
-#include "platform/namecodec.h"
+#include "text/namecodec.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 #include "commandline/folderargument.h"
 
-#include "platform/drivetable.h"
-#include "platform/hostfolder.h"
-#include "platform/namecodec.h"
+#include "drives/drivetable.h"
+#include "text/namecodec.h"
+#include "walk/hostfolder.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "commandline/folderargument.h"
 #include "generation/statustext.h"
 #include "listing/folderlist.h"
-#include "platform/hostfolder.h"
 #include "options/optionstore.h"
+#include "walk/hostfolder.h"
 
 namespace {
 

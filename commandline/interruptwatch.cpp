@@ -2,9 +2,9 @@
 
 #include "commandline/terminalprogress.h"
 #include "generation/stopgrace.h"
-#include "platform/exitguard.h"
-#include "platform/signalpipe.h"
-#include "platform/threadname.h"
+#include "process/exitguard.h"
+#include "process/signalpipe.h"
+#include "process/threadname.h"
 
 #include <csignal>
 

@@ -1,8 +1,8 @@
 #include "generation/backgroundrun.h"
 
 #include "generation/statustext.h"
-#include "platform/signalpipe.h"
-#include "platform/threadname.h"
+#include "process/signalpipe.h"
+#include "process/threadname.h"
 
 #include <QThread>
 

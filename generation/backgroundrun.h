@@ -1,7 +1,7 @@
 #pragma once
 
+#include "drives/drivetable.h"
 #include "generation/generaterun.h"
-#include "platform/drivetable.h"
 
 #include <QObject>
 

@@ -1,13 +1,13 @@
 #include "generation/folderwalk.h"
 
+#include "drives/hostlocation.h"
+#include "drives/windowspath.h"
 #include "generation/pathprobes.h"
-#include "generation/walklineage.h"
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
-#include "listing/folderreads.h"
 #include "listing/listbox.h"
-#include "platform/hostlocation.h"
-#include "platform/windowspath.h"
+#include "readahead/folderreads.h"
+#include "walk/walklineage.h"
 
 #include <QLoggingCategory>
 

@@ -1,9 +1,9 @@
 #include "generation/generaterun.h"
 
+#include "drives/hostlocation.h"
+#include "drives/windowspath.h"
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
-#include "platform/hostlocation.h"
-#include "platform/windowspath.h"
 
 #include <QThread>
 

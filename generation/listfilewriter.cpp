@@ -1,11 +1,11 @@
 #include "generation/listfilewriter.h"
 
+#include "drives/drivetable.h"
 #include "generation/leftoutentries.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
-#include "platform/drivetable.h"
-#include "platform/namecodec.h"
-#include "platform/windows1252.h"
+#include "text/namecodec.h"
+#include "text/windows1252.h"
 
 #include <algorithm>
 #include <optional>

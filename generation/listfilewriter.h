@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/filereplacement.h"
+#include "files/filereplacement.h"
 
 #include <QDate>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "generation/pathprobes.h"
 
-#include "listing/folderreads.h"
-#include "platform/folderhandles.h"
+#include "readahead/folderreads.h"
+#include "walk/folderhandles.h"
 
 namespace {
 

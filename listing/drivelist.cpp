@@ -1,8 +1,8 @@
 #include "listing/drivelist.h"
 
-#include "platform/hostdrives.h"
-#include "platform/hostfolder.h"
-#include "platform/namecodec.h"
+#include "drives/hostdrives.h"
+#include "text/namecodec.h"
+#include "walk/hostfolder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QAbstractListModel>
 
-#include "platform/drivetable.h"
+#include "drives/drivetable.h"
 
 // A drive list: the drives of the drive table, one of them selected. Where the thread's
 // table follows the system's mounts (HostDrives), the list follows it: drives are added,

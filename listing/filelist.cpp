@@ -1,8 +1,8 @@
 #include "listing/filelist.h"
 
-#include "listing/folderreads.h"
-#include "platform/hostfolder.h"
-#include "platform/windows1252.h"
+#include "readahead/folderreads.h"
+#include "text/windows1252.h"
+#include "walk/hostfolder.h"
 
 FileList::FileList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "listing/filepattern.h"
-#include "listing/folderscan.h"
-#include "listing/hostnames.h"
+#include "drives/windowspath.h"
 #include "listing/liststart.h"
-#include "platform/windowspath.h"
+#include "walk/filepattern.h"
+#include "walk/folderscan.h"
+#include "walk/hostnames.h"
 
 #include <QAbstractListModel>
 

@@ -1,9 +1,9 @@
 #include "listing/folderlist.h"
 
-#include "listing/folderreads.h"
 #include "listing/longestrows.h"
-#include "platform/hostfolder.h"
-#include "platform/windows1252.h"
+#include "readahead/folderreads.h"
+#include "text/windows1252.h"
+#include "walk/hostfolder.h"
 
 FolderList::FolderList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)

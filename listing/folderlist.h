@@ -1,8 +1,8 @@
 #pragma once
 
-#include "listing/folderscan.h"
+#include "drives/windowspath.h"
 #include "listing/liststart.h"
-#include "platform/windowspath.h"
+#include "walk/folderscan.h"
 
 #include <QAbstractListModel>
 #include <QHash>

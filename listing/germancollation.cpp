@@ -1,7 +1,7 @@
 #include "listing/germancollation.h"
 
-#include "platform/namecodec.h"
-#include "platform/windows1252.h"
+#include "text/namecodec.h"
+#include "text/windows1252.h"
 
 #include <QString>
 

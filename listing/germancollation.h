@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/asciiscan.h"
+#include "text/asciiscan.h"
 
 #include <QByteArrayView>
 #include <QStringView>

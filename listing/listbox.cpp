@@ -2,9 +2,9 @@
 
 #include "listing/germancollation.h"
 #include "listing/longestrows.h"
-#include "platform/asciiscan.h"
-#include "platform/namecodec.h"
-#include "platform/windows1252.h"
+#include "text/asciiscan.h"
+#include "text/namecodec.h"
+#include "text/windows1252.h"
 
 #include <QtEndian>
 

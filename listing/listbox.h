@@ -1,8 +1,8 @@
 #pragma once
 
 #include "listing/buckets.h"
-#include "listing/hostnames.h"
 #include "listing/textarena.h"
+#include "walk/hostnames.h"
 
 #include <QAbstractListModel>
 

@@ -1,13 +1,13 @@
 #include "mainwindow/maincontrols.h"
 
+#include "controls/drivecombo.h"
+#include "controls/elidinglabel.h"
+#include "controls/enterbutton.h"
+#include "controls/folderview.h"
+#include "controls/pathitemdelegate.h"
+#include "controls/pathlistview.h"
+#include "controls/picturebutton.h"
 #include "generation/generaterun.h"
-#include "mainwindow/drivecombo.h"
-#include "mainwindow/elidinglabel.h"
-#include "mainwindow/enterbutton.h"
-#include "mainwindow/folderview.h"
-#include "mainwindow/pathitemdelegate.h"
-#include "mainwindow/pathlistview.h"
-#include "mainwindow/picturebutton.h"
 #include "windowkit/windowcolours.h"
 
 #include <QCheckBox>

@@ -1,13 +1,13 @@
 #include "mainwindow/runmenu.h"
 
+#include "controls/elidinglabel.h"
+#include "controls/pathlistview.h"
+#include "drives/hostlocation.h"
+#include "drives/windowspath.h"
 #include "listing/listbox.h"
-#include "mainwindow/elidinglabel.h"
 #include "mainwindow/filemanager.h"
 #include "mainwindow/leftoutdialog.h"
-#include "mainwindow/pathlistview.h"
-#include "platform/hostlocation.h"
-#include "platform/windows1252.h"
-#include "platform/windowspath.h"
+#include "text/windows1252.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,9 +2,9 @@
 
 #include "generation/pathprobes.h"
 #include "listing/folderlist.h"
-#include "platform/hostfolder.h"
-#include "platform/namecodec.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
+#include "text/namecodec.h"
+#include "walk/hostfolder.h"
 
 #include <QLoggingCategory>
 

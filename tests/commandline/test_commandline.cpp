@@ -3,7 +3,7 @@
 #include "commandline/folderargument.h"
 #include "commandline/generatecommand.h"
 #include "commandline/terminalprogress.h"
-#include "platform/hostterminal.h"
+#include "process/hostterminal.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "drives/drivetable.h"
 #include "listing/drivelist.h"
-#include "platform/drivetable.h"
 #include "support/testdrives.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
+#include "drives/drivetable.h"
 #include "listing/drivelist.h"
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
-#include "platform/drivetable.h"
 #include "support/childchecks.h"
 #include "support/listentries.h"
 #include "support/testdrives.h"

@@ -1,7 +1,7 @@
 #include "listing/germancollation.h"
 #include "listing/listbox.h"
-#include "platform/namecodec.h"
 #include "support/listentries.h"
+#include "text/namecodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "controls/middleelision.h"
+#include "controls/pathlistview.h"
 #include "generation/backgroundrun.h"
 #include "listing/listbox.h"
-#include "mainwindow/middleelision.h"
-#include "mainwindow/pathlistview.h"
 #include "support/formfixture.h"
 #include "windowkit/openwindows.h"
 

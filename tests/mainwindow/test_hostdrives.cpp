@@ -1,11 +1,11 @@
+#include "controls/drivecombo.h"
+#include "controls/elidinglabel.h"
+#include "drives/hostdrives.h"
 #include "listing/drivelist.h"
-#include "mainwindow/drivecombo.h"
-#include "mainwindow/elidinglabel.h"
 #include "mainwindow/form1.h"
-#include "platform/filesystemtypes.h"
-#include "platform/hostdrives.h"
-#include "platform/mounttable.h"
-#include "platform/settingsstore.h"
+#include "mounts/filesystemtypes.h"
+#include "mounts/mounttable.h"
+#include "settings/settingsstore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "controls/drivecombo.h"
+#include "controls/folderview.h"
 #include "listing/drivelist.h"
 #include "listing/folderlist.h"
-#include "mainwindow/drivecombo.h"
-#include "mainwindow/folderview.h"
 #include "support/formfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
+#include "controls/pathlistview.h"
 #include "mainwindow/filemanager.h"
 #include "mainwindow/leftoutdialog.h"
-#include "mainwindow/pathlistview.h"
 #include "mainwindow/runmenu.h"
 #include "support/formfixture.h"
 #include "support/urlcatcher.h"

@@ -1,10 +1,10 @@
+#include "app/sessionguard.h"
+#include "drives/drivetable.h"
 #include "listing/folderlist.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/maincontrols.h"
-#include "mainwindow/sessionguard.h"
-#include "platform/drivetable.h"
-#include "platform/settingsstore.h"
-#include "platform/signalpipe.h"
+#include "process/signalpipe.h"
+#include "settings/settingsstore.h"
 #include "support/selfchild.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
+#include "app/platformchoice.h"
+#include "controls/picturebutton.h"
 #include "infowindow/form2.h"
-#include "mainwindow/picturebutton.h"
-#include "mainwindow/platformchoice.h"
 #include "support/formfixture.h"
 #include "windowkit/openwindows.h"
 

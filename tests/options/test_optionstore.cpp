@@ -1,6 +1,6 @@
 #include "generation/generaterun.h"
 #include "options/optionstore.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "support/childchecks.h"
 #include "support/childprocess.h"
 #include "support/logcapture.h"

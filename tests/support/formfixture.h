@@ -1,15 +1,15 @@
 #pragma once
 
+#include "controls/drivecombo.h"
+#include "controls/elidinglabel.h"
+#include "controls/folderview.h"
+#include "controls/picturebutton.h"
 #include "listing/drivelist.h"
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
-#include "mainwindow/drivecombo.h"
-#include "mainwindow/elidinglabel.h"
-#include "mainwindow/folderview.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/picturebutton.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "support/qtprinters.h"
 #include "support/testdrives.h"
 

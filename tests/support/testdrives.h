@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/drivetable.h"
+#include "drives/drivetable.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "drives/driveletters.h"
+#include "mounts/mounttable.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class QSocketNotifier;
+class StallableCall;
+
+// Keeps the drive table of the thread it lives on (the window's) in step with the
+// system's mounts while it lives. The kernel marks /proc/self/mountinfo with POLLPRI
+// whenever a mount comes or goes; the desktop's share folder, whose shares change no
+// mount, is looked at again every few seconds, off this thread, while it is mounted.
+class HostDrives : public QObject {
+    Q_OBJECT
+
+public:
+    // Takes the thread's table as it is now and installs the ones that follow.
+    explicit HostDrives(QObject* parent = nullptr);
+    ~HostDrives() override;
+
+    // The one living on the calling thread, if any.
+    static HostDrives* onThisThread();
+
+signals:
+    // The thread's drive table was replaced by the one DriveTable::active() now gives.
+    void changed();
+
+private:
+    void readMounts();
+    void lookAtShares();
+    void takeShares();
+    void follow();
+
+    DriveLetters m_letters;
+    MountTable m_mounts;
+    std::optional<QByteArray> m_shareFolder;
+    QList<QByteArray> m_shares;
+    int m_mountInfo = -1;
+    QSocketNotifier* m_mountsChanged = nullptr;
+    QTimer m_settle;
+    QTimer m_shareTimer;
+    struct ShareLook;
+    std::unique_ptr<ShareLook> m_shareLook;
+};

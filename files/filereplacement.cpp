@@ -1,0 +1,359 @@
+#include "files/filereplacement.h"
+
+#include "files/fileattributes.h"
+
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Why a write failed in the host's own words: the status line gives the reason a user can
+// act on, this the exact one (QT_LOGGING_RULES="korvale.files.debug=true").
+Q_LOGGING_CATEGORY(filesLog, "korvale.files", QtWarningMsg)
+
+std::function<void()>& firstWriteHold()
+{
+    static std::function<void()> hold;
+    return hold;
+}
+
+// Short, so that a name as long as the file system allows still has room beside it.
+QByteArray temporaryName()
+{
+    static constexpr char kCharacters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name(".Korvale");
+    for (int i = 0; i < 8; ++i)
+        name += kCharacters[QRandomGenerator::global()->bounded(int(sizeof kCharacters) - 1)];
+    return name;
+}
+
+WriteFailure failureOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return WriteFailure::NoRight;
+    case ENOENT:
+    case ENOTDIR:
+        return WriteFailure::FolderMissing;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return WriteFailure::DiskFull;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ:
+        return WriteFailure::InvalidName;
+    case EISDIR:
+    case ELOOP:
+    case ENXIO:
+        return WriteFailure::NotARegularFile;
+    default:
+        return WriteFailure::Other;
+    }
+}
+
+bool isRefusal(int error) { return error == EACCES || error == EPERM; }
+
+// What open() answers where a file system has no anonymous files: NFS, CIFS, FAT.
+bool noAnonymousFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
+QByteArray procPath(int file) { return "/proc/self/fd/" + QByteArray::number(file); }
+
+// A new file can stand in for the old one only where it can carry the old one's owner,
+// and where the old one has no other name that would go on showing the old content.
+bool mayBeReplaced(const struct stat& old)
+{
+    return (old.st_uid == geteuid() || geteuid() == 0) && old.st_nlink == 1;
+}
+
+} // namespace
+
+FileReplacement::FileReplacement(const QByteArray& folderHostPath, const QByteArray& name)
+    : m_name(name)
+{
+    if (name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0')) {
+        m_failure = WriteFailure::InvalidName;
+        return;
+    }
+    m_folder = ::open(folderHostPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
+        m_failure = isRefusal(errno) ? WriteFailure::NoRight : WriteFailure::FolderMissing;
+        return;
+    }
+    open();
+}
+
+FileReplacement::~FileReplacement()
+{
+    discard();
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
+void FileReplacement::holdAfterFirstWrite(std::function<void()> hold) { firstWriteHold() = std::move(hold); }
+
+void FileReplacement::open()
+{
+    struct stat existing;
+    m_nameExisted = fstatat(m_folder, m_name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!m_nameExisted && errno != ENOENT)
+        return fail(errno);
+    if (!m_nameExisted) {
+        if (!openNew())
+            fail(errno);
+        return;
+    }
+    if (!S_ISREG(existing.st_mode)) {
+        m_failure = WriteFailure::NotARegularFile;
+        return;
+    }
+    // A file the user made read-only is kept, though its folder would let it be replaced.
+    if (faccessat(m_folder, m_name.constData(), W_OK, AT_EACCESS) != 0)
+        return fail(errno);
+    const int oldFile = openat(m_folder, m_name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (oldFile < 0)
+        return fail(errno);
+    struct stat old;
+    if (fstat(oldFile, &old) != 0 || !S_ISREG(old.st_mode)) {
+        ::close(oldFile);
+        m_failure = WriteFailure::NotARegularFile;
+        return;
+    }
+    openOver(oldFile, old);
+}
+
+// A new file where it can stand in for the old one, the old one itself otherwise.
+void FileReplacement::openOver(int oldFile, const struct stat& old)
+{
+    if (mayBeReplaced(old)) {
+        if (openNew()) {
+            if (FileAttributes::carryOver(oldFile, old, m_file)) {
+                ::close(oldFile);
+                return;
+            }
+            discard();
+        } else if (!isRefusal(errno)) {
+            fail(errno);
+            ::close(oldFile);
+            return;
+        }
+    }
+    m_file = oldFile;
+    m_oldLength = old.st_size;
+    m_mode = Mode::InPlace;
+}
+
+bool FileReplacement::openNew()
+{
+    return openAnonymous() || (noAnonymousFiles(errno) && openTemporary());
+}
+
+bool FileReplacement::openAnonymous()
+{
+    const int file = openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (file < 0)
+        return false;
+    // The file gets its name through /proc; without it, it could never get one.
+    if (faccessat(AT_FDCWD, procPath(file).constData(), F_OK, 0) != 0) {
+        ::close(file);
+        errno = EOPNOTSUPP;
+        return false;
+    }
+    m_file = file;
+    m_mode = Mode::Anonymous;
+    return true;
+}
+
+bool FileReplacement::openTemporary()
+{
+    m_changing.emplace();
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray name = temporaryName();
+        const int file = openat(m_folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file >= 0) {
+            m_file = file;
+            m_temporaryName = name;
+            m_mode = Mode::Temporary;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    m_changing.reset();
+    errno = error;
+    return false;
+}
+
+bool FileReplacement::reserve(qint64 size)
+{
+    if (m_file < 0 || m_failure != WriteFailure::None)
+        return false;
+    if (m_mode != Mode::InPlace || m_reserved)
+        return true;
+    int reserved = 0;
+    do
+        reserved = size > 0 ? fallocate(m_file, FALLOC_FL_KEEP_SIZE, 0, size) : 0;
+    while (reserved != 0 && errno == EINTR);
+    // A file system that cannot reserve room is written all the same: the kept bytes go
+    // back if it fills up.
+    if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+        fail(errno);
+        return false;
+    }
+    if (!m_kept.take(m_file, m_oldLength)) {
+        fail(errno);
+        return false;
+    }
+    m_changing.emplace();
+    m_reserved = true;
+    return true;
+}
+
+bool FileReplacement::write(QByteArrayView bytes)
+{
+    if (m_file < 0 || m_failure != WriteFailure::None)
+        return false;
+    if (m_mode == Mode::InPlace && !m_reserved) {
+        m_failure = WriteFailure::Other;
+        return false;
+    }
+    m_writeBegun = true;
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_file, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            fail(written < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    // The disk starts on these bytes while the caller makes the next ones, so the sync at
+    // the end waits for little. Only a hint: the sync still decides.
+    sync_file_range(m_file, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    const bool first = m_written == 0 && !bytes.isEmpty();
+    m_written += bytes.size();
+    if (first && firstWriteHold())
+        firstWriteHold()();
+    return true;
+}
+
+bool FileReplacement::commit()
+{
+    if (m_file < 0 || m_failure != WriteFailure::None) {
+        discard();
+        return false;
+    }
+    // Some file systems report a failed write only at the sync or the close.
+    bool done = fsync(m_file) == 0;
+    switch (m_mode) {
+    case Mode::InPlace:
+        done = done && ftruncate(m_file, m_written) == 0 && fsync(m_file) == 0;
+        break;
+    case Mode::Anonymous:
+        done = done && nameAnonymous();
+        break;
+    case Mode::Temporary:
+        done = done && closeFile() && renameTemporary();
+        break;
+    case Mode::None:
+        break;
+    }
+    if (!done) {
+        fail(errno);
+        discard();
+        return false;
+    }
+    closeFile();
+    if (m_mode != Mode::InPlace)
+        syncFolder();
+    m_changing.reset();
+    m_mode = Mode::None;
+    return true;
+}
+
+bool FileReplacement::renameTemporary()
+{
+    if (renameat(m_folder, m_temporaryName.constData(), m_folder, m_name.constData()) != 0)
+        return false;
+    m_temporaryName.clear();
+    return true;
+}
+
+// Where no file has the name, the new one takes it at once; otherwise it gets a temporary
+// name first, so that the old file is replaced in one step.
+bool FileReplacement::nameAnonymous()
+{
+    m_changing.emplace();
+    if (!m_nameExisted && linkAnonymousAs(m_name))
+        return true;
+    if (!m_nameExisted && errno != EEXIST)
+        return false;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray name = temporaryName();
+        if (linkAnonymousAs(name)) {
+            m_temporaryName = name;
+            return renameTemporary();
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Through /proc, which any user may do; naming the handle itself needs a privilege.
+bool FileReplacement::linkAnonymousAs(const QByteArray& name)
+{
+    return linkat(AT_FDCWD, procPath(m_file).constData(), m_folder, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// The new name must survive a power cut too; a folder that cannot be synced is no failure.
+void FileReplacement::syncFolder()
+{
+    const int folder = openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        ::close(folder);
+    }
+}
+
+void FileReplacement::fail(int error)
+{
+    if (m_failure != WriteFailure::None)
+        return;
+    qCDebug(filesLog) << "writing" << m_name << "failed:" << qt_error_string(error);
+    m_failure = failureOf(error);
+}
+
+void FileReplacement::discard()
+{
+    if (m_mode == Mode::InPlace && m_writeBegun && !m_kept.putBack(m_file))
+        qCWarning(filesLog) << "the old content of" << m_name << "could not be put back:" << qt_error_string(errno);
+    closeFile();
+    if (!m_temporaryName.isEmpty()) {
+        unlinkat(m_folder, m_temporaryName.constData(), 0);
+        m_temporaryName.clear();
+    }
+    m_changing.reset();
+    m_mode = Mode::None;
+}
+
+bool FileReplacement::closeFile()
+{
+    if (m_file < 0)
+        return true;
+    const int file = m_file;
+    m_file = -1;
+    return ::close(file) == 0;
+}

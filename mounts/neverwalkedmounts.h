@@ -1,0 +1,55 @@
+#pragma once
+
+#include "mounts/mounttable.h"
+
+#include <QSet>
+
+#include <ctime>
+#include <memory>
+#include <string_view>
+
+#include <sys/types.h>
+
+// Where the walk must not go: file systems that hold no files a person wants listed (see
+// FileSystemTypes::isNeverWalked), known from the mount table by their devices and the
+// names of their mount points. So a folder read looks only at a subfolder whose name is
+// such a mount point's, never at each of them, and asks the host about a file system
+// once per device, not once per folder.
+class NeverWalkedMounts {
+public:
+    NeverWalkedMounts() = default;
+    explicit NeverWalkedMounts(MountTable table);
+    // The host's mounts now.
+    static std::shared_ptr<const NeverWalkedMounts> readNow();
+
+    // Only a folder of such a name can be the mount point of a file system never walked.
+    bool mayBeMountPoint(std::string_view name) const;
+    // Whether a folder on that device is never walked. A device the table does not know
+    // (mounted since it was read, a btrfs subvolume) is asked about through the name in
+    // its folder (openat flags: O_NOFOLLOW or none).
+    bool isNeverWalked(dev_t device, int folder, const char* name, int flags) const;
+
+private:
+    MountTable m_table;
+    QSet<QByteArray> m_mountPointNames;
+};
+
+// A run's view of the mounts, kept current: the kernel marks /proc/self/mountinfo when a
+// mount comes or goes, and that mark is looked at no more than ten times a second, not
+// once per folder.
+class CurrentMounts {
+public:
+    CurrentMounts();
+    ~CurrentMounts();
+    CurrentMounts(const CurrentMounts&) = delete;
+    CurrentMounts& operator=(const CurrentMounts&) = delete;
+
+    std::shared_ptr<const NeverWalkedMounts> now();
+
+private:
+    bool changed();
+
+    int m_mountInfo;
+    std::shared_ptr<const NeverWalkedMounts> m_mounts;
+    timespec m_nextLook{};
+};

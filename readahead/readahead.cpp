@@ -1,0 +1,142 @@
+#include "readahead/readahead.h"
+
+#include "process/threadname.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+ReadAhead::ReadAhead(ReadFolder readFolder)
+    : m_readFolder(std::move(readFolder))
+{
+}
+
+FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
+{
+    static const NeverWalkedMounts noMounts;
+    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts);
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_readersWake.notify_all();
+    for (std::thread& reader : m_readers)
+        reader.join();
+}
+
+void ReadAhead::request(std::vector<Request> requests)
+{
+    const std::lock_guard lock(m_mutex);
+    for (Request& request : requests)
+        m_slots.push_back({std::move(request), false, {}});
+    startReaders();
+    if (m_readersWaiting > 0 && (m_slots.size() - m_claimed >= kReadsPerWaking || m_walkWaitsFor > 0))
+        m_readersWake.notify_all();
+}
+
+// Readers start once there is work for them: a walk with little below its start folder
+// starts one or none. Once started, a reader stays until the walk ends; while fewer are
+// wanted, the others wait.
+void ReadAhead::startReaders()
+{
+    try {
+        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size()) {
+            std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);
+            ThreadName::setNumbered(reader, "korvale-rd-", m_readers.size());
+        }
+    } catch (const std::system_error&) {
+        // Out of threads: the walk goes on with the readers it has, or reads by itself.
+        m_cannotRead = m_readers.empty();
+    }
+}
+
+std::size_t ReadAhead::outstanding()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_slots.size();
+}
+
+// Looked for in the order of requesting: the folder asked for is nearly always the first.
+std::optional<std::size_t> ReadAhead::positionOf(QStringView pathText) const
+{
+    const auto slot = std::find_if(m_slots.cbegin(), m_slots.cend(),
+                                   [&](const Slot& candidate) { return candidate.request.pathText == pathText; });
+    if (slot == m_slots.cend())
+        return std::nullopt;
+    return std::size_t(slot - m_slots.cbegin());
+}
+
+// Counted no further than the walk may want: most slots are done while the walk runs on.
+std::size_t ReadAhead::doneFromFront(std::size_t enough) const
+{
+    std::size_t done = 0;
+    while (done < enough && done < m_slots.size() && m_slots[done].done)
+        ++done;
+    return done;
+}
+
+bool ReadAhead::walkMayGoOn() const
+{
+    const std::size_t done = doneFromFront(std::max(m_walkWaitsFor, kReadsPerWaking));
+    return done >= m_walkWaitsFor && (done >= kReadsPerWaking || done == m_slots.size());
+}
+
+std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
+{
+    std::unique_lock lock(m_mutex);
+    const std::optional<std::size_t> position = positionOf(pathText);
+    if (!position)
+        return std::nullopt;
+    if (doneFromFront(*position + 1) <= *position) {
+        m_walkWaitsFor = *position + 1;
+        if (m_readersWaiting > 0)
+            m_readersWake.notify_all();
+        m_walkWakes.wait(lock, [this] { return walkMayGoOn(); });
+        m_walkWaitsFor = 0;
+    }
+    Slot& slot = m_slots[*position];
+    Read read{std::move(slot.request.path), std::move(slot.request.pathText), std::move(slot.entries)};
+    m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
+    m_claimed -= *position + 1;
+    return read;
+}
+
+bool ReadAhead::mayClaim() const
+{
+    return m_claimed < m_slots.size() && m_reading < m_sizing.readers();
+}
+
+void ReadAhead::read()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        ++m_readersWaiting;
+        m_readersWake.wait(lock, [this] { return m_stopping || mayClaim(); });
+        --m_readersWaiting;
+        if (m_stopping)
+            return;
+        // Slots stay where they are until they are done: the walk drops only done ones.
+        Slot& slot = m_slots[m_claimed++];
+        ++m_reading;
+        lock.unlock();
+        const auto started = std::chrono::steady_clock::now();
+        FolderScan::Entries entries = m_readFolder(slot.request);
+        const auto finished = std::chrono::steady_clock::now();
+        lock.lock();
+        --m_reading;
+        slot.entries = std::move(entries);
+        slot.done = true;
+        const std::size_t readersBefore = m_sizing.readers();
+        m_sizing.noteRead(started, finished);
+        if (m_sizing.readers() > readersBefore) {
+            startReaders();
+            m_readersWake.notify_all();
+        }
+        if (m_walkWaitsFor > 0 && walkMayGoOn())
+            m_walkWakes.notify_one();
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "drives/windowspath.h"
+#include "readahead/readersizing.h"
+#include "walk/folderscan.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// Reads the folders a walk will enter next on threads of their own, in the order it will
+// enter them, while the walk handles the folders before: opening and reading a folder
+// costs more than listing what it holds. As many folders are read at once as the device
+// answers at once (see ReaderSizing): two from the page cache, more on a cold disk, tens
+// on a share. Only reading happens ahead; whether a folder is still there, and the same
+// one, is asked at its turn.
+class ReadAhead {
+public:
+    struct Read {
+        WindowsPath path;
+        QString pathText;
+        FolderScan::Entries entries;
+    };
+
+    // A folder named below a parent that the walk holds open for the readers.
+    struct Request {
+        WindowsPath path;
+        QString pathText;
+        std::shared_ptr<const FolderHandles::Handle> parent;
+        QByteArray name;
+        std::shared_ptr<const NeverWalkedMounts> mounts;
+    };
+    // How a reader reads one folder; tests put reads of their own in its place.
+    using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
+    static FolderScan::Entries readBelowParent(const Request& request);
+
+    explicit ReadAhead(ReadFolder readFolder = readBelowParent);
+    ~ReadAhead();
+    // False once no other thread could be started: then nothing is read ahead, and the
+    // walk reads every folder itself.
+    bool isReading() const { return !m_cannotRead; }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Folders are read in the order they were requested; some may be passed over.
+    void request(std::vector<Request> requests);
+    // Requested and not yet taken.
+    std::size_t outstanding();
+    // The read of that folder, waiting for it; the reads of folders requested before it
+    // are dropped. Nothing when it was never requested.
+    std::optional<Read> take(QStringView pathText);
+
+    // Requests beyond the reads not yet taken are held to this many, so memory stays
+    // bounded however far the walk lags behind.
+    static constexpr std::size_t kMostReadsAhead = 256;
+    // A thread that waits is woken for a few reads at once, not for each: waking costs
+    // more than a small folder's read.
+    static constexpr std::size_t kReadsPerWaking = 16;
+
+private:
+    struct Slot {
+        Request request;
+        bool done = false;
+        FolderScan::Entries entries;
+    };
+
+    void startReaders();
+    void read();
+    bool mayClaim() const;
+    std::optional<std::size_t> positionOf(QStringView pathText) const;
+    std::size_t doneFromFront(std::size_t enough) const;
+    bool walkMayGoOn() const;
+
+    const ReadFolder m_readFolder;
+    std::mutex m_mutex;
+    std::condition_variable m_readersWake;
+    std::condition_variable m_walkWakes;
+    // Requested and not yet taken, in order. Readers take them on in that order, so the
+    // first m_claimed slots are being read or done; a slot is dropped only once done.
+    std::deque<Slot> m_slots;
+    std::size_t m_claimed = 0;
+    std::size_t m_walkWaitsFor = 0; // how many slots from the front must be done to wake the walk
+    int m_readersWaiting = 0;
+    std::size_t m_reading = 0; // readers inside a read now
+    ReaderSizing m_sizing;
+    bool m_stopping = false;
+    bool m_cannotRead = false;
+    std::vector<std::thread> m_readers;
+};

@@ -1,0 +1,460 @@
+#include "readahead/folderreads.h"
+#include "readahead/readahead.h"
+#include "readahead/readersizing.h"
+#include "support/smallfilesystem.h"
+#include "support/testdrives.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Duration = ReaderSizing::Duration;
+
+// A device seen through the sizing: how long a read takes, given how many reads came
+// before it and how many are in flight.
+using Device = std::function<Duration(int read, std::size_t inFlight)>;
+
+Device answering(std::size_t atOnce, Duration each)
+{
+    return [=](int, std::size_t inFlight) { return each * std::max<std::size_t>(1, (inFlight + atOnce - 1) / atOnce); };
+}
+
+Device changingAfter(int reads, Device first, Device then)
+{
+    return [=](int read, std::size_t inFlight) { return read < reads ? first(read, inFlight) : then(read, inFlight); };
+}
+
+// The walk asks for at most so many folders at a time and takes one per step.
+struct Walk {
+    std::size_t mostAskedFor = ReaderSizing::kMostReaders;
+    Duration step{0};
+};
+
+// Every reader the sizing asks for is kept busy, unless the walk holds them back.
+// Gives the count most of the last reads were made with: trials come and go.
+std::size_t settledReaders(const Device& device, Walk walk)
+{
+    constexpr int kReads = 16000;
+    constexpr int kSettled = 10000;
+    ReaderSizing sizing;
+    std::map<std::size_t, int> readsAt;
+    ReaderSizing::TimePoint now;
+    for (int read = 0; read < kReads; ++read) {
+        const std::size_t inFlight = std::min(sizing.readers(), walk.mostAskedFor);
+        if (read >= kSettled)
+            ++readsAt[sizing.readers()];
+        // With that many in flight, one of them ends every read's time over their count.
+        const Duration took = device(read, inFlight);
+        now += std::max<Duration>(took / inFlight, walk.step);
+        sizing.noteRead(now - took, now);
+        EXPECT_GE(sizing.readers(), ReaderSizing::kFewestReaders);
+        EXPECT_LE(sizing.readers(), ReaderSizing::kMostReaders);
+    }
+    return std::max_element(readsAt.cbegin(), readsAt.cend(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+}
+
+TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
+{
+    struct Case {
+        const char* what;
+        Device device;
+        Walk walk;
+        std::size_t readers;
+    };
+    const Device pageCache = answering(1, 20us);
+    const Device share = answering(64, 2ms);
+    const Device coldDisk = answering(8, 300us);
+    const Device aLittleMore = [](int, std::size_t inFlight) {
+        return inFlight <= 4 ? Duration(1ms) : Duration(std::chrono::microseconds(240 * inFlight));
+    };
+    const Case cases[] = {
+        {"page cache", pageCache, {}, 2},
+        {"share answering 64 at once", share, {}, 64},
+        {"share answering one at a time", answering(1, 2ms), {}, 2},
+        {"cold disk answering 8 at once", coldDisk, {}, 8},
+        {"disk that answers a few more at twice the readers", aLittleMore, {}, 4},
+        {"a walk that asks for one folder at a time", share, {1}, 2},
+        {"a share, a walk that takes a folder a millisecond", share, {64, 1ms}, 2},
+        {"a share, a walk that keeps up with 16 readers", share, {64, 125us}, 16},
+        {"from a cold disk onto a share", changingAfter(2000, coldDisk, share), {}, 64},
+        {"from a share onto a cold disk", changingAfter(2000, share, coldDisk), {}, 8},
+        {"from a share into the page cache", changingAfter(2000, share, pageCache), {}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(settledReaders(c.device, c.walk), c.readers);
+    }
+}
+
+// Reads that the test lets through one at a time, counting how many are inside at once.
+// A read may wait on a device of its own for a while: one shared by all reads, or one
+// that answers one read at a time.
+struct Answering {
+    std::chrono::microseconds wait{0};
+    bool oneAtATime = false;
+};
+
+class Gate {
+public:
+    FolderScan::Entries pass(const ReadAhead::Request& request, Answering device = {})
+    {
+        std::unique_lock lock(m_mutex);
+        m_mostInside = std::max(m_mostInside, ++m_insideNow);
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_permits > 0 || m_open; });
+        if (!m_open)
+            --m_permits;
+        lock.unlock();
+        {
+            std::unique_lock answering(m_answering, std::defer_lock);
+            if (device.oneAtATime)
+                answering.lock();
+            std::this_thread::sleep_for(device.wait);
+        }
+        lock.lock();
+        --m_insideNow;
+        ++m_passed;
+        m_changed.notify_all();
+        FolderScan::Entries entries;
+        entries.isFolder = true;
+        entries.identity = FolderHandles::Identity{0, ino_t(request.name.toLongLong())}; // tells the reads apart
+        return entries;
+    }
+    void release(int count)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_permits += count;
+        m_changed.notify_all();
+    }
+    void open()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    bool waitUntilPassed(int count) { return waitFor([&] { return m_passed >= count; }); }
+    bool waitUntilInside(int count) { return waitFor([&] { return m_insideNow >= count; }); }
+    int insideNow()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_insideNow;
+    }
+    int mostInside()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_mostInside;
+    }
+
+private:
+    bool waitFor(const std::function<bool()>& done)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 30s, done);
+    }
+
+    std::mutex m_mutex;
+    std::mutex m_answering;
+    std::condition_variable m_changed;
+    int m_permits = 0;
+    bool m_open = false;
+    int m_insideNow = 0;
+    int m_mostInside = 0;
+    int m_passed = 0;
+};
+
+QString pathOf(int index) { return u"C:\\"_s + QString::number(index); }
+
+std::vector<ReadAhead::Request> requests(int count)
+{
+    std::vector<ReadAhead::Request> made;
+    for (int i = 0; i < count; ++i)
+        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr});
+    return made;
+}
+
+TEST(ReadAhead, TheWalkWaitingForAReadIsWokenForAFewReadsAtOnce)
+{
+    Gate gate;
+    ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request); });
+    ahead.request(requests(40));
+    std::atomic<bool> taken = false;
+    std::thread walk([&] {
+        ahead.take(pathOf(0));
+        taken = true;
+    });
+    // Nothing is read before the walk waits: a walk that finds its folder read never waits.
+    std::this_thread::sleep_for(200ms);
+    const int fewer = int(ReadAhead::kReadsPerWaking) - 1;
+    gate.release(fewer);
+    ASSERT_TRUE(gate.waitUntilPassed(fewer));
+    std::this_thread::sleep_for(50ms); // time for a walk woken too early to show it
+    EXPECT_FALSE(taken);
+    gate.release(1);
+    gate.open();
+    walk.join();
+    EXPECT_TRUE(taken);
+}
+
+// Reads in flight grow to the most readers, and no further, where the device answers them
+// all at once; they stay at two where it answers quickly, and near two (a trial of twice
+// as many included) where it answers one at a time. Each read reaches the walk unchanged
+// and in the walk's order.
+TEST(ReadAhead, ReadsInFlightFollowWhatTheDeviceAnswers)
+{
+    struct Case {
+        const char* what;
+        Answering device;
+        int folders;
+        int fewestInside, mostInside;
+    };
+    const int most = int(ReaderSizing::kMostReaders);
+    const Case cases[] = {
+        {"quick reads", {}, 300, 1, int(ReaderSizing::kFewestReaders)},
+        {"a share answering every read at once", {20ms, false}, 2000, most, most},
+        {"a server answering one read at a time", {2ms, true}, 300, 1, 2 * int(ReaderSizing::kFewestReaders)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Gate gate;
+        gate.open();
+        ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request, c.device); });
+        ahead.request(requests(c.folders));
+        for (int i = 0; i < c.folders; ++i) {
+            const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
+            ASSERT_TRUE(read);
+            EXPECT_EQ(read->pathText, pathOf(i));
+            ASSERT_TRUE(read->entries.identity);
+            EXPECT_EQ(read->entries.identity->inode, ino_t(i));
+        }
+        EXPECT_GE(gate.mostInside(), c.fewestInside);
+        EXPECT_LE(gate.mostInside(), c.mostInside);
+    }
+}
+
+TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
+{
+    Gate gate;
+    gate.open();
+    ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request); });
+    ahead.request(requests(10));
+    EXPECT_FALSE(ahead.take(u"C:\\unbekannt"_s));
+    EXPECT_EQ(ahead.outstanding(), 10u);
+
+    const std::optional<ReadAhead::Read> fifth = ahead.take(pathOf(4));
+    ASSERT_TRUE(fifth && fifth->entries.identity);
+    EXPECT_EQ(fifth->entries.identity->inode, ino_t(4));
+    EXPECT_EQ(ahead.outstanding(), 5u);
+    EXPECT_FALSE(ahead.take(pathOf(2)));
+    const std::optional<ReadAhead::Read> sixth = ahead.take(pathOf(5));
+    ASSERT_TRUE(sixth && sixth->entries.identity);
+    EXPECT_EQ(sixth->entries.identity->inode, ino_t(5));
+}
+
+// A walk that stops while folders are being read leaves no reader behind in a read.
+TEST(ReadAhead, DestroyedWhileReadingWaitsForTheReadsInFlight)
+{
+    Gate gate;
+    auto ahead = std::make_unique<ReadAhead>([&](const ReadAhead::Request& request) { return gate.pass(request); });
+    ahead->request(requests(50));
+    ASSERT_TRUE(gate.waitUntilInside(int(ReaderSizing::kFewestReaders)));
+    std::atomic<int> insideWhenGone = -1;
+    std::thread stopping([&] {
+        ahead.reset();
+        insideWhenGone = gate.insideNow();
+    });
+    gate.open();
+    stopping.join();
+    EXPECT_EQ(insideWhenGone, 0);
+}
+
+// The folders below the start folder, read for real, with every request the readers get seen.
+class Requested {
+public:
+    ReadAhead::ReadFolder reader()
+    {
+        return [this](const ReadAhead::Request& request) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_texts.push_back(request.pathText);
+                m_parents.insert(request.parent.get());
+            }
+            return ReadAhead::readBelowParent(request);
+        };
+    }
+    std::size_t count()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_texts.size();
+    }
+    std::size_t parents()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_parents.size();
+    }
+    std::size_t ending(const QString& tail)
+    {
+        const std::lock_guard lock(m_mutex);
+        return std::size_t(std::count_if(m_texts.cbegin(), m_texts.cend(), [&](const QString& text) { return text.endsWith(tail); }));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<QString> m_texts;
+    std::set<const FolderHandles::Handle*> m_parents;
+};
+
+void readStart(FolderReads& reads, const QString& text)
+{
+    const WindowsPath path = *WindowsPath::parse(text);
+    reads.keepLast({path, text, FolderReads::read(&reads, path, text)});
+    reads.readAheadBelow(text);
+}
+
+std::optional<FolderReads::Read> takeAtItsTurn(FolderReads& reads, const QString& text)
+{
+    reads.noteFound(text, reads.look(text, false).identity);
+    return reads.takeReadAhead(text);
+}
+
+// Readers read whatever was asked for: once they are done, the count stays.
+std::size_t settled(Requested& requested, std::size_t expected)
+{
+    for (int waited = 0; waited < 3000 && requested.count() < expected; ++waited)
+        std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(50ms);
+    return requested.count();
+}
+
+QString childName(int index) { return u"f"_s + QString::number(index).rightJustified(3, u'0'); }
+
+// Every folder and file below root as a path relative to it, listed by the standard library.
+std::set<std::string> listedByTheHost(const std::filesystem::path& root)
+{
+    std::set<std::string> listed;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(root))
+        listed.insert(entry.path().lexically_relative(root).string());
+    return listed;
+}
+
+TEST(FolderReads, NoMoreFoldersAreAskedForThanTheReadsAheadHeld)
+{
+    TestDrives drives;
+    const int wide = int(ReadAhead::kMostReadsAhead) + 44;
+    for (int i = 0; i < wide; ++i)
+        drives.makeFolder(u"C:\\weit\\"_s + childName(i));
+    Requested requested;
+    FolderReads reads(requested.reader());
+    readStart(reads, u"C:\\weit"_s);
+    EXPECT_EQ(settled(requested, ReadAhead::kMostReadsAhead), ReadAhead::kMostReadsAhead);
+    // Each folder taken lets one more be asked for; readers are woken for a few at once.
+    for (int i = 0; i < int(ReadAhead::kReadsPerWaking); ++i)
+        ASSERT_TRUE(takeAtItsTurn(reads, u"C:\\weit\\"_s + childName(i)));
+    const std::size_t expected = ReadAhead::kMostReadsAhead + ReadAhead::kReadsPerWaking;
+    EXPECT_EQ(settled(requested, expected), expected);
+}
+
+TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
+{
+    TestDrives drives;
+    const int parents = int(FolderReads::kMostParentsHeld) + 36;
+    for (int i = 0; i < parents; ++i)
+        drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
+    Requested requested;
+    FolderReads reads(requested.reader());
+    readStart(reads, u"C:\\weit"_s);
+    for (int i = 0; i < parents; ++i) {
+        const QString text = u"C:\\weit\\"_s + childName(i);
+        std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->scan.folders, QStringList({u"x"_s}));
+        reads.keepLast(std::move(*read));
+        reads.readAheadBelow(text);
+    }
+    // The start folder is one of them; the walk has entered none of the folders below yet.
+    // Readers are woken for a few requests at once, so the last few may wait unread.
+    const std::size_t mostBelow = FolderReads::kMostParentsHeld - 1;
+    settled(requested, std::size_t(parents) + mostBelow - ReadAhead::kReadsPerWaking + 1);
+    const std::size_t below = requested.ending(u"\\x"_s);
+    EXPECT_LE(below, mostBelow);
+    EXPECT_GT(below, mostBelow - ReadAhead::kReadsPerWaking);
+    EXPECT_EQ(requested.parents(), below + 1);
+}
+
+// A walk through thousands of folders, some of a few hundred files, with every folder
+// read ahead of its turn, finds what an independent listing of the tree finds.
+TEST(FolderReads, WideWalkReadAheadFindsWhatTheTreeHolds)
+{
+    TestDrives drives;
+    const QString start = u"C:\\baum"_s;
+    drives.makeFolder(start);
+    // Thousands of entries cost seconds on a busy disk; where no file system can be mounted
+    // the walk runs on the disk all the same.
+    const SmallFileSystem inMemory(QFile::encodeName(drives.host(start)), "64m");
+    const std::filesystem::path host = QFile::encodeName(drives.host(start)).toStdString();
+    for (int a = 0; a < 40; ++a) {
+        for (int b = 0; b < 50; ++b) {
+            const std::filesystem::path folder = host / childName(a).toStdString() / childName(b).toStdString();
+            std::filesystem::create_directories(folder);
+            for (int c = 0; c < b % 3; ++c)
+                std::filesystem::create_directory(folder / childName(c).toStdString());
+            const int files = (a * 50 + b) % 401 == 0 ? 300 : b % 2;
+            for (int f = 0; f < files; ++f)
+                std::ofstream(folder / ("d" + std::to_string(f) + ".txt"));
+        }
+    }
+    const std::set<std::string> expected = listedByTheHost(host);
+    ASSERT_GT(expected.size(), 5000u);
+
+    std::set<std::string> walked;
+    auto note = [&](const QString& text, const FolderScan& scan) {
+        const QString relative = text.mid(start.size() + 1).replace(u'\\', u'/');
+        const QString prefix = relative.isEmpty() ? QString() : relative + u'/';
+        for (const QString& folder : scan.folders)
+            walked.insert((prefix + folder).toStdString());
+        for (qsizetype i = 0; i < scan.files.size(); ++i)
+            walked.insert(prefix.toStdString() + std::string(scan.files.at(i).data(), std::size_t(scan.files.at(i).size())));
+    };
+    FolderReads reads;
+    readStart(reads, start);
+    std::deque<QString> turns;
+    auto enqueueBelow = [&](const QString& text, const FolderScan& scan) {
+        note(text, scan);
+        for (const QString& folder : scan.folders)
+            turns.push_back(text + u'\\' + folder);
+    };
+    enqueueBelow(start, reads.last(start)->scan);
+    while (!turns.empty()) {
+        const QString text = turns.front();
+        turns.pop_front();
+        std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+        ASSERT_TRUE(read) << text.toStdString();
+        enqueueBelow(text, read->scan);
+        reads.keepLast(std::move(*read));
+        reads.readAheadBelow(text);
+    }
+    EXPECT_EQ(walked, expected);
+}
+
+} // namespace

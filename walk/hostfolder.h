@@ -1,0 +1,34 @@
+#pragma once
+
+#include "drives/windowspath.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+// Folders as the host has them, in the old platform's form.
+namespace HostFolder {
+
+// A name holding '\' or a line break cannot stand in one Windows-style line: as a path it
+// would name another folder, or break the list file's line.
+bool canStandInPath(QStringView name);
+bool canStandInPath(const WindowsPath& path);
+
+// Where lists begin: the process's current folder (or its nearest ancestor whose path can
+// be written), or else the root of the first ready drive.
+std::optional<WindowsPath> processCurrentFolder();
+
+// The process's current folder as the host names it, byte for byte.
+QByteArray currentHostPath();
+
+// The folder the file system reaches under a path, named without links, "." or "..";
+// nothing when it reaches none.
+std::optional<QByteArray> physicalPath(const QByteArray& path);
+
+// A path of this machine as a person types it, absolute or relative to currentHostFolder,
+// made absolute. ".." means what it means to the file system (the parent of the folder a
+// link leads to, not of the link), so the part up to the last ".." is resolved by it;
+// what follows keeps its names, links included. Nothing when that part leads nowhere.
+std::optional<QByteArray> resolveTypedHostPath(const QByteArray& typed, const QByteArray& currentHostFolder);
+
+} // namespace HostFolder
