@@ -17,14 +17,18 @@ FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
     return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts);
 }
 
+// A reader that finishes a read may start more readers: the list is taken under the lock,
+// after which none starts any more.
 ReadAhead::~ReadAhead()
 {
+    std::vector<std::thread> readers;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
+        readers.swap(m_readers);
     }
     m_readersWake.notify_all();
-    for (std::thread& reader : m_readers)
+    for (std::thread& reader : readers)
         reader.join();
 }
 
@@ -43,6 +47,8 @@ void ReadAhead::request(std::vector<Request> requests)
 // wanted, the others wait.
 void ReadAhead::startReaders()
 {
+    if (m_stopping)
+        return;
     try {
         while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size()) {
             std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -91,6 +92,7 @@ private:
     std::size_t m_reading = 0; // readers inside a read now
     ReaderSizing m_sizing;
     bool m_stopping = false;
-    bool m_cannotRead = false;
+    // Set under the lock, read by the walk without it.
+    std::atomic<bool> m_cannotRead = false;
     std::vector<std::thread> m_readers;
 };

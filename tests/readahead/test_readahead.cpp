@@ -289,6 +289,22 @@ TEST(ReadAhead, DestroyedWhileReadingWaitsForTheReadsInFlight)
     EXPECT_EQ(insideWhenGone, 0);
 }
 
+// Readers are still being added, as a slow share makes them, when the walk ends: every one
+// is joined, and none is added after (ThreadSanitizer sees the rest).
+TEST(ReadAhead, DestroyedWhileReadersAreAddedJoinsThemAll)
+{
+    for (int round = 0; round < 24; ++round) {
+        Gate gate;
+        gate.open();
+        auto ahead = std::make_unique<ReadAhead>(
+            [&](const ReadAhead::Request& request) { return gate.pass(request, {500us, false}); });
+        ahead->request(requests(int(ReadAhead::kMostReadsAhead)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(round));
+        ahead.reset();
+        EXPECT_EQ(gate.insideNow(), 0) << "round " << round;
+    }
+}
+
 // The folders below the start folder, read for real, with every request the readers get seen.
 class Requested {
 public:
