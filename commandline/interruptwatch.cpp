@@ -30,7 +30,7 @@ InterruptWatch::~InterruptWatch() { runEnded(); }
 GenerateRun::Hooks InterruptWatch::runHooks()
 {
     GenerateRun::Hooks hooks;
-    hooks.stopRequested = [this] { return m_firstSignal.load() != 0; };
+    hooks.stop = m_stop.get_token();
     if (TerminalProgress* progress = m_progress) {
         hooks.progress = [progress](qsizetype folders, qsizetype files) { progress->update(folders, files); };
         hooks.writing = [progress] { progress->showWriting(); };
@@ -68,6 +68,7 @@ void InterruptWatch::watch()
             m_firstSignal = *signal;
             if (m_runEnded)
                 return;
+            m_stop.request_stop();
             if (m_progress)
                 m_progress->showStopping();
             graceEnd = StopGrace::Clock::now() + StopGrace::kGrace;

@@ -5,11 +5,13 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <thread>
 
 // The command line's answer to SIGINT, SIGTERM and SIGHUP during a run. It has no event loop
 // and a folder read may block it, so a thread of its own waits on the signal pipe: the first
-// signal asks the run to stop before its next folder; a second one ends the program at once
+// signal asks the run to stop, which it does before its next folder or once the read in
+// hand returns; a second one ends the program at once
 // (a second Ctrl-C with 130, as other tools do), and so does a run still going 2 s after the
 // first, as that signal would. A list file being written is waited for even then, so it is
 // whole or untouched. While the watch lives, only its thread takes the signals: the thread
@@ -41,6 +43,7 @@ private:
 
     TerminalProgress* m_progress;
     std::atomic<int> m_firstSignal = 0;
+    std::stop_source m_stop;
     // Held while deciding to end: once the run has ended, the watcher ends nothing.
     std::mutex m_ending;
     bool m_runEnded = false;

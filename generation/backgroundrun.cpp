@@ -31,7 +31,7 @@ void BackgroundRun::work(std::stop_token stop)
         if (m_observer)
             m_observer(folders, files);
     };
-    hooks.stopRequested = [stop = std::move(stop)] { return stop.stop_requested(); };
+    hooks.stop = std::move(stop);
     hooks.writing = [this] {
         m_writing = true;
         if (m_writeObserver)

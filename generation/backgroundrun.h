@@ -23,8 +23,9 @@ public:
     explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {},
                            std::function<void()> writeObserver = {});
 
-    // The run ends before the next folder it would enter, touching no file; once the
-    // list file is being written, it ends with the write.
+    // The run ends before the next folder it would enter, or once the read in hand
+    // returns, touching no file; once the list file is being written, it ends with the
+    // write.
     void requestStop() { m_thread.request_stop(); }
 
     enum class Phase { Searching, Stopping, Writing };

@@ -123,13 +123,13 @@ void noteWhatWasLeftOut(const WalkControls& controls, RunNotes& notes)
 } // namespace
 
 WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, const QString& pattern,
-                           const std::function<bool()>& includeSubfolders)
+                           const std::function<bool()>& includeSubfolders, std::stop_token stop)
 {
     controls.File1.setPattern(pattern);
     controls.List1.Clear();
     controls.List2.Clear();
 
-    FolderReads reads;
+    FolderReads reads(stop);
     const SharedReads sharing(controls, reads);
     WalkResult result;
     if (!enterStartFolder(controls, sourceFolder))
@@ -147,7 +147,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
         reads.readAheadBelow(controls.Dir1.Path());
     }
 
-    for (qsizetype position = 0; position < controls.List1.ListCount(); ++position) {
+    for (qsizetype position = 0; position < controls.List1.ListCount() && !stop.stop_requested(); ++position) {
         const QString folder = controls.List1.List(position);
         lineage.takeNext();
         const bool exists = PathProbes::DirExists(folder, reads);

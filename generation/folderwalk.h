@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <stop_token>
 
 class FileList;
 class FolderList;
@@ -30,9 +31,10 @@ struct WalkResult {
 // of every folder below it, breadth-first, into the sorted result list.
 class FolderWalk {
 public:
-    // includeSubfolders is asked anew at every step of the queue loop.
+    // includeSubfolders is asked anew at every step of the queue loop. Once a stop is
+    // asked for, no further folder is entered or read.
     static WalkResult run(WalkControls controls, const QString& sourceFolder, const QString& pattern,
-                          const std::function<bool()>& includeSubfolders);
+                          const std::function<bool()>& includeSubfolders, std::stop_token stop = {});
 
     // " 42 Files": the count with one leading blank, as the count label shows it.
     static QString countText(qsizetype count);

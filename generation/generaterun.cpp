@@ -51,10 +51,9 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
     m_foldersEntered = 0;
     m_filesSeen = 0;
     const bool includeSubfolders = input.includeSubfolders;
-    // A stop leaves the queue loop the way the switch does; what the walk collected is
-    // thrown away below.
+    // What the walk collected before a stop is thrown away below.
     const WalkResult walk = FolderWalk::run(walkControls(), input.sourceFolder, input.pattern,
-                                            [this, includeSubfolders] { return includeSubfolders && !stopRequested(); });
+                                            [includeSubfolders] { return includeSubfolders; }, m_hooks.stop);
     if (stopRequested())
         return stoppedOutcome();
     Outcome outcome;

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <stop_token>
 
 class QThread;
 
@@ -25,14 +26,14 @@ public:
     // Folders entered and matching files seen so far, called on the run's thread as the
     // walk enters a folder.
     using Progress = std::function<void(qsizetype folders, qsizetype files)>;
-    // Asked before every queued folder, before the sort and before the write. Once it
-    // answers true the run ends without touching the list file.
-    using StopRequest = std::function<bool()>;
 
     // What the run tells and asks the code that started it, all on the run's thread.
     struct Hooks {
         Progress progress;
-        StopRequest stopRequested;
+        // Looked at before every queued folder, before the sort and before the write; a
+        // wait for a folder read ahead ends when it is asked for, and no further folder is
+        // read. Once asked for, the run ends without touching the list file.
+        std::stop_token stop;
         // The list file is about to be written: no stop is asked for from now on, the
         // write ends.
         std::function<void()> writing;
@@ -82,7 +83,7 @@ public:
 
 private:
     void Dir1_Change();
-    bool stopRequested() const { return m_hooks.stopRequested && m_hooks.stopRequested(); }
+    bool stopRequested() const { return m_hooks.stop.stop_requested(); }
     Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
 
     Hooks m_hooks;

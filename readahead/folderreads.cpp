@@ -86,6 +86,8 @@ std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText
 
 FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)
 {
+    if (shared && shared->m_stop.stop_requested())
+        return {};
     if (shared)
         return FolderScan::read(shared->m_handles, path, pathText, *shared->mounts());
     FolderHandles own;
@@ -94,6 +96,8 @@ FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const
 
 bool FolderReads::isFolder(FolderReads* shared, const WindowsPath& path)
 {
+    if (shared && shared->m_stop.stop_requested())
+        return false;
     std::optional<FolderHandles> own;
     FolderHandles& handles = shared ? shared->m_handles : own.emplace();
     return handles.standing(path, true) == FolderHandles::Standing::Folder;

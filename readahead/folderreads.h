@@ -11,16 +11,23 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 // What a run's folder list and file list share while the walk moves them: the open
 // handles near the walk, the last folder read, so that each folder is opened once and
 // read once for both lists, and the folders read ahead of their turn.
 class FolderReads {
 public:
-    FolderReads() = default;
+    // Once a stop is asked for, nothing more is read: a folder asked for then is none.
+    explicit FolderReads(std::stop_token stop = {})
+        : m_stop(stop)
+        , m_ahead(ReadAhead::readBelowParent, std::move(stop))
+    {
+    }
     // Reads ahead with reads of the caller's own (tests).
-    explicit FolderReads(ReadAhead::ReadFolder readFolder)
-        : m_ahead(std::move(readFolder))
+    explicit FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop = {})
+        : m_stop(stop)
+        , m_ahead(std::move(readFolder), std::move(stop))
     {
     }
 
@@ -80,6 +87,7 @@ private:
         std::shared_ptr<const FolderHandles::Handle> handle;
     };
 
+    std::stop_token m_stop;
     CurrentMounts m_mounts;
     FolderHandles m_handles;
     std::deque<Below> m_below;

@@ -6,8 +6,15 @@
 #include <chrono>
 #include <system_error>
 
-ReadAhead::ReadAhead(ReadFolder readFolder)
+ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop)
     : m_readFolder(std::move(readFolder))
+    , m_stop(stop)
+    , m_wakeOnStop(std::move(stop), [this] {
+        // Under the lock, so that a waiter that has just found no stop is already waiting.
+        { const std::lock_guard lock(m_mutex); }
+        m_readersWake.notify_all();
+        m_walkWakes.notify_all();
+    })
 {
 }
 
@@ -101,8 +108,10 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
         m_walkWaitsFor = *position + 1;
         if (m_readersWaiting > 0)
             m_readersWake.notify_all();
-        m_walkWakes.wait(lock, [this] { return walkMayGoOn(); });
+        m_walkWakes.wait(lock, [this] { return walkMayGoOn() || m_stop.stop_requested(); });
         m_walkWaitsFor = 0;
+        if (doneFromFront(*position + 1) <= *position)
+            return std::nullopt;
     }
     Slot& slot = m_slots[*position];
     Read read{std::move(slot.request.path), std::move(slot.request.pathText), std::move(slot.entries)};
@@ -113,7 +122,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 
 bool ReadAhead::mayClaim() const
 {
-    return m_claimed < m_slots.size() && m_reading < m_sizing.readers();
+    return m_claimed < m_slots.size() && m_reading < m_sizing.readers() && !m_stop.stop_requested();
 }
 
 void ReadAhead::read()

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -42,7 +43,9 @@ public:
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
     static FolderScan::Entries readBelowParent(const Request& request);
 
-    explicit ReadAhead(ReadFolder readFolder = readBelowParent);
+    // Once stop is asked for, readers take no further folder and a walk waiting in take()
+    // gets nothing.
+    explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {});
     ~ReadAhead();
     // False once no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
@@ -55,7 +58,7 @@ public:
     // Requested and not yet taken.
     std::size_t outstanding();
     // The read of that folder, waiting for it; the reads of folders requested before it
-    // are dropped. Nothing when it was never requested.
+    // are dropped. Nothing when it was never requested, or when a stop came first.
     std::optional<Read> take(QStringView pathText);
 
     // Requests beyond the reads not yet taken are held to this many, so memory stays
@@ -95,4 +98,7 @@ private:
     // Set under the lock, read by the walk without it.
     std::atomic<bool> m_cannotRead = false;
     std::vector<std::thread> m_readers;
+    const std::stop_token m_stop;
+    // Last: it wakes everyone who waits, so it must go before what they wait on.
+    std::stop_callback<std::function<void()>> m_wakeOnStop;
 };

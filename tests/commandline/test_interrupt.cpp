@@ -47,9 +47,9 @@ TerminalProgress::Sink progressLines(QList<QByteArray>* lines)
     };
 }
 
-void waitUntil(const GenerateRun::StopRequest& stopAsked)
+void waitUntil(const std::stop_token& stopAsked)
 {
-    while (!stopAsked())
+    while (!stopAsked.stop_requested())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
@@ -67,7 +67,7 @@ int runHeldCommand(const QString& folder, const QString& scenario)
         TerminalProgress::Rewrite::ClearEscape);
     InterruptWatch interrupts(&progress);
     GenerateRun::Hooks hooks = interrupts.runHooks();
-    const GenerateRun::StopRequest stopAsked = hooks.stopRequested;
+    const std::stop_token stopAsked = hooks.stop;
     if (scenario == QStringLiteral("held in its write")) {
         FileReplacement::holdAfterFirstWrite([stopAsked] {
             SelfChild::say("held");

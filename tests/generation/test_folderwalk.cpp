@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <stop_token>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -82,9 +83,9 @@ private:
 // A run's hidden controls, wired as the window's are, so the walk runs here as it runs there.
 class FolderWalkTest : public ::testing::Test {
 protected:
-    WalkResult run(const QString& source, const QString& pattern = u"*.*"_s)
+    WalkResult run(const QString& source, const QString& pattern = u"*.*"_s, std::stop_token stop = {})
     {
-        return FolderWalk::run(hidden.walkControls(), source, pattern, [this] { return subfolders; });
+        return FolderWalk::run(hidden.walkControls(), source, pattern, [this] { return subfolders; }, stop);
     }
 
     void makeFiles(std::initializer_list<const char16_t*> paths)
@@ -259,6 +260,21 @@ TEST_F(FolderWalkTest, SwitchIsAskedAnewAtEveryStepAfterTheMove)
     run(u"C:\\s"_s);
     EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\s\\a\\1.txt"_s}));
     EXPECT_EQ(Dir1.Path(), u"C:\\s\\b"_s);
+}
+
+TEST_F(FolderWalkTest, StopAskedForInAFolderEntersNoFurtherOne)
+{
+    makeFiles({u"C:\\s\\a\\1.txt", u"C:\\s\\b\\2.txt", u"C:\\s\\c\\3.txt"});
+    std::stop_source stop;
+    QStringList entered;
+    QObject::connect(&Dir1, &FolderList::Change, &Dir1, [&] {
+        entered.append(Dir1.Path());
+        if (Dir1.Path() == u"C:\\s\\a")
+            stop.request_stop();
+    });
+    run(u"C:\\s"_s, u"*.*"_s, stop.get_token());
+    EXPECT_EQ(entered, QStringList({u"C:\\s"_s, u"C:\\s\\a"_s}));
+    EXPECT_EQ(Dir1.Path(), u"C:\\s\\a"_s);
 }
 
 TEST_F(FolderWalkTest, LinkedFoldersAreWalkedUnderTheirNamesButNeverRoundInCircles)

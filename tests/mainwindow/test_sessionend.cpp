@@ -54,7 +54,18 @@ int runHeldWindow(const QString& folder, const QString& scenario)
     Form1 form(store);
     const SessionGuard session(form);
     form.controls().models.Dir2->setPath(QStringLiteral("C:\\Quelle"));
-    form.setRunObserver([](qsizetype, qsizetype) {
+    // The closes come once the run is held: a stop asked for before it reads its first
+    // folder ends it before any read.
+    form.setRunObserver([&form, scenario](qsizetype, qsizetype) {
+        QMetaObject::invokeMethod(&form, [&form, scenario] {
+            if (scenario == QStringLiteral("close twice at once")) {
+                form.close();
+                form.close();
+            } else if (scenario == QStringLiteral("close, later close again")) {
+                form.close();
+                QTimer::singleShot(2100, &form, &QWidget::close);
+            }
+        }, Qt::QueuedConnection);
         SelfChild::say("held");
         std::promise<void>().get_future().wait();
     });
@@ -64,13 +75,6 @@ int runHeldWindow(const QString& folder, const QString& scenario)
         SelfChild::say("held");
     } else {
         QTest::mouseClick(form.controls().Command1, Qt::LeftButton);
-    }
-    if (scenario == QStringLiteral("close twice at once")) {
-        form.close();
-        form.close();
-    } else if (scenario == QStringLiteral("close, later close again")) {
-        form.close();
-        QTimer::singleShot(2100, &form, &QWidget::close);
     }
     return QApplication::exec();
 }

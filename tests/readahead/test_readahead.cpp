@@ -21,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -166,6 +167,11 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_mostInside;
     }
+    int passed()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_passed;
+    }
 
 private:
     bool waitFor(const std::function<bool()>& done)
@@ -303,6 +309,27 @@ TEST(ReadAhead, DestroyedWhileReadersAreAddedJoinsThemAll)
         ahead.reset();
         EXPECT_EQ(gate.insideNow(), 0) << "round " << round;
     }
+}
+
+// A stop while the walk waits for a folder that is not read yet: the wait ends, and only
+// the reads in hand are finished.
+TEST(ReadAhead, StopEndsTheWaitAndNoFurtherFolderIsRead)
+{
+    Gate gate;
+    std::stop_source stop;
+    auto ahead = std::make_unique<ReadAhead>([&](const ReadAhead::Request& request) { return gate.pass(request); },
+                                             stop.get_token());
+    ahead->request(requests(40));
+    ASSERT_TRUE(gate.waitUntilInside(int(ReaderSizing::kFewestReaders)));
+    std::thread stopping([&] {
+        std::this_thread::sleep_for(100ms);
+        stop.request_stop();
+    });
+    EXPECT_FALSE(ahead->take(pathOf(0)));
+    stopping.join();
+    gate.open();
+    ahead.reset();
+    EXPECT_EQ(gate.passed(), int(ReaderSizing::kFewestReaders));
 }
 
 // The folders below the start folder, read for real, with every request the readers get seen.
