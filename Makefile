@@ -1,8 +1,10 @@
 # The two commands a person needs: `make run` and `make test`.
 # desktop-file-utils, appstream and dpkg-dev check the installed files and build the package;
 # qt6-base-private-dev lets a test switch on Qt's accessibility events without a screen reader.
+# fuse3 and libfuse3-dev serve the tests' own shares (one that never answers, one whose
+# folders all say the same inode number).
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-liberation2 fonts-dejavu-core \
-            desktop-file-utils appstream dpkg-dev qt6-base-private-dev
+            desktop-file-utils appstream dpkg-dev qt6-base-private-dev fuse3 libfuse3-dev pkg-config
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 ,        := ,

@@ -145,7 +145,7 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderH
     const auto start = fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
     const auto outcome = HostDirectory::readFolder(descriptor, mounts, start,
                                                    [&](std::string_view name, EntryKind kind) {
-        if ((kind == EntryKind::File || kind == EntryKind::Folder) && name.front() != '.')
+        if (kind == EntryKind::File || kind == EntryKind::Folder)
             gathered.add(name, kind);
     });
     gathered.moveInto(entries);

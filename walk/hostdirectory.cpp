@@ -97,11 +97,6 @@ private:
     bool m_kindsComplete = true;
 };
 
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 } // namespace
 
 // getdents64 straight into a buffer of our own: opendir would add a stat and an
@@ -123,7 +118,9 @@ HostDirectory::Outcome HostDirectory::readFolder(int folder, const NeverWalkedMo
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
-            if (!isDotOrDotDot(entry->d_name))
+            // A hidden entry is never listed, so what it is is never asked: a hidden link
+            // into a share that does not answer would hold the read for nothing.
+            if (entry->d_name[0] != '.')
                 visit(std::string_view(entry->d_name), reading.kindOf(entry));
         }
     }

@@ -19,7 +19,8 @@ public:
     using Visitor = std::function<void(std::string_view name, EntryKind kind)>;
 
     enum class Outcome { Complete, Incomplete };
-    // Calls visit for every entry but "." and "..". Incomplete when the folder could not be
+    // Calls visit for every visible entry: hidden ones (a name beginning with '.', which
+    // takes in "." and "..") are passed over unseen. Incomplete when the folder could not be
     // read to its end, or when the kind of an entry could not be told (a link in a folder
     // that may be listed but not entered): something may be missing. A handle read before
     // is read from the start.

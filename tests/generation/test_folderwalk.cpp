@@ -1,8 +1,11 @@
 #include "generation/generaterun.h"
 #include "support/childchecks.h"
+#include "support/childprocess.h"
 #include "support/listentries.h"
+#include "support/privatemounts.h"
 #include "support/qtprinters.h"
 #include "support/testdrives.h"
+#include "support/testshare.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -275,6 +278,59 @@ TEST_F(FolderWalkTest, StopAskedForInAFolderEntersNoFurtherOne)
     run(u"C:\\s"_s, u"*.*"_s, stop.get_token());
     EXPECT_EQ(entered, QStringList({u"C:\\s"_s, u"C:\\s\\a"_s}));
     EXPECT_EQ(Dir1.Path(), u"C:\\s\\a"_s);
+}
+
+// A hidden entry is never listed, so nothing is asked about it: a hidden link to a folder
+// that cannot be looked at leaves the folder holding it read in full.
+TEST_F(FolderWalkTest, HiddenLinkIntoAFolderThatCannotBeLookedAtIsNeverAskedAbout)
+{
+    makeFiles({u"C:\\v\\a.txt", u"C:\\geheim\\innen\\g.txt"});
+    ASSERT_EQ(symlink(hostBytes(u"C:\\geheim\\innen"_s).constData(), hostBytes(u"C:\\v\\.verweis"_s).constData()), 0);
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
+    ASSERT_EQ(chmod(hostBytes(u"C:\\geheim"_s).constData(), 0700), 0);
+    EXPECT_EQ(walkAsNobody(u"C:\\v"_s, {u"C:\\v\\a.txt"_s}, {}, 0), "");
+    chmod(hostBytes(u"C:\\geheim"_s).constData(), 0755);
+}
+
+// Shares that lie or do not answer, served by the test itself in mounts of its own.
+TEST_F(FolderWalkTest, SharesThatLieOrDoNotAnswerAreWalkedInFull)
+{
+    if (const QByteArray why = TestShare::unavailableReason(); !why.isEmpty())
+        GTEST_SKIP() << why.constData();
+    drives.makeFolder(u"C:\\share"_s);
+    const QByteArray mountPoint = hostBytes(u"C:\\share"_s);
+    struct Case {
+        const char* what;
+        QList<QByteArray> entries;
+        TestShare::Faults faults;
+        QString source;
+        QStringList files;
+    };
+    const Case cases[] = {
+        {"a hidden link into a folder that never answers",
+         {"daten/a.txt", "daten/.tot -> " + mountPoint + "/tot/innen", "tot/innen/"},
+         {false, "tot", {}},
+         u"C:\\share\\daten"_s,
+         {u"C:\\share\\daten\\a.txt"_s}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto within = [](const std::function<int()>& body) { return runWithin(std::chrono::seconds(20), body); };
+        EXPECT_EQ(failedChecksIn(within,
+                                 [&](ChildChecks& check) {
+                                     const QByteArray notOwn = PrivateMounts::enter();
+                                     check.equal("mounts of its own", notOwn, QByteArray());
+                                     const TestShare share(mountPoint, c.entries, c.faults);
+                                     check.holds("share mounted", share.mounted());
+                                     if (!notOwn.isEmpty() || !share.mounted())
+                                         return;
+                                     const WalkResult result = run(c.source);
+                                     check.equal("List2", entriesOf(List2), c.files);
+                                     check.equal("links not followed", result.notes.linksNotFollowed, qsizetype(0));
+                                     check.equal("unreadable", result.notes.unreadableFolders, qsizetype(0));
+                                 }),
+                  "");
+    }
 }
 
 TEST_F(FolderWalkTest, LinkedFoldersAreWalkedUnderTheirNamesButNeverRoundInCircles)

@@ -24,14 +24,19 @@ int runChild(const std::function<int()>& body, std::optional<std::chrono::millis
     const pid_t child = fork();
     if (child < 0)
         return -1;
-    if (child == 0)
+    if (child == 0) {
+        // A group of its own, so that a child stopped at its deadline goes with whatever it
+        // started (a file server it waits on would otherwise keep it from ending).
+        setpgid(0, 0);
         _exit(body());
+    }
     int status = 0;
     if (!deadline)
         return waitpid(child, &status, 0) == child ? exitCodeOf(status) : -1;
     const auto end = std::chrono::steady_clock::now() + *deadline;
     while (waitpid(child, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= end) {
+            kill(-child, SIGKILL);
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             return kTimedOut;

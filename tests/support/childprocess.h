@@ -13,6 +13,6 @@ inline constexpr int kTimedOut = -2;
 // and could inherit a lock that another thread held at the fork.
 int runInChild(const std::function<int()>& body);
 
-// The same, stopped at the deadline (kTimedOut), so that a body that blocks fails its test
-// at once instead of hanging the suite.
+// The same, stopped at the deadline (kTimedOut) with every process it started, so that a
+// body that blocks fails its test at once instead of hanging the suite.
 int runWithin(std::chrono::milliseconds deadline, const std::function<int()>& body);
