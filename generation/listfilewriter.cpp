@@ -118,17 +118,33 @@ void appendTextLine(QStringView label, QStringView value, QByteArray& out)
     out.append(kLineEnd);
 }
 
-// The empty line and the footer below the entries.
-QByteArray footer(const QDate& today, const QLocale& locale)
+bool hasLatinDigits(const QLocale& locale) { return locale.zeroDigit() == u"0"; }
+
+bool isInCodePage(QChar character)
 {
-    QByteArray out;
-    appendTextLine(u"", u"", out);
-    appendTextLine(u"", ProductInfo::kProductLine, out);
-    appendTextLine(u"", locale.toString(today, QLocale::ShortFormat), out);
-    appendTextLine(u"(c) ", ProductInfo::kAuthor, out);
-    appendTextLine(u"Mail: ", ProductInfo::kMailAddress, out);
-    appendTextLine(u"Internet: ", ProductInfo::kWebAddress, out);
-    return out;
+    QByteArray unused;
+    return Windows1252::append(QStringView(&character, 1), unused) == 0;
+}
+
+// The code page has no digits but Latin ones: a locale that writes others (Persian,
+// Arabic, Bengali, ...) gets its date with Latin digits, and without the characters the code
+// page lacks (the direction marks around them), instead of a line of '?'.
+QString withLatinDigits(const QString& date)
+{
+    QString latin;
+    for (const char32_t character : date.toUcs4()) {
+        if (const int digit = QChar::digitValue(character); digit >= 0)
+            latin += QChar(u'0' + digit);
+        else if (!QChar::requiresSurrogates(character) && isInCodePage(QChar(char16_t(character))))
+            latin += QChar(char16_t(character));
+    }
+    return latin;
+}
+
+QString dateText(const QDate& today, const QLocale& locale)
+{
+    const QString date = locale.toString(today, QLocale::ShortFormat);
+    return hasLatinDigits(locale) ? date : withLatinDigits(date);
 }
 
 bool writeChunk(FileReplacement& file, std::string& chunk)
@@ -163,6 +179,18 @@ bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& foo
 QString ListFileWriter::path(const QString& targetFolder, const QString& fileName)
 {
     return targetFolder + u'\\' + fileName;
+}
+
+QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
+{
+    QByteArray out;
+    appendTextLine(u"", u"", out);
+    appendTextLine(u"", ProductInfo::kProductLine, out);
+    appendTextLine(u"", dateText(today, locale), out);
+    appendTextLine(u"(c) ", ProductInfo::kAuthor, out);
+    appendTextLine(u"Mail: ", ProductInfo::kMailAddress, out);
+    appendTextLine(u"Internet: ", ProductInfo::kWebAddress, out);
+    return out;
 }
 
 ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString& fileName, ListBox& entries,

@@ -29,4 +29,6 @@ public:
     static ListFileOutcome write(const QString& targetFolder, const QString& fileName, ListBox& entries,
                                  const QDate& today, const QLocale& locale = QLocale::system());
     static QString path(const QString& targetFolder, const QString& fileName);
+    // The empty line and the footer below the entries, in the list file's code page.
+    static QByteArray footer(const QDate& today, const QLocale& locale);
 };

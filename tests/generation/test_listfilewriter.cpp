@@ -5,12 +5,14 @@
 #include "support/testdrives.h"
 #include "support/testusers.h"
 #include "support/unprivileged.h"
+#include "text/windows1252.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <csignal>
@@ -153,6 +155,35 @@ TEST_F(ListFileWriterTest, ReplacesALongerOldFileCompletely)
     const ssize_t length = getxattr(hostFile.constData(), "system.posix_acl_access", value, sizeof value);
     EXPECT_EQ(QByteArray(value, int(std::max<ssize_t>(length, 0))), list);
     EXPECT_EQ(getxattr(hostFile.constData(), "user.herkunft", value, sizeof value), 7);
+}
+
+// The code page has Latin digits only: a locale that writes others gets its short date with
+// Latin digits and without what the code page lacks (the direction marks), instead of a line
+// of '?'. Every locale with Latin digits writes its date as it always did.
+TEST_F(ListFileWriterTest, TheDateLineHasLatinDigitsInEveryLocale)
+{
+    const auto dateLine = [](const QLocale& locale) { return ListFileWriter::footer(kToday, locale).split('\n').at(2).chopped(1); };
+    const QList<std::pair<const char*, QByteArray>> examples = {
+        {"fa_IR", "2024/3/5"}, {"ar_EG", "5/3/2024"}, {"bn_BD", "5/3/24"}, {"my_MM", "05-03-24"},
+        {"ne_NP", "24/3/5"},   {"mr_IN", "5/3/24"},   {"ps_AF", "2024/3/5"}, {"de_DE", "05.03.24"},
+    };
+    for (const auto& [name, date] : examples)
+        EXPECT_EQ(dateLine(QLocale(QString::fromLatin1(name))), date) << name;
+    const QRegularExpression latinDate(QStringLiteral("^([0-9]+)[/.-]([0-9]+)[/.-]([0-9]+)$"));
+    for (const QLocale& locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        const QByteArray date = dateLine(locale);
+        if (locale.zeroDigit() == u"0") {
+            QByteArray asToday;
+            Windows1252::append(locale.toString(kToday, QLocale::ShortFormat), asToday);
+            EXPECT_EQ(date, asToday) << qPrintable(locale.name());
+            continue;
+        }
+        const QRegularExpressionMatch match = latinDate.match(QString::fromLatin1(date));
+        ASSERT_TRUE(match.hasMatch()) << qPrintable(locale.name()) << ": " << date.constData();
+        QList<int> numbers = {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+        std::sort(numbers.begin(), numbers.end());
+        EXPECT_TRUE(numbers == QList<int>({3, 5, 24}) || numbers == QList<int>({3, 5, 2024})) << qPrintable(locale.name());
+    }
 }
 
 TEST_F(ListFileWriterTest, TwoWritesOnOneDayGiveTheSameFile)
