@@ -47,7 +47,7 @@ void SessionGuard::commitData(QSessionManager&) { m_form.saveOptions(); }
 // Reached while the window is still loaded only when the process ends other than through
 // the window, which on Linux is Qt's exit(1) on a lost display connection. The rest of the
 // exit would tear down what a run's threads still use, so the process ends here, once a
-// list file being written is whole.
+// list file being written over where it stands is whole.
 void SessionGuard::atProcessExit()
 {
     if (!g_guard)

@@ -1,6 +1,7 @@
 #include "commandline/interruptwatch.h"
 
 #include "commandline/terminalprogress.h"
+#include "generation/statustext.h"
 #include "generation/stopgrace.h"
 #include "process/exitguard.h"
 #include "process/signalpipe.h"
@@ -33,7 +34,8 @@ GenerateRun::Hooks InterruptWatch::runHooks()
     hooks.stop = m_stop.get_token();
     if (TerminalProgress* progress = m_progress) {
         hooks.progress = [progress](qsizetype folders, qsizetype files) { progress->update(folders, files); };
-        hooks.writing = [progress] { progress->showWriting(); };
+        hooks.writing = [progress] { progress->showWriting(StatusText::OldList::Safe); };
+        hooks.oldListOnlyInMemory = [progress] { progress->showWriting(StatusText::OldList::OnlyInMemory); };
     }
     return hooks;
 }

@@ -13,8 +13,8 @@
 // signal asks the run to stop, which it does before its next folder or once the read in
 // hand returns; a second one ends the program at once
 // (a second Ctrl-C with 130, as other tools do), and so does a run still going 2 s after the
-// first, as that signal would. A list file being written is waited for even then, so it is
-// whole or untouched. While the watch lives, only its thread takes the signals: the thread
+// first, as that signal would. A list file being written over where it stands is waited for
+// even then, so it is whole or untouched. While the watch lives, only its thread takes the signals: the thread
 // that made it, and those that one starts, may be stuck in a read.
 class TerminalProgress;
 

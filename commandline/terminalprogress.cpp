@@ -31,11 +31,11 @@ void TerminalProgress::showStopping()
         showPhase(StatusText::stopping());
 }
 
-void TerminalProgress::showWriting()
+void TerminalProgress::showWriting(StatusText::OldList oldList)
 {
     const std::lock_guard lock(m_mutex);
     m_writingShown = true;
-    showPhase(StatusText::writing());
+    showPhase(StatusText::writing(oldList));
 }
 
 void TerminalProgress::showPhase(const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generation/statustext.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
@@ -24,7 +26,7 @@ public:
     // Replace the figures for the rest of the run; once the list file is being written,
     // the run no longer stops, and the line keeps saying so.
     void showStopping();
-    void showWriting();
+    void showWriting(StatusText::OldList oldList);
     // Clears the line, so the status text that follows starts on a clean one.
     void finish();
 

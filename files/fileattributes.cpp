@@ -40,14 +40,20 @@ std::optional<QByteArray> attribute(int file, const char* name, bool& failed)
     return std::nullopt;
 }
 
+// Only root may give a file away; anyone may give it a group of their own.
 bool carryOwnerAndGroup(const struct stat& old, int newFile)
 {
-    if (geteuid() == 0)
-        return fchown(newFile, old.st_uid, old.st_gid) == 0;
     struct stat made;
-    if (old.st_uid != geteuid() || fstat(newFile, &made) != 0)
-        return false;
-    return made.st_gid == old.st_gid || fchown(newFile, uid_t(-1), old.st_gid) == 0;
+    if (fstat(newFile, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid)
+        return true;
+    return fchown(newFile, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) == 0;
+}
+
+bool hasOwnerGroupAndMode(int file, const struct stat& old)
+{
+    struct stat made;
+    return fstat(file, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid
+        && (made.st_mode & 0777) == (old.st_mode & 0777);
 }
 
 // An access list is only carried when it reads back exactly as the old file has it.
@@ -85,12 +91,13 @@ namespace FileAttributes {
 
 bool carryOver(int oldFile, const struct stat& old, int newFile)
 {
-    // The mode after the owner, since a change of owner may clear bits of it.
-    if (!carryOwnerAndGroup(old, newFile) || fchmod(newFile, old.st_mode & 0777) != 0
-        || !carryAccessList(oldFile, newFile))
-        return false;
-    struct stat made;
-    if (fstat(newFile, &made) != 0 || (made.st_mode & 0777) != (old.st_mode & 0777))
+    // Each is tried whatever the one before answered, and what the new file has in the end
+    // decides: a file system that keeps no owners (FAT) refuses fchown and fchmod, but gives
+    // every file the same owner, group and mode. The mode goes after the owner, since a
+    // change of owner may clear bits of it.
+    carryOwnerAndGroup(old, newFile);
+    fchmod(newFile, old.st_mode & 0777);
+    if (!carryAccessList(oldFile, newFile) || !hasOwnerGroupAndMode(newFile, old))
         return false;
     copyUserAttributes(oldFile, newFile);
     return true;

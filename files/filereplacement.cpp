@@ -1,12 +1,14 @@
 #include "files/filereplacement.h"
 
 #include "files/fileattributes.h"
+#include "files/markedfiles.h"
+#include "files/readback.h"
 
 #include <QLoggingCategory>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,16 +22,6 @@ std::function<void()>& firstWriteHold()
 {
     static std::function<void()> hold;
     return hold;
-}
-
-// Short, so that a name as long as the file system allows still has room beside it.
-QByteArray temporaryName()
-{
-    static constexpr char kCharacters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name(".Korvale");
-    for (int i = 0; i < 8; ++i)
-        name += kCharacters[QRandomGenerator::global()->bounded(int(sizeof kCharacters) - 1)];
-    return name;
 }
 
 WriteFailure failureOf(int error)
@@ -66,12 +58,9 @@ bool noAnonymousFiles(int error) { return error == EOPNOTSUPP || error == EISDIR
 
 QByteArray procPath(int file) { return "/proc/self/fd/" + QByteArray::number(file); }
 
-// A new file can stand in for the old one only where it can carry the old one's owner,
-// and where the old one has no other name that would go on showing the old content.
-bool mayBeReplaced(const struct stat& old)
-{
-    return (old.st_uid == geteuid() || geteuid() == 0) && old.st_nlink == 1;
-}
+// A new file could not stand in for a file with another name: that one would go on showing
+// the old content.
+bool mayBeReplaced(const struct stat& old) { return old.st_nlink == 1; }
 
 } // namespace
 
@@ -87,6 +76,10 @@ FileReplacement::FileReplacement(const QByteArray& folderHostPath, const QByteAr
         m_failure = isRefusal(errno) ? WriteFailure::NoRight : WriteFailure::FolderMissing;
         return;
     }
+    MarkedFiles::removeStaleTemporaries(m_folder);
+    m_leftover = KeptContent::restoreLeftover(m_folder, m_name);
+    if (m_leftover == KeptContent::Restore::Failed)
+        qCWarning(filesLog) << "the old content of" << m_name << "left by a write that never ended could not be put back";
     open();
 }
 
@@ -135,7 +128,8 @@ void FileReplacement::openOver(int oldFile, const struct stat& old)
     if (mayBeReplaced(old)) {
         if (openNew()) {
             if (FileAttributes::carryOver(oldFile, old, m_file)) {
-                ::close(oldFile);
+                m_oldFile = oldFile;
+                m_oldLength = old.st_size;
                 return;
             }
             discard();
@@ -171,13 +165,15 @@ bool FileReplacement::openAnonymous()
     return true;
 }
 
+// Locked while it is written, so that a later write into the folder never takes it for
+// one left behind, however long this one takes.
 bool FileReplacement::openTemporary()
 {
-    m_changing.emplace();
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QByteArray name = temporaryName();
+        const QByteArray name = MarkedFiles::temporaryName();
         const int file = openat(m_folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file >= 0) {
+            flock(file, LOCK_EX | LOCK_NB);
             m_file = file;
             m_temporaryName = name;
             m_mode = Mode::Temporary;
@@ -186,9 +182,6 @@ bool FileReplacement::openTemporary()
         if (errno != EEXIST)
             break;
     }
-    const int error = errno;
-    m_changing.reset();
-    errno = error;
     return false;
 }
 
@@ -208,7 +201,8 @@ bool FileReplacement::reserve(qint64 size)
         fail(errno);
         return false;
     }
-    if (!m_kept.take(m_file, m_oldLength)) {
+    struct stat old;
+    if (fstat(m_file, &old) != 0 || !m_kept.take(m_folder, m_name, m_file, old)) {
         fail(errno);
         return false;
     }
@@ -226,6 +220,8 @@ bool FileReplacement::write(QByteArrayView bytes)
         return false;
     }
     m_writeBegun = true;
+    if (m_mode == Mode::InPlace)
+        keepTail(bytes);
     const char* data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -260,6 +256,10 @@ bool FileReplacement::commit()
     switch (m_mode) {
     case Mode::InPlace:
         done = done && ftruncate(m_file, m_written) == 0 && fsync(m_file) == 0;
+        if (done && !ReadBack::holds(m_file, m_written, m_tail)) {
+            done = false;
+            errno = EIO;
+        }
         break;
     case Mode::Anonymous:
         done = done && nameAnonymous();
@@ -276,11 +276,35 @@ bool FileReplacement::commit()
         return false;
     }
     closeFile();
-    if (m_mode != Mode::InPlace)
-        syncFolder();
+    if (m_mode == Mode::InPlace)
+        m_kept.release();
+    else
+        MarkedFiles::syncFolder(m_folder);
+    // The new content is complete: a copy of older bytes that could not be put back before
+    // must never be put back over it.
+    if (m_leftover == KeptContent::Restore::Failed)
+        KeptContent::removeLeftover(m_folder, m_name);
     m_changing.reset();
     m_mode = Mode::None;
     return true;
+}
+
+OldContent FileReplacement::oldContent() const
+{
+    if (m_mode == Mode::InPlace)
+        return m_kept.content();
+    return {m_oldFile, m_oldLength};
+}
+
+void FileReplacement::keepTail(QByteArrayView bytes)
+{
+    if (bytes.size() >= ReadBack::kTailLength) {
+        m_tail = bytes.last(ReadBack::kTailLength).toByteArray();
+        return;
+    }
+    m_tail.append(bytes);
+    if (m_tail.size() > ReadBack::kTailLength)
+        m_tail.remove(0, m_tail.size() - ReadBack::kTailLength);
 }
 
 bool FileReplacement::renameTemporary()
@@ -295,13 +319,12 @@ bool FileReplacement::renameTemporary()
 // name first, so that the old file is replaced in one step.
 bool FileReplacement::nameAnonymous()
 {
-    m_changing.emplace();
     if (!m_nameExisted && linkAnonymousAs(m_name))
         return true;
     if (!m_nameExisted && errno != EEXIST)
         return false;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QByteArray name = temporaryName();
+        const QByteArray name = MarkedFiles::temporaryName();
         if (linkAnonymousAs(name)) {
             m_temporaryName = name;
             return renameTemporary();
@@ -318,16 +341,6 @@ bool FileReplacement::linkAnonymousAs(const QByteArray& name)
     return linkat(AT_FDCWD, procPath(m_file).constData(), m_folder, name.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-// The new name must survive a power cut too; a folder that cannot be synced is no failure.
-void FileReplacement::syncFolder()
-{
-    const int folder = openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        ::close(folder);
-    }
-}
-
 void FileReplacement::fail(int error)
 {
     if (m_failure != WriteFailure::None)
@@ -336,10 +349,16 @@ void FileReplacement::fail(int error)
     m_failure = failureOf(error);
 }
 
+// A copy of the old bytes that could not be put back stays beside the file, for the next
+// write to put back.
 void FileReplacement::discard()
 {
-    if (m_mode == Mode::InPlace && m_writeBegun && !m_kept.putBack(m_file))
-        qCWarning(filesLog) << "the old content of" << m_name << "could not be put back:" << qt_error_string(errno);
+    if (m_mode == Mode::InPlace) {
+        if (m_writeBegun && !m_kept.putBack(m_file))
+            qCWarning(filesLog) << "the old content of" << m_name << "could not be put back:" << qt_error_string(errno);
+        else
+            m_kept.release();
+    }
     closeFile();
     if (!m_temporaryName.isEmpty()) {
         unlinkat(m_folder, m_temporaryName.constData(), 0);
@@ -351,6 +370,9 @@ void FileReplacement::discard()
 
 bool FileReplacement::closeFile()
 {
+    if (m_oldFile >= 0)
+        ::close(m_oldFile);
+    m_oldFile = -1;
     if (m_file < 0)
         return true;
     const int file = m_file;

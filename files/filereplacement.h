@@ -25,18 +25,19 @@ enum class WriteFailure {
 };
 
 // Writes a file so that, however the write ends, the folder holds either the old file
-// whole or the new one complete, and nothing else. Everything happens relative to the
-// folder's open handle, and the name is never followed as a link: a link planted under the
-// name is refused, and nothing is ever written where it points.
+// whole or the new one complete. Everything happens relative to the folder's open handle,
+// and the name is never followed as a link: a link planted under the name is refused, and
+// nothing is ever written where it points.
 //
 // Where it can, the new content goes into an anonymous file in the folder that gets a name
 // only once every byte is on disk; where the file system has no anonymous files, into a
-// hidden temporary file that is removed however the write ends. An existing file is
-// replaced only where the new one can carry its owner, group, permission bits and access
-// list. Otherwise (another person's file in a shared folder, a folder that takes no new
-// file, a file with more than one name) the old file is written in place: only after room
-// for the new content is reserved, and with its old bytes kept, so that a write that fails
-// part way puts them back.
+// hidden temporary file (MarkedFiles) that is removed when the write fails, and by a later
+// write into the folder where the process was killed. An existing file is replaced only
+// where the new one has its owner, group, permission bits and access list. Otherwise
+// (another person's file in a shared folder, a folder that takes no new file, a file with
+// more than one name) the old file is written in place: only after room for the new content
+// is reserved, and with its old bytes kept (KeptContent), so that a write that fails part
+// way puts them back, and a write that never ended is undone by the next one.
 class FileReplacement {
 public:
     // name is one host name within the folder, without '/'.
@@ -53,10 +54,17 @@ public:
     // Makes room for the whole new content, exactly size bytes, and keeps the old bytes,
     // before anything of the old file changes. Nothing to do for a new file.
     bool reserve(qint64 size);
+    // After reserve(): the old bytes of a write in place are kept in memory only, so that the
+    // process ending by force (a kill, a power cut) before commit() would lose them.
+    bool oldContentOnlyInMemory() const { return m_kept.place() == KeptContent::Place::InMemory; }
+    // What the file held before this write: after reserve() where the write is in place.
+    OldContent oldContent() const;
+    // A write to this file was killed part way before, and its old bytes were put back first.
+    bool restoredOldContent() const { return m_leftover == KeptContent::Restore::Restored; }
     // False after the first failed write; later writes then do nothing.
     bool write(QByteArrayView bytes);
-    // Syncs and gives the new content the file's name. True only when every write before
-    // succeeded; otherwise the old file is as it was.
+    // Syncs and gives the new content the file's name; a file written in place is read back
+    // first. True only when every write before succeeded; otherwise the old file is as it was.
     bool commit();
 
     // For tests: called on the writing thread right after the first bytes of each
@@ -75,7 +83,7 @@ private:
     bool nameAnonymous();
     bool linkAnonymousAs(const QByteArray& name);
     bool renameTemporary();
-    void syncFolder();
+    void keepTail(QByteArrayView bytes);
     void fail(int error);
     void discard();
     bool closeFile();
@@ -84,6 +92,8 @@ private:
     QByteArray m_temporaryName;
     int m_folder = -1;
     int m_file = -1;
+    // The file the new one replaces, open until then, for oldContent().
+    int m_oldFile = -1;
     Mode m_mode = Mode::None;
     bool m_nameExisted = false;
     off_t m_oldLength = 0;
@@ -91,8 +101,12 @@ private:
     bool m_writeBegun = false;
     bool m_reserved = false;
     KeptContent m_kept;
-    // Held from the first change of anything in the folder until the final name is there
-    // or everything is as it was, so that a forced exit waits for it.
+    KeptContent::Restore m_leftover = KeptContent::Restore::NothingLeft;
+    // The last bytes written in place, to read back.
+    QByteArray m_tail;
+    // Held from the first change of the old file's bytes until the new content is complete
+    // or the old one is back, so that a forced exit waits for it. A new file being made
+    // changes nothing of the old one: a forced exit does not wait for it.
     std::optional<ExitGuard::WriteScope> m_changing;
     WriteFailure m_failure = WriteFailure::None;
 };

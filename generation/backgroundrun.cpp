@@ -32,6 +32,7 @@ void BackgroundRun::work(std::stop_token stop)
             m_observer(folders, files);
     };
     hooks.stop = std::move(stop);
+    hooks.oldListOnlyInMemory = [this] { m_oldListOnlyInMemory = true; };
     hooks.writing = [this] {
         m_writing = true;
         if (m_writeObserver)
@@ -75,7 +76,7 @@ QString BackgroundRun::statusText() const
     case Phase::Stopping:
         return StatusText::stopping();
     case Phase::Writing:
-        return StatusText::writing();
+        return StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe);
     }
     return progressText(m_filesSeen, m_foldersEntered);
 }

@@ -60,6 +60,7 @@ private:
     DriveTable m_drives;
     QThread* m_ownerThread;
     std::atomic<bool> m_writing = false;
+    std::atomic<bool> m_oldListOnlyInMemory = false;
     std::atomic<qsizetype> m_foldersEntered = 0;
     std::atomic<qsizetype> m_filesSeen = 0;
     std::unique_ptr<GenerateRun> m_run;

@@ -72,7 +72,8 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
 
 GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)
 {
-    const ListFileOutcome file = ListFileWriter::write(input.targetFolder, input.listFileName, m_List2, today);
+    const ListFileOutcome file = ListFileWriter::write(input.targetFolder, input.listFileName, m_List2, today,
+                                                       QLocale::system(), m_hooks.oldListOnlyInMemory);
     Outcome outcome;
     outcome.count = m_List2.ListCount();
     outcome.written = file.written;

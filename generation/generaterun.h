@@ -37,6 +37,9 @@ public:
         // The list file is about to be written: no stop is asked for from now on, the
         // write ends.
         std::function<void()> writing;
+        // It is written over the old file, whose old bytes are kept in memory only: a kill
+        // now would lose the old list.
+        std::function<void()> oldListOnlyInMemory;
     };
 
     // What the window's controls hold at the click; nothing is read from them later.

@@ -194,7 +194,8 @@ QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
 }
 
 ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString& fileName, ListBox& entries,
-                                      const QDate& today, const QLocale& locale)
+                                      const QDate& today, const QLocale& locale,
+                                      const std::function<void()>& oldListOnlyInMemory)
 {
     ListFileOutcome outcome;
     const HostTarget target = hostTarget(targetFolder, fileName);
@@ -203,9 +204,12 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
         return outcome;
     }
     FileReplacement file(target.folder, target.name);
+    outcome.oldListRestored = file.restoredOldContent();
     const QByteArray footerBytes = footer(today, locale);
-    outcome.written = file.isOpen() && (!file.writesInPlace() || file.reserve(listFileSize(entries, footerBytes)))
-        && writeContent(file, entries, footerBytes, outcome) && file.commit();
+    const bool reserved = file.isOpen() && (!file.writesInPlace() || file.reserve(listFileSize(entries, footerBytes)));
+    if (reserved && file.oldContentOnlyInMemory() && oldListOnlyInMemory)
+        oldListOnlyInMemory();
+    outcome.written = reserved && writeContent(file, entries, footerBytes, outcome) && file.commit();
     outcome.failure = file.failure();
     return outcome;
 }

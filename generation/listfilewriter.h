@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
+
 class ListBox;
 
 struct ListFileOutcome {
@@ -18,6 +20,8 @@ struct ListFileOutcome {
     WriteFailure failure = WriteFailure::None;
     // The rows of the first entries with replaced characters (see LeftOutEntries::kKept).
     QList<qsizetype> replacedRows = {};
+    // An earlier write to the file was killed part way, and the old list was put back first.
+    bool oldListRestored = false;
 };
 
 // Writes the result list into the list file: the entries one per line, an empty line and
@@ -26,8 +30,11 @@ struct ListFileOutcome {
 class ListFileWriter {
 public:
     // The path is built from the target folder, "\" and the name, joined unchanged.
+    // oldListOnlyInMemory is called before the first byte where the list is written over the
+    // old file and no copy of the old bytes fits beside it: a kill would lose the old list.
     static ListFileOutcome write(const QString& targetFolder, const QString& fileName, ListBox& entries,
-                                 const QDate& today, const QLocale& locale = QLocale::system());
+                                 const QDate& today, const QLocale& locale = QLocale::system(),
+                                 const std::function<void()>& oldListOnlyInMemory = {});
     static QString path(const QString& targetFolder, const QString& fileName);
     // The empty line and the footer below the entries, in the list file's code page.
     static QByteArray footer(const QDate& today, const QLocale& locale);

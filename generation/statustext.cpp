@@ -9,17 +9,19 @@ QString counted(qsizetype count, const QString& one, const QString& many)
     return QString::number(count) + u' ' + (count == 1 ? one : many);
 }
 
-QStringList remarks(const RunNotes& notes, qsizetype replacedEntries)
+QStringList remarks(const RunNotes& notes, const ListFileOutcome& outcome)
 {
     QStringList parts;
+    if (outcome.oldListRestored)
+        parts << QStringLiteral("unterbrochenes Schreiben zuvor rückgängig gemacht");
     if (notes.unreadableFolders != 0)
         parts << counted(notes.unreadableFolders, QStringLiteral("Verzeichnis nicht lesbar"),
                          QStringLiteral("Verzeichnisse nicht lesbar"));
     if (notes.leftOutNames != 0)
         parts << counted(notes.leftOutNames, QStringLiteral("Dateiname ausgelassen"),
                          QStringLiteral("Dateinamen ausgelassen"));
-    if (replacedEntries != 0)
-        parts << counted(replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
+    if (outcome.replacedEntries != 0)
+        parts << counted(outcome.replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
                          QStringLiteral("Einträge mit Ersatzzeichen"));
     if (notes.linksNotFollowed != 0)
         parts << counted(notes.linksNotFollowed, QStringLiteral("Verknüpfung nicht verfolgt"),
@@ -53,11 +55,15 @@ QString reason(WriteFailure failure)
 QString StatusText::after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
                           const RunNotes& notes)
 {
-    if (!outcome.written)
-        return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason(outcome.failure);
+    if (!outcome.written) {
+        QString text = QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason(outcome.failure);
+        if (outcome.oldListRestored)
+            text += QStringLiteral(" Die alte Liste ist nach einem unterbrochenen Schreiben wiederhergestellt.");
+        return text;
+    }
     QString text = QStringLiteral("Ergebnisdatei ") + fileName + QStringLiteral(" wurde in ") + targetFolder
         + QStringLiteral("  erzeugt");
-    const QStringList parts = remarks(notes, outcome.replacedEntries);
+    const QStringList parts = remarks(notes, outcome);
     if (!parts.isEmpty())
         text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + u')';
     return text;
@@ -65,6 +71,12 @@ QString StatusText::after(const ListFileOutcome& outcome, const QString& fileNam
 
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
 
-QString StatusText::writing() { return QStringLiteral("Ergebnisdatei wird geschrieben ..."); }
+QString StatusText::writing(OldList oldList)
+{
+    if (oldList == OldList::OnlyInMemory)
+        return QStringLiteral("Ergebnisdatei wird geschrieben ... (ohne Sicherungskopie: ein Absturz jetzt verlöre die "
+                              "alte Liste)");
+    return QStringLiteral("Ergebnisdatei wird geschrieben ...");
+}
 
 QString StatusText::stopped() { return QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."); }

@@ -15,6 +15,9 @@ public:
     // While a run goes on: asked to stop, it says so at once, though a folder read may
     // still hold it; once the list file is being written, no stop is promised.
     static QString stopping();
-    static QString writing();
+    // Where the list is written over the old file with no copy of it beside it, a kill or a
+    // power cut now would lose the old list: the line says so.
+    enum class OldList { Safe, OnlyInMemory };
+    static QString writing(OldList oldList = OldList::Safe);
     static QString stopped();
 };

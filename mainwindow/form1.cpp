@@ -258,7 +258,8 @@ void Form1::forceExitAt(StopGrace::Clock::time_point moment)
 }
 
 // The run is stuck in a read that may never return: the options are saved, and the process
-// ends without it. Only a list file being written is waited for, so it is whole or untouched.
+// ends without it. Only a list file being written over where it stands is waited for, so
+// it is whole or untouched.
 void Form1::forceExit()
 {
     if (!m_run)

@@ -1,14 +1,15 @@
 #pragma once
 
 // The last way out when a folder read will not return (a dead network share): the process
-// ends without waiting for the threads that are stuck, but never while a file in the target
-// folder is between its first changed byte and its final name, so the old list file is
-// intact or the new one complete, and no temporary file is left behind.
+// ends without waiting for the threads that are stuck, but never while a file is being
+// written over where it stands, so the old list file is intact or the new one complete. A
+// new file still on its way to its name changes nothing of the old one and is not waited
+// for: its share may have stopped answering too. (A later write removes it.)
 namespace ExitGuard {
 
-// Held by a writer from the moment it creates or changes a file until that file has its
-// final name (or the old content is back and any temporary file is removed). A forced exit
-// waits for it; a scope begun after a forced exit was asked for never returns.
+// Held by a writer from the first change of an existing file's bytes until its new content
+// is complete or its old content is back. A forced exit waits for it; a scope begun after a
+// forced exit was asked for never returns.
 class WriteScope {
 public:
     WriteScope();

@@ -37,12 +37,13 @@ const QByteArray kFooter = "\r\n"
 
 class ListFileWriterTest : public ::testing::Test {
 protected:
-    ListFileOutcome write(const QString& folder, const QString& name, const QStringList& entries = {})
+    ListFileOutcome write(const QString& folder, const QString& name, const QStringList& entries = {},
+                          const std::function<void()>& oldListOnlyInMemory = {})
     {
         m_list.Clear();
         for (const QString& entry : entries)
             m_list.AddItem(entry);
-        return ListFileWriter::write(folder, name, m_list, kToday, kGerman);
+        return ListFileWriter::write(folder, name, m_list, kToday, kGerman, oldListOnlyInMemory);
     }
 
     QByteArray contentOf(const QString& windowsPath) const
@@ -333,15 +334,18 @@ TEST_F(ListFileWriterTest, ALinkPlantedInAStickyFolderIsNeverFollowed)
     EXPECT_EQ(QFileInfo(m_drives.host("C:\\Tmp\\Liste.txt")).symLinkTarget(), QFile::decodeName(victimFile));
 }
 
+// A read-only folder takes no copy of the old bytes either: they are kept in memory, and the
+// run is told, so that the person is warned while the write goes on.
 TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANewOne)
 {
     struct Case {
         const char* what;
         QString folder;
         mode_t folderMode;
+        bool onlyInMemory;
     };
     // In a sticky folder only the owner may replace the file; a read-only folder takes no new file.
-    const QList<Case> cases = {{"read-only folder", "C:\\Geteilt", 0555}, {"sticky folder", "C:\\Tmp", 01777}};
+    const QList<Case> cases = {{"read-only folder", "C:\\Geteilt", 0555, true}, {"sticky folder", "C:\\Tmp", 01777, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         m_drives.makeFile(c.folder + "\\Liste.txt", QByteArray(5000, 'x'));
@@ -349,7 +353,10 @@ TEST_F(ListFileWriterTest, AWritableFileIsWrittenInPlaceWhereItsFolderRefusesANe
         const QByteArray folder = QFile::encodeName(m_drives.host(c.folder));
         ASSERT_EQ(chmod(folder.constData(), c.folderMode), 0);
         const std::string failures = failedChecksIn(runUnprivileged, [&](ChildChecks& check) {
-            check.equal("written", write(c.folder, "Liste.txt", {"C:\\a.txt"}).written, true);
+            bool toldOnlyInMemory = false;
+            const auto told = [&] { toldOnlyInMemory = true; };
+            check.equal("written", write(c.folder, "Liste.txt", {"C:\\a.txt"}, told).written, true);
+            check.equal("told the old list is in memory only", toldOnlyInMemory, c.onlyInMemory);
         });
         chmod(folder.constData(), 0755);
         EXPECT_EQ(failures, "");

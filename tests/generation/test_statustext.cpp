@@ -57,4 +57,20 @@ TEST(StatusText, FailureGivesTheReasonWithoutNotes)
         EXPECT_EQ(StatusText::after({false, 4, failure}, "Liste.txt", "C:\\Daten", {3, 2}), line);
 }
 
+// A write killed part way before was undone first: said whether this list is there or not,
+// for where it is not, the old one is back whole.
+TEST(StatusText, AnUndoneEarlierWriteIsSaidWhetherTheListIsWrittenOrNot)
+{
+    ListFileOutcome written{true, 1};
+    written.oldListRestored = true;
+    EXPECT_EQ(StatusText::after(written, "Liste.txt", "C:\\", {1, 0}),
+              u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (unterbrochenes Schreiben zuvor rückgängig gemacht, "
+              u"1 Verzeichnis nicht lesbar, 1 Eintrag mit Ersatzzeichen)"_qs);
+    ListFileOutcome failed{false, 0, WriteFailure::DiskFull};
+    failed.oldListRestored = true;
+    EXPECT_EQ(StatusText::after(failed, "Liste.txt", "C:\\", {}),
+              u"Ergebnisdatei konnte nicht erzeugt werden. Der Datenträger ist voll. Die alte Liste ist nach einem "
+              u"unterbrochenen Schreiben wiederhergestellt."_qs);
+}
+
 } // namespace

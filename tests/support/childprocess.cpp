@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,3 +52,27 @@ int runChild(const std::function<int()>& body, std::optional<std::chrono::millis
 int runInChild(const std::function<int()>& body) { return runChild(body, std::nullopt); }
 
 int runWithin(std::chrono::milliseconds deadline, const std::function<int()>& body) { return runChild(body, deadline); }
+
+pid_t startQuietly(const char* program, const QList<QByteArray>& arguments)
+{
+    QList<char*> argv{const_cast<char*>(program)};
+    for (const QByteArray& argument : arguments)
+        argv.append(const_cast<char*>(argument.constData()));
+    argv.append(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execvp(program, argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+bool runQuietly(const char* program, const QList<QByteArray>& arguments)
+{
+    const pid_t child = startQuietly(program, arguments);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+
 #include <chrono>
 #include <functional>
+
+#include <sys/types.h>
 
 // What runWithin answers when the body had to be stopped.
 inline constexpr int kTimedOut = -2;
@@ -16,3 +21,10 @@ int runInChild(const std::function<int()>& body);
 // The same, stopped at the deadline (kTimedOut) with every process it started, so that a
 // body that blocks fails its test at once instead of hanging the suite.
 int runWithin(std::chrono::milliseconds deadline, const std::function<int()>& body);
+
+// Starts a program (found on PATH where it has no '/') by a plain fork and exec, which a
+// sanitizer follows and which starts no thread, with its output to /dev/null: its process
+// id, or -1.
+pid_t startQuietly(const char* program, const QList<QByteArray>& arguments);
+// The same, waited for: true when it exited with 0.
+bool runQuietly(const char* program, const QList<QByteArray>& arguments);
