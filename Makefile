@@ -2,9 +2,10 @@
 # desktop-file-utils, appstream and dpkg-dev check the installed files and build the package;
 # qt6-base-private-dev lets a test switch on Qt's accessibility events without a screen reader.
 # fuse3 and libfuse3-dev serve the tests' own shares (one that never answers, one whose
-# folders all say the same inode number).
+# folders all say the same inode number); fusefat and dosfstools a FAT stick for the list file's.
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-liberation2 fonts-dejavu-core \
-            desktop-file-utils appstream dpkg-dev qt6-base-private-dev fuse3 libfuse3-dev pkg-config
+            desktop-file-utils appstream dpkg-dev qt6-base-private-dev fuse3 libfuse3-dev pkg-config \
+            fusefat dosfstools
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 ,        := ,
@@ -28,8 +29,7 @@ run: configure
 	./$(BUILD)/korvale
 
 # A display to lose: the window saves the options when its display connection breaks.
-# A FAT stick through a FUSE driver, for the list file's tests.
-test asan: EXTRA_PACKAGES += xvfb xdotool fusefat dosfstools
+test asan: EXTRA_PACKAGES += xvfb xdotool
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

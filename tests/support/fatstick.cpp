@@ -1,6 +1,7 @@
 #include "support/fatstick.h"
 
 #include "support/childprocess.h"
+#include "support/privatemounts.h"
 
 #include <QStandardPaths>
 
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <thread>
 
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -35,13 +35,6 @@ QByteArray programPath(const char* name)
     return found.toLocal8Bit();
 }
 
-// Mounts made here must not reach the host: a mount namespace of this process's own, with
-// nothing shared back (systemd makes / shared).
-bool enterOwnMountNamespace()
-{
-    return unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-
 } // namespace
 
 QString FatStick::unavailable()
@@ -61,7 +54,7 @@ FatStick::FatStick(const QByteArray& folder)
     : m_image(folder + "/stick.img")
     , m_mountPoint(folder + "/stick")
 {
-    if (enterOwnMountNamespace() && mkdir(m_mountPoint.constData(), 0755) == 0
+    if (PrivateMounts::enter().isEmpty() && mkdir(m_mountPoint.constData(), 0755) == 0
         && runQuietly(programPath("mkfs.vfat").constData(), {"-C", m_image, "8192"}))
         mount();
 }

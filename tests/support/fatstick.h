@@ -6,9 +6,9 @@
 #include <sys/types.h>
 
 // A FAT stick as the desktop serves one through a FUSE driver: an image made with
-// mkfs.vfat (dosfstools), served by Debian's fusefat over a folder. Mount it only in a child
-// process (runInChild), which it moves into a mount namespace of its own, so that nothing
-// outlives the test. Unmounted when the object goes.
+// mkfs.vfat (dosfstools), served by Debian's fusefat over a folder. Make it only in a child
+// process (runInChild) with one thread, which it moves into a mount namespace of its own
+// (PrivateMounts), so that nothing outlives the test. Unmounted when the object goes.
 class FatStick {
 public:
     // Why no stick can be had here (not root, no /dev/fuse, a program missing); empty where
