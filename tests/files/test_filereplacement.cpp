@@ -110,6 +110,18 @@ protected:
         return path;
     }
 
+    // The checks, in a child with a FAT stick mounted (see FatStick::unavailable()).
+    std::string failedChecksOnAStick(const std::function<void(ChildChecks&, FatStick&)>& checks)
+    {
+        const QByteArray place = folder("Stick");
+        return failedChecksIn(runInChild, [&](ChildChecks& check) {
+            FatStick stick(place);
+            check.holds("mounted", stick.mounted());
+            if (stick.mounted())
+                checks(check, stick);
+        });
+    }
+
     QTemporaryDir m_root;
     OpenToEveryone m_everyone{QFile::encodeName(m_root.path())};
 };
@@ -332,10 +344,7 @@ TEST_F(FileReplacementTest, ListsOnAFatStickAreReplacedWhole)
 {
     if (const QString missing = FatStick::unavailable(); !missing.isEmpty())
         GTEST_SKIP() << qPrintable(missing) << ": FAT stick case not run";
-    const QByteArray place = folder("Stick");
-    const std::string failures = failedChecksIn(runInChild, [&](ChildChecks& check) {
-        FatStick stick(place);
-        check.holds("mounted", stick.mounted());
+    EXPECT_EQ(failedChecksOnAStick([&](ChildChecks& check, FatStick& stick) {
         const QByteArray list = stick.mountPoint() + '/' + kName;
         for (const QByteArray& content : {kOld, lines("kurz", 100), lines("lang", 90000)}) {
             check.holds("written", writeWhole(stick.mountPoint(), content));
@@ -344,8 +353,8 @@ TEST_F(FileReplacementTest, ListsOnAFatStickAreReplacedWhole)
             check.holds("the list as written", contentOf(list) == content);
             check.equal("names", namesIn(stick.mountPoint()), QStringList{kName});
         }
-    });
-    EXPECT_EQ(failures, "");
+    }),
+              "");
 }
 
 // A stick has no anonymous files: a write held for good in its named temporary file (a
@@ -355,10 +364,7 @@ TEST_F(FileReplacementTest, AWriteEndedOnAFatStickLeavesATemporaryALaterWriteRem
 {
     if (const QString missing = FatStick::unavailable(); !missing.isEmpty())
         GTEST_SKIP() << qPrintable(missing) << ": FAT stick case not run";
-    const QByteArray place = folder("Stick");
-    const std::string failures = failedChecksIn(runInChild, [&](ChildChecks& check) {
-        FatStick stick(place);
-        check.holds("mounted", stick.mounted());
+    EXPECT_EQ(failedChecksOnAStick([&](ChildChecks& check, FatStick& stick) {
         const QByteArray list = stick.mountPoint() + '/' + kName;
         check.holds("first list written", writeWhole(stick.mountPoint(), kOld));
         check.equal("ended by force", forceExitDuringWrite(stick.mountPoint(), true), kForcedExitCode);
@@ -375,6 +381,6 @@ TEST_F(FileReplacementTest, AWriteEndedOnAFatStickLeavesATemporaryALaterWriteRem
         check.holds("made older", utimensat(AT_FDCWD, path.constData(), anHourAgo, 0) == 0);
         check.holds("third list written", writeWhole(stick.mountPoint(), kOld));
         check.equal("names after the hour", namesIn(stick.mountPoint()), QStringList{kName});
-    });
-    EXPECT_EQ(failures, "");
+    }),
+              "");
 }

@@ -57,8 +57,8 @@ TEST(StatusText, FailureGivesTheReasonWithoutNotes)
         EXPECT_EQ(StatusText::after({false, 4, failure}, "Liste.txt", "C:\\Daten", {3, 2}), line);
 }
 
-// A write killed part way before was undone first: said whether this list is there or not,
-// for where it is not, the old one is back whole.
+// A write killed part way before was undone first: the line says so whether this list is
+// there or not (where it is not, the old one is back whole).
 TEST(StatusText, AnUndoneEarlierWriteIsSaidWhetherTheListIsWrittenOrNot)
 {
     ListFileOutcome written{true, 1};
