@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <malloc.h>
+
 BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer,
                              std::function<void()> writeObserver)
     : m_input(std::move(input))
@@ -40,10 +42,11 @@ void BackgroundRun::work(std::stop_token stop)
     };
     auto run = std::make_unique<GenerateRun>(std::move(hooks));
     m_outcome = run->run(m_input);
-    // A stopped run's lists are thrown away here, where freeing a million entries keeps
-    // no window waiting.
-    if (m_outcome.stopped) {
+    // A stopped or short run's lists are thrown away here, where freeing a million entries
+    // keeps no window waiting, and the memory goes back to the system.
+    if (m_outcome.stopped || m_outcome.shortage != Shortage::None) {
         run.reset();
+        malloc_trim(0);
     } else {
         // Found here, the widest rows cost the window's thread a few measurements only.
         m_longestResultRows = run->List2().longestRows();

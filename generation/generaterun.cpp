@@ -16,6 +16,14 @@ GenerateRun::Outcome stoppedOutcome()
     return outcome;
 }
 
+GenerateRun::Outcome shortOutcome(Shortage shortage)
+{
+    GenerateRun::Outcome outcome;
+    outcome.shortage = shortage;
+    outcome.statusText = StatusText::shortOf(shortage);
+    return outcome;
+}
+
 } // namespace
 
 GenerateRun::GenerateRun(Hooks hooks)
@@ -56,6 +64,8 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
                                             [includeSubfolders] { return includeSubfolders; }, m_hooks.stop);
     if (stopRequested())
         return stoppedOutcome();
+    if (walk.shortage != Shortage::None)
+        return endShort(walk.shortage);
     Outcome outcome;
     outcome.count = m_List2.ListCount(); // the first read sorts
     if (!walk.sourceRead) {
@@ -68,6 +78,14 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
     if (m_hooks.writing)
         m_hooks.writing();
     return Dateiausgeben(input, walk.notes, today);
+}
+
+// What was collected is not what the source holds: it is let go at once.
+GenerateRun::Outcome GenerateRun::endShort(Shortage shortage)
+{
+    m_List1.Clear();
+    m_List2.Clear();
+    return shortOutcome(shortage);
 }
 
 GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)

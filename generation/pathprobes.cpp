@@ -27,11 +27,16 @@ bool DirExists(const QString& path, FolderReads& reads)
     const FolderHandles::Look look = reads.look(path, false);
     switch (look.standing) {
     case Standing::Folder:
-        reads.noteFound(path, look.identity);
+        reads.noteFound(path, look.identity, false);
         return true;
     case Standing::Other: // a link, perhaps to a folder
-    case Standing::Unknown:
-        return reads.look(path, true).standing == Standing::Folder;
+    case Standing::Unknown: {
+        const FolderHandles::Look followed = reads.look(path, true);
+        if (followed.standing != Standing::Folder)
+            return false;
+        reads.noteFound(path, followed.identity, true);
+        return true;
+    }
     default:
         return false;
     }

@@ -69,6 +69,25 @@ QString StatusText::after(const ListFileOutcome& outcome, const QString& fileNam
     return text;
 }
 
+QString StatusText::shortOf(Shortage shortage)
+{
+    QString reason;
+    switch (shortage) {
+    case Shortage::OpenFiles:
+        reason = QStringLiteral("Es können nicht genügend Dateien zugleich geöffnet werden.");
+        break;
+    case Shortage::Memory:
+        reason = QStringLiteral("Nicht genügend Arbeitsspeicher für diese Liste.");
+        break;
+    case Shortage::Threads:
+        reason = QStringLiteral("Es konnte kein Arbeitsthread gestartet werden.");
+        break;
+    case Shortage::None:
+        break;
+    }
+    return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason;
+}
+
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
 
 QString StatusText::writing(OldList oldList)

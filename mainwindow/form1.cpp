@@ -290,6 +290,8 @@ void Form1::endRun()
     const GenerateRun::Outcome& outcome = run->outcome();
     if (outcome.stopped) {
         m_c.Label3->setMessage(StatusText::stopped(), {});
+    } else if (outcome.shortage != Shortage::None) {
+        m_c.Label3->setMessage(outcome.statusText, {});
     } else {
         takeOver(run->takeControls(), run->longestResultRows());
         const GenerateRun::Input& input = run->input();

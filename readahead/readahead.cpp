@@ -6,8 +6,10 @@
 #include <chrono>
 #include <system_error>
 
-ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop)
+ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mostReaders)
     : m_readFolder(std::move(readFolder))
+    , m_mostReaders(mostReaders)
+    , m_cannotRead(mostReaders == 0)
     , m_stop(stop)
     , m_wakeOnStop(std::move(stop), [this] {
         // Under the lock, so that a waiter that has just found no stop is already waiting.
@@ -21,7 +23,8 @@ ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop)
 FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
 {
     static const NeverWalkedMounts noMounts;
-    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts);
+    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts,
+                                        request.below);
 }
 
 // A reader that finishes a read may start more readers: the list is taken under the lock,
@@ -57,7 +60,7 @@ void ReadAhead::startReaders()
     if (m_stopping)
         return;
     try {
-        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size()) {
+        while (m_readers.size() < readersWanted() && m_readers.size() < m_slots.size()) {
             std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);
             ThreadName::setNumbered(reader, "korvale-rd-", m_readers.size());
         }
@@ -122,7 +125,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 
 bool ReadAhead::mayClaim() const
 {
-    return m_claimed < m_slots.size() && m_reading < m_sizing.readers() && !m_stop.stop_requested();
+    return m_claimed < m_slots.size() && m_reading < readersWanted() && !m_stop.stop_requested();
 }
 
 void ReadAhead::read()
@@ -145,9 +148,9 @@ void ReadAhead::read()
         --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
-        const std::size_t readersBefore = m_sizing.readers();
+        const std::size_t readersBefore = readersWanted();
         m_sizing.noteRead(started, finished);
-        if (m_sizing.readers() > readersBefore) {
+        if (readersWanted() > readersBefore) {
             startReaders();
             m_readersWake.notify_all();
         }

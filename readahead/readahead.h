@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -38,14 +39,16 @@ public:
         std::shared_ptr<const FolderHandles::Handle> parent;
         QByteArray name;
         std::shared_ptr<const NeverWalkedMounts> mounts;
+        FolderBelow below;
     };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
     static FolderScan::Entries readBelowParent(const Request& request);
 
     // Once stop is asked for, readers take no further folder and a walk waiting in take()
-    // gets nothing.
-    explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {});
+    // gets nothing. No more than mostReaders read at once; with none, nothing is read ahead.
+    explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {},
+                       std::size_t mostReaders = ReaderSizing::kMostReaders);
     ~ReadAhead();
     // False once no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
@@ -81,8 +84,10 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
+    std::size_t readersWanted() const { return std::min(m_sizing.readers(), m_mostReaders); }
 
     const ReadFolder m_readFolder;
+    const std::size_t m_mostReaders;
     std::mutex m_mutex;
     std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;

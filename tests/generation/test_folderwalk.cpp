@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <stop_token>
 #include <vector>
 
@@ -82,6 +83,32 @@ public:
 private:
     std::vector<QByteArray> m_targets;
 };
+
+// Sanitizers reserve address space by the terabyte: no limit on it can hold there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// From now on the process may take so much more address space than it has now.
+bool limitAddressSpace(rlim_t more)
+{
+    rlim_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * rlim_t(sysconf(_SC_PAGESIZE)) + more;
+    const rlimit set{limit, limit};
+    return setrlimit(RLIMIT_AS, &set) == 0;
+}
+
+// No more files than so many, all told, may be open in this process from now on.
+bool limitOpenFiles(rlim_t most)
+{
+    const rlimit set{most, most};
+    return setrlimit(RLIMIT_NOFILE, &set) == 0;
+}
+
+int withinAMinute(const std::function<int()>& body) { return runWithin(std::chrono::minutes(1), body); }
 
 // A run's hidden controls, wired as the window's are, so the walk runs here as it runs there.
 class FolderWalkTest : public ::testing::Test {
@@ -307,6 +334,12 @@ TEST_F(FolderWalkTest, SharesThatLieOrDoNotAnswerAreWalkedInFull)
         QStringList files;
     };
     const Case cases[] = {
+        {"every folder the same inode number",
+         {"f1.txt", "a/f2.txt", "a/b/f3.txt", "a/b/c/f4.txt", "d/f5.txt", "d/e/f6.txt"},
+         {true, {}, {}},
+         u"C:\\share"_s,
+         {u"C:\\share\\a\\b\\c\\f4.txt"_s, u"C:\\share\\a\\b\\f3.txt"_s, u"C:\\share\\a\\f2.txt"_s,
+          u"C:\\share\\d\\e\\f6.txt"_s, u"C:\\share\\d\\f5.txt"_s, u"C:\\share\\f1.txt"_s}},
         {"a hidden link into a folder that never answers",
          {"daten/a.txt", "daten/.tot -> " + mountPoint + "/tot/innen", "tot/innen/"},
          {false, "tot", {}},
@@ -361,6 +394,105 @@ TEST_F(FolderWalkTest, LinkedFoldersAreWalkedUnderTheirNamesButNeverRoundInCircl
     EXPECT_TRUE(fromLink.sourceRead);
     EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\daten1\\d.txt"_s}));
     EXPECT_EQ(fromLink.notes.linksNotFollowed, 1);
+}
+
+// Two links on each of 26 levels to the next make 2^26 ways down: a folder reached through
+// a link once more lists its files and real subfolders but follows no link below it, so
+// the list stays below (links + 1) times what the tree holds, and a limit of memory holds.
+TEST_F(FolderWalkTest, ALatticeOfLinksStaysWithinItsLinksTimesItsEntries)
+{
+    constexpr int kLevels = 26;
+    for (int level = 0; level < kLevels; ++level) {
+        const QString folder = u"C:\\gitter\\L%1"_s.arg(level);
+        drives.makeFile(folder + u"\\f.txt"_s);
+        for (const char* link : {"\\a", "\\b"}) {
+            if (level + 1 < kLevels)
+                ASSERT_EQ(symlink("../L" + QByteArray::number(level + 1), hostBytes(folder + QLatin1String(link))), 0);
+        }
+    }
+    const qsizetype links = 2 * (kLevels - 1);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 if (!kSanitized)
+                                     check.holds("address space limited", limitAddressSpace(rlim_t(1) << 30));
+                                 const WalkResult result = run(u"C:\\gitter"_s);
+                                 check.equal("shortage", result.shortage, Shortage::None);
+                                 check.holds("entries below (links + 1) times the distinct ones",
+                                             List2.ListCount() >= kLevels && List2.ListCount() < (links + 1) * kLevels);
+                                 // L2 is entered through L1\a first: through L0\a\a its files are
+                                 // listed once more, and no link in it is followed.
+                                 check.equal("first entry", List2.List(0), u"C:\\gitter\\L0\\a\\a\\f.txt"_s);
+                             }),
+              "");
+}
+
+// A folder mounted again below itself leads back up as a link to it would.
+TEST_F(FolderWalkTest, AFolderMountedBelowItselfIsNotEnteredAgain)
+{
+    makeFiles({u"C:\\b\\f.txt", u"C:\\b\\x\\g.txt"});
+    drives.makeFolder(u"C:\\b\\x\\m"_s);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const QByteArray notOwn = PrivateMounts::enter();
+                                 if (!notOwn.isEmpty()) {
+                                     check.equal("mounts of its own", notOwn, QByteArray());
+                                     return;
+                                 }
+                                 check.holds("mounted", mount(hostBytes(u"C:\\b"_s).constData(),
+                                                              hostBytes(u"C:\\b\\x\\m"_s).constData(), nullptr,
+                                                              MS_BIND, nullptr) == 0);
+                                 const WalkResult result = run(u"C:\\b"_s);
+                                 check.equal("List2", entriesOf(List2),
+                                             QStringList({u"C:\\b\\f.txt"_s, u"C:\\b\\x\\g.txt"_s}));
+                                 check.equal("links not followed", result.notes.linksNotFollowed, qsizetype(1));
+                             }),
+              "");
+}
+
+// The walk's open folders keep within the process's limit of open files, whatever it is.
+TEST_F(FolderWalkTest, AFewOpenFilesStillListEveryFolder)
+{
+    for (int top = 0; top < 20; ++top) {
+        for (int below = 0; below < 15; ++below)
+            drives.makeFile(u"C:\\viele\\o%1\\u%2\\f.txt"_s.arg(top).arg(below));
+    }
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
+    for (const rlim_t most : {32, 16}) {
+        SCOPED_TRACE(most);
+        EXPECT_EQ(failedChecksIn(runUnprivileged,
+                                 [&](ChildChecks& check) {
+                                     check.holds("limited", limitOpenFiles(most));
+                                     const WalkResult result = run(u"C:\\viele"_s);
+                                     check.equal("shortage", result.shortage, Shortage::None);
+                                     check.equal("files listed", List2.ListCount(), qsizetype(300));
+                                     check.equal("folders queued", List1.ListCount(), qsizetype(320));
+                                     check.equal("unreadable", result.notes.unreadableFolders, qsizetype(0));
+                                 }),
+                  "");
+    }
+}
+
+// Where no file can be opened at all, the run says so and leaves the old list file alone.
+TEST_F(FolderWalkTest, NoFileToSpareEndsTheRunSayingSo)
+{
+    makeFiles({u"C:\\q\\a\\1.txt"});
+    drives.makeFile(u"C:\\Liste.txt"_s, "alt");
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const int lowestFree = dup(0);
+                                 close(lowestFree);
+                                 check.holds("limited", limitOpenFiles(rlim_t(lowestFree)));
+                                 const GenerateRun::Outcome outcome
+                                     = hidden.run({u"C:\\q"_s, u"*.*"_s, true, u"C:\\"_s, u"Liste.txt"_s});
+                                 check.holds("not written", !outcome.written);
+                                 check.equal("status", outcome.statusText,
+                                             u"Ergebnisdatei konnte nicht erzeugt werden. Es können nicht genügend "
+                                             "Dateien zugleich geöffnet werden."_s);
+                             }),
+              "");
+    QFile old(drives.host(u"C:\\Liste.txt"_s));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("alt"));
 }
 
 TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)

@@ -196,7 +196,7 @@ std::vector<ReadAhead::Request> requests(int count)
 {
     std::vector<ReadAhead::Request> made;
     for (int i = 0; i < count; ++i)
-        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr});
+        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr, {}});
     return made;
 }
 
@@ -377,7 +377,7 @@ void readStart(FolderReads& reads, const QString& text)
 
 std::optional<FolderReads::Read> takeAtItsTurn(FolderReads& reads, const QString& text)
 {
-    reads.noteFound(text, reads.look(text, false).identity);
+    reads.noteFound(text, reads.look(text, false).identity, false);
     return reads.takeReadAhead(text);
 }
 
