@@ -406,8 +406,9 @@ TEST_F(FolderWalkTest, ALatticeOfLinksStaysWithinItsLinksTimesItsEntries)
         const QString folder = u"C:\\gitter\\L%1"_s.arg(level);
         drives.makeFile(folder + u"\\f.txt"_s);
         for (const char* link : {"\\a", "\\b"}) {
-            if (level + 1 < kLevels)
+            if (level + 1 < kLevels) {
                 ASSERT_EQ(symlink("../L" + QByteArray::number(level + 1), hostBytes(folder + QLatin1String(link))), 0);
+            }
         }
     }
     const qsizetype links = 2 * (kLevels - 1);
