@@ -74,7 +74,7 @@ public:
     }
     bool mount(const QByteArray& target, const char* type)
     {
-        if (::mount(type, target.constData(), type, 0, nullptr) != 0)
+        if (!PrivateMounts::missingForTheProgram().isEmpty() || ::mount(type, target.constData(), type, 0, nullptr) != 0)
             return false;
         m_targets.push_back(target);
         return true;

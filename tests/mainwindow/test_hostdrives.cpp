@@ -6,6 +6,7 @@
 #include "mounts/filesystemtypes.h"
 #include "mounts/mounttable.h"
 #include "settings/settingsstore.h"
+#include "support/privatemounts.h"
 
 #include <gtest/gtest.h>
 
@@ -75,8 +76,8 @@ QChar letterOn(const DriveList& drives, const QByteArray& hostRoot)
 
 TEST(HostDrives, ADiskMountedAndUnmountedWhileTheWindowIsOpen)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "mounting a test disk needs root";
+    if (const QByteArray why = PrivateMounts::missingForTheProgram(); !why.isEmpty())
+        GTEST_SKIP() << why.constData();
     TestMount disk;
     if (disk.mountPoint().isEmpty() || !disk.mount())
         GTEST_SKIP() << "no folder below /mnt could be made or mounted on here";
