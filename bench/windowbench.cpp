@@ -104,6 +104,9 @@ int main(int argc, char** argv)
     QTemporaryDir config;
     SettingsStore store(config.filePath(QStringLiteral("Korvale.ini")));
     Form1 form(store);
+    // The stored folders are restored first, so that the picks below are the last.
+    while (form.isRestoring())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     const MainControls& c = form.controls();
     if (!c.models.Dir2->setPath(source.toString()) || !c.models.Dir3->setPath(target.toString())) {
         QTextStream(stderr) << "cannot pick " << source.toString() << " or " << target.toString() << "\n";

@@ -179,3 +179,20 @@ std::optional<QByteArray> MountTable::shareFolder(uid_t user) const
     }
     return std::nullopt;
 }
+
+QByteArray MountTable::mountPointOf(const QByteArray& path) const
+{
+    QByteArray best = "/";
+    for (const Mount& mount : m_mounts) {
+        if (mount.mountPoint.size() > best.size() && isInOrBelow(path, mount.mountPoint))
+            best = mount.mountPoint;
+    }
+    return best;
+}
+
+bool MountTable::isInOrBelow(const QByteArray& path, const QByteArray& folder)
+{
+    if (folder == "/")
+        return path.startsWith('/');
+    return path == folder || (path.startsWith(folder) && path[folder.size()] == '/');
+}
