@@ -1,9 +1,7 @@
 #include "changes/listlines.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -11,8 +9,8 @@ constexpr qsizetype kBufferSize = qsizetype(256) << 10;
 
 } // namespace
 
-ListLines::ListLines(int file, off_t length)
-    : m_file(file)
+ListLines::ListLines(const OldContent& content, off_t length)
+    : m_content(content)
     , m_length(length)
     , m_buffer(kBufferSize, Qt::Uninitialized)
 {
@@ -61,10 +59,7 @@ bool ListLines::fill()
     if (m_end == m_buffer.size())
         m_buffer.resize(std::min(m_buffer.size() * 2, kLongestLine + 1));
     const size_t room = size_t(std::min<off_t>(m_buffer.size() - m_end, m_length - m_readUpTo));
-    ssize_t got = 0;
-    do
-        got = pread(m_file, m_buffer.data() + m_end, room, m_readUpTo);
-    while (got < 0 && errno == EINTR);
+    const ssize_t got = m_content.readAt(m_readUpTo, m_buffer.data() + m_end, room);
     if (got <= 0) {
         m_failure = Failure::Unreadable;
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/keptcontent.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -7,9 +9,9 @@
 
 #include <sys/types.h>
 
-// The entry lines of a list file, one after the other, read with pread into one buffer
-// that holds a few hundred kilobytes at a time (mapped pages would count in the program's
-// peak memory). A line ends at "\n", a '\r' before it left out.
+// The entry lines of a list file, one after the other, read into one buffer that holds a
+// few hundred kilobytes at a time (mapped pages would count in the program's peak memory).
+// A line ends at "\n", a '\r' before it left out.
 class ListLines {
 public:
     enum class Failure {
@@ -18,8 +20,8 @@ public:
         NotText,    // a NUL byte, or a line longer than any path a list holds
     };
 
-    // The first length bytes of file; the file stays the caller's.
-    ListLines(int file, off_t length);
+    // The first length bytes of content, whose file stays the caller's.
+    ListLines(const OldContent& content, off_t length);
 
     // The next line, valid until the next call; nothing at the end or after a failure.
     std::optional<QByteArrayView> next();
@@ -30,7 +32,7 @@ public:
 private:
     bool fill();
 
-    int m_file;
+    OldContent m_content;
     off_t m_length;
     off_t m_readUpTo = 0;
     QByteArray m_buffer;

@@ -36,12 +36,10 @@ std::optional<LineBefore> lineBefore(QByteArrayView tail, qsizetype end, bool at
     return LineBefore{begin, text};
 }
 
-bool readWhole(int file, char* into, size_t length, off_t offset)
+bool readWhole(const OldContent& content, char* into, size_t length, off_t offset)
 {
     for (size_t done = 0; done < length;) {
-        const ssize_t got = pread(file, into + done, length - done, offset + off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = content.readAt(offset + off_t(done), into + done, length - done);
         if (got <= 0)
             return false;
         done += size_t(got);
@@ -53,11 +51,11 @@ bool readWhole(int file, char* into, size_t length, off_t offset)
 
 namespace ListRecognition {
 
-std::optional<off_t> entriesLength(int file, off_t length)
+std::optional<off_t> entriesLength(const OldContent& content)
 {
-    const off_t tailStart = std::max<off_t>(0, length - kTailLength);
-    QByteArray tail(qsizetype(length - tailStart), Qt::Uninitialized);
-    if (tail.isEmpty() || !readWhole(file, tail.data(), size_t(tail.size()), tailStart))
+    const off_t tailStart = std::max<off_t>(0, content.length() - kTailLength);
+    QByteArray tail(qsizetype(content.length() - tailStart), Qt::Uninitialized);
+    if (tail.isEmpty() || !readWhole(content, tail.data(), size_t(tail.size()), tailStart))
         return std::nullopt;
     // From the last line up: what each begins with; the date (nullptr) may be anything.
     static constexpr const char* kFooterFromEnd[] = {"Internet: ", "Mail: ", "(c) ", nullptr, "Korvale "};
@@ -88,7 +86,8 @@ OpenedList OpenedList::open(const QByteArray& hostPath)
         list.m_failure = Failure::Unreadable;
     } else if (!S_ISREG(status.st_mode)) {
         list.m_failure = Failure::NotARegularFile;
-    } else if (const std::optional<off_t> entries = ListRecognition::entriesLength(list.m_file, status.st_size)) {
+    } else if (const std::optional<off_t> entries = ListRecognition::entriesLength({list.m_file, status.st_size})) {
+        list.m_length = status.st_size;
         list.m_entriesLength = *entries;
     } else {
         list.m_failure = Failure::NotAList;
@@ -98,6 +97,7 @@ OpenedList OpenedList::open(const QByteArray& hostPath)
 
 OpenedList::OpenedList(OpenedList&& other) noexcept
     : m_file(std::exchange(other.m_file, -1))
+    , m_length(other.m_length)
     , m_entriesLength(other.m_entriesLength)
     , m_failure(other.m_failure)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/keptcontent.h"
+
 #include <QByteArray>
 
 #include <optional>
@@ -12,9 +14,9 @@
 // parsed, so a list from any locale counts.
 namespace ListRecognition {
 
-// How many bytes of the file its entry lines take (from the start up to the empty line
-// above the footer), when it is such a list. The file is read with pread, never mapped.
-std::optional<off_t> entriesLength(int file, off_t length);
+// How many bytes of the content its entry lines take (from the start up to the empty line
+// above the footer), when it is such a list. The content is read, never mapped.
+std::optional<off_t> entriesLength(const OldContent& content);
 
 // A list file opened for reading its entries: a regular file, opened without waiting for
 // anything that would block (a FIFO, a device), that is a list Korvale writes.
@@ -29,13 +31,15 @@ public:
     ~OpenedList();
 
     Failure failure() const { return m_failure; }
-    int file() const { return m_file; }
+    // Valid while the list lives.
+    OldContent content() const { return {m_file, m_length}; }
     off_t entriesLength() const { return m_entriesLength; }
 
 private:
     OpenedList() = default;
 
     int m_file = -1;
+    off_t m_length = 0;
     off_t m_entriesLength = 0;
     Failure m_failure = Failure::None;
 };

@@ -72,7 +72,8 @@ TEST(ListLinesTest, ReadsLinesUpToTheFooterAndStopsAtWhatIsNoText)
         ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
         file.write(c.entries + kListFooter);
         file.flush();
-        ListLines lines(file.handle(), off_t(c.entries.size()));
+        const off_t length = off_t(c.entries.size());
+        ListLines lines(OldContent(file.handle(), length), length);
         QList<QByteArray> read;
         while (const std::optional<QByteArrayView> line = lines.next())
             read.append(line->toByteArray());
