@@ -1,6 +1,7 @@
 #include "app/displayguard.h"
 #include "app/platformchoice.h"
 #include "app/sessionguard.h"
+#include "commandline/checkcommand.h"
 #include "commandline/commandline.h"
 #include "commandline/consoleoutput.h"
 #include "commandline/generatecommand.h"
@@ -46,28 +47,49 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     return app.exec();
 }
 
-// Without a display: only Qt Core is started.
-int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
+// Without a display: only Qt Core is started, with the progress line and the signal watch
+// around the command. outputFailed: the exit code when an output could not be written.
+int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFailed,
+                     const std::function<CommandResult(GenerateRun::Hooks, TerminalProgress&)>& command)
 {
     SignalPipe::install();
     QCoreApplication app(argc, argv);
     nameApplication();
-    SettingsStore store;
     TerminalProgress progress([&console](const QByteArray& line) { console.writeErrorBytes(line); },
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);
     InterruptWatch interrupts(HostTerminal::showsStandardError() ? &progress : nullptr);
-    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), interrupts.runHooks());
+    const CommandResult result = command(interrupts.runHooks(), progress);
     interrupts.runEnded();
     progress.finish();
     console.writeErrorBytes(result.leftOutLines);
-    if (result.exitCode == kExitSuccess)
+    if (result.textIsOutput)
         console.print(result.text);
     else
         console.printError(result.text);
-    const int exitCode = console.finish(result.exitCode);
+    const int exitCode = console.finish(result.exitCode, outputFailed);
     interrupts.endAsAsked();
     return exitCode;
+}
+
+int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
+{
+    return runWithoutWindow(argc, argv, console, kExitFailure, [&options](GenerateRun::Hooks hooks, TerminalProgress&) {
+        SettingsStore store;
+        return GenerateCommand::run(options, store, HostFolder::currentHostPath(), std::move(hooks));
+    });
+}
+
+// Each change goes out on standard output as it is found, on a line of its own.
+int runCheck(int argc, char** argv, const CommandLine& line, ConsoleOutput& console)
+{
+    return runWithoutWindow(argc, argv, console, kExitUsage, [&](GenerateRun::Hooks hooks, TerminalProgress& progress) {
+        hooks.eachChange = [&](ListChanges::Kind kind, const ListChanges::Entry& entry) {
+            progress.finish();
+            console.printBytes(GenerateCommand::changeLine(kind, entry));
+        };
+        return CheckCommand::run(line.generate, line.check, HostFolder::currentHostPath(), std::move(hooks));
+    });
 }
 
 } // namespace
@@ -89,6 +111,8 @@ int main(int argc, char** argv)
         return console.finish(kExitUsage);
     case CommandLine::Mode::Generate:
         return runGenerate(argc, argv, line.generate, console);
+    case CommandLine::Mode::Check:
+        return runCheck(argc, argv, line, console);
     case CommandLine::Mode::Window:
         break;
     }

@@ -11,6 +11,8 @@ const QString kSource = QStringLiteral("--source");
 const QString kPattern = QStringLiteral("--pattern");
 const QString kTarget = QStringLiteral("--target");
 const QString kName = QStringLiteral("--name");
+const QString kCheck = QStringLiteral("--check");
+const QString kListRoot = QStringLiteral("--list-root");
 
 QString quoted(const QString& text) { return u'\u201E' + text + u'\u201C'; }
 
@@ -22,17 +24,52 @@ CommandLine usageError(const QString& error)
     return line;
 }
 
-std::optional<QString>* valueSlot(GenerateOptions& options, const QString& name)
+std::optional<QString>* valueSlot(CommandLine& line, const QString& name)
 {
     if (name == kSource)
-        return &options.source;
+        return &line.generate.source;
     if (name == kPattern)
-        return &options.pattern;
+        return &line.generate.pattern;
     if (name == kTarget)
-        return &options.target;
+        return &line.generate.target;
     if (name == kName)
-        return &options.name;
+        return &line.generate.name;
+    if (name == kCheck)
+        return &line.check.listFile;
+    if (name == kListRoot)
+        return &line.check.listRoot;
     return nullptr;
+}
+
+// The mode the options name, or the usage error of a combination that makes no sense:
+// a check writes nothing, so it takes no list file to write.
+CommandLine modeOf(CommandLine line, bool help, bool version, bool generate, const QStringList& given)
+{
+    const bool check = line.check.listFile.has_value();
+    const auto onlyWith = [](const QString& option, const QString& mode) {
+        return usageError(QStringLiteral("%1 gilt nur zusammen mit %2.").arg(option, mode));
+    };
+    if (help) {
+        line.mode = CommandLine::Mode::Help;
+    } else if (version) {
+        line.mode = CommandLine::Mode::Version;
+    } else if (generate && check) {
+        return usageError(QStringLiteral("--generate und --check schließen einander aus."));
+    } else if (check) {
+        for (const QString& option : {kTarget, kName}) {
+            if (given.contains(option))
+                return usageError(QStringLiteral("%1 gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")
+                                      .arg(option));
+        }
+        line.mode = CommandLine::Mode::Check;
+    } else if (given.contains(kListRoot)) {
+        return onlyWith(kListRoot, kCheck);
+    } else if (generate) {
+        line.mode = CommandLine::Mode::Generate;
+    } else if (!given.isEmpty()) {
+        return onlyWith(given.first(), QStringLiteral("--generate"));
+    }
+    return line;
 }
 
 // Qt's own options, which QApplication reads from the same arguments: they are let through,
@@ -90,6 +127,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     bool help = false;
     bool version = false;
     bool generate = false;
+    // Options that only a generate or a check takes.
     QStringList generateOnly;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -120,30 +158,23 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         } else if (name == QStringLiteral("--verbose")) {
             line.generate.verbose = true;
             generateOnly << name;
-        } else if (std::optional<QString>* slot = valueSlot(line.generate, name)) {
+        } else if (std::optional<QString>* slot = valueSlot(line, name)) {
             if (equals < 0 && i + 1 >= arguments.size())
                 return usageError(QStringLiteral("%1 braucht einen Wert.").arg(name));
             const QString value = equals < 0 ? arguments[++i] : argument.mid(equals + 1);
             if (const QString problem = checkValue(name, value); !problem.isEmpty())
                 return usageError(problem);
             *slot = value;
-            generateOnly << name;
+            if (name != kCheck)
+                generateOnly << name;
         } else {
             return usageError(argument.startsWith(u'-') ? QStringLiteral("Unbekannte Option %1.").arg(quoted(argument))
                                                         : QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
         }
-        if (equals >= 0 && !valueSlot(line.generate, name))
+        if (equals >= 0 && !valueSlot(line, name))
             return usageError(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
     }
-    if (help)
-        line.mode = Mode::Help;
-    else if (version)
-        line.mode = Mode::Version;
-    else if (generate)
-        line.mode = Mode::Generate;
-    else if (!generateOnly.isEmpty())
-        return usageError(QStringLiteral("%1 gilt nur zusammen mit --generate.").arg(generateOnly.first()));
-    return line;
+    return modeOf(std::move(line), help, version, generate, generateOnly);
 }
 
 QStringList CommandLine::argumentsOf(int argc, const char* const* argv)
@@ -163,6 +194,8 @@ QString CommandLine::usageText()
 {
     return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
                           "                           [--target ORDNER] [--name DATEINAME] [--verbose]]\n"
+                          "       korvale --check LISTE [--source ORDNER] [--list-root ORDNER] [--pattern MUSTER]\n"
+                          "                             [--no-subfolders]\n"
                           "Mehr dazu: korvale --help\n");
 }
 
@@ -179,6 +212,10 @@ QString CommandLine::helpText()
         "  --verbose             jeden ausgelassenen Eintrag auf der Standardfehlerausgabe nennen\n"
         "  --target ORDNER       Ordner der Ergebnisdatei (sonst der zuletzt im Fenster gewählte)\n"
         "  --name DATEINAME      Name der Ergebnisdatei (sonst der zuletzt gewählte, anfangs Liste.txt)\n"
+        "  --check LISTE         einen Ordner mit einer Liste vergleichen, nichts schreiben; Quelle\n"
+        "                        ist sonst der Ordner, in dem die Liste liegt\n"
+        "  --list-root ORDNER    der Ordner, aus dem die Liste erzeugt wurde, wie sie ihn schreibt\n"
+        "                        (etwa C:\\Projekte\\X; sonst der Pfad der Quelle)\n"
         "  -h, --help            diese Hilfe zeigen\n"
         "      --version         die Version zeigen\n"
         "\n"
@@ -193,5 +230,8 @@ QString CommandLine::helpText()
         "Rückgabewert: 0, wenn die Ergebnisdatei erzeugt wurde (die Statuszeile steht auf der\n"
         "Standardausgabe); 1, wenn nicht (die Statuszeile steht auf der Standardfehlerausgabe),\n"
         "eine Ausgabe sich nicht schreiben ließ oder das Fenster keine Anzeige findet;\n"
-        "2 bei einem falschen Aufruf.\n");
+        "2 bei einem falschen Aufruf.\n"
+        "--check nennt jede Abweichung als \"neu: PFAD\" oder \"fehlt: PFAD\" und endet mit 0, wenn\n"
+        "Ordner und Liste übereinstimmen, 1, wenn nicht, und 2 bei einem Problem (keine Liste,\n"
+        "Quelle nicht lesbar, Ausgabe nicht schreibbar).\n");
 }

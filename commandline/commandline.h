@@ -17,17 +17,28 @@ struct GenerateOptions {
     bool verbose = false;
 };
 
-// Exit codes of the command line, as scripts test them.
+// korvale --check LISTFILE: the folder (GenerateOptions' source, pattern and subfolder
+// switch) is compared with a list file, and nothing is written.
+struct CheckOptions {
+    std::optional<QString> listFile;
+    // The folder the list was made of, as the list writes it ("C:\Projekte\X"): its paths
+    // are taken below it. Otherwise the source folder's own path, drive letter aside.
+    std::optional<QString> listRoot;
+};
+
+// Exit codes of the command line, as scripts test them. A check ends as diff and cmp do:
+// 0 the two agree, 1 they differ, 2 trouble.
 enum ExitCode : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 
-// The program's arguments: none opens the window; --help, --version and --generate
-// need no display. Option names are English, as Linux tools spell them; every text a
+// The program's arguments: none opens the window; --help, --version, --generate and
+// --check need no display. Option names are English, as Linux tools spell them; every text a
 // person reads is German.
 struct CommandLine {
-    enum class Mode { Window, Help, Version, Generate, UsageError };
+    enum class Mode { Window, Help, Version, Generate, Check, UsageError };
 
     Mode mode = Mode::Window;
     GenerateOptions generate;
+    CheckOptions check;
     // One line saying what was wrong, for UsageError.
     QString error;
 

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -28,6 +29,8 @@ ConsoleOutput::ConsoleOutput(std::FILE* out, std::FILE* err)
 
 void ConsoleOutput::print(const QString& text) { write(m_out, text.toUtf8(), m_outError); }
 
+void ConsoleOutput::printBytes(const QByteArray& bytes) { write(m_out, bytes, m_outError); }
+
 void ConsoleOutput::printError(const QString& text) { write(m_err, errorLines(text), m_errError); }
 
 void ConsoleOutput::writeErrorBytes(const QByteArray& bytes) { write(m_err, bytes, m_errError); }
@@ -39,7 +42,7 @@ void ConsoleOutput::write(std::FILE* stream, const QByteArray& bytes, int& first
         firstError = errno != 0 ? errno : EIO;
 }
 
-int ConsoleOutput::finish(int exitCode)
+int ConsoleOutput::finish(int exitCode, int outputFailed)
 {
     if (std::fflush(m_out) != 0 && m_outError == 0)
         m_outError = errno;
@@ -54,7 +57,7 @@ int ConsoleOutput::finish(int exitCode)
     if (std::fflush(m_err) != 0 && m_errError == 0)
         m_errError = errno;
     const bool failed = m_outError != 0 || m_errError != 0 || std::ferror(m_err);
-    return failed && exitCode == kExitSuccess ? kExitFailure : exitCode;
+    return failed ? std::max(exitCode, outputFailed) : exitCode;
 }
 
 QByteArray ConsoleOutput::errorLines(const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commandline/commandline.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -16,15 +18,17 @@ public:
 
     // Standard output, as it is.
     void print(const QString& text);
+    void printBytes(const QByteArray& bytes);
     // Standard error, each line as errorLines makes it.
     void printError(const QString& text);
     // Bytes on standard error as they are: the progress line, which rewrites itself.
     void writeErrorBytes(const QByteArray& bytes);
 
     // Flushes and closes standard output and flushes standard error. The exit code to end
-    // with: 1 in place of 0 when anything could not be written, said on standard error
-    // where that still works.
-    int finish(int exitCode);
+    // with: at least outputFailed (1 unless told) when anything could not be written, said
+    // on standard error where that still works. A check, whose 1 means a difference, ends
+    // with 2 then.
+    int finish(int exitCode, int outputFailed = kExitFailure);
 
     // Each line of text with "korvale: " before it and its control characters made
     // harmless, so that a name cannot move the cursor or forge a line of its own.

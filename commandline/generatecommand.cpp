@@ -91,10 +91,12 @@ QString mappingProblem(FolderArgument::Mapped::Failure failure)
     return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
 }
 
+} // namespace
+
 // Maps a folder the options name over the stored one; false for a folder that cannot be
 // named as a path.
-bool takeGivenFolder(const QString& option, const std::optional<QString>& text, const QByteArray& currentHostFolder,
-                     QString& folder, CommandResult& failure)
+bool GenerateCommand::takeGivenFolder(const QString& option, const std::optional<QString>& text,
+                                      const QByteArray& currentHostFolder, QString& folder, CommandResult& failure)
 {
     if (!text)
         return true;
@@ -109,13 +111,35 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
 }
 
 // As find names what it cannot read: a line each, one entry never more than one line.
-QByteArray leftOutLines(const LeftOutEntries& leftOut)
+QByteArray GenerateCommand::leftOutLines(const LeftOutEntries& leftOut)
 {
     QByteArray lines;
     for (const LeftOutEntries::Entry& entry : leftOut.kept())
         lines += "korvale: " + LeftOutEntries::lineOf(entry) + '\n';
     if (leftOut.notKept() != 0)
         lines += "korvale: " + LeftOutEntries::notKeptText(leftOut.notKept()).toUtf8() + '\n';
+    return lines;
+}
+
+QByteArray GenerateCommand::changeLine(ListChanges::Kind kind, const ListChanges::Entry& entry)
+{
+    return ListChanges::label(kind).toUtf8() + ": " + LeftOutEntries::oneLine(entry.hostPath) + '\n';
+}
+
+namespace {
+
+// The changes against the list replaced, after what the list lacks: "korvale: neu: PATH".
+QByteArray changeLines(const std::optional<ListChanges>& changes)
+{
+    QByteArray lines;
+    if (!changes)
+        return lines;
+    for (const ListChanges::Kind kind : {ListChanges::Kind::New, ListChanges::Kind::Missing}) {
+        for (const ListChanges::Entry& entry : changes->kept(kind))
+            lines += "korvale: " + GenerateCommand::changeLine(kind, entry);
+        if (const qsizetype notKept = changes->count(kind) - changes->kept(kind).size())
+            lines += "korvale: " + LeftOutEntries::notKeptText(notKept).toUtf8() + '\n';
+    }
     return lines;
 }
 
@@ -137,9 +161,10 @@ CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore
 
     const GenerateRun::Outcome outcome = GenerateRun(std::move(hooks)).run(input);
     result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
+    result.textIsOutput = outcome.written;
     result.text = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
     if (options.verbose)
-        result.leftOutLines = leftOutLines(outcome.leftOut);
+        result.leftOutLines = leftOutLines(outcome.leftOut) + changeLines(outcome.changes);
     return result;
 }
 

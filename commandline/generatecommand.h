@@ -8,13 +8,16 @@
 
 class SettingsStore;
 
-// What the command line prints and how it ends: the text goes to standard output when
-// the exit code is 0, to standard error (each line after "korvale: ") otherwise.
+// What the command line prints and how it ends: the text goes to standard output where
+// it is the command's answer, to standard error (each line after "korvale: ") where it says
+// what went wrong.
 struct CommandResult {
     int exitCode = kExitSuccess;
     QString text;
+    bool textIsOutput = false;
     // With --verbose: one line on standard error for every entry the list lacks or had to
-    // change ("korvale: nicht lesbar: /home/anna/privat").
+    // change ("korvale: nicht lesbar: /home/anna/privat"), and for every change against the
+    // list replaced ("korvale: neu: /home/anna/neu.txt").
     QByteArray leftOutLines;
 };
 
@@ -30,5 +33,14 @@ CommandResult run(const GenerateOptions& options, SettingsStore& store, const QB
 // A text from the file system or the settings store, safe to print on a terminal:
 // control characters would let a name move the cursor or retitle the window.
 QString printable(const QString& text);
+
+// Maps a folder an option names (option: its name, text: its value, if given) into folder;
+// false, with the usage error in failure, for a folder that cannot be named as a path.
+bool takeGivenFolder(const QString& option, const std::optional<QString>& text, const QByteArray& currentHostFolder,
+                     QString& folder, CommandResult& failure);
+// One line on standard error for each entry kept, and one for the rest.
+QByteArray leftOutLines(const LeftOutEntries& leftOut);
+// "fehlt: /media/stick/Lieferung/b.txt\n": a change, its host path on one line.
+QByteArray changeLine(ListChanges::Kind kind, const ListChanges::Entry& entry);
 
 } // namespace GenerateCommand

@@ -46,9 +46,9 @@ void BackgroundRun::work()
     };
     auto run = std::make_unique<GenerateRun>(std::move(hooks));
     m_outcome = run->run(m_input);
-    // A stopped or short run's lists are thrown away here, where freeing a million entries
-    // keeps no window waiting, and the memory goes back to the system.
-    if (m_outcome.stopped || m_outcome.shortage != Shortage::None) {
+    // A stopped or short run's lists, and a check's, are thrown away here, where freeing a
+    // million entries keeps no window waiting, and the memory goes back to the system.
+    if (m_outcome.stopped || m_outcome.shortage != Shortage::None || m_input.listToCheck) {
         run.reset();
         malloc_trim(0);
     } else {

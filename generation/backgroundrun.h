@@ -40,7 +40,7 @@ public:
     // "Suche läuft: 123456 Dateien in 7890 Verzeichnissen ... (Esc bricht ab)"
     static QString progressText(qsizetype files, qsizetype folders);
 
-    // Both only after finished().
+    // Only after finished(); a stopped run and a check hand over no controls.
     const GenerateRun::Outcome& outcome() const { return m_outcome; }
     const GenerateRun::Input& input() const { return m_input; }
     std::unique_ptr<GenerateRun> takeControls() { return std::move(m_run); }

@@ -1,15 +1,21 @@
 #include "generation/generaterun.h"
 
+#include "changes/listrecognition.h"
 #include "drives/hostlocation.h"
 #include "drives/windowspath.h"
+#include "generation/entrylines.h"
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
+#include "text/namecodec.h"
 
 #include <QThread>
 
 #include <new>
 
 namespace {
+
+// How often, in entries, a check asks whether to stop while it compares.
+constexpr qsizetype kEntriesBetweenStops = 4096;
 
 GenerateRun::Outcome stoppedOutcome()
 {
@@ -24,6 +30,46 @@ GenerateRun::Outcome shortOutcome(Shortage shortage)
     outcome.shortage = shortage;
     outcome.statusText = StatusText::shortOf(shortage);
     return outcome;
+}
+
+// A folder's path without a closing '\': what its entries' paths begin with.
+QString rootOf(const QString& folder)
+{
+    const std::optional<WindowsPath> path = WindowsPath::parse(folder);
+    const QString text = path ? path->toString() : folder;
+    return text.endsWith(u'\\') ? text.chopped(1) : text;
+}
+
+StatusText::CheckTrouble troubleOf(ListRecognition::OpenedList::Failure failure)
+{
+    switch (failure) {
+    case ListRecognition::OpenedList::Failure::Missing:
+        return StatusText::CheckTrouble::ListMissing;
+    case ListRecognition::OpenedList::Failure::Unreadable:
+        return StatusText::CheckTrouble::ListUnreadable;
+    case ListRecognition::OpenedList::Failure::NotARegularFile:
+    case ListRecognition::OpenedList::Failure::NotAList:
+    case ListRecognition::OpenedList::Failure::None:
+        break;
+    }
+    return StatusText::CheckTrouble::NotAList;
+}
+
+StatusText::CheckTrouble troubleOf(ListComparison::Failure failure)
+{
+    switch (failure) {
+    case ListComparison::Failure::Unreadable:
+        return StatusText::CheckTrouble::ListUnreadable;
+    case ListComparison::Failure::NotInOrder:
+        return StatusText::CheckTrouble::NotInOrder;
+    case ListComparison::Failure::TooManyMoved:
+        return StatusText::CheckTrouble::TooManyMoved;
+    case ListComparison::Failure::NotText:
+    case ListComparison::Failure::Stopped:
+    case ListComparison::Failure::None:
+        break;
+    }
+    return StatusText::CheckTrouble::NotAList;
 }
 
 } // namespace
@@ -67,28 +113,46 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
 
 GenerateRun::Outcome GenerateRun::runOrThrow(const Input& input, const QDate& today)
 {
+    if (input.listToCheck)
+        return check(input);
+    Outcome outcome;
+    const std::optional<WalkResult> walk = walkSource(input, outcome);
+    if (!walk)
+        return outcome;
+    if (m_hooks.writing)
+        m_hooks.writing();
+    return Dateiausgeben(input, walk->notes, today);
+}
+
+// The walk and the sort; nothing where the run stopped or the source could not be read,
+// and outcome says which.
+std::optional<WalkResult> GenerateRun::walkSource(const Input& input, Outcome& outcome)
+{
     m_foldersEntered = 0;
     m_filesSeen = 0;
     const bool includeSubfolders = input.includeSubfolders;
     // What the walk collected before a stop is thrown away below.
     const WalkResult walk = FolderWalk::run(walkControls(), input.sourceFolder, input.pattern,
                                             [includeSubfolders] { return includeSubfolders; }, m_hooks.stop);
-    if (stopRequested())
-        return stoppedOutcome();
-    if (walk.shortage != Shortage::None)
-        return endShort(walk.shortage);
-    Outcome outcome;
+    if (stopRequested()) {
+        outcome = stoppedOutcome();
+        return std::nullopt;
+    }
+    if (walk.shortage != Shortage::None) {
+        outcome = endShort(walk.shortage);
+        return std::nullopt;
+    }
     outcome.count = m_List2.ListCount(); // the first read sorts
     if (!walk.sourceRead) {
         outcome.statusText = FolderWalk::sourceUnreadableText(input.sourceFolder);
         outcome.statusPaths = {input.sourceFolder};
-        return outcome;
+        return std::nullopt;
     }
-    if (stopRequested())
-        return stoppedOutcome();
-    if (m_hooks.writing)
-        m_hooks.writing();
-    return Dateiausgeben(input, walk.notes, today);
+    if (stopRequested()) {
+        outcome = stoppedOutcome();
+        return std::nullopt;
+    }
+    return walk;
 }
 
 // What was collected is not what the source holds: it is let go at once.
@@ -101,9 +165,12 @@ GenerateRun::Outcome GenerateRun::endShort(Shortage shortage)
 
 GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)
 {
+    const EntryComparison::Where where =
+        EntryComparison::forRun(input.sourceFolder, ListFileWriter::path(input.targetFolder, input.listFileName));
     const ListFileOutcome file = ListFileWriter::write(input.targetFolder, input.listFileName, m_List2, today,
-                                                       QLocale::system(), m_hooks.oldListOnlyInMemory);
+                                                       QLocale::system(), m_hooks.oldListOnlyInMemory, &where);
     Outcome outcome;
+    outcome.changes = file.changes;
     outcome.count = m_List2.ListCount();
     outcome.written = file.written;
     outcome.statusText = StatusText::after(file, input.listFileName, input.targetFolder, notes);
@@ -118,4 +185,53 @@ GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNot
         outcome.leftOut.countNotKept(file.replacedEntries - file.replacedRows.size());
     }
     return outcome;
+}
+
+// The list is looked at first: a walk of a large tree is no answer to a list that is not there.
+GenerateRun::Outcome GenerateRun::check(const Input& input)
+{
+    const QByteArray& listHostPath = *input.listToCheck;
+    const QString listName = NameCodec::decode(listHostPath);
+    const ListRecognition::OpenedList list = ListRecognition::OpenedList::open(listHostPath);
+    Outcome outcome;
+    outcome.statusPaths = {listName};
+    if (list.failure() != ListRecognition::OpenedList::Failure::None) {
+        outcome.statusText = StatusText::checkTrouble(troubleOf(list.failure()), listName);
+        return outcome;
+    }
+    const std::optional<WalkResult> walk = walkSource(input, outcome);
+    if (!walk)
+        return outcome;
+    outcome.leftOut = walk->notes.entries;
+    const QString newRoot = rootOf(input.sourceFolder);
+    const EntryComparison::Where where{newRoot, input.listRoot.isEmpty() ? newRoot.sliced(2) : input.listRoot,
+                                       EntryComparison::entryOf(input.sourceFolder, listHostPath)};
+    EntryComparison comparison(m_List2, where, list.content(), list.entriesLength(), [this] { return stopRequested(); },
+                               m_hooks.eachChange);
+    if (!compareEntries(comparison) || !comparison.finish()) {
+        if (stopRequested() || comparison.failure() == ListComparison::Failure::Stopped)
+            return stoppedOutcome();
+        outcome.statusText = StatusText::checkTrouble(troubleOf(comparison.failure()), listName);
+        return outcome;
+    }
+    outcome.changes = comparison.changes();
+    outcome.listEntries = comparison.oldEntries();
+    outcome.statusText = StatusText::checked(*outcome.changes, outcome.listEntries);
+    return outcome;
+}
+
+// The result list's lines as the list file would hold them, each compared as it is made.
+bool GenerateRun::compareEntries(EntryComparison& comparison)
+{
+    EntryLines lines;
+    QByteArray line;
+    const qsizetype count = m_List2.ListCount();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i % kEntriesBetweenStops == 0 && stopRequested())
+            return false;
+        line.truncate(0);
+        lines.append(m_List2.encodedItem(i), line);
+        comparison.add(QByteArrayView(line).chopped(EntryLines::kLineEndLength), i);
+    }
+    return true;
 }

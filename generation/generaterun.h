@@ -1,5 +1,7 @@
 #pragma once
 
+#include "changes/listchanges.h"
+#include "generation/entrycomparison.h"
 #include "generation/folderwalk.h"
 #include "listing/drivelist.h"
 #include "listing/filelist.h"
@@ -10,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <stop_token>
 
 class QThread;
@@ -17,7 +20,8 @@ class QThread;
 // One press of the generate button: the hidden controls it works through (the working
 // folder list Dir1 and the drive list that follows it, the file list File1, the folder
 // queue List1 and the result list List2), wired as the main window wires them, and the
-// run itself: the walk, the count and the list-file write.
+// run itself: the walk, the count and the list-file write, or, for a check, the comparison
+// of what the walk found with a list file, which writes nothing.
 //
 // Every run works on a set of its own, so a run on another thread shares nothing with the
 // window; the window keeps the set of its last completed run.
@@ -40,6 +44,8 @@ public:
         // It is written over the old file, whose old bytes are kept in memory only: a kill
         // now would lose the old list.
         std::function<void()> oldListOnlyInMemory;
+        // A check: each change as it is found.
+        EntryComparison::EachChange eachChange;
     };
 
     // What the window's controls hold at the click; nothing is read from them later.
@@ -49,6 +55,12 @@ public:
         bool includeSubfolders = true;
         QString targetFolder;
         QString listFileName;
+        // A check of the list file at this host path instead of a write; the target and
+        // the name go unused then.
+        std::optional<QByteArray> listToCheck = {};
+        // The folder the checked list was made of, drive letter aside ("\Projekte\X");
+        // empty: the source folder's own path.
+        QString listRoot = {};
     };
 
     struct Outcome {
@@ -66,6 +78,11 @@ public:
         qsizetype count = 0;
         // Which entries the list lacks, and, when it was written, which it had to change.
         LeftOutEntries leftOut;
+        // What changed against the list file replaced, or the list checked; nothing where
+        // there was no comparison (for a check: the trouble the status text names).
+        std::optional<ListChanges> changes;
+        // A check: the entries of the list checked.
+        qsizetype listEntries = 0;
     };
 
     explicit GenerateRun(Hooks hooks = {});
@@ -94,6 +111,9 @@ private:
     Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
     Outcome runOrThrow(const Input& input, const QDate& today);
     Outcome endShort(Shortage shortage);
+    std::optional<WalkResult> walkSource(const Input& input, Outcome& outcome);
+    Outcome check(const Input& input);
+    bool compareEntries(EntryComparison& comparison);
 
     Hooks m_hooks;
     qsizetype m_foldersEntered = 0;

@@ -1,6 +1,8 @@
 #include "generation/listfilewriter.h"
 
+#include "changes/listrecognition.h"
 #include "drives/drivetable.h"
+#include "generation/entrylines.h"
 #include "generation/leftoutentries.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
@@ -8,13 +10,13 @@
 #include "text/windows1252.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace {
 
 constexpr qsizetype kChunkSize = qsizetype(1) << 20;
-constexpr char kLineEnd[] = "\r\n";
 
 // The list file as the host knows it: its folder and its own name there.
 struct HostTarget {
@@ -45,55 +47,6 @@ HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
     return {*folder, name};
 }
 
-// Stored text in the list file's code page: ASCII as it is, anything else decoded and
-// written character by character. True when a character had to be replaced.
-bool appendInCodePage(QByteArrayView stored, QByteArray& out)
-{
-    if (NameCodec::isAscii(stored)) {
-        out.append(stored);
-        return false;
-    }
-    return Windows1252::append(NameCodec::decode(stored.data(), stored.size()), out) > 0;
-}
-
-// Makes the list file's lines. The entries of one folder mostly follow one another and
-// share the head of their text, up to its last '\': it is written into the code page once
-// for each such run. (No character composes across a '\', so converting head and rest
-// apart gives the bytes of the whole text.)
-class EntryLines {
-public:
-    // True when a character of the entry had to be replaced. Out takes append(data, size):
-    // the chunk being made, or a count of its bytes.
-    template <typename Out>
-    bool append(const ListBox::EncodedItem& entry, Out& out)
-    {
-        if (!m_headKnown || entry.head != m_head) {
-            m_headKnown = true;
-            m_head = entry.head;
-            m_headLine.truncate(0); // keeps its room, unlike clear()
-            m_headReplaced = appendInCodePage(entry.headText, m_headLine);
-        }
-        out.append(m_headLine.constData(), size_t(m_headLine.size()));
-        bool restReplaced = false;
-        if (NameCodec::isAscii(entry.rest)) {
-            out.append(entry.rest.data(), size_t(entry.rest.size()));
-        } else {
-            m_restLine.truncate(0);
-            restReplaced = appendInCodePage(entry.rest, m_restLine);
-            out.append(m_restLine.constData(), size_t(m_restLine.size()));
-        }
-        out.append(kLineEnd, sizeof kLineEnd - 1);
-        return m_headReplaced || restReplaced;
-    }
-
-private:
-    bool m_headKnown = false;
-    quint32 m_head = 0;
-    QByteArray m_headLine;
-    bool m_headReplaced = false;
-    QByteArray m_restLine;
-};
-
 // Where the list is written over the old file, its exact size is needed before the first
 // byte: the lines are made once more, only to be counted.
 struct ByteCount {
@@ -115,7 +68,7 @@ void appendTextLine(QStringView label, QStringView value, QByteArray& out)
 {
     Windows1252::append(label, out);
     Windows1252::append(value, out);
-    out.append(kLineEnd);
+    out.append(EntryLines::kLineEnd);
 }
 
 bool hasLatinDigits(const QLocale& locale) { return locale.zeroDigit() == u"0"; }
@@ -154,23 +107,50 @@ bool writeChunk(FileReplacement& file, std::string& chunk)
     return written;
 }
 
+// The list being replaced, where it is one to compare with: from the kept copy of its bytes
+// where it is written over, never from the file being overwritten. An old file more than
+// twice the size the new list can reach is not read at all.
+std::unique_ptr<EntryComparison> comparisonWith(const OldContent& old, ListBox& entries, qint64 footerSize,
+                                                const EntryComparison::Where* where)
+{
+    if (!old.exists() || !where)
+        return nullptr;
+    const qint64 largestNewSize =
+        entries.storedTextBytes() + entries.ListCount() * EntryLines::kLineEndLength + footerSize;
+    if (old.length() > 2 * largestNewSize)
+        return nullptr;
+    const std::optional<off_t> entriesLength = ListRecognition::entriesLength(old);
+    if (!entriesLength)
+        return nullptr;
+    return std::make_unique<EntryComparison>(entries, *where, old, *entriesLength);
+}
+
 // Encodes the entries chunk by chunk into one reused buffer, so a list of a million
-// entries never stands in memory a second time. The chunks are written on the run's own
-// thread: the disk starts on each while the next is made (see FileReplacement::write), and
-// a thread of their own saved no more than 1 to 3 % of a whole run.
-bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, ListFileOutcome& outcome)
+// entries never stands in memory a second time, and hands each line to the comparison as
+// it is made. The chunks are written on the run's own thread: the disk starts on each
+// while the next is made (see FileReplacement::write), and a thread of their own saved no
+// more than 1 to 3 % of a whole run.
+bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, EntryComparison* comparison,
+                  ListFileOutcome& outcome)
 {
     std::string chunk;
     chunk.reserve(size_t(kChunkSize) * 2);
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
+        const size_t lineStart = chunk.size();
         if (lines.append(entries.encodedItem(i), chunk) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
             outcome.replacedRows.append(i);
+        if (comparison)
+            comparison->add(QByteArrayView(chunk.data() + lineStart,
+                                           qsizetype(chunk.size() - lineStart) - EntryLines::kLineEndLength),
+                            i);
+        outcome.size += qint64(chunk.size() - lineStart);
         if (qsizetype(chunk.size()) >= kChunkSize && !writeChunk(file, chunk))
             return false;
     }
     chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
+    outcome.size += footerBytes.size();
     return writeChunk(file, chunk);
 }
 
@@ -195,7 +175,8 @@ QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
 
 ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString& fileName, ListBox& entries,
                                       const QDate& today, const QLocale& locale,
-                                      const std::function<void()>& oldListOnlyInMemory)
+                                      const std::function<void()>& oldListOnlyInMemory,
+                                      const EntryComparison::Where* compareWith)
 {
     ListFileOutcome outcome;
     const HostTarget target = hostTarget(targetFolder, fileName);
@@ -209,7 +190,14 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
     const bool reserved = file.isOpen() && (!file.writesInPlace() || file.reserve(listFileSize(entries, footerBytes)));
     if (reserved && file.oldContentOnlyInMemory() && oldListOnlyInMemory)
         oldListOnlyInMemory();
-    outcome.written = reserved && writeContent(file, entries, footerBytes, outcome) && file.commit();
+    const OldContent old = reserved ? file.oldContent() : OldContent();
+    const std::unique_ptr<EntryComparison> comparison = comparisonWith(old, entries, footerBytes.size(), compareWith);
+    outcome.written = reserved && writeContent(file, entries, footerBytes, comparison.get(), outcome);
+    // Finished before the new file takes the name: the old bytes are read up to then.
+    const bool compared = outcome.written && comparison && comparison->finish();
+    outcome.written = outcome.written && file.commit();
     outcome.failure = file.failure();
+    if (outcome.written && compared && old.length() <= 2 * outcome.size)
+        outcome.changes = comparison->changes();
     return outcome;
 }

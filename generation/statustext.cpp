@@ -1,5 +1,6 @@
 #include "generation/statustext.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -26,6 +27,8 @@ QStringList remarks(const RunNotes& notes, const ListFileOutcome& outcome)
     if (notes.linksNotFollowed != 0)
         parts << counted(notes.linksNotFollowed, QStringLiteral("Verknüpfung nicht verfolgt"),
                          QStringLiteral("Verknüpfungen nicht verfolgt"));
+    if (outcome.changes && !outcome.changes->isEmpty())
+        parts << outcome.changes->note();
     return parts;
 }
 
@@ -106,4 +109,41 @@ QString StatusText::silentStoredFolders(const QStringList& folders)
         return QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht.").arg(folders.constFirst());
     const QString listed = folders.sliced(0, folders.size() - 1).join(QStringLiteral(", "));
     return QStringLiteral("Die gespeicherten Ordner %1 und %2 antworten nicht.").arg(listed, folders.constLast());
+}
+
+QString StatusText::checkStopped() { return QStringLiteral("Vergleich abgebrochen."); }
+
+QString StatusText::checked(const ListChanges& changes, qsizetype listEntries)
+{
+    if (!changes.isEmpty())
+        return changes.note() + u'.';
+    switch (listEntries) {
+    case 0:
+        return QStringLiteral("Die Liste ist leer, und es wurde keine Datei gefunden.");
+    case 1:
+        return QStringLiteral("Die eine Datei der Liste ist vorhanden.");
+    default:
+        break;
+    }
+    // Grouped as a German reader writes a count: 1.234
+    return QStringLiteral("Alle %1 Dateien der Liste vorhanden.").arg(QLocale(QLocale::German).toString(listEntries));
+}
+
+QString StatusText::checkTrouble(CheckTrouble trouble, const QString& listFile)
+{
+    switch (trouble) {
+    case CheckTrouble::ListMissing:
+        return QStringLiteral("Die Liste %1 gibt es nicht.").arg(listFile);
+    case CheckTrouble::ListUnreadable:
+        return QStringLiteral("Die Liste %1 lässt sich nicht lesen.").arg(listFile);
+    case CheckTrouble::NotInOrder:
+        return QStringLiteral("Die Liste %1 ist nicht so sortiert, wie Korvale sortiert: kein Vergleich möglich.")
+            .arg(listFile);
+    case CheckTrouble::TooManyMoved:
+        return QStringLiteral("In der Liste %1 stehen zu viele Einträge außer der Reihe: kein Vergleich möglich.")
+            .arg(listFile);
+    case CheckTrouble::NotAList:
+        break;
+    }
+    return QStringLiteral("%1 ist keine Liste, wie Korvale sie schreibt.").arg(listFile);
 }

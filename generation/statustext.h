@@ -15,6 +15,12 @@ public:
     // list file there stays as it was.
     static QString shortOf(Shortage shortage);
 
+    // After a check of a list: "Alle 1.234 Dateien der Liste vorhanden." or "12 neu, 3 fehlen."
+    static QString checked(const ListChanges& changes, qsizetype listEntries);
+    // Why a list could not be checked.
+    enum class CheckTrouble { ListMissing, ListUnreadable, NotAList, NotInOrder, TooManyMoved };
+    static QString checkTrouble(CheckTrouble trouble, const QString& listFile);
+
     // While a run goes on: asked to stop, it says so at once, though a folder read may
     // still hold it; once the list file is being written, no stop is promised.
     static QString stopping();
@@ -26,4 +32,5 @@ public:
 
     // At start: the stored folders that did not answer, and so were not restored.
     static QString silentStoredFolders(const QStringList& folders);
+    static QString checkStopped();
 };

@@ -157,6 +157,7 @@ void ListBox::Clear()
     beginResetModel();
     m_entries.clear();
     m_entries.shrink_to_fit();
+    m_storedTextBytes = 0;
     m_heads.clear();
     m_heads.shrink_to_fit();
     m_lastHead.clear();
@@ -214,6 +215,7 @@ void ListBox::appendEntry(const char* record)
     // Heads and the order of adding are counted in 32 bits.
     Q_ASSERT(m_entries.size() < std::numeric_limits<quint32>::max());
     m_entries.push_back({record, quint32(m_heads.size() - 1), quint32(m_entries.size())});
+    m_storedTextBytes += Piece::of(m_heads.back().record).text.size() + Piece::of(record).text.size();
 }
 
 const char* ListBox::storePiece(QStringView text)

@@ -42,6 +42,9 @@ public:
     };
     EncodedItem encodedItem(qsizetype index);
     bool isSorted() const { return m_order == Order::Sorted; }
+    // The bytes of all entries' texts in that encoding: no fewer than a list file of them
+    // takes without its line ends, as no character is written in more bytes than stored.
+    qint64 storedTextBytes() const { return m_storedTextBytes; }
     // Every entry as a view shows it, one per line: what a person copies of the whole list.
     // Built piece by piece into one text, so a million entries take a moment, not minutes.
     QString shownLines();
@@ -97,6 +100,7 @@ private:
     std::vector<Head> m_heads;
     QString m_lastHead; // the text of m_heads.back()
     std::vector<Entry> m_entries;
+    qint64 m_storedTextBytes = 0;
     qsizetype m_published = 0;
     // Reused from piece to piece, so adding allocates nothing of its own.
     std::string m_key;

@@ -64,7 +64,8 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_c.Image1->setMouseTracking(true);
     m_c.Image3->setMouseTracking(true);
     connectHandlers();
-    m_runMenu = new RunMenu(m_c.List2, m_c.Label3, this);
+    m_runMenu = new RunMenu(m_c.List2, m_c.Label3, this, [this] { return m_c.models.Dir2->Path(); });
+    connect(m_runMenu, &RunMenu::listToCheckChosen, this, &Form1::checkAgainstList);
     m_c.Drive1->setFocus();
     m_progressTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showRunProgress);
@@ -221,6 +222,20 @@ void Form1::Command1_Click()
               m_c.Text1->text()});
 }
 
+// The source as a run would walk it, compared with a list file; the window's lists, count
+// and folders stay as they are, and nothing is written.
+void Form1::checkAgainstList(const QByteArray& listHostPath)
+{
+    if (m_run)
+        return;
+    GenerateRun::Input input;
+    input.sourceFolder = m_c.models.Dir2->Path();
+    input.pattern = m_c.txt_filter->text();
+    input.includeSubfolders = m_c.Check1->isChecked();
+    input.listToCheck = listHostPath;
+    startRun(std::move(input));
+}
+
 // The run works on a thread and controls of its own; until it ends the window holds its
 // input, so what the run was given at the click stays what the window shows.
 void Form1::startRun(GenerateRun::Input input)
@@ -310,15 +325,22 @@ void Form1::endRun()
     m_forcedExitTimer.stop();
     m_inputHold.reset();
     const GenerateRun::Outcome& outcome = run->outcome();
+    const GenerateRun::Input& input = run->input();
     if (outcome.stopped) {
-        m_c.Label3->setMessage(StatusText::stopped(), {});
+        m_c.Label3->setMessage(input.listToCheck ? StatusText::checkStopped() : StatusText::stopped(), {});
     } else if (outcome.shortage != Shortage::None) {
         m_c.Label3->setMessage(outcome.statusText, {});
+    } else if (input.listToCheck) {
+        m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
+        if (outcome.changes) {
+            m_runMenu->setChanges(outcome.changes);
+            m_runMenu->showChanges();
+        }
     } else {
         takeOver(run->takeControls(), run->longestResultRows());
-        const GenerateRun::Input& input = run->input();
         m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
                                    input.targetFolder, outcome.leftOut});
+        m_runMenu->setChanges(outcome.changes);
         m_c.Label1->setText(FolderWalk::countText(outcome.count));
         m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
     }

@@ -90,6 +90,7 @@ private:
     void UnloadAllForms();
     void hidePanel();
     void startRun(GenerateRun::Input input);
+    void checkAgainstList(const QByteArray& listHostPath);
     void stopRun();
     void showRunProgress();
     void showRunStatus();

@@ -6,12 +6,14 @@
 #include "drives/windowspath.h"
 #include "listing/listbox.h"
 #include "mainwindow/filemanager.h"
-#include "mainwindow/leftoutdialog.h"
+#include "mainwindow/entriesdialog.h"
 #include "text/windows1252.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMenu>
 
@@ -28,10 +30,11 @@ void open(const QString& windowsPath)
 
 } // namespace
 
-RunMenu::RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window)
+RunMenu::RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window, std::function<QString()> sourceFolder)
     : QObject(window)
     , m_resultList(resultList)
     , m_window(window)
+    , m_sourceFolder(std::move(sourceFolder))
 {
     connect(resultList, &PathListView::menuRequested, this, &RunMenu::openForList);
     // The status line takes no focus, so only the pointer reaches its menu; the keyboard
@@ -67,10 +70,9 @@ QMenu* RunMenu::openForStatus(const QPoint& globalPos)
 {
     QMenu* menu = newMenu(QStringLiteral("Status"));
     addRunEntries(menu);
-    if (menu->actions().isEmpty()) {
-        delete menu;
-        return nullptr;
-    }
+    if (!menu->actions().isEmpty())
+        menu->addSeparator();
+    menu->addAction(QStringLiteral("Mit Liste vergleichen ..."), this, &RunMenu::chooseListToCheck);
     menu->popup(globalPos);
     return menu;
 }
@@ -83,6 +85,8 @@ void RunMenu::addRunEntries(QMenu* menu)
     }
     if (!m_run.leftOut.isEmpty())
         menu->addAction(QStringLiteral("Ausgelassene Einträge anzeigen"), this, &RunMenu::showLeftOut);
+    if (m_changes && !m_changes->isEmpty())
+        menu->addAction(QStringLiteral("Änderungen anzeigen"), this, &RunMenu::showChanges);
 }
 
 ListBox* RunMenu::entries() const { return qobject_cast<ListBox*>(m_resultList->model()); }
@@ -121,9 +125,35 @@ void RunMenu::openListFile() { open(m_run.listFile); }
 
 void RunMenu::openTargetFolder() { open(m_run.targetFolder); }
 
-LeftOutDialog* RunMenu::showLeftOut()
+EntriesDialog* RunMenu::showLeftOut()
 {
-    auto* dialog = new LeftOutDialog(m_run.leftOut, m_window);
+    auto* dialog = new EntriesDialog(QStringLiteral("Ausgelassene Einträge"), EntriesDialog::leftOutText(m_run.leftOut),
+                                     m_window);
     dialog->show();
     return dialog;
+}
+
+EntriesDialog* RunMenu::showChanges()
+{
+    auto* dialog = new EntriesDialog(QStringLiteral("Änderungen"),
+                                     m_changes ? EntriesDialog::changesText(*m_changes) : QString(), m_window);
+    dialog->show();
+    return dialog;
+}
+
+// Opened, not executed: no event loop of its own runs inside the menu's handler.
+QFileDialog* RunMenu::chooseListToCheck()
+{
+    const std::optional<QByteArray> folder = HostLocation::pathOf(m_sourceFolder());
+    auto* chooser = new QFileDialog(m_window, QStringLiteral("Mit Liste vergleichen"),
+                                    folder ? QFile::decodeName(*folder) : QString(),
+                                    QStringLiteral("Listen (*.txt);;Alle Dateien (*)"));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setFileMode(QFileDialog::ExistingFile);
+    chooser->setLabelText(QFileDialog::Accept, QStringLiteral("Vergleichen"));
+    chooser->setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
+    connect(chooser, &QFileDialog::fileSelected, this,
+            [this](const QString& file) { emit listToCheckChosen(QFile::encodeName(file)); });
+    chooser->open();
+    return chooser;
 }

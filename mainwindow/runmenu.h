@@ -1,20 +1,26 @@
 #pragma once
 
+#include "changes/listchanges.h"
 #include "generation/leftoutentries.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class ElidingLabel;
-class LeftOutDialog;
+class EntriesDialog;
+class QFileDialog;
 class ListBox;
 class PathListView;
 class QMenu;
 class QPoint;
 
 // The context menus after a run: on the result list the entry under the cursor, the
-// whole list and the run; on the status line the run. A menu is made when asked for and
-// goes once it closes, so nothing of it is drawn in between.
+// whole list and the run; on the status line the run and a check of the source against a
+// list file. A menu is made when asked for and goes once it closes, so nothing of it is
+// drawn in between.
 class RunMenu : public QObject {
     Q_OBJECT
 
@@ -27,9 +33,12 @@ public:
         LeftOutEntries leftOut;
     };
 
-    RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window);
+    // sourceFolder: where the source folder list stands, which a list to check is chosen in.
+    RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window, std::function<QString()> sourceFolder);
 
     void setFinishedRun(FinishedRun run) { m_run = std::move(run); }
+    // What changed against a list in the last comparison, of a run or a check.
+    void setChanges(std::optional<ListChanges> changes) { m_changes = std::move(changes); }
 
     // Open the menu at globalPos and return it; nothing when it would hold no entry.
     QMenu* openForList(const QPoint& globalPos);
@@ -40,7 +49,13 @@ public:
     void showInFileManager();
     void openListFile();
     void openTargetFolder();
-    LeftOutDialog* showLeftOut();
+    EntriesDialog* showLeftOut();
+    EntriesDialog* showChanges();
+    // A file chooser for the list to check; its choice comes as listToCheckChosen.
+    QFileDialog* chooseListToCheck();
+
+signals:
+    void listToCheckChosen(const QByteArray& hostPath);
 
 private:
     QMenu* newMenu(const QString& name);
@@ -51,5 +66,7 @@ private:
 
     PathListView* m_resultList;
     QWidget* m_window;
+    std::function<QString()> m_sourceFolder;
     FinishedRun m_run;
+    std::optional<ListChanges> m_changes;
 };

@@ -85,6 +85,15 @@ char16_t characterFor(unsigned char byte)
     return character != 0 ? character : char16_t(QChar::ReplacementCharacter);
 }
 
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(characterFor(uchar(byte)));
+    return text;
+}
+
 QString displayText(QStringView text)
 {
     QString shown = text.toString();

@@ -14,6 +14,8 @@ qsizetype append(QStringView text, QByteArray& out);
 
 // The character a byte stands for; U+FFFD for the five bytes the code page leaves unused.
 char16_t characterFor(unsigned char byte);
+// Written bytes as the characters they stand for: a line of a list file as its reader sees it.
+QString decode(QByteArrayView bytes);
 
 // text as a reader of the list file sees it: each escaped byte of an undecodable host name
 // becomes the character of that byte, so a list shows what the list file will hold.

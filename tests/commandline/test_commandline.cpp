@@ -1,3 +1,4 @@
+#include "commandline/checkcommand.h"
 #include "commandline/commandline.h"
 #include "commandline/consoleoutput.h"
 #include "commandline/folderargument.h"
@@ -63,6 +64,15 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--", "--help"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201E--help\u201C.")},
         {{"-platform", "offscreen", "-style=fusion", "--qwindowtitle", "T", "-reverse", "-display", ":1"}, M::Window, {}},
         {{"--platform"}, M::UsageError, QStringLiteral("--platform braucht einen Wert.")},
+        {{"--check", "Liste.txt", "--source", "C:\\a", "--list-root=C:\\P", "--no-subfolders"}, M::Check, {}},
+        {{"--check"}, M::UsageError, QStringLiteral("--check braucht einen Wert.")},
+        {{"--check", "L", "--generate"}, M::UsageError, QStringLiteral("--generate und --check schließen einander aus.")},
+        {{"--check", "L", "--target", "C:\\"}, M::UsageError,
+         QStringLiteral("--target gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")},
+        {{"--check", "L", "--name", "x.txt"}, M::UsageError,
+         QStringLiteral("--name gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")},
+        {{"--generate", "--list-root", "C:\\P"}, M::UsageError,
+         QStringLiteral("--list-root gilt nur zusammen mit --check.")},
     };
     for (const Case& c : cases) {
         const CommandLine line = CommandLine::parse(c.arguments);
@@ -76,6 +86,10 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
     EXPECT_FALSE(line.generate.target.has_value());
     EXPECT_FALSE(line.generate.verbose);
     EXPECT_TRUE(CommandLine::parse({"--generate", "--verbose"}).generate.verbose);
+    const CommandLine check = CommandLine::parse({"--check", "Liste.txt", "--list-root=C:\\P", "--no-subfolders"});
+    EXPECT_EQ(check.check.listFile, QStringLiteral("Liste.txt"));
+    EXPECT_EQ(check.check.listRoot, QStringLiteral("C:\\P"));
+    EXPECT_FALSE(check.generate.includeSubfolders);
 }
 
 TEST(ConsoleOutputTest, EveryErrorLineNamesTheProgramAndShowsNoControlCharacters)
@@ -327,6 +341,99 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
     EXPECT_EQ(readFile(fixture.drives().host(QStringLiteral("D:\\Datei"))), QByteArray());
 }
 
+// A run that replaces its own list says what changed since; a first run, a run that found
+// the same, and one whose list file sits in the source folder it lists say nothing.
+TEST_F(GenerateCommandTest, ARunSaysWhatChangedSinceTheListItReplaces)
+{
+    GenerateOptions options;
+    options.source = QStringLiteral("C:\\Quelle");
+    options.target = QStringLiteral("C:\\Quelle");
+    options.verbose = true;
+    const QString written = QStringLiteral("Ergebnisdatei Ergebnis.txt wurde in C:\\Quelle  erzeugt");
+    const QByteArray source = QFile::encodeName(fixture.drives().host(QStringLiteral("C:\\Quelle")));
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        QString note;
+        QByteArray lines;
+    } cases[] = {
+        {"first run", [] {}, QString(), {}},
+        {"unchanged, its own list now among the files", [] {}, QString(), {}},
+        {"one new, one gone",
+         [&] {
+             fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Unter\\neu.txt"));
+             QFile::remove(fixture.drives().host(QStringLiteral("C:\\Quelle\\b.txt")));
+         },
+         QStringLiteral(" (1 neu, 1 fehlt)"),
+         "korvale: neu: " + source + "/Unter/neu.txt\nkorvale: fehlt: " + source + "/b.txt\n"},
+        {"a foreign file in its place",
+         [&] { fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Ergebnis.txt"), "Einkauf\r\n"); }, QString(), {}},
+    };
+    options.name = QStringLiteral("Ergebnis.txt");
+    for (const auto& c : cases) {
+        c.change();
+        const CommandResult result = commandRun(options);
+        EXPECT_EQ(result.text, written + c.note + u'\n') << c.what;
+        EXPECT_EQ(result.leftOutLines, c.lines) << c.what;
+    }
+}
+
+TEST_F(GenerateCommandTest, CheckComparesAFolderWithAListAndEndsAsDiffDoes)
+{
+    const QString list = fixture.drives().host(QStringLiteral("D:\\Ziel\\Liste.txt"));
+    fixture.drives().makeFile(QStringLiteral("D:\\Ziel\\Liste.txt"),
+                              "E:\\Projekte\\Quelle\\\xC4.txt\r\nE:\\Projekte\\Quelle\\b.txt\r\n"
+                              "E:\\Projekte\\Quelle\\Unter\\c.doc\r\n\r\nKorvale 3.0\r\n01.02.24\r\n(c) x\r\n"
+                              "Mail: y\r\nInternet: z\r\n");
+    fixture.drives().makeFile(QStringLiteral("D:\\Ziel\\Fremd.txt"), "Einkauf\r\n");
+    const QByteArray source = QFile::encodeName(fixture.drives().host(QStringLiteral("C:\\Quelle")));
+    const struct {
+        const char* what;
+        QString listFile;
+        std::optional<QString> listRoot;
+        bool subfolders;
+        int exitCode;
+        QString text;
+        QList<QByteArray> lines;
+    } cases[] = {
+        {"all there", list, QStringLiteral("e:/Projekte/Quelle/"), true, kExitSuccess,
+         "Alle 3 Dateien der Liste vorhanden.\n", {}},
+        {"the subfolder left out", list, QStringLiteral("E:\\Projekte\\Quelle"), false, kExitFailure, "1 fehlt.\n",
+         {"fehlt: " + source + "/Unter/c.doc\n"}},
+        {"another root", list, QStringLiteral("E:\\Projekte"), true, kExitFailure, "3 neu, 3 fehlen.\n",
+         {"neu: " + source + "/\xC3\x84.txt\n", "neu: " + source + "/b.txt\n", "neu: " + source + "/Unter/c.doc\n",
+          "fehlt: " + source + "/Quelle/\xC3\x84.txt\n", "fehlt: " + source + "/Quelle/b.txt\n",
+          "fehlt: " + source + "/Quelle/Unter/c.doc\n"}},
+        {"no such list", list + u'x', std::nullopt, true, kExitUsage,
+         "Die Liste " + list + "x gibt es nicht.\n", {}},
+        {"not a list", fixture.drives().host(QStringLiteral("D:\\Ziel\\Fremd.txt")), std::nullopt, true, kExitUsage,
+         fixture.drives().host(QStringLiteral("D:\\Ziel\\Fremd.txt")) + " ist keine Liste, wie Korvale sie schreibt.\n",
+         {}},
+    };
+    for (const auto& c : cases) {
+        GenerateOptions walk;
+        walk.source = QStringLiteral("C:\\Quelle");
+        walk.includeSubfolders = c.subfolders;
+        CheckOptions check{c.listFile, c.listRoot};
+        QList<QByteArray> lines;
+        GenerateRun::Hooks hooks;
+        hooks.eachChange = [&lines](ListChanges::Kind kind, const ListChanges::Entry& entry) {
+            lines.append(GenerateCommand::changeLine(kind, entry));
+        };
+        const CommandResult result = CheckCommand::run(walk, check, "/", hooks);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.what;
+        EXPECT_EQ(result.text, c.text) << c.what;
+        std::sort(lines.begin(), lines.end());
+        QList<QByteArray> expected = c.lines;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(lines, expected) << c.what;
+    }
+    // Without --source, the folder that holds the list; its own entry is not counted.
+    const CommandResult result = CheckCommand::run({}, {list, std::nullopt}, "/", {});
+    EXPECT_EQ(result.exitCode, kExitFailure);
+    EXPECT_EQ(result.text, QStringLiteral("1 neu, 3 fehlen.\n"));
+}
+
 // The installed program itself: no display, no window, the exit codes scripts see.
 class ProgramTest : public ::testing::Test {
 protected:
@@ -410,6 +517,33 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
     EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+}
+
+// A delivery checked on arrival: the lines a script reads, and the exit codes of diff.
+TEST_F(ProgramTest, CheckPrintsEachChangeAndEndsWith0_1Or2)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Stick/Lieferung"));
+    QFile(home.filePath(QStringLiteral("Stick/Lieferung/a.txt"))).open(QIODevice::WriteOnly);
+    start({"--generate", "--source", "Stick", "--target", "Stick"});
+    ASSERT_EQ(process.exitCode(), kExitSuccess) << process.readAllStandardError().toStdString();
+    start({"--check", "Stick/Liste.txt"});
+    EXPECT_EQ(process.exitCode(), kExitSuccess);
+    EXPECT_EQ(process.readAllStandardOutput(), QByteArray("Die eine Datei der Liste ist vorhanden.\n"));
+
+    QFile(home.filePath(QStringLiteral("Stick/Lieferung/b.txt"))).open(QIODevice::WriteOnly);
+    start({"--check", "Stick/Liste.txt"});
+    EXPECT_EQ(process.exitCode(), kExitFailure);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              "neu: " + QFile::encodeName(home.filePath(QStringLiteral("Stick/Lieferung/b.txt"))) + "\n1 neu.\n");
+
+    start({"--check", "Stick/Lieferung/a.txt"});
+    EXPECT_EQ(process.exitCode(), kExitUsage);
+    EXPECT_TRUE(process.readAllStandardError().endsWith(" ist keine Liste, wie Korvale sie schreibt.\n"));
+    start({"--check", "Stick/Liste.txt", "--target", "."});
+    EXPECT_EQ(process.exitCode(), kExitUsage);
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    start({"--check", "Stick/Liste.txt"});
+    EXPECT_EQ(process.exitCode(), kExitUsage);
 }
 
 // As find names what it could not read: one line per entry, a name never breaking its line.

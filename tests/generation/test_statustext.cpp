@@ -40,6 +40,46 @@ TEST(StatusText, NotesFollowInFixedOrderOnlyWhenNotZero)
         EXPECT_EQ(StatusText::after({true, c.replacedEntries}, "Liste.txt", "C:\\", c.notes), c.line);
 }
 
+ListChanges changesOf(qsizetype added, qsizetype missing)
+{
+    ListChanges changes;
+    for (qsizetype i = 0; i < added; ++i)
+        changes.add(ListChanges::Kind::New, [] { return ListChanges::Entry(); });
+    for (qsizetype i = 0; i < missing; ++i)
+        changes.add(ListChanges::Kind::Missing, [] { return ListChanges::Entry(); });
+    return changes;
+}
+
+// What changed against the list replaced ends the notes; a list with the same entries, or
+// none to compare with, adds nothing. A check says the same, or that all is there.
+TEST(StatusText, ChangesAgainstTheOldListEndTheNotesAndSumUpACheck)
+{
+    const struct {
+        std::optional<ListChanges> changes;
+        RunNotes notes;
+        QString line;
+        QString checked;
+    } cases[] = {
+        {changesOf(12, 3), {}, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (12 neu, 3 fehlen)"_qs,
+         u"12 neu, 3 fehlen."_qs},
+        {changesOf(1, 0), {2, 0}, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (2 Verzeichnisse nicht lesbar, 1 neu)"_qs,
+         u"1 neu."_qs},
+        {changesOf(0, 1), {}, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt (1 fehlt)"_qs, u"1 fehlt."_qs},
+        {changesOf(0, 0), {}, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"_qs,
+         u"Alle 1.234 Dateien der Liste vorhanden."_qs},
+        {std::nullopt, {}, u"Ergebnisdatei Liste.txt wurde in C:\\  erzeugt"_qs, QString()},
+    };
+    for (const auto& c : cases) {
+        ListFileOutcome outcome{true, 0};
+        outcome.changes = c.changes;
+        EXPECT_EQ(StatusText::after(outcome, "Liste.txt", "C:\\", c.notes), c.line);
+        if (c.changes) {
+            EXPECT_EQ(StatusText::checked(*c.changes, 1234), c.checked);
+        }
+    }
+    EXPECT_EQ(StatusText::checked(changesOf(0, 0), 1), u"Die eine Datei der Liste ist vorhanden."_qs);
+}
+
 // The notes of the run are left out: the list they speak of is not there.
 TEST(StatusText, FailureGivesTheReasonWithoutNotes)
 {

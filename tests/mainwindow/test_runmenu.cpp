@@ -1,8 +1,9 @@
 #include "controls/pathlistview.h"
 #include "mainwindow/filemanager.h"
-#include "mainwindow/leftoutdialog.h"
+#include "mainwindow/entriesdialog.h"
 #include "mainwindow/runmenu.h"
 #include "support/formfixture.h"
+#include "support/listentries.h"
 #include "support/urlcatcher.h"
 #include "windowkit/openwindows.h"
 
@@ -13,13 +14,15 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileDialog>
+#include <QSignalSpy>
 #include <QMenu>
 #include <QTest>
 #include <QWindow>
 
 namespace {
 
-QStringList entriesOf(const QMenu* menu)
+QStringList menuTexts(const QMenu* menu)
 {
     QStringList texts;
     if (!menu)
@@ -44,6 +47,8 @@ const QString kCopyAll = QStringLiteral("Alle Pfade kopieren");
 const QString kShow = QStringLiteral("Im Dateimanager zeigen");
 const QString kOpenFile = QStringLiteral("Ergebnisdatei öffnen");
 const QString kOpenFolder = QStringLiteral("Ordner öffnen");
+const QString kCheck = QStringLiteral("Mit Liste vergleichen ...");
+const QString kShowChanges = QStringLiteral("Änderungen anzeigen");
 
 class RunMenuTest : public ::testing::Test {
 protected:
@@ -69,7 +74,7 @@ protected:
         QContextMenuEvent ask(reason, QPoint(5, 5), where->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(where, &ask);
         QMenu* menu = openMenu(form);
-        const QStringList entries = entriesOf(menu);
+        const QStringList entries = menuTexts(menu);
         if (menu)
             menu->close();
         return entries;
@@ -82,7 +87,7 @@ protected:
 TEST_F(RunMenuTest, MenusOfferTheRunsEntriesOnlyAfterASuccessfulRunAndGoWhenClosed)
 {
     const MainControls& c = form->controls();
-    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList());
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kCheck}));
 
     ASSERT_TRUE(fixture.generate());
     c.List2->setCurrentIndex(c.List2->model()->index(0, 0));
@@ -93,7 +98,7 @@ TEST_F(RunMenuTest, MenusOfferTheRunsEntriesOnlyAfterASuccessfulRunAndGoWhenClos
     ASSERT_NE(openMenu(form), nullptr);
     EXPECT_EQ(openMenu(form)->accessibleName(), QStringLiteral("Ergebnisliste"));
     openMenu(form)->close();
-    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder}));
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder, kCheck}));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form->findChildren<QMenu*>().isEmpty());
 
@@ -102,7 +107,7 @@ TEST_F(RunMenuTest, MenusOfferTheRunsEntriesOnlyAfterASuccessfulRunAndGoWhenClos
     c.List2->setCurrentIndex(QModelIndex());
     EXPECT_EQ(menuEntries(c.List2->viewport(), QContextMenuEvent::Mouse),
               QStringList({kCopy + " (aus)", kCopyAll, kShow + " (aus)"}));
-    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList());
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kCheck}));
 }
 
 TEST_F(RunMenuTest, EntriesCopyShowAndOpenWhatTheyName)
@@ -148,17 +153,18 @@ TEST_F(RunMenuTest, LeftOutEntriesAreListedInADialogOfTheMainWindow)
 {
     const MainControls& c = form->controls();
     ASSERT_TRUE(fixture.generate());
-    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder}));
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder, kCheck}));
 
     const QString folder = fixture.drives().host(QStringLiteral("C:\\Quelle"));
     for (const QString& name : {QStringLiteral("mit\\Trenner.txt"), QStringLiteral("Жук.txt")})
         QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
     ASSERT_TRUE(fixture.generate());
     const QString showLeftOut = QStringLiteral("Ausgelassene Einträge anzeigen");
-    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse), QStringList({kOpenFile, kOpenFolder, showLeftOut}));
+    EXPECT_EQ(menuEntries(c.Label3, QContextMenuEvent::Mouse),
+              QStringList({kOpenFile, kOpenFolder, showLeftOut, kShowChanges, kCheck}));
     EXPECT_TRUE(menuEntries(c.List2, QContextMenuEvent::Keyboard).contains(showLeftOut));
 
-    LeftOutDialog* dialog = form->runMenu()->showLeftOut();
+    EntriesDialog* dialog = form->runMenu()->showLeftOut();
     EXPECT_EQ(dialog->shownText(), QStringLiteral("ausgelassen: ") + folder + QStringLiteral("/mit\\\\Trenner.txt\n")
                                        + QStringLiteral("mit Ersatzzeichen: ") + folder + QStringLiteral("/Жук.txt"));
     // The main window's own: not one of the program's windows, which end it once all are closed.
@@ -166,6 +172,57 @@ TEST_F(RunMenuTest, LeftOutEntriesAreListedInADialogOfTheMainWindow)
     EXPECT_FALSE(OpenWindows::instance().windows().contains(dialog));
     EXPECT_EQ(dialog->windowHandle()->transientParent(), form->windowHandle());
     dialog->close();
+}
+
+// After a run that replaced a list with other entries, both menus show what changed, in two
+// groups; a check against a list shows the same for the list chosen, and changes nothing
+// the window shows but its status line, nor any file.
+TEST_F(RunMenuTest, ChangesAreShownInTwoGroupsAndACheckWritesNothing)
+{
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    EXPECT_FALSE(menuEntries(c.List2, QContextMenuEvent::Keyboard).contains(kShowChanges));
+    ASSERT_TRUE(fixture.generate());
+    EXPECT_FALSE(menuEntries(c.Label3, QContextMenuEvent::Mouse).contains(kShowChanges)) << "nothing changed";
+
+    fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Neu.txt"));
+    QFile::remove(fixture.drives().host(QStringLiteral("C:\\Quelle\\b.txt")));
+    ASSERT_TRUE(fixture.generate());
+    EXPECT_TRUE(c.Label3->text().endsWith(QStringLiteral("  erzeugt (1 neu, 1 fehlt)"))) << c.Label3->text().toStdString();
+    EXPECT_TRUE(menuEntries(c.List2, QContextMenuEvent::Keyboard).contains(kShowChanges));
+    EXPECT_TRUE(menuEntries(c.Label3, QContextMenuEvent::Mouse).contains(kShowChanges));
+    EntriesDialog* changes = form->runMenu()->showChanges();
+    EXPECT_EQ(changes->shownText(), QStringLiteral("Neu\nC:\\Quelle\\Neu.txt\n\nFehlt\nC:\\Quelle\\b.txt"));
+    EXPECT_EQ(changes->windowTitle(), QStringLiteral("Änderungen"));
+    changes->close();
+
+    ASSERT_EQ(c.Label2->text(), QStringLiteral("C:\\"));
+    const QString listFile = fixture.drives().host(QStringLiteral("C:\\Liste.txt"));
+    const QByteArray listBytes = [&] {
+        QFile file(listFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(listBytes.isEmpty());
+    const QStringList shown = rowsOf(*c.List2->model());
+    const QString count = c.Label1->text();
+    fixture.drives().makeFile(QStringLiteral("C:\\Quelle\\Später.txt"));
+    QFileDialog* chooser = form->runMenu()->chooseListToCheck();
+    QSignalSpy ended(form, &Form1::runEnded);
+    chooser->selectFile(listFile);
+    static_cast<QDialog*>(chooser)->accept();
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("1 neu."));
+    EXPECT_EQ(rowsOf(*c.List2->model()), shown);
+    EXPECT_EQ(c.Label1->text(), count);
+    QFile file(listFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), listBytes);
+    EntriesDialog* shownChanges = nullptr;
+    for (EntriesDialog* dialog : form->findChildren<EntriesDialog*>())
+        shownChanges = dialog->isVisible() ? dialog : shownChanges;
+    ASSERT_NE(shownChanges, nullptr);
+    EXPECT_EQ(shownChanges->shownText(), QStringLiteral("Neu\nC:\\Quelle\\Später.txt\n\nFehlt\nkeine"));
+    shownChanges->close();
 }
 
 } // namespace

@@ -1,4 +1,7 @@
-#include "mainwindow/leftoutdialog.h"
+#include "mainwindow/entriesdialog.h"
+
+#include "changes/listchanges.h"
+#include "generation/leftoutentries.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -7,18 +10,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-LeftOutDialog::LeftOutDialog(const LeftOutEntries& entries, QWidget* mainWindow)
+EntriesDialog::EntriesDialog(const QString& title, const QString& text, QWidget* mainWindow)
     : QDialog(mainWindow)
     , m_list(new QPlainTextEdit(this))
 {
-    setWindowTitle(QStringLiteral("Ausgelassene Einträge"));
+    setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(560, 300);
     // Plain text, never markup, and one entry a line however long its path.
     m_list->setReadOnly(true);
     m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_list->setPlainText(text(entries));
-    m_list->setAccessibleName(QStringLiteral("Ausgelassene Einträge"));
+    m_list->setPlainText(text);
+    m_list->setAccessibleName(title);
     m_list->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     // Qt's own button texts are English here: the buttons are named in German.
@@ -33,7 +36,7 @@ LeftOutDialog::LeftOutDialog(const LeftOutEntries& entries, QWidget* mainWindow)
     layout->addWidget(buttons);
 }
 
-QString LeftOutDialog::text(const LeftOutEntries& entries)
+QString EntriesDialog::leftOutText(const LeftOutEntries& entries)
 {
     QStringList lines;
     for (const LeftOutEntries::Entry& entry : entries.kept())
@@ -43,4 +46,21 @@ QString LeftOutDialog::text(const LeftOutEntries& entries)
     return lines.join(u'\n');
 }
 
-QString LeftOutDialog::shownText() const { return m_list->toPlainText(); }
+QString EntriesDialog::changesText(const ListChanges& changes)
+{
+    QStringList lines;
+    for (const ListChanges::Kind kind : {ListChanges::Kind::New, ListChanges::Kind::Missing}) {
+        if (!lines.isEmpty())
+            lines.append(QString());
+        lines.append(kind == ListChanges::Kind::New ? QStringLiteral("Neu") : QStringLiteral("Fehlt"));
+        for (const ListChanges::Entry& entry : changes.kept(kind))
+            lines.append(entry.shown);
+        if (const qsizetype notKept = changes.count(kind) - changes.kept(kind).size())
+            lines.append(LeftOutEntries::notKeptText(notKept));
+        if (changes.count(kind) == 0)
+            lines.append(QStringLiteral("keine"));
+    }
+    return lines.join(u'\n');
+}
+
+QString EntriesDialog::shownText() const { return m_list->toPlainText(); }

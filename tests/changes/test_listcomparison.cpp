@@ -1,0 +1,244 @@
+#include "changes/listcomparison.h"
+#include "changes/listlines.h"
+#include "changes/listrecognition.h"
+#include "generation/listfilewriter.h"
+#include "listing/listbox.h"
+#include "support/listfilebytes.h"
+#include "support/testdrives.h"
+#include "text/windows1252.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QDate kToday(2024, 3, 5);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A list file's entry lines as written, each without its drive letter.
+QList<QByteArray> entryLines(const QByteArray& list)
+{
+    QList<QByteArray> lines = list.split('\n');
+    lines.resize(lines.size() - 7); // the empty line, five footer lines, nothing after the last break
+    for (QByteArray& line : lines)
+        line = line.sliced(2).chopped(1);
+    return lines;
+}
+
+QList<QByteArray> sorted(QList<QByteArray> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// What a brute force says: the lines of a that b has no partner for, one partner each.
+QList<QByteArray> multisetMinus(QList<QByteArray> a, const QList<QByteArray>& b)
+{
+    for (const QByteArray& line : b) {
+        if (const qsizetype at = a.indexOf(line); at >= 0)
+            a.removeAt(at);
+    }
+    return sorted(a);
+}
+
+// The changes as the bytes a list file would hold for them, without drive letter.
+QList<QByteArray> changedLines(const ListChanges& changes, ListChanges::Kind kind)
+{
+    QList<QByteArray> lines;
+    for (const ListChanges::Entry& entry : changes.kept(kind)) {
+        QByteArray line;
+        Windows1252::append(entry.shown, line);
+        lines.append(line.sliced(2));
+    }
+    return sorted(lines);
+}
+
+class ListComparisonTest : public ::testing::Test {
+protected:
+    // Writes entries over C:\Liste.txt, comparing with what was there (new paths on drive).
+    ListFileOutcome write(const QStringList& entries, const QString& drive = QStringLiteral("C:"),
+                          const QString& ownEntry = QString())
+    {
+        ListBox list(ListBox::Order::Sorted);
+        for (const QString& entry : entries)
+            list.AddItem(entry);
+        const EntryComparison::Where where{drive, QString(), ownEntry};
+        return ListFileWriter::write(QStringLiteral("C:\\"), QStringLiteral("Liste.txt"), list, kToday, kGerman, {},
+                                     &where);
+    }
+    QString listFile() const { return m_drives.host(QStringLiteral("C:\\Liste.txt")); }
+
+    TestDrives m_drives;
+};
+
+// Names whose written lines sort elsewhere than the names ('?' for what the code page
+// lacks, composed accents), case twins, names that share their written bytes: the merge
+// must find what a brute force finds.
+TEST_F(ListComparisonTest, FindsWhatABruteForceMultisetDifferenceFinds)
+{
+    const QStringList folders = {u""_qs, u"Ordner\\"_qs, u"Über\\"_qs, u"Ωmega\\"_qs, u"e\u0301cole\\"_qs, u"A?b\\"_qs,
+                                 u"straße\\"_qs};
+    const QStringList files = {u"a.txt"_qs, u"A.txt"_qs, u"ä.txt"_qs, u"Ä.txt"_qs, u"ae.txt"_qs, u"Ωμ.txt"_qs,
+                               u"ā.txt"_qs, u"ă.txt"_qs, u"?.txt"_qs, u"e\u0301.txt"_qs, u"é.txt"_qs, u"z.txt"_qs,
+                               u"Z.TXT"_qs, u"b"_qs, u"ß.txt"_qs, u"ss.txt"_qs, u"a\U0001F600.txt"_qs};
+    QStringList universe;
+    for (const QString& folder : folders) {
+        for (const QString& file : files)
+            universe.append(u'\\' + folder + file);
+    }
+    QRandomGenerator random(30);
+    for (int round = 0; round < 40; ++round) {
+        QFile::remove(listFile());
+        QStringList before, after;
+        for (const QString& path : universe) {
+            const bool inBefore = random.bounded(2) == 0;
+            if (inBefore)
+                before.append(u"C:"_qs + path);
+            if (inBefore != (random.bounded(5) == 0))
+                after.append(u"D:"_qs + path);
+        }
+        ASSERT_FALSE(write(before).changes.has_value()) << "no list was there";
+        const QList<QByteArray> oldLines = entryLines(readFile(listFile()));
+        const ListFileOutcome outcome = write(after, u"D:"_qs);
+        const QList<QByteArray> newLines = entryLines(readFile(listFile()));
+        ASSERT_TRUE(outcome.written && outcome.changes.has_value()) << "round " << round;
+        EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), multisetMinus(newLines, oldLines))
+            << "round " << round;
+        EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing), multisetMinus(oldLines, newLines))
+            << "round " << round;
+    }
+}
+
+// Which files in the list's place are compared: a list of ours, whatever its drive letters
+// or line ends; nothing else, and a comparison never changes what is written.
+TEST_F(ListComparisonTest, ComparesOnlyWithAListOfOurs)
+{
+    const QStringList entries = {u"C:\\a.txt"_qs, u"C:\\Liste.txt"_qs, u"C:\\x\\b.txt"_qs};
+    const QByteArray written = listFileOf({"C:\\a.txt", "C:\\Liste.txt", "C:\\x\\b.txt"});
+    QByteArray lineFeedsOnly = listFileOf({"C:\\a.txt", "C:\\x\\b.txt", "C:\\z.txt"});
+    lineFeedsOnly.replace("\r\n", "\n");
+    const struct {
+        const char* what;
+        std::optional<QByteArray> old;
+        std::optional<QList<QByteArray>> added;
+        QList<QByteArray> missing;
+    } cases[] = {
+        {"no file there", std::nullopt, std::nullopt, {}},
+        {"the same entries", written, QList<QByteArray>(), {}},
+        {"made on another drive", listFileOf({"E:\\a.txt", "E:\\Liste.txt", "E:\\x\\b.txt"}), QList<QByteArray>(), {}},
+        {"its own entry not counted", listFileOf({"C:\\a.txt", "C:\\x\\b.txt"}), QList<QByteArray>(), {}},
+        {"one new, one gone", listFileOf({"C:\\a.txt", "C:\\x\\B.txt", "C:\\x\\c.txt"}), QList<QByteArray>{"\\x\\b.txt"},
+         {"\\x\\B.txt", "\\x\\c.txt"}},
+        {"lines ending in a line feed alone", lineFeedsOnly, QList<QByteArray>(), {"\\z.txt"}},
+        {"an empty list", listFileOf({}), QList<QByteArray>{"\\a.txt", "\\x\\b.txt"}, {}},
+        {"another file", QByteArray("Einkaufsliste\r\nBrot\r\n"), std::nullopt, {}},
+        {"a list cut off", written.first(written.size() - 20), std::nullopt, {}},
+        {"a footer without its empty line", listFileOf({"C:\\a.txt"}).remove(10, 2), std::nullopt, {}},
+        {"a NUL byte in an entry", listFileOf({"C:\\a.txt", QByteArray("C:\\b\0.txt", 9)}), std::nullopt, {}},
+        {"not sorted as we sort", listFileOf({"C:\\b.txt", "C:\\a.txt"}), std::nullopt, {}},
+        {"more than twice the new list", listFileOf(QList<QByteArray>(40, "C:\\a.txt")), std::nullopt, {}},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(listFile());
+        if (c.old)
+            m_drives.makeFile(QStringLiteral("C:\\Liste.txt"), *c.old);
+        const ListFileOutcome outcome = write(entries, u"C:"_qs, u"C:\\Liste.txt"_qs);
+        EXPECT_TRUE(outcome.written) << c.what;
+        EXPECT_EQ(readFile(listFile()), written) << c.what;
+        ASSERT_EQ(outcome.changes.has_value(), c.added.has_value()) << c.what;
+        if (c.added) {
+            EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), *c.added) << c.what;
+            EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing), c.missing) << c.what;
+        }
+    }
+}
+
+// A list with a second name is written over where it stands: its old entries come from the
+// copy kept of its bytes, never from the file being overwritten.
+TEST_F(ListComparisonTest, AListWrittenInPlaceIsComparedWithItsKeptBytes)
+{
+    QStringList before;
+    for (int i = 0; i < 30000; ++i)
+        before.append(QStringLiteral("C:\\Ordner\\Datei%1.txt").arg(i, 5, 10, QChar(u'0')));
+    write(before);
+    const QString secondName = m_drives.host(QStringLiteral("C:\\Zweitname.txt"));
+    ASSERT_EQ(::link(qPrintable(listFile()), qPrintable(secondName)), 0);
+    QStringList after = before.mid(1);
+    after.append(u"C:\\Ordner\\Neu.txt"_qs);
+    const ListFileOutcome outcome = write(after);
+    ASSERT_TRUE(outcome.changes.has_value());
+    EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), QList<QByteArray>{"\\Ordner\\Neu.txt"});
+    EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing),
+              QList<QByteArray>{"\\Ordner\\Datei00000.txt"});
+    EXPECT_EQ(readFile(secondName), readFile(listFile()));
+}
+
+// Files of any size in the list's place are told apart by their last bytes, at once and
+// without reading them whole.
+TEST_F(ListComparisonTest, AHugeSparseFileIsNeitherReadNorCompared)
+{
+    // A gigabyte of NULs, then nothing, or a line end and the footer of an empty list.
+    for (const QByteArray& end : {QByteArray(), "\r\n" + listFileOf({})}) {
+        QFile::remove(listFile());
+        QFile file(listFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(qint64(1) << 30));
+        file.seek(file.size());
+        file.write(end);
+        file.close();
+        QElapsedTimer timer;
+        timer.start();
+        const ListFileOutcome outcome = write({u"C:\\a.txt"_qs});
+        EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_TRUE(outcome.written);
+        EXPECT_FALSE(outcome.changes.has_value());
+        if (end.isEmpty())
+            continue;
+        // Asked directly: its last lines are a footer, its entry a gigabyte of NULs, which
+        // the reader gives up on at its first bytes.
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(qint64(1) << 30));
+        file.seek(file.size());
+        file.write(end);
+        file.close();
+        const ListRecognition::OpenedList opened = ListRecognition::OpenedList::open(QFile::encodeName(listFile()));
+        ASSERT_EQ(opened.failure(), ListRecognition::OpenedList::Failure::None);
+        ListLines lines(opened.content(), opened.entriesLength());
+        EXPECT_FALSE(lines.next().has_value());
+        EXPECT_EQ(lines.failure(), ListLines::Failure::NotText);
+    }
+}
+
+// The side set is bounded: more lines out of order than it holds mean no comparison.
+TEST(ListComparisonBounds, MoreWaitingLinesThanTheSideSetHoldsEndTheComparison)
+{
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    QByteArray lines;
+    for (qsizetype i = 0; i <= ListComparison::kSideSetLines; ++i)
+        lines += "C:\\d\\?" + QByteArray::number(i) + "\r\n";
+    file.write(lines);
+    file.flush();
+    ListLines old(OldContent(file.handle(), lines.size()), lines.size());
+    qsizetype reported = 0;
+    ListComparison comparison(old, {}, [&reported](const ListComparison::Difference&) { ++reported; });
+    comparison.addNew("D:\\d\\a", 0);
+    comparison.addNew("D:\\d\\z", 1);
+    EXPECT_FALSE(comparison.finish());
+    EXPECT_EQ(comparison.failure(), ListComparison::Failure::TooManyMoved);
+}
+
+} // namespace
