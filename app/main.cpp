@@ -6,9 +6,11 @@
 #include "commandline/generatecommand.h"
 #include "commandline/interruptwatch.h"
 #include "commandline/terminalprogress.h"
+#include "drives/driveletters.h"
 #include "drives/hostdrives.h"
 #include "generation/productinfo.h"
 #include "mainwindow/form1.h"
+#include "options/driveletterstore.h"
 #include "process/hostterminal.h"
 #include "process/signalpipe.h"
 #include "settings/settingsstore.h"
@@ -39,11 +41,22 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
-    const HostDrives drives;
+    const HostDrives drives(DriveLetterStore(store).restore());
     Form1 form(store);
     const SessionGuard session(form);
     form.show();
     return app.exec();
+}
+
+// The volumes get their letters as the window would give them, and those met for the first
+// time are remembered for the window and the next run.
+void installDriveLetters(SettingsStore& store)
+{
+    DriveLetterStore letterStore(store);
+    const RememberedLetters remembered = letterStore.restore();
+    const DriveLetters letters = DriveLetters::forThisHost(remembered, std::chrono::milliseconds(300));
+    DriveTable::setActive(letters.table());
+    letterStore.saveNewVolumes(remembered, letters.remembered());
 }
 
 // Without a display: only Qt Core is started.
@@ -53,6 +66,7 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOu
     QCoreApplication app(argc, argv);
     nameApplication();
     SettingsStore store;
+    installDriveLetters(store);
     TerminalProgress progress([&console](const QByteArray& line) { console.writeErrorBytes(line); },
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);

@@ -1,8 +1,6 @@
 #include "drives/drivetable.h"
 
-#include "drives/hosthome.h"
-#include "mounts/mounttable.h"
-#include "mounts/sharefolder.h"
+#include "drives/driveletters.h"
 #include "process/stallablecall.h"
 #include "text/namecodec.h"
 
@@ -64,17 +62,6 @@ bool isReadableFolderWithin(const QByteArray& hostPath, std::chrono::millisecond
     return look.waitFor(limit) && *readable;
 }
 
-// Shares the desktop's helper holds at start; one that does not answer at once is taken
-// up by the window's watch later.
-QList<QByteArray> volumesMountedNow()
-{
-    const MountTable mounts = MountTable::read();
-    QList<QByteArray> shares;
-    if (const std::optional<QByteArray> shareFolder = mounts.shareFolder(getuid()))
-        shares = ShareFolder::sharesWithin(*shareFolder, std::chrono::milliseconds(300)).value_or(shares);
-    return mounts.volumeMountPoints(shares);
-}
-
 QByteArray withoutTrailingSlash(QByteArray path)
 {
     while (path.size() > 1 && path.endsWith('/'))
@@ -101,7 +88,8 @@ DriveTable::DriveTable(QList<Drive> drives)
     }
 }
 
-DriveTable DriveTable::forThisHost() { return forHost(HostHome::folder(), volumesMountedNow()); }
+// Shares that do not answer at once are taken up by the window's watch later.
+DriveTable DriveTable::forThisHost() { return DriveLetters::forThisHost({}, std::chrono::milliseconds(300)).table(); }
 
 DriveTable DriveTable::forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints)
 {

@@ -4,6 +4,7 @@
 #include "controls/elidinglabel.h"
 #include "controls/folderview.h"
 #include "controls/picturebutton.h"
+#include "drives/hostdrives.h"
 #include "drives/windowspath.h"
 #include "generation/backgroundrun.h"
 #include "generation/listfilewriter.h"
@@ -12,6 +13,7 @@
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
+#include "options/driveletterstore.h"
 #include "options/optionstore.h"
 #include "process/exitguard.h"
 #include "windowkit/accessibility.h"
@@ -162,10 +164,15 @@ void Form1::Form_Unload()
         saveOptions();
 }
 
+// The letters the volumes have are kept with the options, in the same write.
 void Form1::saveOptions()
 {
-    if (OpenWindows::instance().windows().contains(this))
-        OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text());
+    if (!OpenWindows::instance().windows().contains(this))
+        return;
+    QList<SettingsStore::SectionChange> alongside;
+    if (const HostDrives* drives = HostDrives::onThisThread())
+        alongside.append(DriveLetterStore::change(drives->rememberedAtStart(), drives->remembered()));
+    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(), alongside);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

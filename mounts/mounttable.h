@@ -14,6 +14,9 @@ public:
     struct Mount {
         QByteArray mountPoint;
         dev_t device = 0;
+        // The folder of the file system that is mounted there: "/" for all of it, another
+        // for a btrfs subvolume or a folder bound elsewhere.
+        QByteArray root;
         QByteArray fileSystemType; // "ext4", "fuse.sshfs"
         QByteArray source;         // "/dev/sdb1", "server:/export"
     };
@@ -35,6 +38,10 @@ public:
     // network shares wherever they are mounted; never the system's own folders nor a file
     // system that is never given a letter.
     QList<QByteArray> volumeMountPoints(const QList<QByteArray>& shareFolders = {}) const;
+
+    // The mount a person sees at a mount point (the last of those stacked there); null
+    // for none.
+    const Mount* topmostAt(const QByteArray& mountPoint) const;
 
     // The folder in which the desktop's share helper shows this account's shares, one
     // folder per share, when it is mounted.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "settings/settingsstore.h"
+
+#include <QList>
 #include <QString>
 
 #include <optional>
 
 class FolderList;
-class SettingsStore;
 
 // The main window's folder lists whose folders are remembered between runs.
 struct StoredOptionsControls {
@@ -27,15 +29,20 @@ struct RestoreResult {
 // (category "korvale.options"); the window opens and closes all the same.
 class OptionStore {
 public:
+    // The application whose file holds the options (see SettingsStore).
+    static const QString kApplication;
+
     explicit OptionStore(SettingsStore& store);
 
     // Reads the settings file once, then sets Dir1, Dir2 and Dir3 in this order, each only
     // when its stored folder exists; the change handlers connected to the lists run inside
     // each set. Dir3 goes to "C:\" when its stored folder is not restored.
     RestoreResult restore(StoredOptionsControls controls);
-    // Writes all four values. A failure says so and false; it never stops the window from
-    // closing and leaves the previous file whole.
-    bool save(StoredOptionsControls controls, const QString& listFileName);
+    // Writes all four values, and the changes alongside in the same write (the remembered
+    // drive letters). A failure says so and false; it never stops the window from closing
+    // and leaves the previous file whole.
+    bool save(StoredOptionsControls controls, const QString& listFileName,
+              const QList<SettingsStore::SectionChange>& alongside = {});
 
 private:
     std::optional<QString> storedValue(const QString& key);

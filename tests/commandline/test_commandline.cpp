@@ -397,7 +397,9 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
     EXPECT_EQ(process.readAllStandardError(), QByteArray());
     EXPECT_TRUE(process.readAllStandardOutput().startsWith("Ergebnisdatei Liste.txt wurde in Z:\\"));
     EXPECT_TRUE(readFile(home.filePath(QStringLiteral("Liste.txt"))).contains("\\Quelle\\Unter\\a.txt\r\n\r\nKorvale 3.0\r\n"));
-    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("config/Korvale/Korvale.ini"))));
+    // The stored options stay as they are; only the letters of volumes met for the first
+    // time may have been kept.
+    EXPECT_FALSE(readFile(home.filePath(QStringLiteral("config/Korvale/Korvale.ini"))).contains("[Optionen]"));
 
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
