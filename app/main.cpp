@@ -27,7 +27,7 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QString::fromUtf16(ProductInfo::kVersion));
 }
 
-int runWindow(int argc, char** argv, ConsoleOutput& console)
+int runWindow(int argc, char** argv, const std::optional<QString>& startFolder, ConsoleOutput& console)
 {
     if (PlatformChoice::findsNoDisplay(PlatformChoice::Session::current(argc, argv))) {
         console.printError(DisplayGuard::missingDisplayText());
@@ -42,7 +42,7 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
     const HostDrives drives(DriveLetterStore(store).restore());
-    Form1 form(store);
+    Form1 form(store, startFolder);
     const SessionGuard session(form);
     form.show();
     return app.exec();
@@ -106,5 +106,5 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, console);
+    return runWindow(argc, argv, line.folder, console);
 }

@@ -1,5 +1,6 @@
 #include "commandline/commandline.h"
 
+#include "commandline/generatecommand.h"
 #include "generation/productinfo.h"
 #include "text/namecodec.h"
 
@@ -12,7 +13,8 @@ const QString kPattern = QStringLiteral("--pattern");
 const QString kTarget = QStringLiteral("--target");
 const QString kName = QStringLiteral("--name");
 
-QString quoted(const QString& text) { return u'\u201E' + text + u'\u201C'; }
+// One line, whatever the argument holds.
+QString quoted(const QString& text) { return u'\u201E' + GenerateCommand::printable(text) + u'\u201C'; }
 
 CommandLine usageError(const QString& error)
 {
@@ -98,8 +100,13 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             optionsEnded = true;
             continue;
         }
-        if (optionsEnded)
-            return usageError(QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+        if (optionsEnded || !argument.startsWith(u'-')) {
+            // One folder, for the window: a second is a mistake, not a choice.
+            if (line.folder)
+                return usageError(QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+            line.folder = argument;
+            continue;
+        }
         if (const qsizetype qtLength = qtOptionLength(arguments, i); qtLength != 0) {
             if (qtLength < 0)
                 return usageError(QStringLiteral("%1 braucht einen Wert.").arg(argument));
@@ -129,11 +136,14 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             *slot = value;
             generateOnly << name;
         } else {
-            return usageError(argument.startsWith(u'-') ? QStringLiteral("Unbekannte Option %1.").arg(quoted(argument))
-                                                        : QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+            return usageError(QStringLiteral("Unbekannte Option %1.").arg(quoted(argument)));
         }
         if (equals >= 0 && !valueSlot(line.generate, name))
             return usageError(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
+    }
+    if (line.folder && generate) {
+        return usageError(QStringLiteral("Unerwartetes Argument %1 (ohne Fenster: --source ORDNER).")
+                              .arg(quoted(*line.folder)));
     }
     if (help)
         line.mode = Mode::Help;
@@ -161,16 +171,18 @@ QString CommandLine::versionText()
 
 QString CommandLine::usageText()
 {
-    return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
-                          "                           [--target ORDNER] [--name DATEINAME] [--verbose]]\n"
+    return QStringLiteral("Aufruf: korvale [ORDNER]\n"
+                          "       korvale --generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
+                          "                          [--target ORDNER] [--name DATEINAME] [--verbose]\n"
                           "Mehr dazu: korvale --help\n");
 }
 
 QString CommandLine::helpText()
 {
     return QStringLiteral(
-        "Aufruf: korvale [OPTION …]\n"
-        "Erzeugt eine Textliste der Dateien eines Ordners. Ohne Optionen öffnet sich das Fenster.\n"
+        "Aufruf: korvale [OPTION …] [ORDNER]\n"
+        "Erzeugt eine Textliste der Dateien eines Ordners. Ohne Optionen öffnet sich das Fenster,\n"
+        "mit einem ORDNER als Quellverzeichnis.\n"
         "\n"
         "  --generate            eine Liste ohne Fenster erzeugen, dann beenden\n"
         "  --source ORDNER       Quellverzeichnis (sonst das zuletzt im Fenster gewählte)\n"

@@ -20,14 +20,16 @@ struct GenerateOptions {
 // Exit codes of the command line, as scripts test them.
 enum ExitCode : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 
-// The program's arguments: none opens the window; --help, --version and --generate
-// need no display. Option names are English, as Linux tools spell them; every text a
+// The program's arguments: none, or a folder, opens the window; --help, --version and
+// --generate need no display. Option names are English, as Linux tools spell them; every text a
 // person reads is German.
 struct CommandLine {
     enum class Mode { Window, Help, Version, Generate, UsageError };
 
     Mode mode = Mode::Window;
     GenerateOptions generate;
+    // The folder the window opens with as its source, as given (see FolderArgument).
+    std::optional<QString> folder;
     // One line saying what was wrong, for UsageError.
     QString error;
 

@@ -38,21 +38,6 @@ StoredChoice restoreStoredChoice(SettingsStore& store)
     return {source, restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
 }
 
-QString mappingProblem(FolderArgument::Mapped::Failure failure)
-{
-    switch (failure) {
-    case FolderArgument::Mapped::Failure::NameCannotStand:
-        return QStringLiteral("ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt sich nicht als Pfad "
-                              "schreiben.");
-    case FolderArgument::Mapped::Failure::Unreachable:
-        return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
-    case FolderArgument::Mapped::Failure::NoDrive:
-    case FolderArgument::Mapped::Failure::None:
-        break;
-    }
-    return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
-}
-
 // Maps a folder the options name over the stored one; false for a folder that cannot be
 // named as a path.
 bool takeGivenFolder(const QString& option, const std::optional<QString>& text, const QByteArray& currentHostFolder,
@@ -63,7 +48,7 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
     const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
     if (mapped.failure != FolderArgument::Mapped::Failure::None) {
         failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
+        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), FolderArgument::problemText(mapped.failure));
         return false;
     }
     folder = mapped.folder;

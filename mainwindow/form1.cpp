@@ -10,6 +10,7 @@
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
 #include "infowindow/form2.h"
+#include "mainwindow/handins.h"
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
@@ -35,6 +36,10 @@
 
 namespace {
 
+// SEAM(list files): the test whether a file is a list Korvale writes comes with the work on
+// what changed since the last list; until it is on main, no dropped file counts as one.
+bool isListKorvaleWrites(const QByteArray&) { return false; }
+
 // A run that ends within this time ends without showing its progress.
 constexpr int kFirstProgressMs = 500;
 constexpr int kProgressIntervalMs = 250;
@@ -47,7 +52,7 @@ void setAllVisible(const QList<QWidget*>& controls, bool visible)
 
 } // namespace
 
-Form1::Form1(SettingsStore& store, QWidget* parent)
+Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QWidget* parent)
     : QWidget(parent)
     , m_store(store)
     , m_hidden(std::make_unique<GenerateRun>())
@@ -73,7 +78,11 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_forcedExitTimer.setSingleShot(true);
     m_forcedExitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_forcedExitTimer, &QTimer::timeout, this, &Form1::forceExit);
+    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_run != nullptr; },
+                            [this](const HandedIn::Decision& decision) { takeHandIn(decision); }, this);
     Form_Load();
+    if (startFolder)
+        m_handIns->handIn(HandedIn::Role::Source, *startFolder);
 }
 
 Form1::~Form1()
@@ -319,6 +328,28 @@ void Form1::takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longest
     run->useDrive1(*m_c.models.Drive1);
     m_c.showRun(*run, longestRows);
     m_hidden.swap(run);
+}
+
+// A folder handed in is taken as if the person had picked it in the list it lands on.
+void Form1::takeHandIn(const HandedIn::Decision& decision)
+{
+    using Action = HandedIn::Decision::Action;
+    if (m_run)
+        return;
+    if (decision.action != Action::Explain) {
+        FolderList* list = decision.action == Action::SetSource ? m_c.models.Dir2 : m_c.models.Dir3;
+        if (list->setPath(decision.folder)) {
+            if (decision.action == Action::SetTarget) {
+                // Dir3 may stand there already, which raises no change.
+                m_c.Label2->setText(m_c.models.Dir3->Path());
+                if (decision.listFileName)
+                    m_c.Text1->setText(*decision.listFileName);
+            }
+            return;
+        }
+    }
+    const HandedIn::Decision said = decision.action == Action::Explain ? decision : HandedIn::unreadableFolder(decision.folder);
+    m_c.Label3->setMessage(said.status, said.folder.isEmpty() ? QStringList() : QStringList{said.folder});
 }
 
 void Form1::hidePanel()

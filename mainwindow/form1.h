@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandline/handedin.h"
 #include "generation/generaterun.h"
 #include "generation/stopgrace.h"
 #include "mainwindow/maincontrols.h"
@@ -9,9 +10,11 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class BackgroundRun;
 class Form2;
+class HandIns;
 class InputHold;
 class RunMenu;
 class SettingsStore;
@@ -23,8 +26,10 @@ class Form1 : public QWidget, public AccessibleWindow {
 
 public:
     // Loads the window: builds its controls and runs Form_Load, which restores the stored
-    // options from store. The window is not shown yet.
-    explicit Form1(SettingsStore& store, QWidget* parent = nullptr);
+    // options from store. The window is not shown yet. A start folder, as the command line
+    // names it, becomes the source once it has been looked at, as if picked.
+    explicit Form1(SettingsStore& store, const std::optional<QString>& startFolder = std::nullopt,
+                   QWidget* parent = nullptr);
     ~Form1() override;
 
     const MainControls& controls() const { return m_c; }
@@ -91,6 +96,7 @@ private:
     void forceExit();
     void endRun();
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
+    void takeHandIn(const HandedIn::Decision& decision);
 
     SettingsStore& m_store;
     // The hidden controls as the load step or the last completed run left them.
@@ -98,6 +104,7 @@ private:
     MainControls m_c;
     Form2* m_form2 = nullptr;
     RunMenu* m_runMenu = nullptr;
+    HandIns* m_handIns = nullptr;
     bool m_centredWithFrame = false;
     std::unique_ptr<BackgroundRun> m_run;
     std::unique_ptr<InputHold> m_inputHold;

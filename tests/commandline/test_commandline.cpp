@@ -48,7 +48,11 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--version"}, M::Version, {}},
         {{"--generate", "--source", "C:\\a", "--pattern=*.txt", "--no-subfolders"}, M::Generate, {}},
         {{"--generate", "--bogus"}, M::UsageError, QStringLiteral("Unbekannte Option \u201E--bogus\u201C.")},
-        {{"Liste.txt"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EListe.txt\u201C.")},
+        {{"Daten"}, M::Window, {}},
+        {{"Daten", "Fotos"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EFotos\u201C.")},
+        {{"a", "Zeile\nZeile"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EZeile?Zeile\u201C.")},
+        {{"--generate", "Daten"}, M::UsageError,
+         QStringLiteral("Unerwartetes Argument \u201EDaten\u201C (ohne Fenster: --source ORDNER).")},
         {{"--generate", "--target"}, M::UsageError, QStringLiteral("--target braucht einen Wert.")},
         {{"--generate", "--pattern", ""}, M::UsageError, QStringLiteral("--pattern braucht einen Wert, der nicht leer ist.")},
         {{"--generate", "--name=..\\x.txt"}, M::UsageError,
@@ -58,7 +62,7 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--verbose"}, M::UsageError, QStringLiteral("--verbose gilt nur zusammen mit --generate.")},
         {{"--"}, M::Window, {}},
         {{"--generate", "--"}, M::Generate, {}},
-        {{"--", "--help"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201E--help\u201C.")},
+        {{"--", "--help"}, M::Window, {}},
         {{"-platform", "offscreen", "-style=fusion", "--qwindowtitle", "T", "-reverse", "-display", ":1"}, M::Window, {}},
         {{"--platform"}, M::UsageError, QStringLiteral("--platform braucht einen Wert.")},
     };
@@ -74,6 +78,17 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
     EXPECT_FALSE(line.generate.target.has_value());
     EXPECT_FALSE(line.generate.verbose);
     EXPECT_TRUE(CommandLine::parse({"--generate", "--verbose"}).generate.verbose);
+
+    // The one folder the window opens with, whatever it holds.
+    const std::pair<QStringList, std::optional<QString>> folders[] = {
+        {{}, std::nullopt},
+        {{"-platform", "offscreen", "~/Dokumente"}, QStringLiteral("~/Dokumente")},
+        {{"--", "-Ordner"}, QStringLiteral("-Ordner")},
+        {{"Zeile\nZeile"}, QStringLiteral("Zeile\nZeile")},
+        {{QString()}, QString()},
+    };
+    for (const auto& [arguments, folder] : folders)
+        EXPECT_EQ(CommandLine::parse(arguments).folder, folder) << arguments.join(u' ').toStdString();
 }
 
 TEST(ConsoleOutputTest, EveryErrorLineNamesTheProgramAndShowsNoControlCharacters)
@@ -403,7 +418,7 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
 
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
-    EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+    EXPECT_TRUE(process.readAllStandardError().contains("korvale --generate [--source"));
 }
 
 // As find names what it could not read: one line per entry, a name never breaking its line.

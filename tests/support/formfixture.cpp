@@ -14,9 +14,9 @@ FormFixture::FormFixture()
 
 FormFixture::~FormFixture() { m_form.reset(); }
 
-Form1& FormFixture::load()
+Form1& FormFixture::load(const std::optional<QString>& startFolder)
 {
-    m_form = std::make_unique<Form1>(m_store);
+    m_form = std::make_unique<Form1>(m_store, startFolder);
     return *m_form;
 }
 

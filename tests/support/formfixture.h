@@ -24,8 +24,9 @@ public:
     FormFixture();
     ~FormFixture();
 
-    // Loads a new main window (its load step restores from the settings file).
-    Form1& load();
+    // Loads a new main window (its load step restores from the settings file), started
+    // with a folder where one is given.
+    Form1& load(const std::optional<QString>& startFolder = std::nullopt);
     Form1& form() { return *m_form; }
     const MainControls& c() const { return m_form->controls(); }
     void unload();
