@@ -108,8 +108,7 @@ Decision decide(Role role, const Look& look, const QString& shown)
     case Standing::Unreadable:
         return explained(QStringLiteral("Auf %1 besteht kein Zugriff."), look.path);
     case Standing::NoAnswer:
-        return explained(QStringLiteral("%1 antwortet nicht."),
-                         look.path.isEmpty() ? GenerateCommand::printable(shown) : look.path);
+        return notAnswering(look.path.isEmpty() ? GenerateCommand::printable(shown) : look.path);
     case Standing::NotMapped:
         return {Decision::Action::Explain, {}, {},
                 QStringLiteral("\u201E%1\u201C: %2")
@@ -122,6 +121,8 @@ Decision unreadableFolder(const QString& folder)
 {
     return explained(QStringLiteral("Der Ordner %1 lässt sich nicht lesen."), folder);
 }
+
+Decision notAnswering(const QString& folder) { return explained(QStringLiteral("%1 antwortet nicht."), folder); }
 
 Decision remote(const QString& address)
 {

@@ -80,5 +80,7 @@ Decision decide(Role role, const Look& look, const QString& shown);
 Decision remote(const QString& address);
 // A folder that could not be read when it was to be shown.
 Decision unreadableFolder(const QString& folder);
+// A folder that did not answer in time when it was to be shown.
+Decision notAnswering(const QString& folder);
 
 } // namespace HandedIn

@@ -59,17 +59,23 @@ bool enterQueuedFolder(const WalkControls& controls, const QString& folder, bool
     return exists && controls.Dir1.setPath(folder) && controls.File1.setPath(controls.Dir1.Path());
 }
 
-void queueSubfolders(const WalkControls& controls, WalkLineage& lineage)
+void queueSubfolders(const WalkControls& controls, const FolderReads& reads, WalkLineage& lineage)
 {
     for (qsizetype i = 0; i < controls.Dir1.ListCount(); ++i)
         controls.List1.AddItem(controls.Dir1.List(i));
-    lineage.queued(controls.Dir1.ListCount());
+    const FolderReads::Read* read = reads.last(controls.Dir1.Path());
+    lineage.queued(controls.Dir1.ListCount(), read ? read->scan.folderKinds : QList<SubfolderKind>());
 }
 
-std::optional<FolderHandles::Identity> identityOfEntered(const WalkControls& controls, const FolderReads& reads)
+// Only a link or a mount point may lead back up; a link below a folder whose links are not
+// followed is not followed either.
+bool isFollowed(const FolderReads::Found& found, const WalkLineage& lineage)
 {
-    const FolderReads::Read* read = reads.last(controls.Dir1.Path());
-    return read ? read->scan.identity : std::nullopt;
+    if (found.throughLink && !lineage.mayFollowLinkAtNext())
+        return false;
+    if (!found.throughLink && lineage.kindOfNext() != SubfolderKind::MountPoint)
+        return true;
+    return !lineage.leadsBack(found.identity);
 }
 
 WalkLineage lineageOfStart(const WalkControls& controls, FolderReads& reads)
@@ -83,6 +89,20 @@ WalkLineage lineageOfStart(const WalkControls& controls, FolderReads& reads)
 void collectFiles(const WalkControls& controls)
 {
     controls.List2.addItems(WindowsPath::joinName(controls.Dir1.Path(), QStringView()), controls.File1.hostNames());
+}
+
+// About what an entry of the result list or the queue takes, with its share of the path.
+constexpr std::size_t kBytesPerEntry = 96;
+
+// What the folder entered last added to the lists counts against the run's memory.
+Shortage shortageAfterFolder(const WalkControls& controls, FolderReads& reads)
+{
+    if (reads.ranOutOfDescriptors())
+        return Shortage::OpenFiles;
+    const auto entries = std::size_t(controls.File1.ListCount() + controls.Dir1.ListCount());
+    if (!reads.memory().grew(entries * kBytesPerEntry))
+        return Shortage::Memory;
+    return Shortage::None;
 }
 
 // Where the user finds an entry the list could not name: on the host, as a file manager
@@ -102,6 +122,13 @@ void noteNames(const QString& folder, const HostNames& names, RunNotes& notes)
         parent.append('/');
     for (qsizetype i = 0; i < names.size(); ++i)
         notes.entries.add(LeftOutEntries::Kind::NameLeftOut, QByteArray(parent).append(names.at(i)));
+}
+
+void noteNotFollowed(const QString& folder, RunNotes& notes)
+{
+    qCDebug(walkLog) << "link not followed:" << folder;
+    ++notes.linksNotFollowed;
+    notes.entries.add(LeftOutEntries::Kind::LinkNotFollowed, hostPathOf(folder));
 }
 
 void noteUnreadable(const QString& folder, RunNotes& notes)
@@ -132,13 +159,15 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     FolderReads reads(stop);
     const SharedReads sharing(controls, reads);
     WalkResult result;
-    if (!enterStartFolder(controls, sourceFolder))
+    const bool startRead = enterStartFolder(controls, sourceFolder);
+    result.shortage = shortageAfterFolder(controls, reads);
+    if (!startRead || result.shortage != Shortage::None)
         return result;
     result.sourceRead = true;
 
     WalkLineage lineage = lineageOfStart(controls, reads);
     collectFiles(controls);
-    queueSubfolders(controls, lineage);
+    queueSubfolders(controls, reads, lineage);
     noteNames(controls.Dir1.Path(), controls.File1.leftOutHostNames(), result.notes);
     // A subfolder whose name cannot stand in a path hides its files only when the walk
     // would have gone into it.
@@ -151,7 +180,17 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
         const QString folder = controls.List1.List(position);
         lineage.takeNext();
         const bool exists = PathProbes::DirExists(folder, reads);
+        const std::optional<FolderReads::Found> found = exists ? std::optional(*reads.found(folder)) : std::nullopt;
+        if (found && !isFollowed(*found, lineage)) {
+            if (!includeSubfolders())
+                break;
+            noteNotFollowed(folder, result.notes);
+            continue;
+        }
         const bool entered = enterQueuedFolder(controls, folder, exists);
+        result.shortage = shortageAfterFolder(controls, reads);
+        if (result.shortage != Shortage::None)
+            break;
         if (!includeSubfolders())
             break;
         if (!entered) {
@@ -164,15 +203,9 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             }
             continue;
         }
-        const std::optional<FolderHandles::Identity> identity = identityOfEntered(controls, reads);
-        if (lineage.leadsBack(identity)) {
-            qCDebug(walkLog) << "not followed, leads back to its own path:" << folder;
-            ++result.notes.linksNotFollowed;
-            result.notes.entries.add(LeftOutEntries::Kind::LinkNotFollowed, hostPathOf(folder));
-            continue;
-        }
-        lineage.enter(identity);
-        queueSubfolders(controls, lineage);
+        lineage.enter(found->identity, found->throughLink,
+                      found->throughLink ? reads.resolvedPathOfLast() : QByteArray());
+        queueSubfolders(controls, reads, lineage);
         reads.readAheadBelow(controls.Dir1.Path());
         collectFiles(controls);
         noteWhatWasLeftOut(controls, result.notes);

@@ -25,6 +25,8 @@ struct WalkResult {
     // and no list file may be written (see sourceUnreadableText).
     bool sourceRead = false;
     RunNotes notes;
+    // The walk ended before its end for want of this: nothing it collected counts.
+    Shortage shortage = Shortage::None;
 };
 
 // One collection: the matching files of the source folder and, while the switch says so,

@@ -7,12 +7,22 @@
 
 #include <QThread>
 
+#include <new>
+
 namespace {
 
 GenerateRun::Outcome stoppedOutcome()
 {
     GenerateRun::Outcome outcome;
     outcome.stopped = true;
+    return outcome;
+}
+
+GenerateRun::Outcome shortOutcome(Shortage shortage)
+{
+    GenerateRun::Outcome outcome;
+    outcome.shortage = shortage;
+    outcome.statusText = StatusText::shortOf(shortage);
     return outcome;
 }
 
@@ -48,6 +58,15 @@ void GenerateRun::Dir1_Change()
 
 GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
 {
+    try {
+        return runOrThrow(input, today);
+    } catch (const std::bad_alloc&) {
+        return endShort(Shortage::Memory);
+    }
+}
+
+GenerateRun::Outcome GenerateRun::runOrThrow(const Input& input, const QDate& today)
+{
     m_foldersEntered = 0;
     m_filesSeen = 0;
     const bool includeSubfolders = input.includeSubfolders;
@@ -56,6 +75,8 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
                                             [includeSubfolders] { return includeSubfolders; }, m_hooks.stop);
     if (stopRequested())
         return stoppedOutcome();
+    if (walk.shortage != Shortage::None)
+        return endShort(walk.shortage);
     Outcome outcome;
     outcome.count = m_List2.ListCount(); // the first read sorts
     if (!walk.sourceRead) {
@@ -68,6 +89,14 @@ GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
     if (m_hooks.writing)
         m_hooks.writing();
     return Dateiausgeben(input, walk.notes, today);
+}
+
+// What was collected is not what the source holds: it is let go at once.
+GenerateRun::Outcome GenerateRun::endShort(Shortage shortage)
+{
+    m_List1.Clear();
+    m_List2.Clear();
+    return shortOutcome(shortage);
 }
 
 GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)

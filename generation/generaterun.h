@@ -54,6 +54,9 @@ public:
     struct Outcome {
         // Ended on request before the list file was touched; nothing below counts then.
         bool stopped = false;
+        // Ended before the list file for want of this; only the status text counts then,
+        // and the run's lists are emptied.
+        Shortage shortage = Shortage::None;
         // The list file is there.
         bool written = false;
         // The text of the window's status line, and the folders and names in it, which a
@@ -69,6 +72,7 @@ public:
     GenerateRun(const GenerateRun&) = delete;
     GenerateRun& operator=(const GenerateRun&) = delete;
 
+    // Never throws: a run that runs out of memory ends short of it.
     Outcome run(const Input& input, const QDate& today = QDate::currentDate());
 
     DriveList& Drive1() { return *m_Drive1; }
@@ -88,6 +92,8 @@ private:
     void Dir1_Change();
     bool stopRequested() const { return m_hooks.stop.stop_requested(); }
     Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
+    Outcome runOrThrow(const Input& input, const QDate& today);
+    Outcome endShort(Shortage shortage);
 
     Hooks m_hooks;
     qsizetype m_foldersEntered = 0;

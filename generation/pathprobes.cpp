@@ -1,7 +1,10 @@
 #include "generation/pathprobes.h"
 
+#include "drives/drivetable.h"
+#include "process/childprobe.h"
 #include "readahead/folderreads.h"
 #include "walk/folderhandles.h"
+#include "walk/hostfolder.h"
 
 namespace {
 
@@ -27,14 +30,30 @@ bool DirExists(const QString& path, FolderReads& reads)
     const FolderHandles::Look look = reads.look(path, false);
     switch (look.standing) {
     case Standing::Folder:
-        reads.noteFound(path, look.identity);
+        reads.noteFound(path, look.identity, false);
         return true;
     case Standing::Other: // a link, perhaps to a folder
-    case Standing::Unknown:
-        return reads.look(path, true).standing == Standing::Folder;
+    case Standing::Unknown: {
+        const FolderHandles::Look followed = reads.look(path, true);
+        if (followed.standing != Standing::Folder)
+            return false;
+        reads.noteFound(path, followed.identity, true);
+        return true;
+    }
     default:
         return false;
     }
+}
+
+std::optional<bool> DirExistsWithin(const QString& path, std::chrono::milliseconds limit)
+{
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    const std::optional<QByteArray> host = parsed && HostFolder::canStandInPath(*parsed)
+        ? DriveTable::active().hostPathOf(*parsed)
+        : std::nullopt;
+    if (!host)
+        return false;
+    return ChildProbe::ask(ChildProbe::isFolder, *host, limit);
 }
 
 bool isGone(const QString& path, FolderHandles& handles)

@@ -11,6 +11,9 @@ class StatusText {
 public:
     static QString after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
                          const RunNotes& notes);
+    // A run that ran short of something before the list file: no file was written, and the
+    // list file there stays as it was.
+    static QString shortOf(Shortage shortage);
 
     // While a run goes on: asked to stop, it says so at once, though a folder read may
     // still hold it; once the list file is being written, no stop is promised.
@@ -20,4 +23,7 @@ public:
     enum class OldList { Safe, OnlyInMemory };
     static QString writing(OldList oldList = OldList::Safe);
     static QString stopped();
+
+    // At start: the stored folders that did not answer, and so were not restored.
+    static QString silentStoredFolders(const QStringList& folders);
 };

@@ -15,7 +15,7 @@
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
 #include "options/driveletterstore.h"
-#include "options/optionstore.h"
+#include "options/optionrestore.h"
 #include "process/exitguard.h"
 #include "windowkit/accessibility.h"
 #include "windowkit/openwindows.h"
@@ -33,6 +33,8 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+
+#include <utility>
 
 namespace {
 
@@ -58,7 +60,7 @@ Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QW
     , m_hidden(std::make_unique<GenerateRun>())
 {
     setUpWindow();
-    m_c = MainControls::build(this, *m_hidden, MainLayout::table());
+    m_c = MainControls::build(this, *m_hidden, m_looks, MainLayout::table());
     m_hidden->useDrive1(*m_c.models.Drive1);
     m_c.Image1->setCursor(handPointer(QPoint(0, 0), devicePixelRatioF()));
     m_c.Image2->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
@@ -78,7 +80,8 @@ Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QW
     m_forcedExitTimer.setSingleShot(true);
     m_forcedExitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_forcedExitTimer, &QTimer::timeout, this, &Form1::forceExit);
-    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_run != nullptr; },
+    // Nothing is dropped while a run or the restore of the stored folders holds the input.
+    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_run != nullptr || m_restoring; },
                             [this](const HandedIn::Decision& decision) { takeHandIn(decision); }, this);
     Form_Load();
     if (startFolder)
@@ -144,6 +147,11 @@ void Form1::connectHandlers()
     connect(m_c.models.Dir2, &FolderList::Change, this, &Form1::Dir2_Change);
     connect(m_c.models.Drive2, &DriveList::Change, this, &Form1::Drive2_Change);
     connect(m_c.models.Dir3, &FolderList::Change, this, &Form1::Dir3_Change);
+    connect(&m_looks, &FolderLooks::answered, this,
+            [this](FolderLooks::Ticket ticket, FolderList* list, FolderLooks::Outcome outcome) {
+                keepDriveWithFolder(list, outcome);
+                takeHandedInFolder(ticket, outcome);
+            });
     connect(m_c.Image1, &PictureButton::clicked, this, &Form1::Image1_Click);
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
@@ -156,14 +164,35 @@ void Form1::connectHandlers()
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, &Form1::Image1_Click);
 }
 
+// The stored folders are looked at off this thread, so a share that stopped answering never
+// keeps the window from showing; until they have answered, or count as not answering, the
+// window holds its input, so that no pick of the person's comes before them.
 void Form1::Form_Load()
 {
     OpenWindows::instance().loaded(this);
-    const RestoreResult restored = OptionStore(m_store).restore({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3});
+    OptionStore options(m_store);
+    options.load();
+    if (const std::optional<QString> listFileName = options.storedListFileName())
+        m_c.Text1->setText(*listFileName);
+    m_restore = std::make_unique<OptionRestore>(options, m_looks,
+                                                StoredOptionsControls{*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3});
+    connect(m_restore.get(), &OptionRestore::done, this, &Form1::takeRestoredFolders);
+    m_restoring = true;
+    m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [] {});
+    m_restore->start();
+}
+
+void Form1::takeRestoredFolders(const RestoreResult& result)
+{
+    m_restoring = false;
+    m_inputHold.reset();
     // A restore onto the folder Dir3 already stands on raises no change, so the label is set here.
-    m_c.Label2->setText(restored.targetFolder);
-    if (restored.listFileName)
-        m_c.Text1->setText(*restored.listFileName);
+    m_c.Label2->setText(result.targetFolder);
+    if (!result.silentFolders.isEmpty())
+        m_c.Label3->setMessage(StatusText::silentStoredFolders(result.silentFolders), result.silentFolders);
+    if (const std::optional<HandedIn::Decision> handIn = std::exchange(m_handInAfterRestore, std::nullopt))
+        takeHandIn(*handIn);
+    emit restored();
 }
 
 void Form1::Form_Unload()
@@ -181,7 +210,8 @@ void Form1::saveOptions()
     QList<SettingsStore::SectionChange> alongside;
     if (const HostDrives* drives = HostDrives::onThisThread())
         alongside.append(DriveLetterStore::change(drives->rememberedAtStart(), drives->remembered()));
-    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(), alongside);
+    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(),
+                              m_restore->foldersToKeep(), alongside);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -207,7 +237,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 
 void Form1::Command1_Click()
 {
-    if (m_run)
+    if (m_run || m_restoring)
         return;
     m_c.List2->setVisible(true);
     hidePanel();
@@ -306,6 +336,8 @@ void Form1::endRun()
     const GenerateRun::Outcome& outcome = run->outcome();
     if (outcome.stopped) {
         m_c.Label3->setMessage(StatusText::stopped(), {});
+    } else if (outcome.shortage != Shortage::None) {
+        m_c.Label3->setMessage(outcome.statusText, {});
     } else {
         takeOver(run->takeControls(), run->longestResultRows());
         const GenerateRun::Input& input = run->input();
@@ -330,25 +362,53 @@ void Form1::takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longest
     m_hidden.swap(run);
 }
 
-// A folder handed in is taken as if the person had picked it in the list it lands on.
+// A folder handed in is taken as if the person had picked it in the list it lands on: the
+// list moves through the folder looks, and the rest follows once the folder has answered.
+// One that comes while the stored folders are restored (the start folder) is taken after
+// them, so a stored source that answers late never takes its place.
 void Form1::takeHandIn(const HandedIn::Decision& decision)
 {
     using Action = HandedIn::Decision::Action;
     if (m_run)
         return;
-    if (decision.action != Action::Explain) {
-        FolderList* list = decision.action == Action::SetSource ? m_c.models.Dir2 : m_c.models.Dir3;
-        if (list->setPath(decision.folder)) {
-            if (decision.action == Action::SetTarget) {
-                // Dir3 may stand there already, which raises no change.
-                m_c.Label2->setText(m_c.models.Dir3->Path());
-                if (decision.listFileName)
-                    m_c.Text1->setText(*decision.listFileName);
-            }
-            return;
-        }
+    if (m_restoring) {
+        m_handInAfterRestore = decision;
+        return;
     }
-    const HandedIn::Decision said = decision.action == Action::Explain ? decision : HandedIn::unreadableFolder(decision.folder);
+    if (decision.action == Action::Explain) {
+        sayHandIn(decision);
+        return;
+    }
+    FolderList& list = decision.action == Action::SetSource ? *m_c.models.Dir2 : *m_c.models.Dir3;
+    m_handInMoving = decision;
+    m_handInTicket = m_looks.move(list, decision.folder);
+}
+
+void Form1::takeHandedInFolder(FolderLooks::Ticket ticket, FolderLooks::Outcome outcome)
+{
+    if (ticket != m_handInTicket)
+        return;
+    m_handInTicket = 0;
+    const HandedIn::Decision& decision = m_handInMoving;
+    if (outcome == FolderLooks::Outcome::NotAnswering) {
+        sayHandIn(HandedIn::notAnswering(decision.folder));
+    } else if (outcome == FolderLooks::Outcome::NotAFolder) {
+        sayHandIn(HandedIn::unreadableFolder(decision.folder));
+    } else if (decision.action == HandedIn::Decision::Action::SetTarget) {
+        // Dir3 may stand there already, which raises no change.
+        m_c.Label2->setText(m_c.models.Dir3->Path());
+        if (decision.listFileName)
+            m_c.Text1->setText(*decision.listFileName);
+    }
+}
+
+bool Form1::isTakingHandIn() const
+{
+    return m_handIns->isWaiting() || m_handInAfterRestore || m_handInTicket != 0;
+}
+
+void Form1::sayHandIn(const HandedIn::Decision& said)
+{
     m_c.Label3->setMessage(said.status, said.folder.isEmpty() ? QStringList() : QStringList{said.folder});
 }
 
@@ -384,17 +444,29 @@ void Form1::Command4_Click()
     m_c.Command4->setVisible(false);
 }
 
-void Form1::Drive1_Change() { m_c.models.Dir2->setPath(m_c.models.Drive1->Drive()); }
+void Form1::Drive1_Change() { m_looks.move(*m_c.models.Dir2, m_c.models.Drive1->Drive()); }
 
 void Form1::Dir2_Change() { m_c.models.Drive1->setDrive(WindowsPath::drivePrefix(m_c.models.Dir2->Path())); }
 
-void Form1::Drive2_Change() { m_c.models.Dir3->setPath(m_c.models.Drive2->Drive()); }
+void Form1::Drive2_Change() { m_looks.move(*m_c.models.Dir3, m_c.models.Drive2->Drive()); }
 
 void Form1::Dir3_Change()
 {
     m_c.models.Drive2->setDrive(WindowsPath::drivePrefix(m_c.models.Dir3->Path()));
     // Read again: setting the drive may have moved Dir3 through its own cascade.
     m_c.Label2->setText(m_c.models.Dir3->Path());
+}
+
+// A folder list that could not move stays where it was, and its drive list with it: a
+// drive list that a cascade moved ahead goes back to its folder's drive.
+void Form1::keepDriveWithFolder(FolderList* list, FolderLooks::Outcome outcome)
+{
+    if (outcome == FolderLooks::Outcome::Read)
+        return;
+    if (list == m_c.models.Dir2)
+        m_c.models.Drive1->setDrive(WindowsPath::drivePrefix(m_c.models.Dir2->Path()));
+    else if (list == m_c.models.Dir3)
+        m_c.models.Drive2->setDrive(WindowsPath::drivePrefix(m_c.models.Dir3->Path()));
 }
 
 void Form1::Image3_MouseMove()

@@ -3,6 +3,7 @@
 #include "commandline/handedin.h"
 #include "generation/generaterun.h"
 #include "generation/stopgrace.h"
+#include "listing/folderlooks.h"
 #include "mainwindow/maincontrols.h"
 #include "windowkit/accessibility.h"
 
@@ -16,8 +17,10 @@ class BackgroundRun;
 class Form2;
 class HandIns;
 class InputHold;
+class OptionRestore;
 class RunMenu;
 class SettingsStore;
+struct RestoreResult;
 
 // The main window. Its controls hold all working state; its handlers only decide what
 // is shown and hand the work to generation/ and options/.
@@ -25,9 +28,11 @@ class Form1 : public QWidget, public AccessibleWindow {
     Q_OBJECT
 
 public:
-    // Loads the window: builds its controls and runs Form_Load, which restores the stored
-    // options from store. The window is not shown yet. A start folder, as the command line
-    // names it, becomes the source once it has been looked at, as if picked.
+    // Loads the window: builds its controls and runs Form_Load, which begins to restore the
+    // stored options from store. The window is not shown yet; it holds its input until the
+    // stored folders have answered, or count as not answering (see restored()). A start
+    // folder, as the command line names it, becomes the source once it has been looked at
+    // and the stored folders are restored, as if picked.
     explicit Form1(SettingsStore& store, const std::optional<QString>& startFolder = std::nullopt,
                    QWidget* parent = nullptr);
     ~Form1() override;
@@ -36,6 +41,10 @@ public:
     Form2* infoWindow() const { return m_form2; }
     RunMenu* runMenu() const { return m_runMenu; }
     bool isRunning() const { return m_run != nullptr; }
+    bool isRestoring() const { return m_restoring; }
+    // A folder handed in (the start folder, a drop) has not been taken or refused yet.
+    bool isTakingHandIn() const;
+    const FolderLooks& folderLooks() const { return m_looks; }
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
     void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
@@ -66,6 +75,8 @@ public:
     static QPoint centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame);
 
 signals:
+    // The stored folders are restored as far as they answered.
+    void restored();
     // A run the generate button started has ended, completed or stopped: the status line
     // says which.
     void runEnded();
@@ -81,6 +92,8 @@ private:
     void centreOnScreen(const QMargins& frame);
     void connectHandlers();
     void Form_Load();
+    void takeRestoredFolders(const RestoreResult& result);
+    void keepDriveWithFolder(FolderList* list, FolderLooks::Outcome outcome);
     void Form_Unload();
     void UnloadAllForms();
     void hidePanel();
@@ -97,14 +110,24 @@ private:
     void endRun();
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
     void takeHandIn(const HandedIn::Decision& decision);
+    void takeHandedInFolder(FolderLooks::Ticket ticket, FolderLooks::Outcome outcome);
+    void sayHandIn(const HandedIn::Decision& said);
 
     SettingsStore& m_store;
+    FolderLooks m_looks;
+    std::unique_ptr<OptionRestore> m_restore;
+    bool m_restoring = false;
     // The hidden controls as the load step or the last completed run left them.
     std::unique_ptr<GenerateRun> m_hidden;
     MainControls m_c;
     Form2* m_form2 = nullptr;
     RunMenu* m_runMenu = nullptr;
     HandIns* m_handIns = nullptr;
+    // A hand-in that came while the stored folders were restored, taken after them.
+    std::optional<HandedIn::Decision> m_handInAfterRestore;
+    // The hand-in whose folder its list is moving to.
+    HandedIn::Decision m_handInMoving;
+    FolderLooks::Ticket m_handInTicket = 0;
     bool m_centredWithFrame = false;
     std::unique_ptr<BackgroundRun> m_run;
     std::unique_ptr<InputHold> m_inputHold;

@@ -34,6 +34,8 @@ public:
     // Looks at what text names (a folder as the command line takes it) and hands on what
     // it means for the role.
     void handIn(HandedIn::Role role, const QString& text);
+    // A hand-in waits for its look.
+    bool isWaiting() const { return m_waitingRole.has_value(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -38,8 +38,12 @@ NeverWalkedMounts::NeverWalkedMounts(MountTable table)
     : m_table(std::move(table))
 {
     for (const MountTable::Mount& mount : m_table.mounts()) {
+        const QByteArray name = mount.mountPoint.mid(mount.mountPoint.lastIndexOf('/') + 1);
         if (FileSystemTypes::isNeverWalked(mount.fileSystemType))
-            m_mountPointNames.insert(mount.mountPoint.mid(mount.mountPoint.lastIndexOf('/') + 1));
+            m_mountPointNames.insert(name);
+        if (!name.isEmpty())
+            m_allMountPointNames.insert(name);
+        m_mountPoints.insert(mount.mountPoint);
     }
 }
 
@@ -54,6 +58,13 @@ bool NeverWalkedMounts::mayBeMountPoint(std::string_view name) const
     return !m_mountPointNames.isEmpty()
         && m_mountPointNames.contains(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
 }
+
+bool NeverWalkedMounts::isMountPointName(std::string_view name) const
+{
+    return m_allMountPointNames.contains(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
+}
+
+bool NeverWalkedMounts::isMountPoint(const QByteArray& hostPath) const { return m_mountPoints.contains(hostPath); }
 
 bool NeverWalkedMounts::isNeverWalked(dev_t device, int folder, const char* name, int flags) const
 {
@@ -84,10 +95,14 @@ CurrentMounts::~CurrentMounts()
         close(m_mountInfo);
 }
 
+// Read through the file it watches, the table needs no file more: where the process may
+// open none, the walk keeps knowing which folders are never walked.
 std::shared_ptr<const NeverWalkedMounts> CurrentMounts::now()
 {
-    if (changed())
-        m_mounts = NeverWalkedMounts::readNow();
+    if (changed()) {
+        if (std::optional<MountTable> table = MountTable::readFrom(m_mountInfo))
+            m_mounts = std::make_shared<const NeverWalkedMounts>(std::move(*table));
+    }
     return m_mounts;
 }
 

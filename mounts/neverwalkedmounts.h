@@ -24,6 +24,10 @@ public:
 
     // Only a folder of such a name can be the mount point of a file system never walked.
     bool mayBeMountPoint(std::string_view name) const;
+    // Only a folder of such a name can be a mount point at all (the last name of one).
+    bool isMountPointName(std::string_view name) const;
+    // Whether the table has something mounted at this host path (as the process sees it).
+    bool isMountPoint(const QByteArray& hostPath) const;
     // Whether a folder on that device is never walked. A device the table does not know
     // (mounted since it was read, a btrfs subvolume) is asked about through the name in
     // its folder (openat flags: O_NOFOLLOW or none).
@@ -32,6 +36,8 @@ public:
 private:
     MountTable m_table;
     QSet<QByteArray> m_mountPointNames;
+    QSet<QByteArray> m_allMountPointNames;
+    QSet<QByteArray> m_mountPoints;
 };
 
 // A run's view of the mounts, kept current: the kernel marks /proc/self/mountinfo when a

@@ -3,14 +3,69 @@
 #include "text/namecodec.h"
 
 #include <algorithm>
+#include <climits>
+
+#include <unistd.h>
+
+FolderReads::FolderReads(std::stop_token stop)
+    : FolderReads(ReadAhead::readBelowParent, std::move(stop))
+{
+}
+
+FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop)
+    : m_stop(stop)
+    , m_handles(share(m_budget.descriptors()).handlesKept)
+    , m_mostParentsHeld(share(m_budget.descriptors()).parentsHeld)
+    , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers)
+{
+    m_handles.onOutOfDescriptors([this] { giveBack(); });
+}
+
+FolderReads::OpenFolders FolderReads::share(int descriptors)
+{
+    constexpr int kWalksOwn = 3;
+    constexpr int kPerReader = 2;
+    int left = descriptors - kWalksOwn;
+    OpenFolders shared{};
+    shared.handlesKept = std::clamp<qsizetype>(left / 4, FolderHandles::kFewestKept, FolderHandles::kDefaultCapacity);
+    left -= int(shared.handlesKept);
+    shared.readers = std::size_t(std::clamp(left / 4, 0, int(ReaderSizing::kMostReaders)));
+    left -= kPerReader * int(shared.readers);
+    shared.parentsHeld = std::size_t(std::clamp(left, 0, int(kMostParentsHeld)));
+    if (shared.readers == 0 || shared.parentsHeld == 0)
+        shared.readers = shared.parentsHeld = 0;
+    return shared;
+}
+
+// The parents held for the readers are let go (a reader keeps the one it reads below), and
+// fewer are held from now on.
+void FolderReads::giveBack()
+{
+    m_parents.clear();
+    for (Below& below : m_below)
+        below.handle.reset();
+    m_mostParentsHeld = std::max<std::size_t>(m_mostParentsHeld / 2, 1);
+}
 
 void FolderReads::readAheadBelow(QStringView pathText)
 {
     const Read* read = last(pathText);
     if (!m_ahead.isReading() || !read || read->scan.folders.isEmpty())
         return;
-    m_below.push_back({read->path, read->pathText, read->scan.folders, read->scan.identity, 0, nullptr});
+    m_below.push_back({read->path, read->pathText, read->scan.folders, read->scan.folderKinds, read->scan.identity, 0,
+                       nullptr});
     requestMore();
+}
+
+// A plain folder's identity is its parent's device with its own listing's inode number,
+// where that device has not given one that differs.
+FolderBelow FolderReads::belowOf(const Below& below, qsizetype index) const
+{
+    FolderBelow found;
+    found.kind = below.kinds.isEmpty() ? SubfolderKind::Plain : below.kinds[index];
+    if (found.kind == SubfolderKind::Plain && below.identity && !m_listingsInodeUntrusted.contains(below.identity->device))
+        found.device = below.identity->device;
+    return found;
 }
 
 // Only a few folders are asked for at a time: a level of a wide tree holds tens of
@@ -21,7 +76,7 @@ void FolderReads::requestMore()
     std::shared_ptr<const NeverWalkedMounts> mounts;
     for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();) {
         Below& below = m_below.front();
-        if (!below.handle && m_parents.size() >= kMostParentsHeld)
+        if (!below.handle && m_parents.size() >= m_mostParentsHeld)
             break;
         // A folder that cannot be opened again has its subfolders read at their turn.
         if (below.handle || openForReaders(below)) {
@@ -29,7 +84,7 @@ void FolderReads::requestMore()
                 mounts = m_mounts.now();
             const QString& name = below.names[below.next];
             requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
-                                NameCodec::encode(name), mounts});
+                                NameCodec::encode(name), mounts, belowOf(below, below.next), &m_memory});
             ++outstanding;
             if (++below.next < below.names.size())
                 continue;
@@ -67,29 +122,50 @@ FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
     return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(name), followLink);
 }
 
-void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity)
+void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity, bool throughLink)
 {
-    m_foundText = pathText;
-    m_found = identity;
+    m_found = Found{pathText, identity, throughLink};
 }
 
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
-    if (!m_ahead.isReading() || m_foundText != pathText)
+    const Found* foundThere = found(pathText);
+    if (!m_ahead.isReading() || !foundThere)
         return std::nullopt;
     std::optional<ReadAhead::Read> read = m_ahead.take(pathText);
     requestMore();
-    if (!read || read->entries.identity != m_found)
+    if (!read || read->entries.outOfDescriptors || read->entries.identity != foundThere->identity)
         return std::nullopt;
     return Read{std::move(read->path), std::move(read->pathText), FolderScan::fromEntries(read->entries)};
+}
+
+QByteArray FolderReads::resolvedPathOfLast()
+{
+    if (!m_last)
+        return {};
+    if (!m_last->scan.resolvedPath.isEmpty())
+        return m_last->scan.resolvedPath;
+    const FolderHandles::Folder folder = m_handles.open(m_last->path, m_last->pathText);
+    return folder.handle ? FolderScan::resolvedPathOf(folder.handle->descriptor()) : QByteArray();
+}
+
+// A folder read here after its read ahead did not match tells whether its device's own
+// listings give its identity.
+void FolderReads::learnFrom(const FolderScan& scan)
+{
+    if (scan.ownInode && scan.identity && *scan.ownInode != scan.identity->inode)
+        m_listingsInodeUntrusted.insert(scan.identity->device);
 }
 
 FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const QString& pathText)
 {
     if (shared && shared->m_stop.stop_requested())
         return {};
-    if (shared)
-        return FolderScan::read(shared->m_handles, path, pathText, *shared->mounts());
+    if (shared) {
+        FolderScan scan = FolderScan::read(shared->m_handles, path, pathText, *shared->mounts(), &shared->m_memory);
+        shared->learnFrom(scan);
+        return scan;
+    }
     FolderHandles own;
     return FolderScan::read(own, path, pathText, *NeverWalkedMounts::readNow());
 }

@@ -2,10 +2,13 @@
 
 #include "drives/windowspath.h"
 #include "mounts/neverwalkedmounts.h"
+#include "process/memorybudget.h"
+#include "process/openfilebudget.h"
 #include "readahead/readahead.h"
 #include "walk/folderhandles.h"
 #include "walk/folderscan.h"
 
+#include <QSet>
 #include <QString>
 
 #include <deque>
@@ -15,21 +18,17 @@
 
 // What a run's folder list and file list share while the walk moves them: the open
 // handles near the walk, the last folder read, so that each folder is opened once and
-// read once for both lists, and the folders read ahead of their turn.
+// read once for both lists, and the folders read ahead of their turn. The handles kept,
+// the parents held for the readers and the readers themselves share one budget of open
+// files (see OpenFileBudget).
 class FolderReads {
 public:
     // Once a stop is asked for, nothing more is read: a folder asked for then is none.
-    explicit FolderReads(std::stop_token stop = {})
-        : m_stop(stop)
-        , m_ahead(ReadAhead::readBelowParent, std::move(stop))
-    {
-    }
+    explicit FolderReads(std::stop_token stop = {});
     // Reads ahead with reads of the caller's own (tests).
-    explicit FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop = {})
-        : m_stop(stop)
-        , m_ahead(std::move(readFolder), std::move(stop))
-    {
-    }
+    explicit FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop = {});
+    FolderReads(const FolderReads&) = delete;
+    FolderReads& operator=(const FolderReads&) = delete;
 
     FolderHandles& handles() { return m_handles; }
 
@@ -44,20 +43,39 @@ public:
     {
         return m_last && m_last->pathText == pathText ? &*m_last : nullptr;
     }
+    // The path the host resolves the folder read last to, links resolved; empty where
+    // that cannot be told.
+    QByteArray resolvedPathOfLast();
 
     // The subfolders of the folder read last are read ahead, in their order.
     void readAheadBelow(QStringView pathText);
     // What stands under a path (see FolderHandles::look); a folder read ahead is looked at
     // in the parent it was read from, which is still open.
     FolderHandles::Look look(QStringView pathText, bool followLink);
-    // The folder found under a path at its turn: a read made ahead of time counts for that
-    // same folder only, never for one put in its place since.
-    void noteFound(const QString& pathText, FolderHandles::Identity identity);
+
+    // The folder found under a path at its turn, and whether through a link: a read made
+    // ahead of time counts for that same folder only, never for one put in its place since.
+    struct Found {
+        QString pathText;
+        FolderHandles::Identity identity;
+        bool throughLink = false;
+    };
+    void noteFound(const QString& pathText, FolderHandles::Identity identity, bool throughLink);
+    const Found* found(QStringView pathText) const
+    {
+        return m_found && m_found->pathText == pathText ? &*m_found : nullptr;
+    }
     // The read made ahead of the folder found last under that path.
     std::optional<Read> takeReadAhead(QStringView pathText);
 
     // The mounts as they are now, for the reads of a run.
     std::shared_ptr<const NeverWalkedMounts> mounts() { return m_mounts.now(); }
+
+    // A folder could not be opened for want of descriptors, even after giving back those
+    // held: the walk cannot go on in full.
+    bool ranOutOfDescriptors() const { return m_handles.ranOutOfDescriptors(); }
+    // What the run's lists may still take; the folder reads count against it too.
+    MemoryBudget& memory() { return m_memory; }
 
     // Reads a folder through the run's reads where a list shares them, otherwise with
     // handles of its own for this one read, so that no folder stays open between a
@@ -69,18 +87,33 @@ public:
     // for their turn; no more than a few, so that a run keeps few files open.
     static constexpr std::size_t kMostParentsHeld = 64;
 
+    // How a budget of descriptors is shared: the walk's own (a folder, the one it is read
+    // from, a look at the mount table) first, then the handles kept, then readers (each
+    // holds the folder it reads and, for a moment, one to ask its file system), then the
+    // parents held for them. Too few for both readers and parents: no reading ahead.
+    struct OpenFolders {
+        qsizetype handlesKept;
+        std::size_t readers;
+        std::size_t parentsHeld;
+    };
+    static OpenFolders share(int descriptors);
+
 private:
     // Folders whose subfolders are still to be requested, with the first not yet asked for.
     struct Below {
         WindowsPath path;
         QString pathText;
         QStringList names;
+        QList<SubfolderKind> kinds; // empty when all are plain
         std::optional<FolderHandles::Identity> identity; // of the folder when it was read
         qsizetype next = 0;
         std::shared_ptr<const FolderHandles::Handle> handle; // opened with the first request
     };
     void requestMore();
     bool openForReaders(Below& below);
+    FolderBelow belowOf(const Below& below, qsizetype index) const;
+    void giveBack();
+    void learnFrom(const FolderScan& scan);
 
     struct Parent {
         QString pathText;
@@ -88,12 +121,16 @@ private:
     };
 
     std::stop_token m_stop;
+    MemoryBudget m_memory;
+    OpenFileBudget m_budget;
     CurrentMounts m_mounts;
     FolderHandles m_handles;
+    std::size_t m_mostParentsHeld;
     std::deque<Below> m_below;
     std::deque<Parent> m_parents;
+    // Devices whose folders' own listings give inode numbers other than their identity.
+    QSet<dev_t> m_listingsInodeUntrusted;
     std::optional<Read> m_last;
     ReadAhead m_ahead;
-    QString m_foundText;
-    FolderHandles::Identity m_found;
+    std::optional<Found> m_found;
 };

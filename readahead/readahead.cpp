@@ -1,13 +1,15 @@
 #include "readahead/readahead.h"
 
-#include "process/threadname.h"
 
 #include <algorithm>
 #include <chrono>
-#include <system_error>
+#include <new>
+#include <string>
 
-ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop)
+ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mostReaders)
     : m_readFolder(std::move(readFolder))
+    , m_mostReaders(mostReaders)
+    , m_cannotRead(mostReaders == 0)
     , m_stop(stop)
     , m_wakeOnStop(std::move(stop), [this] {
         // Under the lock, so that a waiter that has just found no stop is already waiting.
@@ -16,26 +18,35 @@ ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop)
         m_walkWakes.notify_all();
     })
 {
+    m_readers.reserve(mostReaders);
 }
 
+// An allocation that fails here would end the program: it ends the run instead.
 FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
 {
     static const NeverWalkedMounts noMounts;
-    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts);
+    try {
+        return FolderScan::readEntriesBelow(*request.parent, request.name,
+                                            request.mounts ? *request.mounts : noMounts, request.below, request.memory);
+    } catch (const std::bad_alloc&) {
+        if (request.memory)
+            request.memory->exhaust();
+        return {};
+    }
 }
 
 // A reader that finishes a read may start more readers: the list is taken under the lock,
 // after which none starts any more.
 ReadAhead::~ReadAhead()
 {
-    std::vector<std::thread> readers;
+    std::vector<HelperThread> readers;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
         readers.swap(m_readers);
     }
     m_readersWake.notify_all();
-    for (std::thread& reader : readers)
+    for (HelperThread& reader : readers)
         reader.join();
 }
 
@@ -56,14 +67,14 @@ void ReadAhead::startReaders()
 {
     if (m_stopping)
         return;
-    try {
-        while (m_readers.size() < m_sizing.readers() && m_readers.size() < m_slots.size()) {
-            std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);
-            ThreadName::setNumbered(reader, "korvale-rd-", m_readers.size());
+    while (m_readers.size() < readersWanted() && m_readers.size() < m_slots.size()) {
+        HelperThread reader;
+        if (!reader.start("korvale-rd-" + std::to_string(m_readers.size() + 1), [this] { read(); })) {
+            // Out of threads: the walk goes on with the readers it has, or reads by itself.
+            m_cannotRead = m_readers.empty();
+            return;
         }
-    } catch (const std::system_error&) {
-        // Out of threads: the walk goes on with the readers it has, or reads by itself.
-        m_cannotRead = m_readers.empty();
+        m_readers.push_back(std::move(reader));
     }
 }
 
@@ -122,7 +133,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
 
 bool ReadAhead::mayClaim() const
 {
-    return m_claimed < m_slots.size() && m_reading < m_sizing.readers() && !m_stop.stop_requested();
+    return m_claimed < m_slots.size() && m_reading < readersWanted() && !m_stop.stop_requested();
 }
 
 void ReadAhead::read()
@@ -145,9 +156,9 @@ void ReadAhead::read()
         --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
-        const std::size_t readersBefore = m_sizing.readers();
+        const std::size_t readersBefore = readersWanted();
         m_sizing.noteRead(started, finished);
-        if (m_sizing.readers() > readersBefore) {
+        if (readersWanted() > readersBefore) {
             startReaders();
             m_readersWake.notify_all();
         }

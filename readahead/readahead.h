@@ -1,11 +1,13 @@
 #pragma once
 
 #include "drives/windowspath.h"
+#include "process/helperthread.h"
 #include "readahead/readersizing.h"
 #include "walk/folderscan.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -14,7 +16,6 @@
 #include <mutex>
 #include <optional>
 #include <stop_token>
-#include <thread>
 #include <vector>
 
 // Reads the folders a walk will enter next on threads of their own, in the order it will
@@ -38,14 +39,17 @@ public:
         std::shared_ptr<const FolderHandles::Handle> parent;
         QByteArray name;
         std::shared_ptr<const NeverWalkedMounts> mounts;
+        FolderBelow below;
+        MemoryBudget* memory = nullptr;
     };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
     static FolderScan::Entries readBelowParent(const Request& request);
 
     // Once stop is asked for, readers take no further folder and a walk waiting in take()
-    // gets nothing.
-    explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {});
+    // gets nothing. No more than mostReaders read at once; with none, nothing is read ahead.
+    explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {},
+                       std::size_t mostReaders = ReaderSizing::kMostReaders);
     ~ReadAhead();
     // False once no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
@@ -81,8 +85,10 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
+    std::size_t readersWanted() const { return std::min(m_sizing.readers(), m_mostReaders); }
 
     const ReadFolder m_readFolder;
+    const std::size_t m_mostReaders;
     std::mutex m_mutex;
     std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;
@@ -97,7 +103,8 @@ private:
     bool m_stopping = false;
     // Set under the lock, read by the walk without it.
     std::atomic<bool> m_cannotRead = false;
-    std::vector<std::thread> m_readers;
+    // Room for the most, so that adding one never moves the others.
+    std::vector<HelperThread> m_readers;
     const std::stop_token m_stop;
     // Last: it wakes everyone who waits, so it must go before what they wait on.
     std::stop_callback<std::function<void()>> m_wakeOnStop;

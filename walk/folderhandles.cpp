@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <utility>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,26 +18,7 @@ namespace {
 
 using Reach = FolderHandles::Reach;
 
-struct Opening {
-    int descriptor;
-    bool readable;
-    int error;
-};
-
-// A folder without the right to read it may still be passed on the way to one below it.
-// A link is followed; where the kernel refuses to follow it (protected_symlinks), the
-// folder counts as one that cannot be read.
-Opening openFolder(int parent, const char* name)
-{
-    const int readable = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (readable >= 0)
-        return {readable, true, 0};
-    const int error = errno;
-    if (error != EACCES)
-        return {-1, false, error};
-    const int passable = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    return passable >= 0 ? Opening{passable, false, 0} : Opening{-1, false, error};
-}
+bool isOutOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
 
 Reach reachOfError(int error)
 {
@@ -43,8 +26,11 @@ Reach reachOfError(int error)
     case ENOENT:
         return Reach::Missing;
     case ENOTDIR:
-    case ELOOP: // a link that leads to itself
+    case ELOOP: // a link that leads to itself, or one where a folder was asked for
         return Reach::NotAFolder;
+    case EMFILE:
+    case ENFILE:
+        return Reach::NoDescriptor;
     default:
         return Reach::Blocked;
     }
@@ -71,9 +57,51 @@ FolderHandles::Standing standingOfMode(mode_t mode)
 } // namespace
 
 FolderHandles::FolderHandles(qsizetype capacity)
-    : m_capacity(std::max<qsizetype>(capacity, 2))
+    : m_capacity(std::max<qsizetype>(capacity, kFewestKept))
 {
     m_held.reserve(m_capacity);
+}
+
+// A folder without the right to read it may still be passed on the way to one below it.
+// A link is followed; where the kernel refuses to follow it (protected_symlinks), the
+// folder counts as one that cannot be read.
+FolderHandles::Opening FolderHandles::openOnce(int parent, const char* name)
+{
+    const int readable = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable >= 0)
+        return {readable, true, 0};
+    const int error = errno;
+    if (error != EACCES)
+        return {-1, false, error};
+    const int passable = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return passable >= 0 ? Opening{passable, false, 0} : Opening{-1, false, error};
+}
+
+FolderHandles::Opening FolderHandles::openFolder(int parent, const char* name)
+{
+    Opening opened = openOnce(parent, name);
+    for (int attempt = 1; attempt < kOpenAttempts && isOutOfDescriptors(opened.error); ++attempt) {
+        giveBack();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 << (2 * attempt)));
+        opened = openOnce(parent, name);
+    }
+    m_ranOut = m_ranOut || isOutOfDescriptors(opened.error);
+    return opened;
+}
+
+// The limit was reached although the walk's budget kept below it: others use more than
+// was left for them, so fewer folders are kept from now on.
+void FolderHandles::giveBack()
+{
+    std::erase_if(m_held, [this](const HeldFolder& held) {
+        if (held.use_count() > 1)
+            return false;
+        m_givenUp.insert(held->text, held->identity);
+        return true;
+    });
+    m_capacity = std::max<qsizetype>(m_capacity / 2, kFewestKept);
+    if (m_giveBack)
+        m_giveBack();
 }
 
 FolderHandles::HeldFolder FolderHandles::find(QStringView text)
@@ -278,9 +306,10 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const Windows
     return std::make_shared<const Handle>(descriptor);
 }
 
-FolderHandles::Opened FolderHandles::openBelow(const Handle& parent, const QByteArray& name)
+FolderHandles::Opened FolderHandles::openBelow(const Handle& parent, const QByteArray& name, bool notThroughLink)
 {
-    const int descriptor = ::openat(parent.descriptor(), name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (notThroughLink ? O_NOFOLLOW : 0);
+    const int descriptor = ::openat(parent.descriptor(), name.constData(), flags);
     return {Handle(descriptor), descriptor >= 0 ? Reach::Opened : reachOfError(errno)};
 }
 

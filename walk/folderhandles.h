@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -33,6 +34,7 @@ public:
         NotAFolder, // a file, a link to one or a system entry stands there
         Blocked,    // it is there but cannot be opened (no right to enter, a failing device)
         NoDrive,    // no path, or a drive the table does not hold
+        NoDescriptor, // the process may open no more files, even after giving back its own
     };
 
     // Which folder a handle or a name stands for: a folder swapped for another under the
@@ -108,14 +110,26 @@ public:
     // on a share that spares the server the round trips of opening a folder.
     std::shared_ptr<const Handle> reopen(const WindowsPath& path, Identity expected);
 
-    // The folder of that name below parent, opened for one read.
+    // The folder of that name below parent, opened for one read; only where it is a folder
+    // itself, not a link to one, when asked.
     struct Opened {
         Handle handle;
         Reach reach = Reach::Missing;
     };
-    static Opened openBelow(const Handle& parent, const QByteArray& name);
+    static Opened openBelow(const Handle& parent, const QByteArray& name, bool notThroughLink = false);
+
+    // Where the process may open no more files, a folder is opened again after the handles
+    // are given back: those kept here that nobody else holds, and what giveBack frees (held
+    // by others), a few times, waiting a little longer each time for other threads to close
+    // theirs. From then on fewer are kept.
+    void onOutOfDescriptors(std::function<void()> giveBack) { m_giveBack = std::move(giveBack); }
+    // An open failed for want of descriptors even so.
+    bool ranOutOfDescriptors() const { return m_ranOut; }
 
     static constexpr qsizetype kDefaultCapacity = 32;
+    // A walk needs the folder it reads and the one it reads it from.
+    static constexpr qsizetype kFewestKept = 2;
+    static constexpr int kOpenAttempts = 5;
 
 private:
     // A folder that may be passed but not read (no read right) is held for the way only.
@@ -134,6 +148,15 @@ private:
         Reach failure = Reach::Missing;
     };
 
+    struct Opening {
+        int descriptor;
+        bool readable;
+        int error;
+    };
+    static Opening openOnce(int parent, const char* name);
+    Opening openFolder(int parent, const char* name);
+    void giveBack();
+
     HeldFolder find(QStringView text);
     HeldFolder keep(QString text, int descriptor, bool readable, Identity identity);
     // Nothing, with the descriptor closed, when the path leads to another folder than at
@@ -148,4 +171,6 @@ private:
     QHash<QString, Identity> m_givenUp;
     qsizetype m_capacity;
     std::uint64_t m_uses = 0;
+    std::function<void()> m_giveBack;
+    bool m_ranOut = false;
 };

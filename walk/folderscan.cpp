@@ -6,10 +6,16 @@
 #include "walk/hostdirectory.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -66,7 +72,8 @@ bool canStandInPath(std::string_view name)
 // that the sorted lists then share.
 class Gathered {
 public:
-    Gathered()
+    explicit Gathered(MemoryBudget* memory)
+        : m_memory(memory)
     {
         // Room for the names of most folders at once.
         m_bytes.reserve(4096);
@@ -76,15 +83,26 @@ public:
     void add(std::string_view name, EntryKind kind)
     {
         // A block holds 4 GiB of names; a folder with more is read no further, and says so.
-        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max()) {
+        // So is one whose names outgrow the memory the run may take (a listing without end).
+        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max() || !roomFor(name.size())) {
             m_full = true;
             return;
         }
+        const bool isFolder = kind != EntryKind::File;
         if (!canStandInPath(name)) {
-            (kind == EntryKind::Folder ? m_unwritableFolders : m_unwritableFiles).append(place(name));
+            (isFolder ? m_unwritableFolders : m_unwritableFiles).append(place(name));
             return;
         }
-        (kind == EntryKind::Folder ? m_folders : m_files).append(place(name));
+        if (!isFolder) {
+            m_files.append(place(name));
+            return;
+        }
+        const SubfolderKind subfolder = subfolderKindOf(kind);
+        if (subfolder != SubfolderKind::Plain && m_folderKinds.isEmpty())
+            m_folderKinds.resize(m_folders.size(), SubfolderKind::Plain);
+        if (subfolder != SubfolderKind::Plain || !m_folderKinds.isEmpty())
+            m_folderKinds.append(subfolder);
+        m_folders.append(place(name));
     }
 
     bool isFull() const { return m_full; }
@@ -92,8 +110,12 @@ public:
     void moveInto(FolderScan::Entries& entries)
     {
         const QByteArray block(m_bytes.data(), qsizetype(m_bytes.size()));
-        sortByName(m_folders);
+        if (m_folderKinds.isEmpty())
+            sortByName(m_folders);
+        else
+            sortByName(m_folders, m_folderKinds);
         sortByName(m_files);
+        entries.folderKinds = std::move(m_folderKinds);
         entries.folders = HostNames(block, std::move(m_folders));
         entries.unwritableFolders = HostNames(block, std::move(m_unwritableFolders));
         entries.files = HostNames(block, std::move(m_files));
@@ -103,6 +125,16 @@ public:
 private:
     using Piece = HostNames::Piece;
 
+    // Counted a mebibyte at a time, so that readers on several threads rarely meet.
+    bool roomFor(std::size_t bytes)
+    {
+        m_uncounted += bytes + sizeof(Piece);
+        if (!m_memory || m_uncounted < kCountEvery)
+            return true;
+        return m_memory->grew(std::exchange(m_uncounted, 0));
+    }
+    static constexpr std::size_t kCountEvery = std::size_t(1) << 20;
+
     Piece place(std::string_view name)
     {
         const Piece placed{quint32(m_bytes.size()), quint32(name.size())};
@@ -110,19 +142,54 @@ private:
         return placed;
     }
 
+    static SubfolderKind subfolderKindOf(EntryKind kind)
+    {
+        switch (kind) {
+        case EntryKind::FolderLink:
+            return SubfolderKind::Link;
+        case EntryKind::MountPoint:
+            return SubfolderKind::MountPoint;
+        default:
+            return SubfolderKind::Plain;
+        }
+    }
+
+    QByteArrayView view(const Piece& piece) const { return QByteArrayView(m_bytes.data() + piece.start, piece.length); }
+
     void sortByName(QList<Piece>& pieces) const
     {
-        auto view = [this](const Piece& piece) { return QByteArrayView(m_bytes.data() + piece.start, piece.length); };
         std::sort(pieces.begin(), pieces.end(),
                   [&](const Piece& a, const Piece& b) { return hostNameLess(view(a), view(b)); });
     }
 
+    // The kinds go with their names.
+    void sortByName(QList<Piece>& pieces, QList<SubfolderKind>& kinds) const
+    {
+        std::vector<qsizetype> order(std::size_t(pieces.size()));
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](qsizetype a, qsizetype b) { return hostNameLess(view(pieces[a]), view(pieces[b])); });
+        QList<Piece> sortedPieces;
+        QList<SubfolderKind> sortedKinds;
+        sortedPieces.reserve(pieces.size());
+        sortedKinds.reserve(kinds.size());
+        for (const qsizetype i : order) {
+            sortedPieces.append(pieces[i]);
+            sortedKinds.append(kinds[i]);
+        }
+        pieces = std::move(sortedPieces);
+        kinds = std::move(sortedKinds);
+    }
+
     std::string m_bytes;
     QList<Piece> m_folders;
+    QList<SubfolderKind> m_folderKinds; // empty while every folder is plain
     QList<Piece> m_files;
     QList<Piece> m_unwritableFolders;
     QList<Piece> m_unwritableFiles;
     bool m_full = false;
+    MemoryBudget* m_memory;
+    std::size_t m_uncounted = 0;
 };
 
 // A folder that is there but cannot be opened is still a folder: it is entered, lists
@@ -132,26 +199,26 @@ bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHa
     return reach == FolderHandles::Reach::Blocked && standing() == FolderHandles::Standing::Folder;
 }
 
+bool isListed(EntryKind kind) { return kind != EntryKind::PseudoFolder && kind != EntryKind::Other; }
+
 // fresh: nobody has read the descriptor before, so it stands at the first entry.
-FolderScan::Entries readOpened(int descriptor, bool fresh, std::optional<FolderHandles::Identity> identity,
-                               const NeverWalkedMounts& mounts)
+FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
     FolderScan::Entries entries;
     entries.isFolder = true;
-    entries.identity = identity ? identity : FolderHandles::identityOf(descriptor);
-    if (!entries.identity)
-        return entries;
-    Gathered gathered;
+    Gathered gathered(memory);
     const auto start = fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
-    const auto outcome = HostDirectory::readFolder(descriptor, mounts, start,
-                                                   [&](std::string_view name, EntryKind kind) {
-        if (kind == EntryKind::File || kind == EntryKind::Folder)
+    const HostDirectory::Read read = HostDirectory::readFolder(descriptor, mounts, start,
+                                                               [&](std::string_view name, EntryKind kind) {
+        if (isListed(kind))
             gathered.add(name, kind);
     });
     gathered.moveInto(entries);
-    entries.complete = outcome == HostDirectory::Outcome::Complete && !gathered.isFull();
+    entries.ownInode = read.ownInode;
+    entries.complete = read.outcome == HostDirectory::Outcome::Complete && !gathered.isFull();
     return entries;
 }
+
 
 } // namespace
 
@@ -161,35 +228,48 @@ FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, con
 }
 
 FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                            const NeverWalkedMounts& mounts)
+                            const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
-    return fromEntries(readEntries(handles, path, pathText, mounts));
+    return fromEntries(readEntries(handles, path, pathText, mounts, memory));
 }
 
 FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                                            const NeverWalkedMounts& mounts)
+                                            const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
     const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
         Entries entries;
+        entries.outOfDescriptors = folder.reach == FolderHandles::Reach::NoDescriptor;
         entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    return readOpened(folder.handle->descriptor(), folder.fresh, folder.identity, mounts);
+    Entries entries = readOpened(folder.handle->descriptor(), folder.fresh, mounts, memory);
+    entries.identity = folder.identity;
+    return entries;
 }
 
 FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
-                                                 const NeverWalkedMounts& mounts)
+                                                 const NeverWalkedMounts& mounts, const FolderBelow& below,
+                                                 MemoryBudget* memory)
 {
-    const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name);
+    const bool plain = below.kind == SubfolderKind::Plain;
+    const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name, plain);
     if (folder.reach != FolderHandles::Reach::Opened) {
         Entries entries;
+        entries.outOfDescriptors = folder.reach == FolderHandles::Reach::NoDescriptor;
         entries.isFolder = isUnopenableFolder(folder.reach, [&] {
             return FolderHandles::lookAt(parent.descriptor(), name, false).standing;
         });
         return entries;
     }
-    return readOpened(folder.handle.descriptor(), true, std::nullopt, mounts);
+    Entries entries = readOpened(folder.handle.descriptor(), true, mounts, memory);
+    if (plain && below.device && entries.ownInode)
+        entries.identity = FolderHandles::Identity{*below.device, *entries.ownInode};
+    else
+        entries.identity = FolderHandles::identityOf(folder.handle.descriptor());
+    if (below.kind == SubfolderKind::Link)
+        entries.resolvedPath = resolvedPathOf(folder.handle.descriptor());
+    return entries;
 }
 
 FolderScan FolderScan::fromEntries(const Entries& entries)
@@ -198,6 +278,10 @@ FolderScan FolderScan::fromEntries(const Entries& entries)
     scan.isFolder = entries.isFolder;
     scan.complete = entries.complete;
     scan.identity = entries.identity;
+    scan.ownInode = entries.ownInode;
+    scan.resolvedPath = entries.resolvedPath;
+    scan.outOfDescriptors = entries.outOfDescriptors;
+    scan.folderKinds = entries.folderKinds;
     scan.folders.reserve(entries.folders.size());
     for (qsizetype i = 0; i < entries.folders.size(); ++i)
         scan.folders.append(entries.folders.decoded(i));
@@ -205,6 +289,14 @@ FolderScan FolderScan::fromEntries(const Entries& entries)
     scan.files = entries.files;
     scan.unwritableFiles = entries.unwritableFiles;
     return scan;
+}
+
+QByteArray FolderScan::resolvedPathOf(int descriptor)
+{
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(descriptor);
+    char path[PATH_MAX];
+    const ssize_t length = readlink(link.constData(), path, sizeof path);
+    return length > 0 && path[0] == '/' && size_t(length) < sizeof path ? QByteArray(path, length) : QByteArray();
 }
 
 FolderScan::MatchingFiles FolderScan::filesMatching(const FilePattern& pattern) const

@@ -103,10 +103,10 @@ TEST(HandedIn, WhatALookMeansForTheSourceAndTheTarget)
         {Role::Source, {Standing::NotMapped, FolderArgument::Mapped::Failure::NoDrive, {}}, true,
          {Action::Explain, {}, {}, QStringLiteral("\u201E/net/nas?\u201C: kein Laufwerk enthält diesen Ordner.")}},
     };
-    for (const auto& [role, look, accepted, expected] : cases) {
-        const std::string what = look.path.toStdString() + (role == Role::Source ? " as source" : " as target");
-        EXPECT_EQ(HandedIn::accepts(role, look), accepted) << what;
-        const Decision decision = HandedIn::decide(role, look, QStringLiteral("/net/nas\n"));
+    for (const auto& [role, given, accepted, expected] : cases) {
+        const std::string what = given.path.toStdString() + (role == Role::Source ? " as source" : " as target");
+        EXPECT_EQ(HandedIn::accepts(role, given), accepted) << what;
+        const Decision decision = HandedIn::decide(role, given, QStringLiteral("/net/nas\n"));
         EXPECT_EQ(decision.action, expected.action) << what;
         EXPECT_EQ(decision.folder, expected.folder) << what;
         EXPECT_EQ(decision.listFileName, expected.listFileName) << what;

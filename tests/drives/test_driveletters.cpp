@@ -71,7 +71,6 @@ TEST(DriveLetters, VolumesComeAndGoWithoutALetterEverNamingAnotherVolume)
     EXPECT_FALSE(table.hostRoot(u'D').has_value());
     EXPECT_FALSE(table.hostPathOf(*WindowsPath::parse(QStringLiteral("D:\\Daten"))).has_value());
     EXPECT_EQ(table.windowsPathOf("/mnt/b/Daten")->toString(), QStringLiteral("Z:\\mnt\\b\\Daten"));
-    EXPECT_FALSE(table.isReady(u'D'));
 }
 
 TEST(DriveLetters, AVolumeHasItsLetterAgainAfterARestartWhateverIsMountedFirst)

@@ -1,4 +1,5 @@
 #include "generation/generaterun.h"
+#include "process/helperthread.h"
 #include "support/childchecks.h"
 #include "support/childprocess.h"
 #include "support/listentries.h"
@@ -22,6 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <stop_token>
 #include <vector>
 
@@ -73,7 +75,7 @@ public:
     }
     bool mount(const QByteArray& target, const char* type)
     {
-        if (::mount(type, target.constData(), type, 0, nullptr) != 0)
+        if (!PrivateMounts::missingForTheProgram().isEmpty() || ::mount(type, target.constData(), type, 0, nullptr) != 0)
             return false;
         m_targets.push_back(target);
         return true;
@@ -82,6 +84,32 @@ public:
 private:
     std::vector<QByteArray> m_targets;
 };
+
+// Sanitizers reserve address space by the terabyte: no limit on it can hold there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// From now on the process may take so much more address space than it has now.
+bool limitAddressSpace(rlim_t more)
+{
+    rlim_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * rlim_t(sysconf(_SC_PAGESIZE)) + more;
+    const rlimit set{limit, limit};
+    return setrlimit(RLIMIT_AS, &set) == 0;
+}
+
+// No more files than so many, all told, may be open in this process from now on.
+bool limitOpenFiles(rlim_t most)
+{
+    const rlimit set{most, most};
+    return setrlimit(RLIMIT_NOFILE, &set) == 0;
+}
+
+int withinAMinute(const std::function<int()>& body) { return runWithin(std::chrono::minutes(1), body); }
 
 // A run's hidden controls, wired as the window's are, so the walk runs here as it runs there.
 class FolderWalkTest : public ::testing::Test {
@@ -98,6 +126,20 @@ protected:
     }
 
     QByteArray hostBytes(const QString& windowsPath) const { return QFile::encodeName(drives.host(windowsPath)); }
+    // A run from source into C:\Liste.txt that ends short of something, saying why.
+    void checkEndsShort(ChildChecks& check, const QString& source, const QString& reason)
+    {
+        const GenerateRun::Outcome outcome = hidden.run({source, u"*.*"_s, true, u"C:\\"_s, u"Liste.txt"_s});
+        check.holds("not written", !outcome.written);
+        check.equal("status", outcome.statusText, u"Ergebnisdatei konnte nicht erzeugt werden. "_s + reason);
+        check.equal("result list", List2.ListCount(), qsizetype(0));
+    }
+
+    QByteArray fileBytes(const QString& windowsPath) const
+    {
+        QFile file(drives.host(windowsPath));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
 
     // File modes do not stop root: the walk runs as "nobody" in a child (after OpenToEveryone
     // and after `prepare`). The answer says what differed from what was expected.
@@ -307,6 +349,12 @@ TEST_F(FolderWalkTest, SharesThatLieOrDoNotAnswerAreWalkedInFull)
         QStringList files;
     };
     const Case cases[] = {
+        {"every folder the same inode number",
+         {"f1.txt", "a/f2.txt", "a/b/f3.txt", "a/b/c/f4.txt", "d/f5.txt", "d/e/f6.txt"},
+         {true, {}, {}},
+         u"C:\\share"_s,
+         {u"C:\\share\\a\\b\\c\\f4.txt"_s, u"C:\\share\\a\\b\\f3.txt"_s, u"C:\\share\\a\\f2.txt"_s,
+          u"C:\\share\\d\\e\\f6.txt"_s, u"C:\\share\\d\\f5.txt"_s, u"C:\\share\\f1.txt"_s}},
         {"a hidden link into a folder that never answers",
          {"daten/a.txt", "daten/.tot -> " + mountPoint + "/tot/innen", "tot/innen/"},
          {false, "tot", {}},
@@ -361,6 +409,125 @@ TEST_F(FolderWalkTest, LinkedFoldersAreWalkedUnderTheirNamesButNeverRoundInCircl
     EXPECT_TRUE(fromLink.sourceRead);
     EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\l\\daten1\\d.txt"_s}));
     EXPECT_EQ(fromLink.notes.linksNotFollowed, 1);
+}
+
+// Two links on each of 26 levels to the next make 2^26 ways down: a folder reached through
+// a link once more lists its files and real subfolders but follows no link below it, so
+// the list stays below (links + 1) times what the tree holds, and a limit of memory holds.
+TEST_F(FolderWalkTest, ALatticeOfLinksStaysWithinItsLinksTimesItsEntries)
+{
+    constexpr int kLevels = 26;
+    for (int level = 0; level < kLevels; ++level) {
+        const QString folder = u"C:\\gitter\\L%1"_s.arg(level);
+        drives.makeFile(folder + u"\\f.txt"_s);
+        if (level + 1 == kLevels)
+            break;
+        for (const char* link : {"\\a", "\\b"})
+            ASSERT_EQ(symlink("../L" + QByteArray::number(level + 1), hostBytes(folder + QLatin1String(link))), 0);
+    }
+    const qsizetype links = 2 * (kLevels - 1);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 if (!kSanitized)
+                                     check.holds("address space limited", limitAddressSpace(rlim_t(1) << 30));
+                                 const WalkResult result = run(u"C:\\gitter"_s);
+                                 check.equal("shortage", result.shortage, Shortage::None);
+                                 check.holds("entries below (links + 1) times the distinct ones",
+                                             List2.ListCount() >= kLevels && List2.ListCount() < (links + 1) * kLevels);
+                                 // L2 is entered through L1\a first: through L0\a\a its files are
+                                 // listed once more, and no link in it is followed.
+                                 check.equal("first entry", List2.List(0), u"C:\\gitter\\L0\\a\\a\\f.txt"_s);
+                             }),
+              "");
+}
+
+// A folder mounted again below itself leads back up as a link to it would.
+TEST_F(FolderWalkTest, AFolderMountedBelowItselfIsNotEnteredAgain)
+{
+    makeFiles({u"C:\\b\\f.txt", u"C:\\b\\x\\g.txt"});
+    drives.makeFolder(u"C:\\b\\x\\m"_s);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const QByteArray notOwn = PrivateMounts::enter();
+                                 if (!notOwn.isEmpty()) {
+                                     check.equal("mounts of its own", notOwn, QByteArray());
+                                     return;
+                                 }
+                                 check.holds("mounted", mount(hostBytes(u"C:\\b"_s).constData(),
+                                                              hostBytes(u"C:\\b\\x\\m"_s).constData(), nullptr,
+                                                              MS_BIND, nullptr) == 0);
+                                 const WalkResult result = run(u"C:\\b"_s);
+                                 check.equal("List2", entriesOf(List2),
+                                             QStringList({u"C:\\b\\f.txt"_s, u"C:\\b\\x\\g.txt"_s}));
+                                 check.equal("links not followed", result.notes.linksNotFollowed, qsizetype(1));
+                             }),
+              "");
+}
+
+// The walk's open folders keep within the process's limit of open files, whatever it is.
+TEST_F(FolderWalkTest, AFewOpenFilesStillListEveryFolder)
+{
+    for (int top = 0; top < 20; ++top) {
+        for (int below = 0; below < 15; ++below)
+            drives.makeFile(u"C:\\viele\\o%1\\u%2\\f.txt"_s.arg(top).arg(below));
+    }
+    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
+    for (const rlim_t most : {32, 16}) {
+        SCOPED_TRACE(most);
+        EXPECT_EQ(failedChecksIn(runUnprivileged,
+                                 [&](ChildChecks& check) {
+                                     check.holds("limited", limitOpenFiles(most));
+                                     const WalkResult result = run(u"C:\\viele"_s);
+                                     check.equal("shortage", result.shortage, Shortage::None);
+                                     check.equal("files listed", List2.ListCount(), qsizetype(300));
+                                     check.equal("folders queued", List1.ListCount(), qsizetype(320));
+                                     check.equal("unreadable", result.notes.unreadableFolders, qsizetype(0));
+                                 }),
+                  "");
+    }
+}
+
+// Where no file can be opened at all, the run says so and leaves the old list file alone.
+TEST_F(FolderWalkTest, NoFileToSpareEndsTheRunSayingSo)
+{
+    makeFiles({u"C:\\q\\a\\1.txt"});
+    drives.makeFile(u"C:\\Liste.txt"_s, "alt");
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const int lowestFree = dup(0);
+                                 close(lowestFree);
+                                 check.holds("limited", limitOpenFiles(rlim_t(lowestFree)));
+                                 checkEndsShort(check, u"C:\\q"_s,
+                                                u"Es können nicht genügend Dateien zugleich geöffnet werden."_s);
+                             }),
+              "");
+    EXPECT_EQ(fileBytes(u"C:\\Liste.txt"_s), QByteArray("alt"));
+}
+
+// A share whose folder listing never ends, under a limit of memory: the run ends saying so,
+// the program goes on, and the old list file stays as it was.
+TEST_F(FolderWalkTest, AListingWithoutEndEndsTheRunForWantOfMemory)
+{
+    if (kSanitized)
+        GTEST_SKIP() << "a limit of address space cannot hold under a sanitizer";
+    if (const QByteArray why = TestShare::unavailableReason(); !why.isEmpty())
+        GTEST_SKIP() << why.constData();
+    drives.makeFolder(u"C:\\share"_s);
+    drives.makeFile(u"C:\\Liste.txt"_s, "alt");
+    const QByteArray mountPoint = hostBytes(u"C:\\share"_s);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const QByteArray notOwn = PrivateMounts::enter();
+                                 check.equal("mounts of its own", notOwn, QByteArray());
+                                 const TestShare share(mountPoint, {"a.txt"}, {false, {}, "endlos"});
+                                 check.holds("share mounted", share.mounted());
+                                 if (!notOwn.isEmpty() || !share.mounted())
+                                     return;
+                                 check.holds("address space limited", limitAddressSpace(rlim_t(160) << 20));
+                                 checkEndsShort(check, u"C:\\share"_s, u"Nicht genügend Arbeitsspeicher für diese Liste."_s);
+                             }),
+              "");
+    EXPECT_EQ(fileBytes(u"C:\\Liste.txt"_s), QByteArray("alt"));
 }
 
 TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)
@@ -519,6 +686,12 @@ TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
     EXPECT_EQ(walkAsNobody(u"C:\\t"_s, {u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s},
                            {u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}, 0, noMoreThreads),
               "");
+    // Root is not held to that limit: the same where every start of a thread is refused.
+    HelperThread::refuseStarts(true);
+    const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+    run(u"C:\\t"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}));
 }
 
 TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)

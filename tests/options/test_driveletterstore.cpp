@@ -73,8 +73,9 @@ TEST_F(DriveLetterStoreTest, AValueHoldsTheIdentityAndTheDay)
     };
     for (const auto& [value, volume] : cases) {
         EXPECT_EQ(DriveLetterStore::volumeOf(value), volume) << value.toStdString();
-        if (volume)
+        if (volume) {
             EXPECT_EQ(DriveLetterStore::volumeOf(DriveLetterStore::valueOf(*volume)), volume) << value.toStdString();
+        }
     }
 }
 

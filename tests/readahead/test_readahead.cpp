@@ -196,7 +196,7 @@ std::vector<ReadAhead::Request> requests(int count)
 {
     std::vector<ReadAhead::Request> made;
     for (int i = 0; i < count; ++i)
-        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr});
+        made.push_back({*WindowsPath::parse(pathOf(i)), pathOf(i), nullptr, QByteArray::number(i), nullptr, {}});
     return made;
 }
 
@@ -239,7 +239,9 @@ TEST(ReadAhead, ReadsInFlightFollowWhatTheDeviceAnswers)
     const Case cases[] = {
         {"quick reads", {}, 300, 1, int(ReaderSizing::kFewestReaders)},
         {"a share answering every read at once", {20ms, false}, 2000, most, most},
-        {"a server answering one read at a time", {2ms, true}, 300, 1, 2 * int(ReaderSizing::kFewestReaders)},
+        // A trial of twice as many, and on a processor shared with a busy machine, whose
+        // pauses look like a gain now and then, one more.
+        {"a server answering one read at a time", {2ms, true}, 300, 1, 4 * int(ReaderSizing::kFewestReaders)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -377,7 +379,7 @@ void readStart(FolderReads& reads, const QString& text)
 
 std::optional<FolderReads::Read> takeAtItsTurn(FolderReads& reads, const QString& text)
 {
-    reads.noteFound(text, reads.look(text, false).identity);
+    reads.noteFound(text, reads.look(text, false).identity, false);
     return reads.takeReadAhead(text);
 }
 

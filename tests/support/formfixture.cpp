@@ -1,5 +1,6 @@
 #include "support/formfixture.h"
 
+#include "support/settle.h"
 #include "windowkit/openwindows.h"
 
 #include <QFile>
@@ -16,8 +17,22 @@ FormFixture::~FormFixture() { m_form.reset(); }
 
 Form1& FormFixture::load(const std::optional<QString>& startFolder)
 {
+    startLoading(startFolder);
+    settle();
+    return *m_form;
+}
+
+Form1& FormFixture::startLoading(const std::optional<QString>& startFolder)
+{
     m_form = std::make_unique<Form1>(m_store, startFolder);
     return *m_form;
+}
+
+bool FormFixture::settle()
+{
+    return waitUntilSettled([this] {
+        return m_form->isRestoring() || m_form->folderLooks().isLooking() || m_form->isTakingHandIn();
+    });
 }
 
 void FormFixture::unload()
