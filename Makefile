@@ -1,11 +1,12 @@
 # The two commands a person needs: `make run` and `make test`.
-# desktop-file-utils, appstream and dpkg-dev check the installed files and build the package;
+# desktop-file-utils, appstream and dpkg-dev check the installed files and build the package,
+# xdg-utils that the menu entry does not take over the opening of folders;
 # qt6-base-private-dev lets a test switch on Qt's accessibility events without a screen reader.
 # fuse3 and libfuse3-dev serve the tests' own shares (one that never answers, one whose
 # folders all say the same inode number); fusefat and dosfstools a FAT stick for the list file's.
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev fonts-liberation2 fonts-dejavu-core \
             desktop-file-utils appstream dpkg-dev qt6-base-private-dev fuse3 libfuse3-dev pkg-config \
-            fusefat dosfstools
+            fusefat dosfstools xdg-utils
 BUILD    := build
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 ,        := ,
@@ -109,7 +110,7 @@ ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
 # runs on a worker thread.
 TSAN_TESTS := test_folderwalk test_readahead test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
               test_startup test_form2 test_mainlayout test_interrupt test_sessionend test_hostdrives test_driveletters \
-              test_stallablecall test_filereplacement test_folderlooks test_runmenu
+              test_stallablecall test_filereplacement test_folderlooks test_runmenu test_handins
 SANITIZED_BUILD = test -f $(BUILD)-$(1)/build.ninja || cmake -S . -B $(BUILD)-$(1) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
 	  -DCMAKE_CXX_FLAGS="$(2) -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$(2)" $(CMAKE_ARGS)

@@ -7,9 +7,11 @@
 #include "commandline/generatecommand.h"
 #include "commandline/interruptwatch.h"
 #include "commandline/terminalprogress.h"
+#include "drives/driveletters.h"
 #include "drives/hostdrives.h"
 #include "generation/productinfo.h"
 #include "mainwindow/form1.h"
+#include "options/driveletterstore.h"
 #include "process/hostterminal.h"
 #include "process/signalpipe.h"
 #include "settings/settingsstore.h"
@@ -26,7 +28,7 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QString::fromUtf16(ProductInfo::kVersion));
 }
 
-int runWindow(int argc, char** argv, ConsoleOutput& console)
+int runWindow(int argc, char** argv, const std::optional<QString>& startFolder, ConsoleOutput& console)
 {
     if (PlatformChoice::findsNoDisplay(PlatformChoice::Session::current(argc, argv))) {
         console.printError(DisplayGuard::missingDisplayText());
@@ -40,26 +42,40 @@ int runWindow(int argc, char** argv, ConsoleOutput& console)
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvale.Korvale"));
     SettingsStore store;
-    const HostDrives drives;
-    Form1 form(store);
+    const HostDrives drives(DriveLetterStore(store).restore());
+    Form1 form(store, startFolder);
     const SessionGuard session(form);
     form.show();
     return app.exec();
 }
 
-// Without a display: only Qt Core is started, with the progress line and the signal watch
-// around the command. outputFailed: the exit code when an output could not be written.
+// The volumes get their letters as the window would give them, and those met for the first
+// time are remembered for the window and the next run.
+void installDriveLetters(SettingsStore& store)
+{
+    DriveLetterStore letterStore(store);
+    const RememberedLetters remembered = letterStore.restore();
+    const DriveLetters letters = DriveLetters::forThisHost(remembered, std::chrono::milliseconds(300));
+    DriveTable::setActive(letters.table());
+    letterStore.saveNewVolumes(remembered, letters.remembered());
+}
+
+// Without a display: only Qt Core is started, with the drive letters, the progress line and
+// the signal watch around the command. outputFailed: the exit code when an output could not
+// be written.
 int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFailed,
-                     const std::function<CommandResult(GenerateRun::Hooks, TerminalProgress&)>& command)
+                     const std::function<CommandResult(SettingsStore&, GenerateRun::Hooks, TerminalProgress&)>& command)
 {
     SignalPipe::install();
     QCoreApplication app(argc, argv);
     nameApplication();
+    SettingsStore store;
+    installDriveLetters(store);
     TerminalProgress progress([&console](const QByteArray& line) { console.writeErrorBytes(line); },
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);
     InterruptWatch interrupts(HostTerminal::showsStandardError() ? &progress : nullptr);
-    const CommandResult result = command(interrupts.runHooks(), progress);
+    const CommandResult result = command(store, interrupts.runHooks(), progress);
     interrupts.runEnded();
     progress.finish();
     console.writeErrorBytes(result.leftOutLines);
@@ -74,22 +90,23 @@ int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFa
 
 int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
 {
-    return runWithoutWindow(argc, argv, console, kExitFailure, [&options](GenerateRun::Hooks hooks, TerminalProgress&) {
-        SettingsStore store;
+    const auto generate = [&options](SettingsStore& store, GenerateRun::Hooks hooks, TerminalProgress&) {
         return GenerateCommand::run(options, store, HostFolder::currentHostPath(), std::move(hooks));
-    });
+    };
+    return runWithoutWindow(argc, argv, console, kExitFailure, generate);
 }
 
 // Each change goes out on standard output as it is found, on a line of its own.
 int runCheck(int argc, char** argv, const CommandLine& line, ConsoleOutput& console)
 {
-    return runWithoutWindow(argc, argv, console, kExitUsage, [&](GenerateRun::Hooks hooks, TerminalProgress& progress) {
+    const auto check = [&](SettingsStore&, GenerateRun::Hooks hooks, TerminalProgress& progress) {
         hooks.eachChange = [&](ListChanges::Kind kind, const ListChanges::Entry& entry) {
             progress.finish();
             console.printBytes(GenerateCommand::changeLine(kind, entry));
         };
         return CheckCommand::run(line.generate, line.check, HostFolder::currentHostPath(), std::move(hooks));
-    });
+    };
+    return runWithoutWindow(argc, argv, console, kExitUsage, check);
 }
 
 } // namespace
@@ -116,5 +133,5 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, console);
+    return runWindow(argc, argv, line.folder, console);
 }

@@ -1,5 +1,6 @@
 #include "commandline/commandline.h"
 
+#include "commandline/generatecommand.h"
 #include "generation/productinfo.h"
 #include "text/namecodec.h"
 
@@ -14,7 +15,8 @@ const QString kName = QStringLiteral("--name");
 const QString kCheck = QStringLiteral("--check");
 const QString kListRoot = QStringLiteral("--list-root");
 
-QString quoted(const QString& text) { return u'\u201E' + text + u'\u201C'; }
+// One line, whatever the argument holds.
+QString quoted(const QString& text) { return u'\u201E' + GenerateCommand::printable(text) + u'\u201C'; }
 
 CommandLine usageError(const QString& error)
 {
@@ -42,10 +44,15 @@ std::optional<QString>* valueSlot(CommandLine& line, const QString& name)
 }
 
 // The mode the options name, or the usage error of a combination that makes no sense:
-// a check writes nothing, so it takes no list file to write.
+// a check writes nothing, so it takes no list file to write; a folder for the window
+// means nothing without one.
 CommandLine modeOf(CommandLine line, bool help, bool version, bool generate, const QStringList& given)
 {
     const bool check = line.check.listFile.has_value();
+    if (line.folder && (generate || check)) {
+        return usageError(QStringLiteral("Unerwartetes Argument %1 (ohne Fenster: --source ORDNER).")
+                              .arg(quoted(*line.folder)));
+    }
     const auto onlyWith = [](const QString& option, const QString& mode) {
         return usageError(QStringLiteral("%1 gilt nur zusammen mit %2.").arg(option, mode));
     };
@@ -136,8 +143,13 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             optionsEnded = true;
             continue;
         }
-        if (optionsEnded)
-            return usageError(QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+        if (optionsEnded || !argument.startsWith(u'-')) {
+            // One folder, for the window: a second is a mistake, not a choice.
+            if (line.folder)
+                return usageError(QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+            line.folder = argument;
+            continue;
+        }
         if (const qsizetype qtLength = qtOptionLength(arguments, i); qtLength != 0) {
             if (qtLength < 0)
                 return usageError(QStringLiteral("%1 braucht einen Wert.").arg(argument));
@@ -168,8 +180,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             if (name != kCheck)
                 generateOnly << name;
         } else {
-            return usageError(argument.startsWith(u'-') ? QStringLiteral("Unbekannte Option %1.").arg(quoted(argument))
-                                                        : QStringLiteral("Unerwartetes Argument %1.").arg(quoted(argument)));
+            return usageError(QStringLiteral("Unbekannte Option %1.").arg(quoted(argument)));
         }
         if (equals >= 0 && !valueSlot(line, name))
             return usageError(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
@@ -192,8 +203,9 @@ QString CommandLine::versionText()
 
 QString CommandLine::usageText()
 {
-    return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
-                          "                           [--target ORDNER] [--name DATEINAME] [--verbose]]\n"
+    return QStringLiteral("Aufruf: korvale [ORDNER]\n"
+                          "       korvale --generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
+                          "                          [--target ORDNER] [--name DATEINAME] [--verbose]\n"
                           "       korvale --check LISTE [--source ORDNER] [--list-root ORDNER] [--pattern MUSTER]\n"
                           "                             [--no-subfolders]\n"
                           "Mehr dazu: korvale --help\n");
@@ -202,8 +214,9 @@ QString CommandLine::usageText()
 QString CommandLine::helpText()
 {
     return QStringLiteral(
-        "Aufruf: korvale [OPTION …]\n"
-        "Erzeugt eine Textliste der Dateien eines Ordners. Ohne Optionen öffnet sich das Fenster.\n"
+        "Aufruf: korvale [OPTION …] [ORDNER]\n"
+        "Erzeugt eine Textliste der Dateien eines Ordners. Ohne Optionen öffnet sich das Fenster,\n"
+        "mit einem ORDNER als Quellverzeichnis.\n"
         "\n"
         "  --generate            eine Liste ohne Fenster erzeugen, dann beenden\n"
         "  --source ORDNER       Quellverzeichnis (sonst das zuletzt im Fenster gewählte)\n"

@@ -30,8 +30,8 @@ struct CheckOptions {
 // 0 the two agree, 1 they differ, 2 trouble.
 enum ExitCode : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 
-// The program's arguments: none opens the window; --help, --version, --generate and
-// --check need no display. Option names are English, as Linux tools spell them; every text a
+// The program's arguments: none, or a folder, opens the window; --help, --version, --generate
+// and --check need no display. Option names are English, as Linux tools spell them; every text a
 // person reads is German.
 struct CommandLine {
     enum class Mode { Window, Help, Version, Generate, Check, UsageError };
@@ -39,6 +39,8 @@ struct CommandLine {
     Mode mode = Mode::Window;
     GenerateOptions generate;
     CheckOptions check;
+    // The folder the window opens with as its source, as given (see FolderArgument).
+    std::optional<QString> folder;
     // One line saying what was wrong, for UsageError.
     QString error;
 

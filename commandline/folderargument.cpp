@@ -38,7 +38,8 @@ FolderArgument::Mapped mapped(const std::optional<WindowsPath>& path)
 
 } // namespace
 
-FolderArgument::Mapped FolderArgument::toWindowsPath(const QString& text, const QByteArray& currentHostFolder)
+FolderArgument::Mapped FolderArgument::toWindowsPath(const QString& text, const QByteArray& currentHostFolder,
+                                                     const DriveTable& drives)
 {
     if (startsWithDriveLetter(text)) {
         // A bare "D:" means the drive's root here: the command line has no current folder
@@ -52,5 +53,20 @@ FolderArgument::Mapped FolderArgument::toWindowsPath(const QString& text, const 
     const std::optional<QByteArray> resolved = HostFolder::resolveTypedHostPath(NameCodec::encode(host), currentHostFolder);
     if (!resolved)
         return {{}, Failure::Unreachable};
-    return mapped(withResolvedRoots(DriveTable::active()).windowsPathOf(*resolved));
+    return mapped(withResolvedRoots(drives).windowsPathOf(*resolved));
+}
+
+QString FolderArgument::problemText(Mapped::Failure failure)
+{
+    switch (failure) {
+    case Failure::NameCannotStand:
+        return QStringLiteral("ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt sich nicht als Pfad "
+                              "schreiben.");
+    case Failure::Unreachable:
+        return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
+    case Failure::NoDrive:
+    case Failure::None:
+        break;
+    }
+    return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "drives/drivetable.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,6 +28,10 @@ struct Mapped {
 // Whether the folder exists is not asked. A folder that cannot be written as a path is
 // refused rather than replaced by another: the list would hold, or be written to, a
 // folder the person did not name.
-Mapped toWindowsPath(const QString& text, const QByteArray& currentHostFolder);
+Mapped toWindowsPath(const QString& text, const QByteArray& currentHostFolder,
+                     const DriveTable& drives = DriveTable::active());
+
+// Why a text was refused, as the end of a sentence that names it.
+QString problemText(Mapped::Failure failure);
 
 } // namespace FolderArgument

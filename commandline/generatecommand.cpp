@@ -76,21 +76,6 @@ bool takeStoredChoice(const GenerateOptions& options, SettingsStore& store, Gene
     return true;
 }
 
-QString mappingProblem(FolderArgument::Mapped::Failure failure)
-{
-    switch (failure) {
-    case FolderArgument::Mapped::Failure::NameCannotStand:
-        return QStringLiteral("ein Ordnername darin enthält \\ oder einen Zeilenumbruch und lässt sich nicht als Pfad "
-                              "schreiben.");
-    case FolderArgument::Mapped::Failure::Unreachable:
-        return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
-    case FolderArgument::Mapped::Failure::NoDrive:
-    case FolderArgument::Mapped::Failure::None:
-        break;
-    }
-    return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
-}
-
 } // namespace
 
 // Maps a folder the options name over the stored one; false for a folder that cannot be
@@ -103,7 +88,7 @@ bool GenerateCommand::takeGivenFolder(const QString& option, const std::optional
     const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
     if (mapped.failure != FolderArgument::Mapped::Failure::None) {
         failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
+        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), FolderArgument::problemText(mapped.failure));
         return false;
     }
     folder = mapped.folder;

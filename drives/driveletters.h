@@ -1,26 +1,47 @@
 #pragma once
 
 #include "drives/drivetable.h"
+#include "drives/rememberedletters.h"
+#include "mounts/volumeidentity.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
+#include <QMap>
 
-// Which volume has which letter while the program runs. Letters D: to Y: go to the
-// volumes in mount-point order at start; from then on a volume keeps its letter while it
-// stays mounted, a volume mounted on a folder that had a letter before gets that letter
-// back, and a new one takes the first letter never given. A letter is never given to
-// another folder: one whose volume has gone stays in the table as a drive that is not
-// there, so a path that still names it never leads to another disk.
+#include <chrono>
+
+// Which volume has which letter while the program runs. C: is the home folder and Z: the
+// root, always. A volume mounted gets the letter remembered for it; a volume never seen
+// gets the first letter neither given this session nor remembered, or, when none is left,
+// the letter whose volume was mounted longest ago and is not mounted now; a letter given
+// once stays with its volume until the program ends, wherever that volume is mounted
+// again. A volume that has gone stays in the table as a drive that is not there, so a
+// path that still names it never leads to another disk.
 class DriveLetters {
 public:
-    // Carries on from a table of the kind DriveTable::forHost makes.
-    explicit DriveLetters(const DriveTable& start);
+    DriveLetters(const QByteArray& homeFolder, RememberedLetters remembered);
 
-    // Takes the mount points of the volumes mounted now; true when the table changed.
-    bool follow(const QList<QByteArray>& volumeMountPoints);
+    // The letters of what the host has mounted now. The desktop's shares are waited for
+    // no longer than shareWait.
+    static DriveLetters forThisHost(RememberedLetters remembered, std::chrono::milliseconds shareWait);
+    static QList<MountedVolume> mountedNow(std::chrono::milliseconds shareWait);
+
+    // Takes the volumes mounted now, seen on the day given; true when the table changed.
+    bool follow(const QList<MountedVolume>& volumes, QDate today);
 
     const DriveTable& table() const { return m_table; }
+    // The letters to remember, with the volumes given one this session.
+    const RememberedLetters& remembered() const { return m_remembered; }
 
 private:
+    bool takeBack(QList<DriveTable::Drive>& drives, const MountedVolume& volume) const;
+    QChar firstUnusedLetter() const;
+    QChar longestUnmountedLetter() const;
+    void give(QList<DriveTable::Drive>& drives, QChar letter, const MountedVolume& volume);
+
     DriveTable m_table;
+    RememberedLetters m_remembered;
+    // The identity of the volume each letter of D: to Y: was given to this session.
+    QMap<QChar, QString> m_given;
 };

@@ -1,13 +1,11 @@
 #include "drives/drivetable.h"
 
-#include "drives/hosthome.h"
+#include "drives/driveletters.h"
 #include "mounts/mounttable.h"
-#include "mounts/sharefolder.h"
 #include "text/namecodec.h"
 
 #include <QLoggingCategory>
 
-#include <unistd.h>
 
 namespace {
 
@@ -24,17 +22,6 @@ const DriveTable& hostTable()
 }
 
 thread_local std::optional<DriveTable> installedTable;
-
-// Shares the desktop's helper holds at start; one that does not answer at once is taken
-// up by the window's watch later.
-QList<QByteArray> volumesMountedNow()
-{
-    const MountTable mounts = MountTable::read();
-    QList<QByteArray> shares;
-    if (const std::optional<QByteArray> shareFolder = mounts.shareFolder(getuid()))
-        shares = ShareFolder::sharesWithin(*shareFolder, std::chrono::milliseconds(300)).value_or(shares);
-    return mounts.volumeMountPoints(shares);
-}
 
 QByteArray withoutTrailingSlash(QByteArray path)
 {
@@ -54,7 +41,8 @@ DriveTable::DriveTable(QList<Drive> drives)
     }
 }
 
-DriveTable DriveTable::forThisHost() { return forHost(HostHome::folder(), volumesMountedNow()); }
+// Shares that do not answer at once are taken up by the window's watch later.
+DriveTable DriveTable::forThisHost() { return DriveLetters::forThisHost({}, std::chrono::milliseconds(300)).table(); }
 
 DriveTable DriveTable::forHost(const QByteArray& homeFolder, const QList<QByteArray>& volumeMountPoints)
 {

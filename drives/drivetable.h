@@ -7,7 +7,7 @@
 
 #include <optional>
 
-// Maps the old platform's drive letters onto host folders. Nothing outside platform/
+// Maps the old platform's drive letters onto host folders. Nothing outside drives/
 // knows which host folder a letter stands for.
 class DriveTable {
 public:
@@ -23,7 +23,8 @@ public:
     DriveTable() = default;
     explicit DriveTable(QList<Drive> drives);
 
-    // C: the home folder, D:..Y: volumes and shares in mount-point order, Z: the root.
+    // C: the home folder, D:..Y: volumes and shares in mount-point order, Z: the root: the
+    // letters of a program that remembers none (see DriveLetters for one that does).
     static DriveTable forThisHost();
     // The same from the home folder and the volumes' mount points given, in their order;
     // volumes beyond Y: get no letter.

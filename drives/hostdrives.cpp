@@ -1,5 +1,6 @@
 #include "drives/hostdrives.h"
 
+#include "drives/hosthome.h"
 #include "mounts/sharefolder.h"
 #include "process/stallablecall.h"
 
@@ -32,9 +33,10 @@ struct HostDrives::ShareLook {
     }
 };
 
-HostDrives::HostDrives(QObject* parent)
+HostDrives::HostDrives(RememberedLetters remembered, QObject* parent)
     : QObject(parent)
-    , m_letters(DriveTable::active())
+    , m_rememberedAtStart(remembered)
+    , m_letters(HostHome::folder(), std::move(remembered))
 {
     hostDrivesOfThisThread = this;
     m_settle.setSingleShot(true);
@@ -52,6 +54,7 @@ HostDrives::HostDrives(QObject* parent)
         });
     }
     readMounts();
+    DriveTable::setActive(m_letters.table());
 }
 
 HostDrives::~HostDrives()
@@ -110,7 +113,9 @@ void HostDrives::takeShares()
 
 void HostDrives::follow()
 {
-    if (!m_letters.follow(m_mounts.volumeMountPoints(m_shares)))
+    const QList<MountedVolume> volumes
+        = VolumeIdentity::volumes(m_mounts, m_shares, VolumeIdentity::DiskNames::read());
+    if (!m_letters.follow(volumes, QDate::currentDate()))
         return;
     DriveTable::setActive(m_letters.table());
     emit changed();

@@ -20,12 +20,17 @@ class HostDrives : public QObject {
     Q_OBJECT
 
 public:
-    // Takes the thread's table as it is now and installs the ones that follow.
-    explicit HostDrives(QObject* parent = nullptr);
+    // Gives the volumes mounted now their letters, the remembered ones theirs, and installs
+    // the thread's table, and each one that follows.
+    explicit HostDrives(RememberedLetters remembered = {}, QObject* parent = nullptr);
     ~HostDrives() override;
 
     // The one living on the calling thread, if any.
     static HostDrives* onThisThread();
+
+    // The letters to remember now, and as they were handed in at the start.
+    const RememberedLetters& remembered() const { return m_letters.remembered(); }
+    const RememberedLetters& rememberedAtStart() const { return m_rememberedAtStart; }
 
 signals:
     // The thread's drive table was replaced by the one DriveTable::active() now gives.
@@ -37,6 +42,7 @@ private:
     void takeShares();
     void follow();
 
+    RememberedLetters m_rememberedAtStart;
     DriveLetters m_letters;
     MountTable m_mounts;
     std::optional<QByteArray> m_shareFolder;

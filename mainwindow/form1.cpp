@@ -4,14 +4,17 @@
 #include "controls/elidinglabel.h"
 #include "controls/folderview.h"
 #include "controls/picturebutton.h"
+#include "drives/hostdrives.h"
 #include "drives/windowspath.h"
 #include "generation/backgroundrun.h"
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
 #include "infowindow/form2.h"
+#include "mainwindow/handins.h"
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
+#include "options/driveletterstore.h"
 #include "options/optionrestore.h"
 #include "process/exitguard.h"
 #include "windowkit/accessibility.h"
@@ -31,7 +34,13 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
+
+// SEAM(list files): the test whether a file is a list Korvale writes comes with the work on
+// what changed since the last list; until it is on main, no dropped file counts as one.
+bool isListKorvaleWrites(const QByteArray&) { return false; }
 
 // A run that ends within this time ends without showing its progress.
 constexpr int kFirstProgressMs = 500;
@@ -45,7 +54,7 @@ void setAllVisible(const QList<QWidget*>& controls, bool visible)
 
 } // namespace
 
-Form1::Form1(SettingsStore& store, QWidget* parent)
+Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QWidget* parent)
     : QWidget(parent)
     , m_store(store)
     , m_hidden(std::make_unique<GenerateRun>())
@@ -72,7 +81,12 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     m_forcedExitTimer.setSingleShot(true);
     m_forcedExitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_forcedExitTimer, &QTimer::timeout, this, &Form1::forceExit);
+    // Nothing is dropped while a run or the restore of the stored folders holds the input.
+    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_run != nullptr || m_restoring; },
+                            [this](const HandedIn::Decision& decision) { takeHandIn(decision); }, this);
     Form_Load();
+    if (startFolder)
+        m_handIns->handIn(HandedIn::Role::Source, *startFolder);
 }
 
 Form1::~Form1()
@@ -135,7 +149,10 @@ void Form1::connectHandlers()
     connect(m_c.models.Drive2, &DriveList::Change, this, &Form1::Drive2_Change);
     connect(m_c.models.Dir3, &FolderList::Change, this, &Form1::Dir3_Change);
     connect(&m_looks, &FolderLooks::answered, this,
-            [this](FolderLooks::Ticket, FolderList* list, FolderLooks::Outcome outcome) { keepDriveWithFolder(list, outcome); });
+            [this](FolderLooks::Ticket ticket, FolderList* list, FolderLooks::Outcome outcome) {
+                keepDriveWithFolder(list, outcome);
+                takeHandedInFolder(ticket, outcome);
+            });
     connect(m_c.Image1, &PictureButton::clicked, this, &Form1::Image1_Click);
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
@@ -174,6 +191,8 @@ void Form1::takeRestoredFolders(const RestoreResult& result)
     m_c.Label2->setText(result.targetFolder);
     if (!result.silentFolders.isEmpty())
         m_c.Label3->setMessage(StatusText::silentStoredFolders(result.silentFolders), result.silentFolders);
+    if (const std::optional<HandedIn::Decision> handIn = std::exchange(m_handInAfterRestore, std::nullopt))
+        takeHandIn(*handIn);
     emit restored();
 }
 
@@ -184,11 +203,16 @@ void Form1::Form_Unload()
         saveOptions();
 }
 
+// The letters the volumes have are kept with the options, in the same write.
 void Form1::saveOptions()
 {
-    if (OpenWindows::instance().windows().contains(this))
-        OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(),
-                                  m_restore->foldersToKeep());
+    if (!OpenWindows::instance().windows().contains(this))
+        return;
+    QList<SettingsStore::SectionChange> alongside;
+    if (const HostDrives* drives = HostDrives::onThisThread())
+        alongside.append(DriveLetterStore::change(drives->rememberedAtStart(), drives->remembered()));
+    OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(),
+                              m_restore->foldersToKeep(), alongside);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -358,6 +382,56 @@ void Form1::takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longest
     run->useDrive1(*m_c.models.Drive1);
     m_c.showRun(*run, longestRows);
     m_hidden.swap(run);
+}
+
+// A folder handed in is taken as if the person had picked it in the list it lands on: the
+// list moves through the folder looks, and the rest follows once the folder has answered.
+// One that comes while the stored folders are restored (the start folder) is taken after
+// them, so a stored source that answers late never takes its place.
+void Form1::takeHandIn(const HandedIn::Decision& decision)
+{
+    using Action = HandedIn::Decision::Action;
+    if (m_run)
+        return;
+    if (m_restoring) {
+        m_handInAfterRestore = decision;
+        return;
+    }
+    if (decision.action == Action::Explain) {
+        sayHandIn(decision);
+        return;
+    }
+    FolderList& list = decision.action == Action::SetSource ? *m_c.models.Dir2 : *m_c.models.Dir3;
+    m_handInMoving = decision;
+    m_handInTicket = m_looks.move(list, decision.folder);
+}
+
+void Form1::takeHandedInFolder(FolderLooks::Ticket ticket, FolderLooks::Outcome outcome)
+{
+    if (ticket != m_handInTicket)
+        return;
+    m_handInTicket = 0;
+    const HandedIn::Decision& decision = m_handInMoving;
+    if (outcome == FolderLooks::Outcome::NotAnswering) {
+        sayHandIn(HandedIn::notAnswering(decision.folder));
+    } else if (outcome == FolderLooks::Outcome::NotAFolder) {
+        sayHandIn(HandedIn::unreadableFolder(decision.folder));
+    } else if (decision.action == HandedIn::Decision::Action::SetTarget) {
+        // Dir3 may stand there already, which raises no change.
+        m_c.Label2->setText(m_c.models.Dir3->Path());
+        if (decision.listFileName)
+            m_c.Text1->setText(*decision.listFileName);
+    }
+}
+
+bool Form1::isTakingHandIn() const
+{
+    return m_handIns->isWaiting() || m_handInAfterRestore || m_handInTicket != 0;
+}
+
+void Form1::sayHandIn(const HandedIn::Decision& said)
+{
+    m_c.Label3->setMessage(said.status, said.folder.isEmpty() ? QStringList() : QStringList{said.folder});
 }
 
 void Form1::hidePanel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandline/handedin.h"
 #include "generation/generaterun.h"
 #include "generation/stopgrace.h"
 #include "listing/folderlooks.h"
@@ -10,9 +11,11 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class BackgroundRun;
 class Form2;
+class HandIns;
 class InputHold;
 class OptionRestore;
 class RunMenu;
@@ -27,8 +30,11 @@ class Form1 : public QWidget, public AccessibleWindow {
 public:
     // Loads the window: builds its controls and runs Form_Load, which begins to restore the
     // stored options from store. The window is not shown yet; it holds its input until the
-    // stored folders have answered, or count as not answering (see restored()).
-    explicit Form1(SettingsStore& store, QWidget* parent = nullptr);
+    // stored folders have answered, or count as not answering (see restored()). A start
+    // folder, as the command line names it, becomes the source once it has been looked at
+    // and the stored folders are restored, as if picked.
+    explicit Form1(SettingsStore& store, const std::optional<QString>& startFolder = std::nullopt,
+                   QWidget* parent = nullptr);
     ~Form1() override;
 
     const MainControls& controls() const { return m_c; }
@@ -36,6 +42,8 @@ public:
     RunMenu* runMenu() const { return m_runMenu; }
     bool isRunning() const { return m_run != nullptr; }
     bool isRestoring() const { return m_restoring; }
+    // A folder handed in (the start folder, a drop) has not been taken or refused yet.
+    bool isTakingHandIn() const;
     const FolderLooks& folderLooks() const { return m_looks; }
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
@@ -102,6 +110,9 @@ private:
     void forceExit();
     void endRun();
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
+    void takeHandIn(const HandedIn::Decision& decision);
+    void takeHandedInFolder(FolderLooks::Ticket ticket, FolderLooks::Outcome outcome);
+    void sayHandIn(const HandedIn::Decision& said);
 
     SettingsStore& m_store;
     FolderLooks m_looks;
@@ -112,6 +123,12 @@ private:
     MainControls m_c;
     Form2* m_form2 = nullptr;
     RunMenu* m_runMenu = nullptr;
+    HandIns* m_handIns = nullptr;
+    // A hand-in that came while the stored folders were restored, taken after them.
+    std::optional<HandedIn::Decision> m_handInAfterRestore;
+    // The hand-in whose folder its list is moving to.
+    HandedIn::Decision m_handInMoving;
+    FolderLooks::Ticket m_handInTicket = 0;
     bool m_centredWithFrame = false;
     std::unique_ptr<BackgroundRun> m_run;
     std::unique_ptr<InputHold> m_inputHold;

@@ -60,7 +60,7 @@ std::optional<MountTable::Mount> parseLine(const QByteArray& line)
     const std::optional<dev_t> device = deviceNumber(fields[2]);
     if (!device)
         return std::nullopt;
-    return MountTable::Mount{unescapeMountPath(fields[4]), *device, fields[dash + 1],
+    return MountTable::Mount{unescapeMountPath(fields[4]), *device, unescapeMountPath(fields[3]), fields[dash + 1],
                              dash + 2 < fields.size() ? unescapeMountPath(fields[dash + 2]) : QByteArray()};
 }
 
@@ -178,6 +178,15 @@ QList<QByteArray> MountTable::volumeMountPoints(const QList<QByteArray>& shareFo
     }
     std::sort(volumes.begin(), volumes.end());
     return volumes;
+}
+
+const MountTable::Mount* MountTable::topmostAt(const QByteArray& mountPoint) const
+{
+    for (auto mount = m_mounts.crbegin(); mount != m_mounts.crend(); ++mount) {
+        if (mount->mountPoint == mountPoint)
+            return &*mount;
+    }
+    return nullptr;
 }
 
 std::optional<QByteArray> MountTable::shareFolder(uid_t user) const

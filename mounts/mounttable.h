@@ -14,6 +14,9 @@ public:
     struct Mount {
         QByteArray mountPoint;
         dev_t device = 0;
+        // The folder of the file system that is mounted there: "/" for all of it, another
+        // for a btrfs subvolume or a folder bound elsewhere.
+        QByteArray root;
         QByteArray fileSystemType; // "ext4", "fuse.sshfs"
         QByteArray source;         // "/dev/sdb1", "server:/export"
     };
@@ -39,6 +42,9 @@ public:
     // system that is never given a letter.
     QList<QByteArray> volumeMountPoints(const QList<QByteArray>& shareFolders = {}) const;
 
+    // The mount a person sees at a mount point (the last of those stacked there); null
+    // for none.
+    const Mount* topmostAt(const QByteArray& mountPoint) const;
     // The mount point path lies on as its names read (links are not followed): the longest
     // one it lies in or below.
     QByteArray mountPointOf(const QByteArray& path) const;

@@ -1,17 +1,14 @@
 #include "options/optionstore.h"
 
+#include "options/settingsreport.h"
+
 #include "listing/folderlist.h"
 #include "settings/settingsstore.h"
 #include "text/namecodec.h"
 #include "walk/hostfolder.h"
 
-#include <QLoggingCategory>
-
 namespace {
 
-Q_LOGGING_CATEGORY(optionsLog, "korvale.options")
-
-const QString kApplication = QStringLiteral("Korvale");
 const QString kSection = QStringLiteral("Optionen");
 const QString kListFileKey = QStringLiteral("Text1.text");
 const QString kDefaultFolder = QStringLiteral("C:\\");
@@ -33,47 +30,9 @@ bool isUsable(const QString& value)
     return true;
 }
 
-const char* unreadReason(SettingsStore::FileState state)
-{
-    switch (state) {
-    case SettingsStore::FileState::NotARegularFile:
-        return "keine gewöhnliche Datei";
-    case SettingsStore::FileState::TooLarge:
-        return "größer als 1 MiB";
-    case SettingsStore::FileState::Unreadable:
-    case SettingsStore::FileState::Missing:
-    case SettingsStore::FileState::Read:
-        break;
-    }
-    return "nicht lesbar";
-}
-
-const char* writeReason(WriteFailure failure)
-{
-    switch (failure) {
-    case WriteFailure::NoRight:
-        return "keine Schreibrechte";
-    case WriteFailure::FolderMissing:
-        return "der Ordner fehlt";
-    case WriteFailure::DiskFull:
-        return "der Datenträger ist voll";
-    case WriteFailure::InvalidName:
-        return "ungültiger Name";
-    case WriteFailure::NotARegularFile:
-        return "unter dem Namen steht keine gewöhnliche Datei";
-    case WriteFailure::None:
-    case WriteFailure::Other:
-        break;
-    }
-    return "Schreibfehler";
-}
-
-bool wasRead(SettingsStore::FileState state)
-{
-    return state == SettingsStore::FileState::Missing || state == SettingsStore::FileState::Read;
-}
-
 } // namespace
+
+const QString OptionStore::kApplication = QStringLiteral("Korvale");
 
 OptionStore::OptionStore(SettingsStore& store)
     : m_store(store)
@@ -99,9 +58,9 @@ QString OptionStore::folderToSave(const FolderList& folderList)
 void OptionStore::load()
 {
     const SettingsStore::FileState state = m_store.load(kApplication);
-    if (!wasRead(state)) {
+    if (!SettingsReport::wasRead(state)) {
         qCWarning(optionsLog).nospace() << "Die Optionen in " << m_store.fileName(kApplication)
-                                        << " wurden nicht gelesen (" << unreadReason(state)
+                                        << " wurden nicht gelesen (" << SettingsReport::unreadReason(state)
                                         << "); es gelten die Vorgaben.";
     }
 }
@@ -116,31 +75,19 @@ std::optional<QString> OptionStore::storedListFileName() { return storedValue(kL
 
 QString OptionStore::defaultFolder() { return kDefaultFolder; }
 
-bool OptionStore::save(StoredOptionsControls controls, const QString& listFileName,
-                       const QHash<QString, QString>& kept)
+bool OptionStore::save(StoredOptionsControls controls, const QString& listFileName, const QHash<QString, QString>& kept,
+                       const QList<SettingsStore::SectionChange>& alongside)
 {
     const auto folder = [&kept](const QString& key, const FolderList& list) {
         return kept.contains(key) ? kept.value(key) : folderToSave(list);
     };
+    const QList<SettingsStore::Entry> options = {
+        {QStringLiteral("Dir1"), folder(QStringLiteral("Dir1"), controls.Dir1)},
+        {QStringLiteral("Dir2"), folder(QStringLiteral("Dir2"), controls.Dir2)},
+        {QStringLiteral("Dir3"), folder(QStringLiteral("Dir3"), controls.Dir3)},
+        {kListFileKey, listFileName},
+    };
     const SettingsStore::SaveResult result
-        = m_store.SaveSettings(kApplication, kSection,
-                               {
-                                   {QStringLiteral("Dir1"), folder(QStringLiteral("Dir1"), controls.Dir1)},
-                                   {QStringLiteral("Dir2"), folder(QStringLiteral("Dir2"), controls.Dir2)},
-                                   {QStringLiteral("Dir3"), folder(QStringLiteral("Dir3"), controls.Dir3)},
-                                   {kListFileKey, listFileName},
-                               });
-    if (!wasRead(result.fileState)) {
-        qCWarning(optionsLog).nospace() << "Die Optionen wurden nicht in " << m_store.fileName(kApplication)
-                                        << " gespeichert (" << unreadReason(result.fileState)
-                                        << "); die Datei bleibt unverändert.";
-    } else if (!result.keptItsForm) {
-        qCWarning(optionsLog).nospace() << "Die Optionen wurden nicht in " << m_store.fileName(kApplication)
-                                        << " gespeichert (in Kodierung und Zeilenenden der Datei nicht darstellbar)"
-                                        << "; die Datei bleibt unverändert.";
-    } else if (!result.saved()) {
-        qCWarning(optionsLog).nospace() << "Die Optionen konnten nicht in " << m_store.fileName(kApplication)
-                                        << " gespeichert werden (" << writeReason(result.failure) << ").";
-    }
-    return result.saved();
+        = m_store.SaveSettings(kApplication, QList<SettingsStore::SectionChange>{{kSection, options, {}}} + alongside);
+    return SettingsReport::said("Die Optionen", m_store.fileName(kApplication), result);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "settings/settingsstore.h"
+
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <optional>
 
 class FolderList;
-class SettingsStore;
 
 // The main window's folder lists whose folders are remembered between runs.
 struct StoredOptionsControls {
@@ -20,6 +22,9 @@ struct StoredOptionsControls {
 // (category "korvale.options"); the window opens and closes all the same.
 class OptionStore {
 public:
+    // The application whose file holds the options (see SettingsStore).
+    static const QString kApplication;
+
     explicit OptionStore(SettingsStore& store);
 
     // Reads the settings file once; where it cannot be read, the defaults hold.
@@ -33,9 +38,11 @@ public:
     static QString defaultFolder();
 
     // Writes all four values, a folder kept under its key (see OptionRestore) in place of
-    // its list's. A failure says so and false; it never stops the window from closing and
+    // its list's, and the changes alongside in the same write (the remembered drive
+    // letters). A failure says so and false; it never stops the window from closing and
     // leaves the previous file whole.
-    bool save(StoredOptionsControls controls, const QString& listFileName, const QHash<QString, QString>& kept = {});
+    bool save(StoredOptionsControls controls, const QString& listFileName, const QHash<QString, QString>& kept = {},
+              const QList<SettingsStore::SectionChange>& alongside = {});
 
 private:
     std::optional<QString> storedValue(const QString& key);

@@ -293,6 +293,42 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
     return true;
 }
 
+QList<std::pair<QString, QString>> IniDocument::entries(QStringView section) const
+{
+    QList<std::pair<QString, QString>> found;
+    for (const Line& line : m_lines) {
+        if (line.kind == Kind::Entry && sectionMatches(line.section, section))
+            found.append({line.key, decodedValue(QByteArrayView(line.text).sliced(line.valueStart))});
+    }
+    return found;
+}
+
+qsizetype IniDocument::headerCount(QStringView section) const
+{
+    return std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const Line& line) {
+        return line.kind == Kind::Header && sectionMatches(line.section, section);
+    });
+}
+
+bool IniDocument::replaceEntries(const QString& section, const QList<std::pair<QString, QString>>& entries)
+{
+    if (!isWritableName(section)
+        || !std::all_of(entries.cbegin(), entries.cend(), [](const auto& entry) { return isWritableName(entry.first); }))
+        return false;
+    bool headerSeen = false;
+    const auto dropped = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+        if (!sectionMatches(line.section, section))
+            return false;
+        if (line.kind == Kind::Header)
+            return std::exchange(headerSeen, true);
+        return line.kind == Kind::Entry;
+    });
+    m_lines.erase(dropped, m_lines.end());
+    for (const auto& [key, value] : entries)
+        setValue(section, key, value);
+    return true;
+}
+
 QByteArray IniDocument::bytes() const
 {
     QByteArray out;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // The text of an INI file, read the way a person writes one and written back so that a
 // person can read it: section and key names match without regard to letter case, a value
@@ -22,6 +23,16 @@ public:
     // at the end. The spelling the file has is kept. False for a section or key name that
     // cannot be written as one (a line break, '=', ']', blanks around it, empty).
     bool setValue(const QString& section, const QString& key, const QString& value);
+
+    // Every key and value of a section in the order they stand, a key that stands twice
+    // twice, wherever the section's header stands (a file may hold it more than once).
+    QList<std::pair<QString, QString>> entries(QStringView section) const;
+    // How often the section's header stands in the file.
+    qsizetype headerCount(QStringView section) const;
+    // Puts these entries in place of all the section's keys, below its first header, and
+    // drops the headers after the first; the section's other lines (comments) stay. False,
+    // and nothing changed, for a name that cannot be written (see setValue).
+    bool replaceEntries(const QString& section, const QList<std::pair<QString, QString>>& entries);
 
     QByteArray bytes() const;
 

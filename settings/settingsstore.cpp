@@ -111,6 +111,15 @@ std::pair<QByteArray, QByteArray> folderAndName(const QByteArray& hostPath)
     return {folderOf(hostPath), hostPath.sliced(hostPath.lastIndexOf('/') + 1)};
 }
 
+bool applyChange(IniDocument& document, const SettingsStore::SectionChange& change)
+{
+    for (const auto& [key, value] : change.entries) {
+        if (!document.setValue(change.section, key, value))
+            return false;
+    }
+    return !change.rewrite || document.replaceEntries(change.section, change.rewrite(document.entries(change.section)));
+}
+
 } // namespace
 
 bool SettingsStore::SaveResult::saved() const
@@ -158,6 +167,16 @@ std::optional<QString> SettingsStore::storedSetting(const QString& application, 
     return loaded(application).document.value(section, key);
 }
 
+QList<SettingsStore::Entry> SettingsStore::sectionEntries(const QString& application, const QString& section)
+{
+    return loaded(application).document.entries(section);
+}
+
+qsizetype SettingsStore::sectionHeaderCount(const QString& application, const QString& section)
+{
+    return loaded(application).document.headerCount(section);
+}
+
 bool SettingsStore::SaveSetting(const QString& application, const QString& section, const QString& key,
                                 const QString& value)
 {
@@ -167,6 +186,11 @@ bool SettingsStore::SaveSetting(const QString& application, const QString& secti
 SettingsStore::SaveResult SettingsStore::SaveSettings(const QString& application, const QString& section,
                                                       const QList<Entry>& entries)
 {
+    return SaveSettings(application, QList<SectionChange>{{section, entries, {}}});
+}
+
+SettingsStore::SaveResult SettingsStore::SaveSettings(const QString& application, const QList<SectionChange>& changes)
+{
     const QByteArray hostPath = QFile::encodeName(fileName(application));
     const FileContent current = readSettingsFile(hostPath);
     SaveResult result{current.state};
@@ -174,8 +198,8 @@ SettingsStore::SaveResult SettingsStore::SaveSettings(const QString& application
         return result;
     const TextForm form = TextForm::of(current.bytes);
     IniDocument document = IniDocument::parse(form.text(current.bytes));
-    for (const auto& [key, value] : entries) {
-        if (!document.setValue(section, key, value)) {
+    for (const SectionChange& change : changes) {
+        if (!applyChange(document, change)) {
             result.failure = WriteFailure::InvalidName;
             return result;
         }

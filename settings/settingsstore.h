@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -57,8 +58,24 @@ public:
     std::optional<QString> storedSetting(const QString& application, const QString& section,
                                          const QString& key);
 
+    // Every key and value of a section as the file held them when it was read, in the order
+    // they stand, and how often its header stands there.
+    QList<Entry> sectionEntries(const QString& application, const QString& section);
+    qsizetype sectionHeaderCount(const QString& application, const QString& section);
+
     bool SaveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& value);
+
+    // What one save does to one section: sets the keys given, and, where rewrite is given,
+    // hands it the section's entries as the file holds them at that moment and puts what it
+    // returns in place of them all.
+    struct SectionChange {
+        QString section;
+        QList<Entry> entries;
+        std::function<QList<Entry>(const QList<Entry>& inFile)> rewrite;
+    };
+    // All changes with one atomic replacement of the file, read again first.
+    SaveResult SaveSettings(const QString& application, const QList<SectionChange>& changes);
     // Writes all entries with one atomic replacement of the file: they reach it together or
     // not at all. The file is read again first, so that what others wrote in the meantime
     // (other keys, other sections, comments) stays.

@@ -51,7 +51,11 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--version"}, M::Version, {}},
         {{"--generate", "--source", "C:\\a", "--pattern=*.txt", "--no-subfolders"}, M::Generate, {}},
         {{"--generate", "--bogus"}, M::UsageError, QStringLiteral("Unbekannte Option \u201E--bogus\u201C.")},
-        {{"Liste.txt"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EListe.txt\u201C.")},
+        {{"Daten"}, M::Window, {}},
+        {{"Daten", "Fotos"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EFotos\u201C.")},
+        {{"a", "Zeile\nZeile"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201EZeile?Zeile\u201C.")},
+        {{"--generate", "Daten"}, M::UsageError,
+         QStringLiteral("Unerwartetes Argument \u201EDaten\u201C (ohne Fenster: --source ORDNER).")},
         {{"--generate", "--target"}, M::UsageError, QStringLiteral("--target braucht einen Wert.")},
         {{"--generate", "--pattern", ""}, M::UsageError, QStringLiteral("--pattern braucht einen Wert, der nicht leer ist.")},
         {{"--generate", "--name=..\\x.txt"}, M::UsageError,
@@ -61,7 +65,7 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--verbose"}, M::UsageError, QStringLiteral("--verbose gilt nur zusammen mit --generate.")},
         {{"--"}, M::Window, {}},
         {{"--generate", "--"}, M::Generate, {}},
-        {{"--", "--help"}, M::UsageError, QStringLiteral("Unerwartetes Argument \u201E--help\u201C.")},
+        {{"--", "--help"}, M::Window, {}},
         {{"-platform", "offscreen", "-style=fusion", "--qwindowtitle", "T", "-reverse", "-display", ":1"}, M::Window, {}},
         {{"--platform"}, M::UsageError, QStringLiteral("--platform braucht einen Wert.")},
         {{"--check", "Liste.txt", "--source", "C:\\a", "--list-root=C:\\P", "--no-subfolders"}, M::Check, {}},
@@ -90,6 +94,17 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
     EXPECT_EQ(check.check.listFile, QStringLiteral("Liste.txt"));
     EXPECT_EQ(check.check.listRoot, QStringLiteral("C:\\P"));
     EXPECT_FALSE(check.generate.includeSubfolders);
+
+    // The one folder the window opens with, whatever it holds.
+    const std::pair<QStringList, std::optional<QString>> folders[] = {
+        {{}, std::nullopt},
+        {{"-platform", "offscreen", "~/Dokumente"}, QStringLiteral("~/Dokumente")},
+        {{"--", "-Ordner"}, QStringLiteral("-Ordner")},
+        {{"Zeile\nZeile"}, QStringLiteral("Zeile\nZeile")},
+        {{QString()}, QString()},
+    };
+    for (const auto& [arguments, folder] : folders)
+        EXPECT_EQ(CommandLine::parse(arguments).folder, folder) << arguments.join(u' ').toStdString();
 }
 
 TEST(ConsoleOutputTest, EveryErrorLineNamesTheProgramAndShowsNoControlCharacters)
@@ -512,11 +527,13 @@ TEST_F(ProgramTest, GenerateFromTheCurrentFolderWithoutATerminal)
     EXPECT_EQ(process.readAllStandardError(), QByteArray());
     EXPECT_TRUE(process.readAllStandardOutput().startsWith("Ergebnisdatei Liste.txt wurde in Z:\\"));
     EXPECT_TRUE(readFile(home.filePath(QStringLiteral("Liste.txt"))).contains("\\Quelle\\Unter\\a.txt\r\n\r\nKorvale 3.0\r\n"));
-    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("config/Korvale/Korvale.ini"))));
+    // The stored options stay as they are; only the letters of volumes met for the first
+    // time may have been kept.
+    EXPECT_FALSE(readFile(home.filePath(QStringLiteral("config/Korvale/Korvale.ini"))).contains("[Optionen]"));
 
     start({"--generate", "--name"});
     EXPECT_EQ(process.exitCode(), kExitUsage);
-    EXPECT_TRUE(process.readAllStandardError().contains("Aufruf: korvale [--generate"));
+    EXPECT_TRUE(process.readAllStandardError().contains("korvale --generate [--source"));
 }
 
 // A delivery checked on arrival: the lines a script reads, and the exit codes of diff.

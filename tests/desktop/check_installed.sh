@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs Korvale as `make install` or the Debian package would and checks what lands:
-# exactly the program, its menu entry, icons, metadata and manual page, with the menu
-# entry and metadata passing their validators.
+# exactly the program, its menu entry, the file managers' entries, icons, metadata and
+# manual page, with the menu entry and metadata passing their validators, and the menu
+# entry not taking over the opening of folders.
 #   check_installed.sh install SOURCE_DIR BUILD_DIR VERSION
 #   check_installed.sh package SOURCE_DIR BUILD_DIR VERSION   (skips, 77, without dpkg-dev)
 set -eu
@@ -14,6 +15,9 @@ expected_files() {
     prefix=$1 manual=$2
     echo "$prefix/bin/korvale"
     echo "$prefix/share/applications/$id.desktop"
+    echo "$prefix/share/kio/servicemenus/korvale-dateiliste.desktop"
+    echo "$prefix/share/nemo/actions/korvale-dateiliste.nemo_action"
+    echo "$prefix/share/file-manager/actions/korvale-dateiliste.desktop"
     echo "$prefix/share/metainfo/$id.metainfo.xml"
     echo "$prefix/share/man/man1/$manual"
     for size in 16 22 24 32 48 64 128 256; do
@@ -26,6 +30,22 @@ expected_files() {
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# Each line given stands in the file as it is.
+has_lines() {
+    file=$1
+    shift
+    for line in "$@"; do
+        grep -qxF -- "$line" "$file" || fail "$file lacks the line $line"
+    done
+}
+
+# What the desktop opens a folder with, for a session that sees only the data folder given.
+folder_opener() {
+    env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID \
+        XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" XDG_CONFIG_DIRS="$work/xdg/etc" \
+        XDG_DATA_DIRS="$1" xdg-mime query default inode/directory
+}
+
 case $mode in
 install)
     DESTDIR="$work/root" cmake --install "$build" --prefix /usr/local >/dev/null
@@ -37,6 +57,31 @@ install)
         || fail "AppStream metadata"
     grep -qx 'StartupWMClass=Korvale' "$work/root/usr/local/share/applications/$id.desktop" || fail "window class"
     grep -q "<release version=\"$version\"" "$work/root/usr/local/share/metainfo/$id.metainfo.xml" || fail "release"
+
+    # The file managers' entries, each with the keys its file manager reads.
+    share="$work/root/usr/local/share"
+    label='Name=Dateiliste erstellen (Korvale)'
+    has_lines "$share/applications/$id.desktop" 'Exec=korvale %f'
+    ! grep -q '^MimeType=' "$share/applications/$id.desktop" || fail "the menu entry claims a file type"
+    has_lines "$share/kio/servicemenus/korvale-dateiliste.desktop" '[Desktop Entry]' 'Type=Service' \
+        'MimeType=inode/directory;' 'Actions=dateiliste;' '[Desktop Action dateiliste]' "$label" 'Exec=korvale %f'
+    has_lines "$share/nemo/actions/korvale-dateiliste.nemo_action" '[Nemo Action]' "$label" 'Exec=korvale %F' \
+        'Quote=double' 'Selection=s' 'Extensions=dir;'
+    has_lines "$share/file-manager/actions/korvale-dateiliste.desktop" '[Desktop Entry]' 'Type=Action' "$label" \
+        'Profiles=ordner;' '[X-Action-Profile ordner]' 'MimeTypes=inode/directory;' 'SelectionCount==1' \
+        'Exec=korvale %f'
+
+    # Installed, Korvale is not what opens a folder: the same answer before and after. An
+    # entry that does claim folders is seen, so the question is asked where it counts.
+    mkdir -p "$work/empty" "$work/claim/applications"
+    before=$(folder_opener "$work/empty")
+    update-desktop-database "$share/applications"
+    after=$(folder_opener "$share")
+    [ "$after" = "$before" ] || fail "after the install folders open with $after, before with $before"
+    sed 's/^Exec=.*/&\nMimeType=inode\/directory;/' "$share/applications/$id.desktop" \
+        > "$work/claim/applications/claim.desktop"
+    update-desktop-database "$work/claim/applications"
+    [ "$(folder_opener "$work/claim")" = claim.desktop ] || fail "xdg-mime does not see an entry that claims folders"
 
     # make install and make uninstall into ~/.local, whose share folder was there before:
     # twice installed, once removed, exactly the folders from before are left, and a file

@@ -6,9 +6,11 @@
 #include "mainwindow/form1.h"
 #include "mounts/filesystemtypes.h"
 #include "mounts/mounttable.h"
+#include "options/driveletterstore.h"
 #include "settings/settingsstore.h"
 #include "support/privatemounts.h"
 #include "support/settle.h"
+#include "text/namecodec.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,51 @@ TEST(HostDrives, ADiskMountedAndUnmountedWhileTheWindowIsOpen)
     ASSERT_TRUE(QTest::qWaitFor([&] { return DriveTable::active().find(letter)->present; }, 5000));
     EXPECT_EQ(letterOn(*c.models.Drive1, disk.mountPoint()), letter);
     EXPECT_EQ(c.models.Drive1->rowCount(), rowsBefore + 1);
+}
+
+// The disk's identity, as the drive letters know it.
+QString identityOf(const QByteArray& mountPoint)
+{
+    for (const MountedVolume& volume : DriveLetters::mountedNow(std::chrono::milliseconds(0))) {
+        if (volume.mountPoint == mountPoint)
+            return volume.identity;
+    }
+    return QString();
+}
+
+TEST(HostDrives, AVolumeGetsItsRememberedLetterAndTheWindowKeepsItWithTheOptions)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a test disk needs root";
+    TestMount disk;
+    if (disk.mountPoint().isEmpty() || !disk.mount())
+        GTEST_SKIP() << "no folder below /mnt could be made or mounted on here";
+    const QString identity = identityOf(disk.mountPoint());
+    if (identity.isEmpty())
+        GTEST_SKIP() << "the test's folder lies on a file system that never gets a letter";
+
+    QTemporaryDir config;
+    const QString settingsFile = config.filePath(QStringLiteral("Korvale.ini"));
+    const QByteArray identityText = NameCodec::encode(identity);
+    {
+        QFile file(settingsFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Laufwerke]\nW=" + identityText + ";2026-01-02\nX=uuid:nicht-da;2026-01-01\n");
+    }
+    SettingsStore store(settingsFile);
+    {
+        // As the program starts its window.
+        const HostDrives host(DriveLetterStore(store).restore());
+        EXPECT_EQ(DriveTable::active().hostRoot(u'W'), disk.mountPoint());
+        Form1 form(store);
+        form.close();
+    }
+    QFile file(settingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const QByteArray seenToday = "W=" + identityText + ';' + QDate::currentDate().toString(Qt::ISODate).toUtf8();
+    EXPECT_TRUE(text.contains("[Laufwerke]\n" + seenToday + "\nX=uuid:nicht-da;2026-01-01\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Optionen]\n")) << text.toStdString();
 }
 
 } // namespace

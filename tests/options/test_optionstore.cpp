@@ -9,6 +9,7 @@
 #include "support/settle.h"
 #include "support/stallingshare.h"
 #include "support/testdrives.h"
+#include "support/testsettingsfile.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -118,21 +119,9 @@ struct TestWindow {
 
 class OptionStoreTest : public ::testing::Test {
 protected:
-    QString settingsFile() const { return m_config.filePath(QStringLiteral("Korvale/Korvale.ini")); }
-
-    void writeSettings(const QByteArray& content)
-    {
-        QDir().mkpath(QFileInfo(settingsFile()).path());
-        QFile file(settingsFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
-
-    QByteArray settingsBytes() const
-    {
-        QFile file(settingsFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QString settingsFile() const { return m_file.path(); }
+    void writeSettings(const QByteArray& content) const { m_file.write(content); }
+    QByteArray settingsBytes() const { return m_file.bytes(); }
 
     // What a new window shows once it has loaded the stored options.
     Shown shownAtStart()
@@ -143,7 +132,7 @@ protected:
     }
 
     TestDrives m_drives;
-    QTemporaryDir m_config;
+    TestSettingsFile m_file;
     SettingsStore m_store{settingsFile()};
     OptionStore m_options{m_store};
 };
@@ -385,7 +374,7 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
     writeSettings(old);
     TestWindow window;
     window.Text1 = QStringLiteral("neu.txt");
-    const OpenToEveryone everyone(QFile::encodeName(m_config.path()));
+    const OpenToEveryone everyone(QFile::encodeName(m_file.folder()));
     const QByteArray folder = QFile::encodeName(QFileInfo(settingsFile()).path());
     chmod(folder.constData(), 0555);
     chmod(QFile::encodeName(settingsFile()).constData(), 0444);

@@ -207,6 +207,40 @@ TEST_F(SettingsStoreTest, TheLastSaveWinsAndOtherKeysStay)
     EXPECT_EQ(readBytes(path()), QByteArray("[Fremd]\nwert=1\n\n[Optionen]\nDir1=C:\\Zwei\nDir2=C:\\Eins\n"));
 }
 
+TEST_F(SettingsStoreTest, ASectionRewrittenWholeLeavesEveryOtherLineAsItStands)
+{
+    const QByteArray options = "[Optionen]\r\nDir1=C:\\Alt\r\nText1.text=a.txt\r\n";
+    writeBytes(path(), options + "\r\n[Laufwerke]\r\n; meine Sticks\r\nE=alt\r\nkaputt\r\n\r\n[Fremd]\r\nwert=1\r\n"
+                                 "[laufwerke]\r\nF=doppelt\r\n");
+    SettingsStore store(path());
+    EXPECT_EQ(store.sectionEntries(kApp, QStringLiteral("Laufwerke")),
+              (QList<SettingsStore::Entry>{{QStringLiteral("E"), QStringLiteral("alt")},
+                                           {QStringLiteral("F"), QStringLiteral("doppelt")}}));
+    EXPECT_EQ(store.sectionHeaderCount(kApp, QStringLiteral("Laufwerke")), 2);
+
+    // Another program writes between the read and the save: the rewrite sees what it wrote.
+    writeBytes(path(), readBytes(path()) + "G=dazwischen\r\n");
+    QList<SettingsStore::Entry> seen;
+    const SettingsStore::SectionChange change{QStringLiteral("Laufwerke"), {}, [&](const QList<SettingsStore::Entry>& inFile) {
+        seen = inFile;
+        return QList<SettingsStore::Entry>{{QStringLiteral("D"), QStringLiteral("neu")}, {QStringLiteral("E"), QStringLiteral(" x ")}};
+    }};
+    ASSERT_TRUE(store.SaveSettings(kApp, {change}).saved());
+    EXPECT_EQ(seen.size(), 3);
+    EXPECT_EQ(readBytes(path()), options + "\r\n[Laufwerke]\r\n; meine Sticks\r\nkaputt\r\nD=neu\r\nE=\" x \"\r\n\r\n"
+                                           "[Fremd]\r\nwert=1\r\n");
+
+    // A file without the section gains it at the end; nothing to write adds nothing.
+    writeBytes(path(), options);
+    const auto rewriteTo = [](QList<SettingsStore::Entry> entries) {
+        return SettingsStore::SectionChange{QStringLiteral("Laufwerke"), {}, [entries](const auto&) { return entries; }};
+    };
+    ASSERT_TRUE(store.SaveSettings(kApp, {rewriteTo({})}).saved());
+    EXPECT_EQ(readBytes(path()), options);
+    ASSERT_TRUE(store.SaveSettings(kApp, {rewriteTo({{QStringLiteral("D"), QStringLiteral("neu")}})}).saved());
+    EXPECT_EQ(readBytes(path()), options + "\r\n[Laufwerke]\r\nD=neu\r\n");
+}
+
 // Each unit as two bytes, as an editor writes UTF-16, the byte-order mark first.
 QByteArray utf16(const QString& text, bool bigEndian)
 {

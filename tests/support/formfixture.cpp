@@ -15,22 +15,24 @@ FormFixture::FormFixture()
 
 FormFixture::~FormFixture() { m_form.reset(); }
 
-Form1& FormFixture::load()
+Form1& FormFixture::load(const std::optional<QString>& startFolder)
 {
-    startLoading();
+    startLoading(startFolder);
     settle();
     return *m_form;
 }
 
-Form1& FormFixture::startLoading()
+Form1& FormFixture::startLoading(const std::optional<QString>& startFolder)
 {
-    m_form = std::make_unique<Form1>(m_store);
+    m_form = std::make_unique<Form1>(m_store, startFolder);
     return *m_form;
 }
 
 bool FormFixture::settle()
 {
-    return waitUntilSettled([this] { return m_form->isRestoring() || m_form->folderLooks().isLooking(); });
+    return waitUntilSettled([this] {
+        return m_form->isRestoring() || m_form->folderLooks().isLooking() || m_form->isTakingHandIn();
+    });
 }
 
 void FormFixture::unload()

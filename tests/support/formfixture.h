@@ -24,13 +24,13 @@ public:
     FormFixture();
     ~FormFixture();
 
-    // Loads a new main window (its load step restores from the settings file) and waits
-    // until its stored folders have answered.
-    Form1& load();
+    // Loads a new main window (its load step restores from the settings file), started
+    // with a folder where one is given, and waits until its stored folders have answered.
+    Form1& load(const std::optional<QString>& startFolder = std::nullopt);
     // The same without waiting: the window as it stands when its constructor returns.
-    Form1& startLoading();
-    // Waits until every folder the window asked for has answered (see FolderLooks); false
-    // when one has not within ten seconds.
+    Form1& startLoading(const std::optional<QString>& startFolder = std::nullopt);
+    // Waits until every folder the window asked for has answered (see FolderLooks) and every
+    // folder handed in has been taken or refused; false when one has not within ten seconds.
     bool settle();
     Form1& form() { return *m_form; }
     const MainControls& c() const { return m_form->controls(); }
