@@ -1,49 +1,16 @@
 #include "generation/listfilewriter.h"
 
-#include "drives/drivetable.h"
+#include "files/chunkedoutput.h"
 #include "generation/leftoutentries.h"
+#include "generation/outputfile.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "text/namecodec.h"
 #include "text/windows1252.h"
 
-#include <algorithm>
-#include <optional>
-#include <string>
-
 namespace {
 
-constexpr qsizetype kChunkSize = qsizetype(1) << 20;
 constexpr char kLineEnd[] = "\r\n";
-
-// The list file as the host knows it: its folder and its own name there.
-struct HostTarget {
-    QByteArray folder;
-    QByteArray name;
-    WriteFailure failure = WriteFailure::None;
-};
-
-qsizetype lastSeparator(QStringView path) { return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')); }
-
-// A name that ends in a separator, "." or ".." names a folder, never a file; and a name
-// must reach the host exactly as it stands, not with '?' for a character it cannot hold.
-HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
-{
-    if (!WindowsPath::parse(targetFolder))
-        return {{}, {}, WriteFailure::FolderMissing};
-    const QString listPath = ListFileWriter::path(targetFolder, fileName);
-    const QStringView lastName = QStringView(listPath).sliced(lastSeparator(listPath) + 1);
-    const std::optional<WindowsPath> file = WindowsPath::parse(listPath);
-    if (!file || file->isRoot() || lastName.isEmpty() || lastName == u"." || lastName == u"..")
-        return {{}, {}, WriteFailure::InvalidName};
-    const QByteArray name = NameCodec::encode(file->names().last());
-    if (NameCodec::decode(name) != file->names().last())
-        return {{}, {}, WriteFailure::InvalidName};
-    const std::optional<QByteArray> folder = DriveTable::active().hostPathOf(file->parent());
-    if (!folder)
-        return {{}, {}, WriteFailure::FolderMissing};
-    return {*folder, name};
-}
 
 // Stored text in the list file's code page: ASCII as it is, anything else decoded and
 // written character by character. True when a character had to be replaced.
@@ -96,11 +63,6 @@ private:
 
 // Where the list is written over the old file, its exact size is needed before the first
 // byte: the lines are made once more, only to be counted.
-struct ByteCount {
-    qint64 size = 0;
-    void append(const char*, size_t length) { size += qint64(length); }
-};
-
 qint64 listFileSize(ListBox& entries, const QByteArray& footerBytes)
 {
     ByteCount count;
@@ -147,38 +109,29 @@ QString dateText(const QDate& today, const QLocale& locale)
     return hasLatinDigits(locale) ? date : withLatinDigits(date);
 }
 
-bool writeChunk(FileReplacement& file, std::string& chunk)
-{
-    const bool written = file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
-    chunk.clear();
-    return written;
-}
-
-// Encodes the entries chunk by chunk into one reused buffer, so a list of a million
-// entries never stands in memory a second time. The chunks are written on the run's own
-// thread: the disk starts on each while the next is made (see FileReplacement::write), and
-// a thread of their own saved no more than 1 to 3 % of a whole run.
+// The entries chunk by chunk (see ChunkedOutput), so a list of a million entries never
+// stands in memory a second time; a thread of their own for the writes saved no more than
+// 1 to 3 % of a whole run.
 bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, ListFileOutcome& outcome)
 {
-    std::string chunk;
-    chunk.reserve(size_t(kChunkSize) * 2);
+    ChunkedOutput out(file);
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
-        if (lines.append(entries.encodedItem(i), chunk) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
+        if (lines.append(entries.encodedItem(i), out) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
             outcome.replacedRows.append(i);
-        if (qsizetype(chunk.size()) >= kChunkSize && !writeChunk(file, chunk))
+        if (!out.lineDone())
             return false;
     }
-    chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
-    return writeChunk(file, chunk);
+    out.append(footerBytes.constData(), size_t(footerBytes.size()));
+    return out.flush();
 }
 
 } // namespace
 
 QString ListFileWriter::path(const QString& targetFolder, const QString& fileName)
 {
-    return targetFolder + u'\\' + fileName;
+    return OutputFile::path(targetFolder, fileName);
 }
 
 QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
@@ -198,7 +151,7 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
                                       const std::function<void()>& oldListOnlyInMemory)
 {
     ListFileOutcome outcome;
-    const HostTarget target = hostTarget(targetFolder, fileName);
+    const OutputFile target = OutputFile::in(targetFolder, fileName);
     if (target.failure != WriteFailure::None) {
         outcome.failure = target.failure;
         return outcome;

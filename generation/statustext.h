@@ -23,4 +23,9 @@ public:
     enum class OldList { Safe, OnlyInMemory };
     static QString writing(OldList oldList = OldList::Safe);
     static QString stopped();
+
+    // Why a file could not be written, as one sentence.
+    static QString failureReason(WriteFailure failure);
+    // "1 Verzeichnis nicht lesbar", "2 Verzeichnisse nicht lesbar"
+    static QString counted(qsizetype count, const QString& one, const QString& many);
 };
