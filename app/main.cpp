@@ -57,14 +57,15 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOu
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);
     InterruptWatch interrupts(HostTerminal::showsStandardError() ? &progress : nullptr);
-    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(), interrupts.runHooks());
+    const CommandResult result = GenerateCommand::run(options, store, HostFolder::currentHostPath(),
+                                                      interrupts.runHooks(), interrupts.tableHooks());
     interrupts.runEnded();
     progress.finish();
     console.writeErrorBytes(result.leftOutLines);
-    if (result.exitCode == kExitSuccess)
+    if (!result.text.isEmpty())
         console.print(result.text);
-    else
-        console.printError(result.text);
+    if (!result.errorText.isEmpty())
+        console.printError(result.errorText);
     const int exitCode = console.finish(result.exitCode);
     interrupts.endAsAsked();
     return exitCode;

@@ -11,6 +11,7 @@ const QString kSource = QStringLiteral("--source");
 const QString kPattern = QStringLiteral("--pattern");
 const QString kTarget = QStringLiteral("--target");
 const QString kName = QStringLiteral("--name");
+const QString kTable = QStringLiteral("--table");
 
 QString quoted(const QString& text) { return u'\u201E' + text + u'\u201C'; }
 
@@ -32,6 +33,8 @@ std::optional<QString>* valueSlot(GenerateOptions& options, const QString& name)
         return &options.target;
     if (name == kName)
         return &options.name;
+    if (name == kTable)
+        return &options.table;
     return nullptr;
 }
 
@@ -162,7 +165,7 @@ QString CommandLine::versionText()
 QString CommandLine::usageText()
 {
     return QStringLiteral("Aufruf: korvale [--generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
-                          "                           [--target ORDNER] [--name DATEINAME] [--verbose]]\n"
+                          "                           [--target ORDNER] [--name DATEINAME] [--table DATEI] [--verbose]]\n"
                           "Mehr dazu: korvale --help\n");
 }
 
@@ -179,6 +182,8 @@ QString CommandLine::helpText()
         "  --verbose             jeden ausgelassenen Eintrag auf der Standardfehlerausgabe nennen\n"
         "  --target ORDNER       Ordner der Ergebnisdatei (sonst der zuletzt im Fenster gewählte)\n"
         "  --name DATEINAME      Name der Ergebnisdatei (sonst der zuletzt gewählte, anfangs Liste.txt)\n"
+        "  --table DATEI         zusätzlich eine Tabelle für Tabellenkalkulationen schreiben (CSV:\n"
+        "                        Pfad, Ordner, Name, Größe, Änderungsdatum), neben der Ergebnisdatei\n"
         "  -h, --help            diese Hilfe zeigen\n"
         "      --version         die Version zeigen\n"
         "\n"
@@ -190,8 +195,8 @@ QString CommandLine::helpText()
         "Das Fenster braucht eine grafische Oberfläche; es nimmt auch die Optionen von Qt an\n"
         "(etwa -platform offscreen, -display :0, -style fusion).\n"
         "\n"
-        "Rückgabewert: 0, wenn die Ergebnisdatei erzeugt wurde (die Statuszeile steht auf der\n"
-        "Standardausgabe); 1, wenn nicht (die Statuszeile steht auf der Standardfehlerausgabe),\n"
-        "eine Ausgabe sich nicht schreiben ließ oder das Fenster keine Anzeige findet;\n"
-        "2 bei einem falschen Aufruf.\n");
+        "Rückgabewert: 0, wenn die Ergebnisdatei (und die verlangte Tabelle) erzeugt wurde (die\n"
+        "Statuszeile steht auf der Standardausgabe); 1, wenn nicht (was fehlt, steht auf der\n"
+        "Standardfehlerausgabe), eine Ausgabe sich nicht schreiben ließ oder das Fenster keine\n"
+        "Anzeige findet; 2 bei einem falschen Aufruf.\n");
 }

@@ -46,11 +46,18 @@ QString mappingProblem(FolderArgument::Mapped::Failure failure)
                               "schreiben.");
     case FolderArgument::Mapped::Failure::Unreachable:
         return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
+    case FolderArgument::Mapped::Failure::NoFileName:
+        return QStringLiteral("das nennt keine Datei.");
     case FolderArgument::Mapped::Failure::NoDrive:
     case FolderArgument::Mapped::Failure::None:
         break;
     }
     return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
+}
+
+CommandResult usageFailure(const QString& option, const QString& value, const QString& problem)
+{
+    return {kExitUsage, {}, QStringLiteral("%1 %2: %3\n").arg(option, printable(value), problem), {}};
 }
 
 // Maps a folder the options name over the stored one; false for a folder that cannot be
@@ -62,11 +69,29 @@ bool takeGivenFolder(const QString& option, const std::optional<QString>& text, 
         return true;
     const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
     if (mapped.failure != FolderArgument::Mapped::Failure::None) {
-        failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), mappingProblem(mapped.failure));
+        failure = usageFailure(option, *text, mappingProblem(mapped.failure));
         return false;
     }
     folder = mapped.folder;
+    return true;
+}
+
+// The table's file as --table names it, beside the list file and never in its place.
+bool takeTable(const QString& text, const GenerateRun::Input& input, const QByteArray& currentHostFolder,
+               std::optional<TableRun::Input>& table, CommandResult& failure)
+{
+    const FolderArgument::MappedFile mapped = FolderArgument::fileToWindowsPath(text, currentHostFolder);
+    if (mapped.failure != FolderArgument::Mapped::Failure::None) {
+        failure = usageFailure(QStringLiteral("--table"), text, mappingProblem(mapped.failure));
+        return false;
+    }
+    table = TableRun::Input{mapped.folder, mapped.name, input.targetFolder, input.listFileName};
+    if (TableRun::isListFile(*table)) {
+        failure = usageFailure(QStringLiteral("--table"), text,
+                               QStringLiteral("das ist die Ergebnisdatei; die Tabelle steht neben ihr, nicht an ihrer "
+                                              "Stelle."));
+        return false;
+    }
     return true;
 }
 
@@ -84,7 +109,8 @@ QByteArray leftOutLines(const LeftOutEntries& leftOut)
 } // namespace
 
 CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
-                                   const QByteArray& currentHostFolder, GenerateRun::Hooks hooks)
+                                   const QByteArray& currentHostFolder, GenerateRun::Hooks hooks,
+                                   TableRun::Hooks tableHooks)
 {
     StoredChoice stored;
     if (!options.source || !options.target || !options.name)
@@ -101,11 +127,26 @@ CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore
     input.pattern = options.pattern.value_or(kFirstPattern);
     input.includeSubfolders = options.includeSubfolders;
 
-    const GenerateRun::Outcome outcome = GenerateRun(std::move(hooks)).run(input);
-    result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
-    result.text = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
+    std::optional<TableRun::Input> table;
+    if (options.table && !takeTable(*options.table, input, currentHostFolder, table, result))
+        return result;
+
+    GenerateRun run(std::move(hooks));
+    const GenerateRun::Outcome outcome = run.run(input);
+    const QString status = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
     if (options.verbose)
         result.leftOutLines = leftOutLines(outcome.leftOut);
+    if (!outcome.written) {
+        result.exitCode = kExitFailure;
+        result.errorText = status;
+        return result;
+    }
+    result.text = status;
+    if (table) {
+        const TableRun::Outcome made = TableRun(std::move(tableHooks)).run(run.List2(), *table);
+        (made.written ? result.text : result.errorText) += printable(made.statusText) + u'\n';
+        result.exitCode = made.written ? kExitSuccess : kExitFailure;
+    }
     return result;
 }
 

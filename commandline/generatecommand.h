@@ -2,17 +2,20 @@
 
 #include "commandline/commandline.h"
 #include "generation/generaterun.h"
+#include "table/tablerun.h"
 
 #include <QByteArray>
 #include <QString>
 
 class SettingsStore;
 
-// What the command line prints and how it ends: the text goes to standard output when
-// the exit code is 0, to standard error (each line after "korvale: ") otherwise.
+// What the command line prints and how it ends.
 struct CommandResult {
     int exitCode = kExitSuccess;
+    // Standard output: the status lines of what was written.
     QString text;
+    // Standard error, each line after "korvale: ": what failed or was refused.
+    QString errorText;
     // With --verbose: one line on standard error for every entry the list lacks or had to
     // change ("korvale: nicht lesbar: /home/anna/privat").
     QByteArray leftOutLines;
@@ -23,9 +26,10 @@ struct CommandResult {
 // status line. It reads the settings store and never writes it.
 namespace GenerateCommand {
 
-// hooks: the run's progress, a stop between folders, the start of the write (see GenerateRun).
+// hooks: the run's progress, a stop between folders, the start of the write (see GenerateRun);
+// tableHooks the same for the table, which is made once the list file is written.
 CommandResult run(const GenerateOptions& options, SettingsStore& store, const QByteArray& currentHostFolder,
-                  GenerateRun::Hooks hooks = {});
+                  GenerateRun::Hooks hooks = {}, TableRun::Hooks tableHooks = {});
 
 // A text from the file system or the settings store, safe to print on a terminal:
 // control characters would let a name move the cursor or retitle the window.
