@@ -11,6 +11,8 @@
 #include <memory>
 
 class BackgroundRun;
+class BackgroundTable;
+class BackgroundWork;
 class Form2;
 class InputHold;
 class RunMenu;
@@ -30,7 +32,8 @@ public:
     const MainControls& controls() const { return m_c; }
     Form2* infoWindow() const { return m_form2; }
     RunMenu* runMenu() const { return m_runMenu; }
-    bool isRunning() const { return m_run != nullptr; }
+    // A run or a table is being made.
+    bool isRunning() const { return m_work != nullptr; }
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
     void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
@@ -42,6 +45,12 @@ public:
     void endSession();
     // Saves the options while the window is loaded, as its unload step does.
     void saveOptions();
+
+    // After a run whose list file was written: asks where its table goes (see
+    // TableFileDialog), then saves it.
+    void saveTableAs();
+    // Saves the last run's result list as a table into folder\name, beside its list file.
+    void saveTable(const QString& folder, const QString& name);
 
     void Command1_Click();
     void Command3_Click();
@@ -61,8 +70,8 @@ public:
     static QPoint centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame);
 
 signals:
-    // A run the generate button started has ended, completed or stopped: the status line
-    // says which.
+    // A run the generate button started, or a table, has ended, completed or stopped: the
+    // status line says which.
     void runEnded();
 
 protected:
@@ -80,6 +89,9 @@ private:
     void UnloadAllForms();
     void hidePanel();
     void startRun(GenerateRun::Input input);
+    // The window holds its input and shows the work's live status until it has ended;
+    // then takeResult runs.
+    void startWork(std::unique_ptr<BackgroundWork> work, std::function<void()> takeResult);
     void stopRun();
     void showRunProgress();
     void showRunStatus();
@@ -89,7 +101,9 @@ private:
     void endDuringRun(AfterRun after);
     void forceExitAt(StopGrace::Clock::time_point moment);
     void forceExit();
-    void endRun();
+    void endWork();
+    void takeRunResult(BackgroundRun& run);
+    void takeTableResult(const BackgroundTable& table);
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
 
     SettingsStore& m_store;
@@ -99,7 +113,8 @@ private:
     Form2* m_form2 = nullptr;
     RunMenu* m_runMenu = nullptr;
     bool m_centredWithFrame = false;
-    std::unique_ptr<BackgroundRun> m_run;
+    std::unique_ptr<BackgroundWork> m_work;
+    std::function<void()> m_takeResult;
     std::unique_ptr<InputHold> m_inputHold;
     GenerateRun::Progress m_runObserver;
     std::function<void()> m_writeObserver;

@@ -24,12 +24,14 @@ public:
         bool written = false;
         QString listFile; // the list file's path, as the status line names it
         QString targetFolder;
+        QString listFileName;
         LeftOutEntries leftOut;
     };
 
     RunMenu(PathListView* resultList, ElidingLabel* status, QWidget* window);
 
     void setFinishedRun(FinishedRun run) { m_run = std::move(run); }
+    const FinishedRun& finishedRun() const { return m_run; }
 
     // Open the menu at globalPos and return it; nothing when it would hold no entry.
     QMenu* openForList(const QPoint& globalPos);
@@ -41,6 +43,10 @@ public:
     void openListFile();
     void openTargetFolder();
     LeftOutDialog* showLeftOut();
+
+signals:
+    // "Als Tabelle speichern ..." was chosen: the window asks where, and saves it.
+    void tableRequested();
 
 private:
     QMenu* newMenu(const QString& name);
