@@ -12,8 +12,13 @@ BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress obs
     , m_observer(std::move(observer))
     , m_writeObserver(std::move(writeObserver))
     , m_ownerThread(QThread::currentThread())
-    , m_thread("korvale-run", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); })
 {
+    const bool started = m_thread.start(
+        "korvale-run", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
+    if (!started) {
+        m_outcome.shortage = Shortage::Threads;
+        m_outcome.statusText = StatusText::shortOf(Shortage::Threads);
+    }
 }
 
 void BackgroundRun::work(std::stop_token stop)

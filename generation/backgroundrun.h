@@ -17,6 +17,7 @@ public:
     // Starts the run. observer: called on the run's thread as the walk enters a folder,
     // after the live figures were updated; writeObserver: as the list file is about to be
     // written, once the status says so (tests hold a run there).
+    // Where no thread can be started, the run ends at once as failed for want of one.
     explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {},
                            std::function<void()> writeObserver = {});
 
@@ -53,5 +54,7 @@ private:
     std::unique_ptr<GenerateRun> m_run;
     GenerateRun::Outcome m_outcome;
     QList<int> m_longestResultRows;
+    // Last: it starts once everything it uses is in place, and going first it waits for the
+    // run (asked to stop) before any of that goes.
     WorkThread m_thread;
 };

@@ -1,7 +1,10 @@
 #include "generation/pathprobes.h"
 
+#include "drives/drivetable.h"
+#include "process/childprobe.h"
 #include "readahead/folderreads.h"
 #include "walk/folderhandles.h"
+#include "walk/hostfolder.h"
 
 namespace {
 
@@ -40,6 +43,17 @@ bool DirExists(const QString& path, FolderReads& reads)
     default:
         return false;
     }
+}
+
+std::optional<bool> DirExistsWithin(const QString& path, std::chrono::milliseconds limit)
+{
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    const std::optional<QByteArray> host = parsed && HostFolder::canStandInPath(*parsed)
+        ? DriveTable::active().hostPathOf(*parsed)
+        : std::nullopt;
+    if (!host)
+        return false;
+    return ChildProbe::ask(ChildProbe::isFolder, *host, limit);
 }
 
 bool isGone(const QString& path, FolderHandles& handles)

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
 class FolderHandles;
 class FolderReads;
 
@@ -13,6 +16,9 @@ namespace PathProbes {
 bool DirExists(const QString& path);
 // The same through the reads a walk shares, which learn which folder was found there.
 bool DirExists(const QString& path, FolderReads& reads);
+// The same asked in a process of its own (see ChildProbe): nothing when the folder gives no
+// answer within limit, a share that stopped answering.
+std::optional<bool> DirExistsWithin(const QString& path, std::chrono::milliseconds limit);
 
 // True when nothing but a file stands under the path any more: a folder removed or moved
 // away. A folder that stays, a link put in its place or a name that cannot be looked at

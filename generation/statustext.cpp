@@ -71,21 +71,22 @@ QString StatusText::after(const ListFileOutcome& outcome, const QString& fileNam
 
 QString StatusText::shortOf(Shortage shortage)
 {
-    QString reason;
+    return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + shortageReason(shortage);
+}
+
+QString StatusText::shortageReason(Shortage shortage)
+{
     switch (shortage) {
     case Shortage::OpenFiles:
-        reason = QStringLiteral("Es können nicht genügend Dateien zugleich geöffnet werden.");
-        break;
+        return QStringLiteral("Es können nicht genügend Dateien zugleich geöffnet werden.");
     case Shortage::Memory:
-        reason = QStringLiteral("Nicht genügend Arbeitsspeicher für diese Liste.");
-        break;
+        return QStringLiteral("Nicht genügend Arbeitsspeicher für diese Liste.");
     case Shortage::Threads:
-        reason = QStringLiteral("Es konnte kein Arbeitsthread gestartet werden.");
-        break;
+        return QStringLiteral("Es konnte kein Arbeitsthread gestartet werden.");
     case Shortage::None:
         break;
     }
-    return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason;
+    return {};
 }
 
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
@@ -99,3 +100,11 @@ QString StatusText::writing(OldList oldList)
 }
 
 QString StatusText::stopped() { return QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."); }
+
+QString StatusText::silentStoredFolders(const QStringList& folders)
+{
+    if (folders.size() == 1)
+        return QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht.").arg(folders.constFirst());
+    const QString listed = folders.sliced(0, folders.size() - 1).join(QStringLiteral(", "));
+    return QStringLiteral("Die gespeicherten Ordner %1 und %2 antworten nicht.").arg(listed, folders.constLast());
+}

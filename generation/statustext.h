@@ -14,6 +14,8 @@ public:
     // A run that ran short of something before the list file: no file was written, and the
     // list file there stays as it was.
     static QString shortOf(Shortage shortage);
+    // "Es konnte kein Arbeitsthread gestartet werden."
+    static QString shortageReason(Shortage shortage);
 
     // While a run goes on: asked to stop, it says so at once, though a folder read may
     // still hold it; once the list file is being written, no stop is promised.
@@ -28,4 +30,6 @@ public:
     static QString failureReason(WriteFailure failure);
     // "1 Verzeichnis nicht lesbar", "2 Verzeichnisse nicht lesbar"
     static QString counted(qsizetype count, const QString& one, const QString& many);
+    // At start: the stored folders that did not answer, and so were not restored.
+    static QString silentStoredFolders(const QStringList& folders);
 };

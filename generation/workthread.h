@@ -2,13 +2,13 @@
 
 #include "drives/drivetable.h"
 #include "generation/backgroundwork.h"
+#include "process/helperthread.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <functional>
 #include <stop_token>
-#include <thread>
 
 // The thread a BackgroundWork does its work on: named, with the session's signals blocked
 // (they must reach the thread that started it, which is never stuck; this one may be, in
@@ -19,14 +19,17 @@ class WorkThread {
 public:
     using Work = std::function<void(std::stop_token)>;
 
-    // receiver: the object on the starting thread that done() belongs to; it is not called
-    // once that is gone.
-    WorkThread(const char* name, QObject* receiver, Work work, std::function<void()> done);
-    ~WorkThread() = default;
+    WorkThread();
+    ~WorkThread() { m_stop.request_stop(); }
     WorkThread(const WorkThread&) = delete;
     WorkThread& operator=(const WorkThread&) = delete;
 
-    void requestStop() { m_thread.request_stop(); }
+    // receiver: the object on the starting thread that done() belongs to; it is not called
+    // once that is gone. False where the host has no thread to give: the work is not done,
+    // and done() follows all the same, so that the caller ends as it always does.
+    bool start(const char* name, QObject* receiver, Work work, std::function<void()> done);
+
+    void requestStop() { m_stop.request_stop(); }
     // Called by the work as its file is about to be written: from then on no stop ends it.
     void beginWriting() { m_writing = true; }
     // Writing once begun; stopping once asked to.
@@ -35,7 +38,7 @@ public:
 private:
     DriveTable m_drives;
     std::atomic<bool> m_writing = false;
-    // Last: it starts once everything it uses is in place, and going first it waits for
-    // the work before any of that goes.
-    std::jthread m_thread;
+    std::stop_source m_stop;
+    // Last: going first, it waits for the work (asked to stop) before any of the above goes.
+    HelperThread m_thread;
 };

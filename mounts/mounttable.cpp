@@ -119,17 +119,27 @@ MountTable MountTable::read()
     const int file = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return MountTable();
+    std::optional<MountTable> table = readFrom(file);
+    close(file);
+    return table ? std::move(*table) : MountTable();
+}
+
+std::optional<MountTable> MountTable::readFrom(int mountInfo)
+{
+    if (lseek(mountInfo, 0, SEEK_SET) != 0)
+        return std::nullopt;
     QByteArray text;
     char buffer[65536];
     while (text.size() < kMountInfoLimit) {
-        const ssize_t got = ::read(file, buffer, sizeof buffer);
+        const ssize_t got = ::read(mountInfo, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
             break;
         text.append(buffer, got);
     }
-    close(file);
     return fromMountInfo(text);
 }
 
@@ -178,4 +188,21 @@ std::optional<QByteArray> MountTable::shareFolder(uid_t user) const
             return folder;
     }
     return std::nullopt;
+}
+
+QByteArray MountTable::mountPointOf(const QByteArray& path) const
+{
+    QByteArray best = "/";
+    for (const Mount& mount : m_mounts) {
+        if (mount.mountPoint.size() > best.size() && isInOrBelow(path, mount.mountPoint))
+            best = mount.mountPoint;
+    }
+    return best;
+}
+
+bool MountTable::isInOrBelow(const QByteArray& path, const QByteArray& folder)
+{
+    if (folder == "/")
+        return path.startsWith('/');
+    return path == folder || (path.startsWith(folder) && path[folder.size()] == '/');
 }

@@ -20,6 +20,9 @@ public:
 
     // The system's mounts now; an empty table when they cannot be read.
     static MountTable read();
+    // The same from an open /proc/self/mountinfo, read from its start; nothing when it
+    // cannot be read.
+    static std::optional<MountTable> readFrom(int mountInfo);
     static MountTable fromMountInfo(const QByteArray& mountInfo);
 
     // In the order the kernel lists them: a mount comes after the one it is mounted on.
@@ -35,6 +38,12 @@ public:
     // network shares wherever they are mounted; never the system's own folders nor a file
     // system that is never given a letter.
     QList<QByteArray> volumeMountPoints(const QList<QByteArray>& shareFolders = {}) const;
+
+    // The mount point path lies on as its names read (links are not followed): the longest
+    // one it lies in or below.
+    QByteArray mountPointOf(const QByteArray& path) const;
+    // True when path lies in or below folder, compared name by name.
+    static bool isInOrBelow(const QByteArray& path, const QByteArray& folder);
 
     // The folder in which the desktop's share helper shows this account's shares, one
     // folder per share, when it is mounted.

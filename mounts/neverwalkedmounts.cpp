@@ -95,10 +95,14 @@ CurrentMounts::~CurrentMounts()
         close(m_mountInfo);
 }
 
+// Read through the file it watches, the table needs no file more: where the process may
+// open none, the walk keeps knowing which folders are never walked.
 std::shared_ptr<const NeverWalkedMounts> CurrentMounts::now()
 {
-    if (changed())
-        m_mounts = NeverWalkedMounts::readNow();
+    if (changed()) {
+        if (std::optional<MountTable> table = MountTable::readFrom(m_mountInfo))
+            m_mounts = std::make_shared<const NeverWalkedMounts>(std::move(*table));
+    }
     return m_mounts;
 }
 

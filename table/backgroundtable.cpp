@@ -6,9 +6,11 @@
 BackgroundTable::BackgroundTable(ListBox& entries, TableRun::Input input)
     : m_entries(entries)
     , m_input(std::move(input))
-    , m_thread("korvale-table", this, [this](std::stop_token stop) { work(std::move(stop)); },
-               [this] { emit finished(); })
 {
+    const bool started = m_thread.start(
+        "korvale-table", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
+    if (!started)
+        m_outcome.statusText = TableText::withoutThread();
 }
 
 void BackgroundTable::work(std::stop_token stop)

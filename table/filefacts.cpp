@@ -37,6 +37,7 @@ OpenFolder openHead(FolderHandles& handles, QByteArrayView headText)
     case FolderHandles::Reach::Opened:
         return {std::move(folder.handle), FileFact::State::Known};
     case FolderHandles::Reach::Blocked:
+    case FolderHandles::Reach::NoDescriptor: // its files are there, only not to be looked at now
         return {nullptr, FileFact::State::Unreadable};
     case FolderHandles::Reach::Missing:
     case FolderHandles::Reach::NotAFolder:

@@ -4,6 +4,12 @@
 
 #include <QStringList>
 
+namespace {
+
+QString notMade(const QString& reason) { return QStringLiteral("Tabelle konnte nicht erzeugt werden. ") + reason; }
+
+} // namespace
+
 QString TableText::reading(qsizetype filesRead, qsizetype files)
 {
     return QStringLiteral("Tabelle: %1 von %2 %3 gelesen ... (Esc bricht ab)")
@@ -20,11 +26,16 @@ QString TableText::refused()
     return QStringLiteral("Tabelle nicht gespeichert: Sie würde die Ergebnisdatei ersetzen.");
 }
 
+QString TableText::withoutThread()
+{
+    return notMade(StatusText::shortageReason(Shortage::Threads));
+}
+
 QString TableText::after(bool written, WriteFailure failure, const QString& name, const QString& folder,
                          qsizetype gone, qsizetype unreadable)
 {
     if (!written)
-        return QStringLiteral("Tabelle konnte nicht erzeugt werden. ") + StatusText::failureReason(failure);
+        return notMade(StatusText::failureReason(failure));
     QString text = QStringLiteral("Tabelle ") + name + QStringLiteral(" wurde in ") + folder + QStringLiteral(" erzeugt");
     QStringList remarks;
     if (gone != 0)

@@ -13,6 +13,8 @@ QString reading(qsizetype filesRead, qsizetype files);
 QString writing();
 QString stopped();
 QString refused();
+// No thread could be started to make it.
+QString withoutThread();
 // "Tabelle Liste.csv wurde in C:\Daten erzeugt (2 Dateien nicht mehr vorhanden)", or why
 // it could not be made.
 QString after(bool written, WriteFailure failure, const QString& name, const QString& folder, qsizetype gone,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mounts/neverwalkedmounts.h"
+#include "process/memorybudget.h"
 #include "walk/filepattern.h"
 #include "walk/folderhandles.h"
 #include "walk/hostnames.h"
@@ -52,9 +53,10 @@ struct FolderScan {
     bool outOfDescriptors = false;
 
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts);
-    // The same where the caller has the path's text at hand.
+    // The same where the caller has the path's text at hand; the names gathered count
+    // against memory, where given, and a folder that outgrows it is read no further.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                           const NeverWalkedMounts& mounts);
+                           const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
 
     // What the host gives of one folder, sorted, before any name is decoded, so that it can
     // be read on one thread and listed on another without a name changing hands (a name
@@ -74,11 +76,12 @@ struct FolderScan {
         HostNames unwritableFiles;
     };
     static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                               const NeverWalkedMounts& mounts);
+                               const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
     // The same for the folder of that name below a parent held open, as its parent's read
     // found it (see FolderBelow).
     static Entries readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
-                                    const NeverWalkedMounts& mounts, const FolderBelow& below);
+                                    const NeverWalkedMounts& mounts, const FolderBelow& below,
+                                    MemoryBudget* memory = nullptr);
     static FolderScan fromEntries(const Entries& entries);
     // The host's own path of the folder a handle stands for, links resolved; empty where it
     // cannot be told.

@@ -3,6 +3,7 @@
 #include "mainwindow/leftoutdialog.h"
 #include "mainwindow/runmenu.h"
 #include "mainwindow/tablefiledialog.h"
+#include "process/helperthread.h"
 #include "support/formfixture.h"
 #include "support/urlcatcher.h"
 #include "windowkit/openwindows.h"
@@ -15,6 +16,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTest>
 #include <QWindow>
 
@@ -154,7 +156,8 @@ TEST_F(RunMenuTest, EntriesCopyShowAndOpenWhatTheyName)
 }
 
 // The table is offered beside the list file, under the list's name with ".csv"; it is made
-// off the window's thread, and the list file itself is never replaced by it.
+// off the window's thread, and the list file itself is never replaced by it. Without a
+// thread to make it on, nothing is written and the status line says why.
 TEST_F(RunMenuTest, SaveAsTableAsksWhereAndSavesBesideTheListFile)
 {
     const MainControls& c = form->controls();
@@ -162,13 +165,17 @@ TEST_F(RunMenuTest, SaveAsTableAsksWhereAndSavesBesideTheListFile)
     const QString listFile = fixture.drives().host(QStringLiteral("C:\\Liste.txt"));
     const QByteArray listBytes = readBytes(listFile);
     const QString tableFile = fixture.drives().host(QStringLiteral("D:\\Tabelle.csv"));
+    const QString threadlessFile = fixture.drives().host(QStringLiteral("D:\\Ohne.csv"));
     const struct {
         QString answer;
         QString status;
+        bool withoutThreads = false;
     } cases[] = {
         {QString(), c.Label3->text()}, // cancelled: nothing changes
         {tableFile, QStringLiteral("Tabelle Tabelle.csv wurde in D:\\ erzeugt")},
         {listFile, QStringLiteral("Tabelle nicht gespeichert: Sie würde die Ergebnisdatei ersetzen.")},
+        {threadlessFile,
+         QStringLiteral("Tabelle konnte nicht erzeugt werden. Es konnte kein Arbeitsthread gestartet werden."), true},
     };
     for (const auto& step : cases) {
         QString suggested;
@@ -184,6 +191,8 @@ TEST_F(RunMenuTest, SaveAsTableAsksWhereAndSavesBesideTheListFile)
         const QList<QAction*> actions = menu->actions();
         const auto save = std::find_if(actions.begin(), actions.end(), [](QAction* a) { return a->text() == kSaveTable; });
         ASSERT_NE(save, actions.end());
+        HelperThread::refuseStarts(step.withoutThreads);
+        const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
         (*save)->trigger();
         menu->close();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isRunning(); }, 30000));
@@ -192,6 +201,7 @@ TEST_F(RunMenuTest, SaveAsTableAsksWhereAndSavesBesideTheListFile)
     }
     EXPECT_TRUE(readBytes(tableFile).startsWith("\xEF\xBB\xBFPfad;Ordner;Name;"));
     EXPECT_EQ(readBytes(listFile), listBytes);
+    EXPECT_FALSE(QFile::exists(threadlessFile));
 }
 
 // A name with '\\' cannot stand in a line of the list, a Cyrillic one only with '?': the
