@@ -64,7 +64,7 @@ void installDriveLetters(SettingsStore& store)
 // the signal watch around the command. outputFailed: the exit code when an output could not
 // be written.
 int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFailed,
-                     const std::function<CommandResult(SettingsStore&, GenerateRun::Hooks, TerminalProgress&)>& command)
+                     const std::function<CommandResult(SettingsStore&, InterruptWatch&, TerminalProgress&)>& command)
 {
     SignalPipe::install();
     QCoreApplication app(argc, argv);
@@ -75,14 +75,14 @@ int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFa
                               HostTerminal::understandsEscapes() ? TerminalProgress::Rewrite::ClearEscape
                                                                  : TerminalProgress::Rewrite::CarriageReturnOnly);
     InterruptWatch interrupts(HostTerminal::showsStandardError() ? &progress : nullptr);
-    const CommandResult result = command(store, interrupts.runHooks(), progress);
+    const CommandResult result = command(store, interrupts, progress);
     interrupts.runEnded();
     progress.finish();
     console.writeErrorBytes(result.leftOutLines);
-    if (result.textIsOutput)
+    if (!result.text.isEmpty())
         console.print(result.text);
-    else
-        console.printError(result.text);
+    if (!result.errorText.isEmpty())
+        console.printError(result.errorText);
     const int exitCode = console.finish(result.exitCode, outputFailed);
     interrupts.endAsAsked();
     return exitCode;
@@ -90,8 +90,9 @@ int runWithoutWindow(int argc, char** argv, ConsoleOutput& console, int outputFa
 
 int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOutput& console)
 {
-    const auto generate = [&options](SettingsStore& store, GenerateRun::Hooks hooks, TerminalProgress&) {
-        return GenerateCommand::run(options, store, HostFolder::currentHostPath(), std::move(hooks));
+    const auto generate = [&options](SettingsStore& store, InterruptWatch& interrupts, TerminalProgress&) {
+        return GenerateCommand::run(options, store, HostFolder::currentHostPath(), interrupts.runHooks(),
+                                    interrupts.tableHooks());
     };
     return runWithoutWindow(argc, argv, console, kExitFailure, generate);
 }
@@ -99,7 +100,8 @@ int runGenerate(int argc, char** argv, const GenerateOptions& options, ConsoleOu
 // Each change goes out on standard output as it is found, on a line of its own.
 int runCheck(int argc, char** argv, const CommandLine& line, ConsoleOutput& console)
 {
-    const auto check = [&](SettingsStore&, GenerateRun::Hooks hooks, TerminalProgress& progress) {
+    const auto check = [&](SettingsStore&, InterruptWatch& interrupts, TerminalProgress& progress) {
+        GenerateRun::Hooks hooks = interrupts.runHooks();
         hooks.eachChange = [&](ListChanges::Kind kind, const ListChanges::Entry& entry) {
             progress.finish();
             console.printBytes(GenerateCommand::changeLine(kind, entry));

@@ -1,10 +1,12 @@
 // One press of the generate button without the window: the walk into a run's hidden
-// controls, the count and the list-file write, each phase timed on its own. Prints the
-// source folder on one line and the figures on the next.
+// controls, the count and the list-file write, each phase timed on its own; with --table
+// also the table beside the list file (Liste.csv), as --generate --table writes it. Prints
+// the source folder on one line and the figures on the next.
 
 #include "bench/benchsupport.h"
 #include "generation/generaterun.h"
 #include "generation/listfilewriter.h"
+#include "table/tablerun.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -41,8 +43,10 @@ struct Mark {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
-    const std::optional<BenchSupport::Folders> folders = BenchSupport::folders(arguments, "korvale_bench TREE TARGETFOLDER [PATTERN]");
+    QStringList arguments = app.arguments();
+    const bool table = arguments.removeAll(QStringLiteral("--table")) > 0;
+    const std::optional<BenchSupport::Folders> folders =
+        BenchSupport::folders(arguments, "korvale_bench [--table] TREE TARGETFOLDER [PATTERN]");
     if (!folders)
         return 2;
     const WindowsPath& source = folders->source;
@@ -62,14 +66,21 @@ int main(int argc, char** argv)
     const bool written = result.sourceRead
         && ListFileWriter::write(target.toString(), QStringLiteral("Liste.txt"), List2, QDate::currentDate()).written;
     const Mark wrote = Mark::now(clock);
+    const TableRun::Input tableInput{target.toString(), QStringLiteral("Liste.csv"), target.toString(),
+                                     QStringLiteral("Liste.txt")};
+    const bool tableWritten = !table || !written || TableRun().run(List2, tableInput).written;
+    const Mark tabled = Mark::now(clock);
 
     QTextStream(stdout) << "source " << source.toString() << "\n"
                         << "count" << countText << " walk_ms " << walked.ms - start.ms
                         << " sort_ms " << sorted.ms - walked.ms << " write_ms " << wrote.ms - sorted.ms
                         << " cpu_walk " << walked.cpu - start.cpu << " cpu_walk_main " << walked.mainThread - start.mainThread
                         << " cpu_sort " << sorted.cpu - walked.cpu
-                        << " cpu_write " << wrote.cpu - sorted.cpu << " peak_kib " << BenchSupport::peakMemoryKiB()
+                        << " cpu_write " << wrote.cpu - sorted.cpu;
+    if (table)
+        QTextStream(stdout) << " table_ms " << tabled.ms - wrote.ms << " cpu_table " << tabled.cpu - wrote.cpu;
+    QTextStream(stdout) << " peak_kib " << BenchSupport::peakMemoryKiB()
                         << " unreadable " << result.notes.unreadableFolders << " left_out " << result.notes.leftOutNames
                         << "\n";
-    return written ? 0 : 1;
+    return written && tableWritten ? 0 : 1;
 }

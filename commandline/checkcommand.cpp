@@ -54,11 +54,10 @@ CommandResult CheckCommand::run(const GenerateOptions& walk, const CheckOptions&
     result.leftOutLines = GenerateCommand::leftOutLines(outcome.leftOut);
     if (outcome.stopped) {
         result.exitCode = kExitUsage;
-        result.text = StatusText::checkStopped() + u'\n';
+        result.errorText = StatusText::checkStopped() + u'\n';
         return result;
     }
     result.exitCode = !outcome.changes ? kExitUsage : outcome.changes->isEmpty() ? kExitSuccess : kExitFailure;
-    result.textIsOutput = outcome.changes.has_value();
-    result.text = GenerateCommand::printable(outcome.statusText) + u'\n';
+    (outcome.changes ? result.text : result.errorText) = GenerateCommand::printable(outcome.statusText) + u'\n';
     return result;
 }

@@ -14,6 +14,7 @@ const QString kTarget = QStringLiteral("--target");
 const QString kName = QStringLiteral("--name");
 const QString kCheck = QStringLiteral("--check");
 const QString kListRoot = QStringLiteral("--list-root");
+const QString kTable = QStringLiteral("--table");
 
 // One line, whatever the argument holds.
 QString quoted(const QString& text) { return u'\u201E' + GenerateCommand::printable(text) + u'\u201C'; }
@@ -40,6 +41,8 @@ std::optional<QString>* valueSlot(CommandLine& line, const QString& name)
         return &line.check.listFile;
     if (name == kListRoot)
         return &line.check.listRoot;
+    if (name == kTable)
+        return &line.generate.table;
     return nullptr;
 }
 
@@ -63,7 +66,7 @@ CommandLine modeOf(CommandLine line, bool help, bool version, bool generate, con
     } else if (generate && check) {
         return usageError(QStringLiteral("--generate und --check schließen einander aus."));
     } else if (check) {
-        for (const QString& option : {kTarget, kName}) {
+        for (const QString& option : {kTarget, kName, kTable}) {
             if (given.contains(option))
                 return usageError(QStringLiteral("%1 gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")
                                       .arg(option));
@@ -205,7 +208,8 @@ QString CommandLine::usageText()
 {
     return QStringLiteral("Aufruf: korvale [ORDNER]\n"
                           "       korvale --generate [--source ORDNER] [--pattern MUSTER] [--no-subfolders]\n"
-                          "                          [--target ORDNER] [--name DATEINAME] [--verbose]\n"
+                          "                          [--target ORDNER] [--name DATEINAME] [--table DATEI]\n"
+                          "                          [--verbose]\n"
                           "       korvale --check LISTE [--source ORDNER] [--list-root ORDNER] [--pattern MUSTER]\n"
                           "                             [--no-subfolders]\n"
                           "Mehr dazu: korvale --help\n");
@@ -225,6 +229,8 @@ QString CommandLine::helpText()
         "  --verbose             jeden ausgelassenen Eintrag auf der Standardfehlerausgabe nennen\n"
         "  --target ORDNER       Ordner der Ergebnisdatei (sonst der zuletzt im Fenster gewählte)\n"
         "  --name DATEINAME      Name der Ergebnisdatei (sonst der zuletzt gewählte, anfangs Liste.txt)\n"
+        "  --table DATEI         zusätzlich eine Tabelle für Tabellenkalkulationen schreiben (CSV:\n"
+        "                        Pfad, Ordner, Name, Größe, Änderungsdatum), neben der Ergebnisdatei\n"
         "  --check LISTE         einen Ordner mit einer Liste vergleichen, nichts schreiben; Quelle\n"
         "                        ist sonst der Ordner, in dem die Liste liegt\n"
         "  --list-root ORDNER    der Ordner, aus dem die Liste erzeugt wurde, wie sie ihn schreibt\n"

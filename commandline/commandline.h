@@ -12,6 +12,8 @@ struct GenerateOptions {
     std::optional<QString> pattern;
     std::optional<QString> target;
     std::optional<QString> name;
+    // A table for spreadsheets beside the list file: a file named as a folder is.
+    std::optional<QString> table;
     bool includeSubfolders = true;
     // Name every entry the list lacks or had to change on standard error.
     bool verbose = false;

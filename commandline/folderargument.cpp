@@ -4,6 +4,8 @@
 #include "text/namecodec.h"
 #include "walk/hostfolder.h"
 
+#include <algorithm>
+
 namespace {
 
 using Failure = FolderArgument::Mapped::Failure;
@@ -64,9 +66,27 @@ QString FolderArgument::problemText(Mapped::Failure failure)
                               "schreiben.");
     case Failure::Unreachable:
         return QStringLiteral("der Pfad bis zum letzten .. führt zu keinem Ordner.");
+    case Failure::NoFileName:
+        return QStringLiteral("das nennt keine Datei.");
     case Failure::NoDrive:
     case Failure::None:
         break;
     }
     return QStringLiteral("kein Laufwerk enthält diesen Ordner.");
+}
+
+FolderArgument::MappedFile FolderArgument::fileToWindowsPath(const QString& text, const QByteArray& currentHostFolder)
+{
+    const qsizetype cut = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
+    // "D:Liste.csv" stands in the root of D:, where a bare "D:" leads.
+    const qsizetype nameStart = cut >= 0 ? cut + 1 : startsWithDriveLetter(text) ? 2 : 0;
+    const QString name = text.mid(nameStart);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return {{}, {}, Failure::NoFileName};
+    if (name.contains(u'\n') || name.contains(u'\r'))
+        return {{}, {}, Failure::NameCannotStand};
+    const Mapped folder = toWindowsPath(nameStart > 0 ? text.left(nameStart) : QStringLiteral("."), currentHostFolder);
+    if (folder.failure != Failure::None)
+        return {{}, {}, folder.failure};
+    return {folder.folder, name, Failure::None};
 }

@@ -19,6 +19,7 @@ struct Mapped {
         NoDrive,       // no drive holds the host path, or the Windows-style text is malformed
         NameCannotStand, // a folder on the way has '\' or a line break in its name
         Unreachable,   // the host path up to its last ".." leads to no folder
+        NoFileName,    // a file was asked for, and the text ends in a separator, "." or ".."
     };
     // The folder as the program names it ("C:\Daten"); empty on failure.
     QString folder;
@@ -33,5 +34,14 @@ Mapped toWindowsPath(const QString& text, const QByteArray& currentHostFolder,
 
 // Why a text was refused, as the end of a sentence that names it.
 QString problemText(Mapped::Failure failure);
+
+// A file named the same way ("C:\Daten\Liste.csv", "~/Liste.csv", "Liste.csv"): its folder
+// mapped as above, its name as it stands.
+struct MappedFile {
+    QString folder;
+    QString name;
+    Mapped::Failure failure = Mapped::Failure::None;
+};
+MappedFile fileToWindowsPath(const QString& text, const QByteArray& currentHostFolder);
 
 } // namespace FolderArgument

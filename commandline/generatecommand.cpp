@@ -22,8 +22,8 @@ constexpr std::chrono::milliseconds kStoredFolderLimit{1500};
 void failSilentFolder(const QString& option, const QString& folder, CommandResult& failure)
 {
     failure.exitCode = kExitFailure;
-    failure.text = QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht; %2 nennt einen anderen.\n")
-                       .arg(printable(folder), option);
+    failure.errorText = QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht; %2 nennt einen anderen.\n")
+                            .arg(printable(folder), option);
 }
 
 // The first of the candidates that is a folder, as the window restores a stored one, or
@@ -76,6 +76,12 @@ bool takeStoredChoice(const GenerateOptions& options, SettingsStore& store, Gene
     return true;
 }
 
+
+CommandResult usageFailure(const QString& option, const QString& value, const QString& problem)
+{
+    return {kExitUsage, {}, QStringLiteral("%1 %2: %3\n").arg(option, printable(value), problem), {}};
+}
+
 } // namespace
 
 // Maps a folder the options name over the stored one; false for a folder that cannot be
@@ -87,8 +93,7 @@ bool GenerateCommand::takeGivenFolder(const QString& option, const std::optional
         return true;
     const FolderArgument::Mapped mapped = FolderArgument::toWindowsPath(*text, currentHostFolder);
     if (mapped.failure != FolderArgument::Mapped::Failure::None) {
-        failure.exitCode = kExitUsage;
-        failure.text = QStringLiteral("%1 %2: %3\n").arg(option, printable(*text), FolderArgument::problemText(mapped.failure));
+        failure = usageFailure(option, *text, FolderArgument::problemText(mapped.failure));
         return false;
     }
     folder = mapped.folder;
@@ -113,6 +118,25 @@ QByteArray GenerateCommand::changeLine(ListChanges::Kind kind, const ListChanges
 
 namespace {
 
+// The table's file as --table names it, beside the list file and never in its place.
+bool takeTable(const QString& text, const GenerateRun::Input& input, const QByteArray& currentHostFolder,
+               std::optional<TableRun::Input>& table, CommandResult& failure)
+{
+    const FolderArgument::MappedFile mapped = FolderArgument::fileToWindowsPath(text, currentHostFolder);
+    if (mapped.failure != FolderArgument::Mapped::Failure::None) {
+        failure = usageFailure(QStringLiteral("--table"), text, FolderArgument::problemText(mapped.failure));
+        return false;
+    }
+    table = TableRun::Input{mapped.folder, mapped.name, input.targetFolder, input.listFileName};
+    if (TableRun::isListFile(*table)) {
+        failure = usageFailure(QStringLiteral("--table"), text,
+                               QStringLiteral("das ist die Ergebnisdatei; die Tabelle steht neben ihr, nicht an ihrer "
+                                              "Stelle."));
+        return false;
+    }
+    return true;
+}
+
 // The changes against the list replaced, after what the list lacks: "korvale: neu: PATH".
 QByteArray changeLines(const std::optional<ListChanges>& changes)
 {
@@ -131,7 +155,8 @@ QByteArray changeLines(const std::optional<ListChanges>& changes)
 } // namespace
 
 CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
-                                   const QByteArray& currentHostFolder, GenerateRun::Hooks hooks)
+                                   const QByteArray& currentHostFolder, GenerateRun::Hooks hooks,
+                                   TableRun::Hooks tableHooks)
 {
     CommandResult result;
     GenerateRun::Input input;
@@ -144,12 +169,26 @@ CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore
     input.pattern = options.pattern.value_or(kFirstPattern);
     input.includeSubfolders = options.includeSubfolders;
 
-    const GenerateRun::Outcome outcome = GenerateRun(std::move(hooks)).run(input);
-    result.exitCode = outcome.written ? kExitSuccess : kExitFailure;
-    result.textIsOutput = outcome.written;
-    result.text = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
+    std::optional<TableRun::Input> table;
+    if (options.table && !takeTable(*options.table, input, currentHostFolder, table, result))
+        return result;
+
+    GenerateRun run(std::move(hooks));
+    const GenerateRun::Outcome outcome = run.run(input);
+    const QString status = printable(outcome.stopped ? StatusText::stopped() : outcome.statusText) + u'\n';
     if (options.verbose)
         result.leftOutLines = leftOutLines(outcome.leftOut) + changeLines(outcome.changes);
+    if (!outcome.written) {
+        result.exitCode = kExitFailure;
+        result.errorText = status;
+        return result;
+    }
+    result.text = status;
+    if (table) {
+        const TableRun::Outcome made = TableRun(std::move(tableHooks)).run(run.List2(), *table);
+        (made.written ? result.text : result.errorText) += printable(made.statusText) + u'\n';
+        result.exitCode = made.written ? kExitSuccess : kExitFailure;
+    }
     return result;
 }
 

@@ -2,19 +2,21 @@
 
 #include "commandline/commandline.h"
 #include "generation/generaterun.h"
+#include "table/tablerun.h"
 
 #include <QByteArray>
 #include <QString>
 
 class SettingsStore;
 
-// What the command line prints and how it ends: the text goes to standard output where
-// it is the command's answer, to standard error (each line after "korvale: ") where it says
-// what went wrong.
+// What the command line prints and how it ends.
 struct CommandResult {
     int exitCode = kExitSuccess;
+    // Standard output: the command's answer (the status lines of what was written, a
+    // check's summary).
     QString text;
-    bool textIsOutput = false;
+    // Standard error, each line after "korvale: ": what failed or was refused.
+    QString errorText;
     // With --verbose: one line on standard error for every entry the list lacks or had to
     // change ("korvale: nicht lesbar: /home/anna/privat"), and for every change against the
     // list replaced ("korvale: neu: /home/anna/neu.txt").
@@ -26,9 +28,10 @@ struct CommandResult {
 // status line. It reads the settings store and never writes it.
 namespace GenerateCommand {
 
-// hooks: the run's progress, a stop between folders, the start of the write (see GenerateRun).
+// hooks: the run's progress, a stop between folders, the start of the write (see GenerateRun);
+// tableHooks the same for the table, which is made once the list file is written.
 CommandResult run(const GenerateOptions& options, SettingsStore& store, const QByteArray& currentHostFolder,
-                  GenerateRun::Hooks hooks = {});
+                  GenerateRun::Hooks hooks = {}, TableRun::Hooks tableHooks = {});
 
 // A text from the file system or the settings store, safe to print on a terminal:
 // control characters would let a name move the cursor or retitle the window.

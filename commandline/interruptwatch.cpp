@@ -5,6 +5,7 @@
 #include "generation/stopgrace.h"
 #include "process/exitguard.h"
 #include "process/signalpipe.h"
+#include "table/tabletext.h"
 
 #include <csignal>
 
@@ -37,8 +38,21 @@ GenerateRun::Hooks InterruptWatch::runHooks()
     hooks.stop = m_stop.get_token();
     if (TerminalProgress* progress = m_progress) {
         hooks.progress = [progress](qsizetype folders, qsizetype files) { progress->update(folders, files); };
-        hooks.writing = [progress] { progress->showWriting(StatusText::OldList::Safe); };
-        hooks.oldListOnlyInMemory = [progress] { progress->showWriting(StatusText::OldList::OnlyInMemory); };
+        hooks.writing = [progress] { progress->showWriting(StatusText::writing(StatusText::OldList::Safe)); };
+        hooks.oldListOnlyInMemory = [progress] {
+            progress->showWriting(StatusText::writing(StatusText::OldList::OnlyInMemory));
+        };
+    }
+    return hooks;
+}
+
+TableRun::Hooks InterruptWatch::tableHooks()
+{
+    TableRun::Hooks hooks;
+    hooks.stop = m_stop.get_token();
+    if (TerminalProgress* progress = m_progress) {
+        hooks.progress = [progress](qsizetype filesRead, qsizetype files) { progress->updateTable(filesRead, files); };
+        hooks.writing = [progress] { progress->showWriting(TableText::writing()); };
     }
     return hooks;
 }

@@ -2,6 +2,7 @@
 
 #include "generation/generaterun.h"
 #include "process/helperthread.h"
+#include "table/tablerun.h"
 
 #include <atomic>
 #include <mutex>
@@ -31,6 +32,8 @@ public:
     // The hooks of the run this watch is for: it stops once a signal came, and the progress
     // line follows it.
     GenerateRun::Hooks runHooks();
+    // The same for the table that follows the run.
+    TableRun::Hooks tableHooks();
     // The run has ended: from now on nothing ends the program but endAsAsked().
     void runEnded();
     // After the cleanup: a signal that came ends the program as that signal ends a program

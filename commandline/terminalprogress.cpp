@@ -18,37 +18,50 @@ TerminalProgress::TerminalProgress(Sink sink, Rewrite rewrite)
 void TerminalProgress::update(qsizetype folders, qsizetype files)
 {
     const std::lock_guard lock(m_mutex);
-    if (m_phaseShown || (m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs)))
+    if (m_phase == Phase::Figures)
+        showFigures(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files), false);
+}
+
+void TerminalProgress::updateTable(qsizetype filesRead, qsizetype files)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_phase == Phase::Stopping)
+        return;
+    const QString text = QStringLiteral("Tabelle: %1 von %2 %3 …")
+                             .arg(QString::number(filesRead), QString::number(files),
+                                  files == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"));
+    // The first figures after the list file's write replace its line at once.
+    showFigures(text, std::exchange(m_phase, Phase::Figures) == Phase::Writing);
+}
+
+void TerminalProgress::showFigures(const QString& text, bool atOnce)
+{
+    if (!atOnce && m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs))
         return;
     m_sinceLastLine.start();
-    show(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files));
+    show(text);
 }
 
 void TerminalProgress::showStopping()
 {
     const std::lock_guard lock(m_mutex);
-    if (!m_writingShown)
-        showPhase(StatusText::stopping());
+    if (m_phase == Phase::Writing)
+        return;
+    m_phase = Phase::Stopping;
+    show(StatusText::stopping());
 }
 
-void TerminalProgress::showWriting(StatusText::OldList oldList)
+void TerminalProgress::showWriting(const QString& text)
 {
     const std::lock_guard lock(m_mutex);
-    m_writingShown = true;
-    showPhase(StatusText::writing(oldList));
-}
-
-void TerminalProgress::showPhase(const QString& text)
-{
-    m_phaseShown = true;
+    m_phase = Phase::Writing;
     show(text);
 }
 
 void TerminalProgress::finish()
 {
     const std::lock_guard lock(m_mutex);
-    m_phaseShown = false;
-    m_writingShown = false;
+    m_phase = Phase::Figures;
     if (m_shownLength < 0)
         return;
     show(QString());

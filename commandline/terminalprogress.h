@@ -1,6 +1,5 @@
 #pragma once
 
-#include "generation/statustext.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -23,22 +22,25 @@ public:
     TerminalProgress(Sink sink, Rewrite rewrite);
 
     void update(qsizetype folders, qsizetype files);
-    // Replace the figures for the rest of the run; once the list file is being written,
-    // the run no longer stops, and the line keeps saying so.
+    // The table's files looked at so far, once the list file is written.
+    void updateTable(qsizetype filesRead, qsizetype files);
+    // Replace the figures for the rest of the run; once a file is being written, the run
+    // no longer stops, and the line keeps saying so until the next step's figures.
     void showStopping();
-    void showWriting(StatusText::OldList oldList);
+    void showWriting(const QString& text);
     // Clears the line, so the status text that follows starts on a clean one.
     void finish();
 
 private:
+    enum class Phase { Figures, Stopping, Writing };
+
+    void showFigures(const QString& text, bool atOnce);
     void show(const QString& text);
-    void showPhase(const QString& text);
 
     Sink m_sink;
     Rewrite m_rewrite;
     std::mutex m_mutex;
     QElapsedTimer m_sinceLastLine;
     qsizetype m_shownLength = -1;
-    bool m_phaseShown = false;
-    bool m_writingShown = false;
+    Phase m_phase = Phase::Figures;
 };

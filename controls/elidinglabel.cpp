@@ -37,7 +37,7 @@ void ElidingLabel::setMessage(const QString& text, const QStringList& shortenabl
     QAccessible::updateAccessibility(&alert);
 }
 
-void ElidingLabel::setProgress(const QString& text) { takeText(text, {}); }
+void ElidingLabel::setProgress(const QString& text, const QStringList& shortenable) { takeText(text, shortenable); }
 
 void ElidingLabel::takeText(const QString& text, const QStringList& shortenable)
 {

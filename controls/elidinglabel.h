@@ -24,7 +24,7 @@ public:
     void setMessage(const QString& text, const QStringList& shortenable);
     // Shows a figure that changes several times a second (a run's progress): shortened
     // like a message, but not read out at every change.
-    void setProgress(const QString& text);
+    void setProgress(const QString& text, const QStringList& shortenable = {});
 
     QString shownText() const { return layout().text; }
     // The whole text as the reader sees it: what is drawn before any shortening.

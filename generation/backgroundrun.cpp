@@ -1,7 +1,6 @@
 #include "generation/backgroundrun.h"
 
 #include "generation/statustext.h"
-#include "process/signalpipe.h"
 
 #include <QThread>
 
@@ -12,24 +11,18 @@ BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress obs
     : m_input(std::move(input))
     , m_observer(std::move(observer))
     , m_writeObserver(std::move(writeObserver))
-    , m_drives(DriveTable::active())
     , m_ownerThread(QThread::currentThread())
 {
-    if (!m_thread.start("korvale-run", [this] { work(); }, HelperThread::kHostStack)) {
+    const bool started = m_thread.start(
+        "korvale-run", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
+    if (!started) {
         m_outcome.shortage = Shortage::Threads;
         m_outcome.statusText = StatusText::shortOf(Shortage::Threads);
-        QMetaObject::invokeMethod(this, &BackgroundRun::threadDone, Qt::QueuedConnection);
     }
 }
 
-BackgroundRun::~BackgroundRun() { m_stop.request_stop(); }
-
-void BackgroundRun::work()
+void BackgroundRun::work(std::stop_token stop)
 {
-    // A signal must reach the thread that started the run, which is never stuck; this
-    // one, and the readers it starts, may be.
-    SignalPipe::blockInThisThread();
-    DriveTable::setActive(m_drives);
     GenerateRun::Hooks hooks;
     hooks.progress = [this](qsizetype folders, qsizetype files) {
         m_foldersEntered = folders;
@@ -37,10 +30,10 @@ void BackgroundRun::work()
         if (m_observer)
             m_observer(folders, files);
     };
-    hooks.stop = m_stop.get_token();
+    hooks.stop = std::move(stop);
     hooks.oldListOnlyInMemory = [this] { m_oldListOnlyInMemory = true; };
     hooks.writing = [this] {
-        m_writing = true;
+        m_thread.beginWriting();
         if (m_writeObserver)
             m_writeObserver();
     };
@@ -57,42 +50,26 @@ void BackgroundRun::work()
         run->moveToThread(m_ownerThread);
         m_run = std::move(run);
     }
-    QMetaObject::invokeMethod(this, &BackgroundRun::threadDone, Qt::QueuedConnection);
 }
 
-// The join is what hands the run's results to this thread: everything the run wrote
-// happened before it returns.
-void BackgroundRun::threadDone()
-{
-    m_thread.join();
-    emit finished();
-}
-
-BackgroundRun::Phase BackgroundRun::phase() const
-{
-    if (m_writing)
-        return Phase::Writing;
-    return m_stop.stop_requested() ? Phase::Stopping : Phase::Searching;
-}
-
-QString BackgroundRun::statusText() const
+BackgroundWork::Status BackgroundRun::status() const
 {
     switch (phase()) {
-    case Phase::Searching:
+    case Phase::Working:
         break;
     case Phase::Stopping:
-        return StatusText::stopping();
+        return {StatusText::stopping(), {}};
     case Phase::Writing:
-        return StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe);
+        return {StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe),
+                {}};
     }
-    return progressText(m_filesSeen, m_foldersEntered);
+    return {progressText(m_input.sourceFolder, m_filesSeen, m_foldersEntered), {m_input.sourceFolder}};
 }
 
-QString BackgroundRun::progressText(qsizetype files, qsizetype folders)
+QString BackgroundRun::progressText(const QString& sourceFolder, qsizetype files, qsizetype folders)
 {
-    return QStringLiteral("Suche läuft: %1 %2 in %3 %4 ... (Esc bricht ab)")
-        .arg(files)
-        .arg(files == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"))
-        .arg(folders)
-        .arg(folders == 1 ? QStringLiteral("Verzeichnis") : QStringLiteral("Verzeichnissen"));
+    // In one pass: a folder named "%2" stays what it is.
+    return QStringLiteral("Suche läuft in %1: %2 %3 in %4 %5 ... (Esc bricht ab)")
+        .arg(sourceFolder, QString::number(files), files == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"),
+             QString::number(folders), folders == 1 ? QStringLiteral("Verzeichnis") : QStringLiteral("Verzeichnissen"));
 }

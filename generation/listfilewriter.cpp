@@ -1,59 +1,22 @@
 #include "generation/listfilewriter.h"
 
 #include "changes/listrecognition.h"
-#include "drives/drivetable.h"
+#include "files/chunkedoutput.h"
 #include "generation/entrylines.h"
 #include "generation/leftoutentries.h"
+#include "generation/outputfile.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "text/namecodec.h"
 #include "text/windows1252.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace {
 
-constexpr qsizetype kChunkSize = qsizetype(1) << 20;
-
-// The list file as the host knows it: its folder and its own name there.
-struct HostTarget {
-    QByteArray folder;
-    QByteArray name;
-    WriteFailure failure = WriteFailure::None;
-};
-
-qsizetype lastSeparator(QStringView path) { return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')); }
-
-// A name that ends in a separator, "." or ".." names a folder, never a file; and a name
-// must reach the host exactly as it stands, not with '?' for a character it cannot hold.
-HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
-{
-    if (!WindowsPath::parse(targetFolder))
-        return {{}, {}, WriteFailure::FolderMissing};
-    const QString listPath = ListFileWriter::path(targetFolder, fileName);
-    const QStringView lastName = QStringView(listPath).sliced(lastSeparator(listPath) + 1);
-    const std::optional<WindowsPath> file = WindowsPath::parse(listPath);
-    if (!file || file->isRoot() || lastName.isEmpty() || lastName == u"." || lastName == u"..")
-        return {{}, {}, WriteFailure::InvalidName};
-    const QByteArray name = NameCodec::encode(file->names().last());
-    if (NameCodec::decode(name) != file->names().last())
-        return {{}, {}, WriteFailure::InvalidName};
-    const std::optional<QByteArray> folder = DriveTable::active().hostPathOf(file->parent());
-    if (!folder)
-        return {{}, {}, WriteFailure::FolderMissing};
-    return {*folder, name};
-}
-
 // Where the list is written over the old file, its exact size is needed before the first
 // byte: the lines are made once more, only to be counted.
-struct ByteCount {
-    qint64 size = 0;
-    void append(const char*, size_t length) { size += qint64(length); }
-};
-
 qint64 listFileSize(ListBox& entries, const QByteArray& footerBytes)
 {
     ByteCount count;
@@ -100,13 +63,6 @@ QString dateText(const QDate& today, const QLocale& locale)
     return hasLatinDigits(locale) ? date : withLatinDigits(date);
 }
 
-bool writeChunk(FileReplacement& file, std::string& chunk)
-{
-    const bool written = file.write(QByteArrayView(chunk.data(), qsizetype(chunk.size())));
-    chunk.clear();
-    return written;
-}
-
 // The list being replaced, where it is one to compare with: from the kept copy of its bytes
 // where it is written over, never from the file being overwritten. An old file more than
 // twice the size the new list can reach is not read at all.
@@ -125,40 +81,36 @@ std::unique_ptr<EntryComparison> comparisonWith(const OldContent& old, ListBox& 
     return std::make_unique<EntryComparison>(entries, *where, old, *entriesLength);
 }
 
-// Encodes the entries chunk by chunk into one reused buffer, so a list of a million
-// entries never stands in memory a second time, and hands each line to the comparison as
-// it is made. The chunks are written on the run's own thread: the disk starts on each
-// while the next is made (see FileReplacement::write), and a thread of their own saved no
-// more than 1 to 3 % of a whole run.
+// The entries chunk by chunk (see ChunkedOutput), so a list of a million entries never
+// stands in memory a second time, each line handed to the comparison as it is made; a thread
+// of their own for the writes saved no more than 1 to 3 % of a whole run.
 bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, EntryComparison* comparison,
                   ListFileOutcome& outcome)
 {
-    std::string chunk;
-    chunk.reserve(size_t(kChunkSize) * 2);
+    ChunkedOutput out(file);
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
-        const size_t lineStart = chunk.size();
-        if (lines.append(entries.encodedItem(i), chunk) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
+        const size_t lineStart = out.size();
+        if (lines.append(entries.encodedItem(i), out) && ++outcome.replacedEntries <= LeftOutEntries::kKept)
             outcome.replacedRows.append(i);
+        const QByteArrayView line = out.since(lineStart);
         if (comparison)
-            comparison->add(QByteArrayView(chunk.data() + lineStart,
-                                           qsizetype(chunk.size() - lineStart) - EntryLines::kLineEndLength),
-                            i);
-        outcome.size += qint64(chunk.size() - lineStart);
-        if (qsizetype(chunk.size()) >= kChunkSize && !writeChunk(file, chunk))
+            comparison->add(line.chopped(EntryLines::kLineEndLength), i);
+        outcome.size += line.size();
+        if (!out.lineDone())
             return false;
     }
-    chunk.append(footerBytes.constData(), size_t(footerBytes.size()));
+    out.append(footerBytes.constData(), size_t(footerBytes.size()));
     outcome.size += footerBytes.size();
-    return writeChunk(file, chunk);
+    return out.flush();
 }
 
 } // namespace
 
 QString ListFileWriter::path(const QString& targetFolder, const QString& fileName)
 {
-    return targetFolder + u'\\' + fileName;
+    return OutputFile::path(targetFolder, fileName);
 }
 
 QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
@@ -179,7 +131,7 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
                                       const EntryComparison::Where* compareWith)
 {
     ListFileOutcome outcome;
-    const HostTarget target = hostTarget(targetFolder, fileName);
+    const OutputFile target = OutputFile::in(targetFolder, fileName);
     if (target.failure != WriteFailure::None) {
         outcome.failure = target.failure;
         return outcome;

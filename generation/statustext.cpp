@@ -5,35 +5,37 @@
 
 namespace {
 
-QString counted(qsizetype count, const QString& one, const QString& many)
-{
-    return QString::number(count) + u' ' + (count == 1 ? one : many);
-}
-
 QStringList remarks(const RunNotes& notes, const ListFileOutcome& outcome)
 {
     QStringList parts;
     if (outcome.oldListRestored)
         parts << QStringLiteral("unterbrochenes Schreiben zuvor rückgängig gemacht");
     if (notes.unreadableFolders != 0)
-        parts << counted(notes.unreadableFolders, QStringLiteral("Verzeichnis nicht lesbar"),
-                         QStringLiteral("Verzeichnisse nicht lesbar"));
+        parts << StatusText::counted(notes.unreadableFolders, QStringLiteral("Verzeichnis nicht lesbar"),
+                                     QStringLiteral("Verzeichnisse nicht lesbar"));
     if (notes.leftOutNames != 0)
-        parts << counted(notes.leftOutNames, QStringLiteral("Dateiname ausgelassen"),
-                         QStringLiteral("Dateinamen ausgelassen"));
+        parts << StatusText::counted(notes.leftOutNames, QStringLiteral("Dateiname ausgelassen"),
+                                     QStringLiteral("Dateinamen ausgelassen"));
     if (outcome.replacedEntries != 0)
-        parts << counted(outcome.replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
-                         QStringLiteral("Einträge mit Ersatzzeichen"));
+        parts << StatusText::counted(outcome.replacedEntries, QStringLiteral("Eintrag mit Ersatzzeichen"),
+                                     QStringLiteral("Einträge mit Ersatzzeichen"));
     if (notes.linksNotFollowed != 0)
-        parts << counted(notes.linksNotFollowed, QStringLiteral("Verknüpfung nicht verfolgt"),
-                         QStringLiteral("Verknüpfungen nicht verfolgt"));
+        parts << StatusText::counted(notes.linksNotFollowed, QStringLiteral("Verknüpfung nicht verfolgt"),
+                                     QStringLiteral("Verknüpfungen nicht verfolgt"));
     if (outcome.changes && !outcome.changes->isEmpty())
         parts << outcome.changes->note();
     return parts;
 }
 
+} // namespace
+
+QString StatusText::counted(qsizetype count, const QString& one, const QString& many)
+{
+    return QString::number(count) + u' ' + (count == 1 ? one : many);
+}
+
 // The second sentence of the failure text: why the file is not there.
-QString reason(WriteFailure failure)
+QString StatusText::failureReason(WriteFailure failure)
 {
     switch (failure) {
     case WriteFailure::FolderMissing:
@@ -53,13 +55,11 @@ QString reason(WriteFailure failure)
     return QStringLiteral("Keine Schreibrechte vorhanden.");
 }
 
-} // namespace
-
 QString StatusText::after(const ListFileOutcome& outcome, const QString& fileName, const QString& targetFolder,
                           const RunNotes& notes)
 {
     if (!outcome.written) {
-        QString text = QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason(outcome.failure);
+        QString text = QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + failureReason(outcome.failure);
         if (outcome.oldListRestored)
             text += QStringLiteral(" Die alte Liste ist nach einem unterbrochenen Schreiben wiederhergestellt.");
         return text;
@@ -74,21 +74,22 @@ QString StatusText::after(const ListFileOutcome& outcome, const QString& fileNam
 
 QString StatusText::shortOf(Shortage shortage)
 {
-    QString reason;
+    return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + shortageReason(shortage);
+}
+
+QString StatusText::shortageReason(Shortage shortage)
+{
     switch (shortage) {
     case Shortage::OpenFiles:
-        reason = QStringLiteral("Es können nicht genügend Dateien zugleich geöffnet werden.");
-        break;
+        return QStringLiteral("Es können nicht genügend Dateien zugleich geöffnet werden.");
     case Shortage::Memory:
-        reason = QStringLiteral("Nicht genügend Arbeitsspeicher für diese Liste.");
-        break;
+        return QStringLiteral("Nicht genügend Arbeitsspeicher für diese Liste.");
     case Shortage::Threads:
-        reason = QStringLiteral("Es konnte kein Arbeitsthread gestartet werden.");
-        break;
+        return QStringLiteral("Es konnte kein Arbeitsthread gestartet werden.");
     case Shortage::None:
         break;
     }
-    return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason;
+    return {};
 }
 
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }

@@ -14,6 +14,8 @@ public:
     // A run that ran short of something before the list file: no file was written, and the
     // list file there stays as it was.
     static QString shortOf(Shortage shortage);
+    // "Es konnte kein Arbeitsthread gestartet werden."
+    static QString shortageReason(Shortage shortage);
 
     // After a check of a list: "Alle 1.234 Dateien der Liste vorhanden." or "12 neu, 3 fehlen."
     static QString checked(const ListChanges& changes, qsizetype listEntries);
@@ -30,6 +32,10 @@ public:
     static QString writing(OldList oldList = OldList::Safe);
     static QString stopped();
 
+    // Why a file could not be written, as one sentence.
+    static QString failureReason(WriteFailure failure);
+    // "1 Verzeichnis nicht lesbar", "2 Verzeichnisse nicht lesbar"
+    static QString counted(qsizetype count, const QString& one, const QString& many);
     // At start: the stored folders that did not answer, and so were not restored.
     static QString silentStoredFolders(const QStringList& folders);
     static QString checkStopped();

@@ -1,10 +1,12 @@
 #include "mainwindow/form1.h"
 
+#include "commandline/folderargument.h"
 #include "controls/drivecombo.h"
 #include "controls/elidinglabel.h"
 #include "controls/folderview.h"
 #include "controls/picturebutton.h"
 #include "drives/hostdrives.h"
+#include "drives/hostlocation.h"
 #include "drives/windowspath.h"
 #include "generation/backgroundrun.h"
 #include "generation/listfilewriter.h"
@@ -14,9 +16,12 @@
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
+#include "mainwindow/tablefiledialog.h"
 #include "options/driveletterstore.h"
 #include "options/optionrestore.h"
 #include "process/exitguard.h"
+#include "table/backgroundtable.h"
+#include "table/tabletext.h"
 #include "windowkit/accessibility.h"
 #include "windowkit/openwindows.h"
 #include "windowkit/windowcolours.h"
@@ -75,6 +80,7 @@ Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QW
     connectHandlers();
     m_runMenu = new RunMenu(m_c.List2, m_c.Label3, this, [this] { return m_c.models.Dir2->Path(); });
     connect(m_runMenu, &RunMenu::listToCheckChosen, this, &Form1::checkAgainstList);
+    connect(m_runMenu, &RunMenu::tableRequested, this, &Form1::saveTableAs);
     m_c.Drive1->setFocus();
     m_progressTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showRunProgress);
@@ -82,7 +88,7 @@ Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QW
     m_forcedExitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_forcedExitTimer, &QTimer::timeout, this, &Form1::forceExit);
     // Nothing is dropped while a run or the restore of the stored folders holds the input.
-    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_run != nullptr || m_restoring; },
+    m_handIns = new HandIns(m_c, isListKorvaleWrites, [this] { return m_work != nullptr || m_restoring; },
                             [this](const HandedIn::Decision& decision) { takeHandIn(decision); }, this);
     Form_Load();
     if (startFolder)
@@ -91,7 +97,7 @@ Form1::Form1(SettingsStore& store, const std::optional<QString>& startFolder, QW
 
 Form1::~Form1()
 {
-    m_run.reset();
+    m_work.reset();
     delete m_form2;
     // The controls show lists that live beside them (the drive and folder lists, children
     // of this window created before them) or in m_hidden: the controls go first, so none
@@ -217,7 +223,7 @@ void Form1::saveOptions()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    if (m_run) {
+    if (m_work) {
         // The options are saved, and the window goes, once the run has stopped.
         endDuringRun(AfterRun::Close);
         event->ignore();
@@ -238,7 +244,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 
 void Form1::Command1_Click()
 {
-    if (m_run || m_restoring)
+    if (m_work || m_restoring)
         return;
     m_c.List2->setVisible(true);
     hidePanel();
@@ -250,7 +256,7 @@ void Form1::Command1_Click()
 // and folders stay as they are, and nothing is written.
 void Form1::checkAgainstList(const QByteArray& listHostPath)
 {
-    if (m_run)
+    if (m_work)
         return;
     GenerateRun::Input input;
     input.sourceFolder = m_c.models.Dir2->Path();
@@ -264,10 +270,18 @@ void Form1::checkAgainstList(const QByteArray& listHostPath)
 // input, so what the run was given at the click stays what the window shows.
 void Form1::startRun(GenerateRun::Input input)
 {
+    auto run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver, m_writeObserver);
+    BackgroundRun* started = run.get();
+    startWork(std::move(run), [this, started] { takeRunResult(*started); });
+}
+
+void Form1::startWork(std::unique_ptr<BackgroundWork> work, std::function<void()> takeResult)
+{
     m_stopGrace = {};
-    m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver, m_writeObserver);
-    // Queued: endRun() destroys the run, which must not happen within its own signal.
-    connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun, Qt::QueuedConnection);
+    m_work = std::move(work);
+    m_takeResult = std::move(takeResult);
+    // Queued: endWork() destroys the work, which must not happen within its own signal.
+    connect(m_work.get(), &BackgroundWork::finished, this, &Form1::endWork, Qt::QueuedConnection);
     m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [this] { stopRun(); });
     m_progressTimer.start(kFirstProgressMs);
 }
@@ -275,10 +289,10 @@ void Form1::startRun(GenerateRun::Input input)
 // Said at once: a folder read may hold the run for long before it sees the request.
 void Form1::stopRun()
 {
-    if (!m_run)
+    if (!m_work)
         return;
     m_stopGrace.stopRequested(StopGrace::Clock::now());
-    m_run->requestStop();
+    m_work->requestStop();
     showRunStatus();
 }
 
@@ -292,11 +306,11 @@ void Form1::showRunProgress()
 // write are only shown, so that the end of each run is the one thing announced.
 void Form1::showRunStatus()
 {
-    const QString text = m_run->statusText();
-    if (m_run->phase() != BackgroundRun::Phase::Stopping)
-        m_c.Label3->setProgress(text);
-    else if (m_c.Label3->text() != text)
-        m_c.Label3->setMessage(text, {});
+    const BackgroundWork::Status status = m_work->status();
+    if (m_work->phase() != BackgroundWork::Phase::Stopping)
+        m_c.Label3->setProgress(status.text, status.paths);
+    else if (m_c.Label3->text() != status.text)
+        m_c.Label3->setMessage(status.text, status.paths);
 }
 
 // A close or the exit picture while a run goes on: the run stops, and the window goes once
@@ -323,7 +337,7 @@ void Form1::forceExitAt(StopGrace::Clock::time_point moment)
 // it is whole or untouched.
 void Form1::forceExit()
 {
-    if (!m_run)
+    if (!m_work)
         return;
     Form_Unload();
     ExitGuard::exitNow(0);
@@ -331,7 +345,7 @@ void Form1::forceExit()
 
 void Form1::endSession()
 {
-    if (!m_run) {
+    if (!m_work) {
         Image2_Click();
         return;
     }
@@ -342,37 +356,85 @@ void Form1::endSession()
     forceExitAt(m_stopGrace.sessionEnds(StopGrace::Clock::now()));
 }
 
-void Form1::endRun()
+void Form1::endWork()
 {
-    const std::unique_ptr<BackgroundRun> run = std::move(m_run);
+    const std::unique_ptr<BackgroundWork> work = std::move(m_work);
     m_progressTimer.stop();
     m_forcedExitTimer.stop();
     m_inputHold.reset();
-    const GenerateRun::Outcome& outcome = run->outcome();
-    const GenerateRun::Input& input = run->input();
-    if (outcome.stopped) {
-        m_c.Label3->setMessage(input.listToCheck ? StatusText::checkStopped() : StatusText::stopped(), {});
-    } else if (outcome.shortage != Shortage::None) {
-        m_c.Label3->setMessage(outcome.statusText, {});
-    } else if (input.listToCheck) {
-        m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
-        if (outcome.changes) {
-            m_runMenu->setChanges(outcome.changes);
-            m_runMenu->showChanges();
-        }
-    } else {
-        takeOver(run->takeControls(), run->longestResultRows());
-        m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
-                                   input.targetFolder, outcome.leftOut});
-        m_runMenu->setChanges(outcome.changes);
-        m_c.Label1->setText(FolderWalk::countText(outcome.count));
-        m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
-    }
+    std::exchange(m_takeResult, {})();
     emit runEnded();
     if (m_afterRun == AfterRun::Close)
         close();
     else if (m_afterRun == AfterRun::Exit)
         Image2_Click();
+}
+
+void Form1::takeRunResult(BackgroundRun& run)
+{
+    const GenerateRun::Outcome& outcome = run.outcome();
+    const GenerateRun::Input& input = run.input();
+    if (outcome.stopped) {
+        m_c.Label3->setMessage(input.listToCheck ? StatusText::checkStopped() : StatusText::stopped(), {});
+    } else if (outcome.shortage != Shortage::None) {
+        m_c.Label3->setMessage(outcome.statusText, {});
+    } else if (input.listToCheck) {
+        takeCheckResult(outcome);
+    } else {
+        takeOver(run.takeControls(), run.longestResultRows());
+        m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
+                                   input.targetFolder, input.listFileName, outcome.leftOut});
+        m_runMenu->setChanges(outcome.changes);
+        m_c.Label1->setText(FolderWalk::countText(outcome.count));
+        m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
+    }
+}
+
+// A check leaves the window's lists and count as they are: only its status and its changes.
+void Form1::takeCheckResult(const GenerateRun::Outcome& outcome)
+{
+    m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
+    if (outcome.changes) {
+        m_runMenu->setChanges(outcome.changes);
+        m_runMenu->showChanges();
+    }
+}
+
+void Form1::takeTableResult(const BackgroundTable& table)
+{
+    m_c.Label3->setMessage(table.outcome().statusText, table.outcome().statusPaths);
+}
+
+void Form1::saveTableAs()
+{
+    const RunMenu::FinishedRun& run = m_runMenu->finishedRun();
+    if (m_work || !run.written)
+        return;
+    const QString chosen = TableFileDialog::ask(this, TableFileDialog::suggestedPath(run.targetFolder, run.listFileName));
+    if (chosen.isEmpty())
+        return;
+    const FolderArgument::MappedFile file = FolderArgument::fileToWindowsPath(chosen, QByteArray("/"));
+    if (file.failure != FolderArgument::Mapped::Failure::None) {
+        m_c.Label3->setMessage(TableText::after(false, WriteFailure::FolderMissing, {}, {}, 0, 0), {});
+        return;
+    }
+    saveTable(file.folder, file.name);
+}
+
+void Form1::saveTable(const QString& folder, const QString& name)
+{
+    const RunMenu::FinishedRun& run = m_runMenu->finishedRun();
+    if (m_work || !run.written)
+        return;
+    const TableRun::Input input{folder, name, run.targetFolder, run.listFileName};
+    // Refused here already, so the window does not hold its input for nothing.
+    if (TableRun::isListFile(input)) {
+        m_c.Label3->setMessage(TableText::refused(), {});
+        return;
+    }
+    auto table = std::make_unique<BackgroundTable>(m_hidden->List2(), input);
+    const BackgroundTable* started = table.get();
+    startWork(std::move(table), [this, started] { takeTableResult(*started); });
 }
 
 // The run's controls become the window's: Dir1 stands where the run left it, and the
@@ -391,7 +453,7 @@ void Form1::takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longest
 void Form1::takeHandIn(const HandedIn::Decision& decision)
 {
     using Action = HandedIn::Decision::Action;
-    if (m_run)
+    if (m_work)
         return;
     if (m_restoring) {
         m_handInAfterRestore = decision;
@@ -446,7 +508,7 @@ void Form1::hidePanel()
 void Form1::Command3_Click()
 {
     // A screen reader's press reaches a button past the held input.
-    if (m_run)
+    if (m_work)
         return;
     setAllVisible(m_c.panelLines(), true);
     m_c.Text1->setVisible(true);
@@ -511,7 +573,7 @@ void Form1::Form_MouseMove()
 
 void Form1::Image1_Click()
 {
-    if (m_run)
+    if (m_work)
         return;
     if (!m_form2)
         m_form2 = new Form2(this);
@@ -520,7 +582,7 @@ void Form1::Image1_Click()
 
 void Form1::Image2_Click()
 {
-    if (m_run) {
+    if (m_work) {
         endDuringRun(AfterRun::Exit);
         return;
     }

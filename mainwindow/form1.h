@@ -14,6 +14,8 @@
 #include <optional>
 
 class BackgroundRun;
+class BackgroundTable;
+class BackgroundWork;
 class Form2;
 class HandIns;
 class InputHold;
@@ -40,7 +42,8 @@ public:
     const MainControls& controls() const { return m_c; }
     Form2* infoWindow() const { return m_form2; }
     RunMenu* runMenu() const { return m_runMenu; }
-    bool isRunning() const { return m_run != nullptr; }
+    // A run or a table is being made.
+    bool isRunning() const { return m_work != nullptr; }
     bool isRestoring() const { return m_restoring; }
     // A folder handed in (the start folder, a drop) has not been taken or refused yet.
     bool isTakingHandIn() const;
@@ -56,6 +59,12 @@ public:
     void endSession();
     // Saves the options while the window is loaded, as its unload step does.
     void saveOptions();
+
+    // After a run whose list file was written: asks where its table goes (see
+    // TableFileDialog), then saves it.
+    void saveTableAs();
+    // Saves the last run's result list as a table into folder\name, beside its list file.
+    void saveTable(const QString& folder, const QString& name);
 
     void Command1_Click();
     void Command3_Click();
@@ -77,8 +86,8 @@ public:
 signals:
     // The stored folders are restored as far as they answered.
     void restored();
-    // A run the generate button started has ended, completed or stopped: the status line
-    // says which.
+    // A run the generate button started, or a table, has ended, completed or stopped: the
+    // status line says which.
     void runEnded();
 
 protected:
@@ -99,6 +108,9 @@ private:
     void hidePanel();
     void startRun(GenerateRun::Input input);
     void checkAgainstList(const QByteArray& listHostPath);
+    // The window holds its input and shows the work's live status until it has ended;
+    // then takeResult runs.
+    void startWork(std::unique_ptr<BackgroundWork> work, std::function<void()> takeResult);
     void stopRun();
     void showRunProgress();
     void showRunStatus();
@@ -108,7 +120,10 @@ private:
     void endDuringRun(AfterRun after);
     void forceExitAt(StopGrace::Clock::time_point moment);
     void forceExit();
-    void endRun();
+    void endWork();
+    void takeRunResult(BackgroundRun& run);
+    void takeCheckResult(const GenerateRun::Outcome& outcome);
+    void takeTableResult(const BackgroundTable& table);
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
     void takeHandIn(const HandedIn::Decision& decision);
     void takeHandedInFolder(FolderLooks::Ticket ticket, FolderLooks::Outcome outcome);
@@ -130,7 +145,8 @@ private:
     HandedIn::Decision m_handInMoving;
     FolderLooks::Ticket m_handInTicket = 0;
     bool m_centredWithFrame = false;
-    std::unique_ptr<BackgroundRun> m_run;
+    std::unique_ptr<BackgroundWork> m_work;
+    std::function<void()> m_takeResult;
     std::unique_ptr<InputHold> m_inputHold;
     GenerateRun::Progress m_runObserver;
     std::function<void()> m_writeObserver;

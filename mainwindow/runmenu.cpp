@@ -62,6 +62,8 @@ QMenu* RunMenu::openForList(const QPoint& globalPos)
     menu->addAction(QStringLiteral("Im Dateimanager zeigen"), this, &RunMenu::showInFileManager)->setEnabled(hasCurrent);
     menu->addSeparator();
     addRunEntries(menu);
+    if (m_run.written)
+        menu->addAction(QStringLiteral("Als Tabelle speichern ..."), this, &RunMenu::tableRequested);
     menu->popup(globalPos);
     return menu;
 }

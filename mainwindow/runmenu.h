@@ -30,6 +30,7 @@ public:
         bool written = false;
         QString listFile; // the list file's path, as the status line names it
         QString targetFolder;
+        QString listFileName;
         LeftOutEntries leftOut;
     };
 
@@ -39,6 +40,7 @@ public:
     void setFinishedRun(FinishedRun run) { m_run = std::move(run); }
     // What changed against a list in the last comparison, of a run or a check.
     void setChanges(std::optional<ListChanges> changes) { m_changes = std::move(changes); }
+    const FinishedRun& finishedRun() const { return m_run; }
 
     // Open the menu at globalPos and return it; nothing when it would hold no entry.
     QMenu* openForList(const QPoint& globalPos);
@@ -56,6 +58,8 @@ public:
 
 signals:
     void listToCheckChosen(const QByteArray& hostPath);
+    // "Als Tabelle speichern ..." was chosen: the window asks where, and saves it.
+    void tableRequested();
 
 private:
     QMenu* newMenu(const QString& name);

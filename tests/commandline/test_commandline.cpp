@@ -63,6 +63,7 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
         {{"--generate=ja"}, M::UsageError, QStringLiteral("--generate nimmt keinen Wert.")},
         {{"--source", "C:\\a"}, M::UsageError, QStringLiteral("--source gilt nur zusammen mit --generate.")},
         {{"--verbose"}, M::UsageError, QStringLiteral("--verbose gilt nur zusammen mit --generate.")},
+        {{"--table", "x.csv"}, M::UsageError, QStringLiteral("--table gilt nur zusammen mit --generate.")},
         {{"--"}, M::Window, {}},
         {{"--generate", "--"}, M::Generate, {}},
         {{"--", "--help"}, M::Window, {}},
@@ -77,6 +78,10 @@ TEST(CommandLineParse, ModesValuesAndUsageErrors)
          QStringLiteral("--name gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")},
         {{"--generate", "--list-root", "C:\\P"}, M::UsageError,
          QStringLiteral("--list-root gilt nur zusammen mit --check.")},
+        {{"--check", "L", "--table", "t.csv"}, M::UsageError,
+         QStringLiteral("--table gilt nicht zusammen mit --check: ein Vergleich schreibt nichts.")},
+        {{"--check", "L", "Ordner"}, M::UsageError,
+         QStringLiteral("Unerwartetes Argument \u201EOrdner\u201C (ohne Fenster: --source ORDNER).")},
     };
     for (const Case& c : cases) {
         const CommandLine line = CommandLine::parse(c.arguments);
@@ -350,7 +355,8 @@ TEST_F(GenerateCommandTest, FailuresExitWithTheWindowsTextAndWriteNothing)
         options.target = c.target;
         const CommandResult result = commandRun(options);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.source.toStdString() << " " << c.target.toStdString();
-        EXPECT_EQ(result.text, c.text);
+        EXPECT_EQ(result.errorText, c.text);
+        EXPECT_EQ(result.text, QString());
     }
     EXPECT_EQ(QDir(fixture.drives().host(QStringLiteral("D:\\Ziel"))).entryList(QDir::Files), QStringList());
     EXPECT_EQ(readFile(fixture.drives().host(QStringLiteral("D:\\Datei"))), QByteArray());
@@ -437,7 +443,8 @@ TEST_F(GenerateCommandTest, CheckComparesAFolderWithAListAndEndsAsDiffDoes)
         };
         const CommandResult result = CheckCommand::run(walk, check, "/", hooks);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.what;
-        EXPECT_EQ(result.text, c.text) << c.what;
+        // Trouble goes to standard error, an answer to standard output.
+        EXPECT_EQ(c.exitCode == kExitUsage ? result.errorText : result.text, c.text) << c.what;
         std::sort(lines.begin(), lines.end());
         QList<QByteArray> expected = c.lines;
         std::sort(expected.begin(), expected.end());
@@ -447,6 +454,47 @@ TEST_F(GenerateCommandTest, CheckComparesAFolderWithAListAndEndsAsDiffDoes)
     const CommandResult result = CheckCommand::run({}, {list, std::nullopt}, "/", {});
     EXPECT_EQ(result.exitCode, kExitFailure);
     EXPECT_EQ(result.text, QStringLiteral("1 neu, 3 fehlen.\n"));
+}
+
+// --table writes the table after the list file, beside it: a file named as a folder is. A
+// table in the list file's place is refused before anything is written; where only the
+// table fails, the list file stays written and the exit code says what is missing.
+TEST_F(GenerateCommandTest, TableBesideTheListFileNeverInItsPlace)
+{
+    const QString listFile = fixture.drives().host(QStringLiteral("D:\\Ziel\\Ergebnis.txt"));
+    const QString listLine = QStringLiteral("Ergebnisdatei Ergebnis.txt wurde in D:\\Ziel  erzeugt\n");
+    const struct {
+        QString table;
+        int exitCode;
+        QString text;
+        QString errorText;
+        QString tableFile;
+    } cases[] = {
+        {"D:\\Ziel\\Tabelle.csv", kExitSuccess, listLine + "Tabelle Tabelle.csv wurde in D:\\Ziel erzeugt\n", "",
+         "D:\\Ziel\\Tabelle.csv"},
+        {"Tabelle.csv", kExitSuccess, listLine + "Tabelle Tabelle.csv wurde in C:\\ erzeugt\n", "", "C:\\Tabelle.csv"},
+        {"D:Tabelle.csv", kExitSuccess, listLine + "Tabelle Tabelle.csv wurde in D:\\ erzeugt\n", "", "D:\\Tabelle.csv"},
+        {"D:\\Fehlt\\Tabelle.csv", kExitFailure, listLine,
+         "Tabelle konnte nicht erzeugt werden. Der Zielordner existiert nicht.\n", ""},
+        {"d:/ziel/../Ziel/Ergebnis.txt", kExitUsage, "",
+         "--table d:/ziel/../Ziel/Ergebnis.txt: das ist die Ergebnisdatei; die Tabelle steht neben ihr, nicht an "
+         "ihrer Stelle.\n",
+         ""},
+        {"D:\\Ziel\\", kExitUsage, "", "--table D:\\Ziel\\: das nennt keine Datei.\n", ""},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(listFile);
+        GenerateOptions options;
+        options.table = c.table;
+        const CommandResult result = commandRun(options);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.table.toStdString();
+        EXPECT_EQ(result.text, c.text);
+        EXPECT_EQ(result.errorText, c.errorText);
+        EXPECT_EQ(QFile::exists(listFile), c.exitCode != kExitUsage) << c.table.toStdString();
+        if (!c.tableFile.isEmpty()) {
+            EXPECT_TRUE(readFile(fixture.drives().host(c.tableFile)).startsWith("\xEF\xBB\xBFPfad;Ordner;Name;"));
+        }
+    }
 }
 
 // The installed program itself: no display, no window, the exit codes scripts see.

@@ -87,7 +87,7 @@ int runHeldCommand(const QString& folder, const QString& scenario)
     }
     const CommandResult result = GenerateCommand::run(listOfSource(), store, QFile::encodeName(folder), hooks);
     interrupts.runEnded();
-    std::fputs(result.text.toUtf8().constData(), stderr);
+    std::fputs((result.text + result.errorText).toUtf8().constData(), stderr);
     interrupts.endAsAsked();
     return result.exitCode;
 }
@@ -134,7 +134,8 @@ TEST_F(InterruptTest, WithoutAThreadASignalEndsTheProgramAtOnce)
     expectListOnly("without threads", false);
 }
 
-// Once the list file is being written, the progress line says so instead of the figures.
+// Once the list file is being written, the progress line says so instead of the figures;
+// then the table's figures follow, and its write.
 TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
 {
     const ScopedDriveTable drives(DriveTable({{u'C', QFile::encodeName(m_folder.filePath(QStringLiteral("C")))}}));
@@ -142,10 +143,13 @@ TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
     QList<QByteArray> lines;
     TerminalProgress progress(progressLines(&lines), TerminalProgress::Rewrite::ClearEscape);
     InterruptWatch interrupts(&progress);
-    const CommandResult result =
-        GenerateCommand::run(listOfSource(), store, QFile::encodeName(m_folder.path()), interrupts.runHooks());
+    GenerateOptions options = listOfSource();
+    options.table = QStringLiteral("C:\\Liste.csv");
+    const CommandResult result = GenerateCommand::run(options, store, QFile::encodeName(m_folder.path()),
+                                                      interrupts.runHooks(), interrupts.tableHooks());
     EXPECT_EQ(result.exitCode, kExitSuccess);
-    EXPECT_EQ(lines, QList<QByteArray>({"Verzeichnisse: 1, Dateien: 0 …", "Ergebnisdatei wird geschrieben ..."}));
+    EXPECT_EQ(lines, QList<QByteArray>({"Verzeichnisse: 1, Dateien: 0 …", "Ergebnisdatei wird geschrieben ...",
+                                        "Tabelle: 0 von 0 Dateien …", "Tabelle wird geschrieben ..."}));
 }
 
 // The first signal stops the run between folders, the program cleans up and then ends by

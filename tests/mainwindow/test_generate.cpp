@@ -211,7 +211,7 @@ TEST_F(GenerateTest, HeldRunKeepsTheWindowAliveShowsItsCountAndTakesNoInput)
     startHeldRun();
 
     PaintCounter statusPainted(c.Label3);
-    const QString liveCount = QStringLiteral("Suche läuft: 2 Dateien in 1 Verzeichnis ... (Esc bricht ab)");
+    const QString liveCount = QStringLiteral("Suche läuft in C:\\Quelle: 2 Dateien in 1 Verzeichnis ... (Esc bricht ab)");
     EXPECT_TRUE(QTest::qWaitFor([&] { return c.Label3->text() == liveCount; })) << c.Label3->text().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return statusPainted.paints > 0; }));
     EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor, Qt::WaitCursor);
@@ -233,6 +233,34 @@ TEST_F(GenerateTest, HeldRunKeepsTheWindowAliveShowsItsCountAndTakesNoInput)
     // Input reaches the controls again.
     QTest::mouseClick(c.Check1, Qt::LeftButton);
     EXPECT_FALSE(c.Check1->isChecked());
+}
+
+// The live status names the folder being listed; where the line is too narrow, only that
+// folder is shortened, in its middle, and the figures stay whole.
+TEST_F(GenerateTest, TheLiveStatusNamesTheSourceAndShortensOnlyItsFolder)
+{
+    const QString deep = QStringLiteral("C:\\Quelle\\Ein recht langer Ordnername\\Noch ein langer Ordnername\\Urlaub");
+    fixture.drives().makeFile(deep + QStringLiteral("\\Bild.jpg"));
+    const QString figures = QStringLiteral(": 1 Datei in 1 Verzeichnis ... (Esc bricht ab)");
+    const struct {
+        QString source;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("C:\\Quelle\\Unter"), QStringLiteral("Suche läuft in C:\\Quelle\\Unter") + figures},
+        {deep, QStringLiteral("Suche läuft in C:\\Quelle\\...\\Urlaub") + figures},
+    };
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    const MainControls& c = form->controls();
+    for (const auto& step : cases) {
+        pickSource(step.source);
+        startHeldRun();
+        const QString whole = QStringLiteral("Suche läuft in ") + step.source + figures;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return c.Label3->text() == whole; })) << c.Label3->text().toStdString();
+        EXPECT_EQ(c.Label3->shownText(), step.shown);
+        gate->release();
+        ASSERT_TRUE(waitUntilEnded());
+    }
 }
 
 TEST_F(GenerateTest, EscapeStopsARunAndLeavesListFileCountAndListAsTheyWere)

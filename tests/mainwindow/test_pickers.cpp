@@ -198,6 +198,42 @@ TEST_F(PickersTest, SingleClickSelectsAndDoubleClickOrEnterOpens)
     form->close();
 }
 
+// A single click only highlights a row, so the open folder keeps a mark of its own: a tint
+// that neither the highlighted row nor any other row has, in a light scheme and a dark one.
+TEST_F(PickersTest, TheOpenFolderKeepsAMarkOfItsOwnWhileAnotherRowIsHighlighted)
+{
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("C:\\Quelle")));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    const FolderList& list = *c->models.Dir2;
+    const QModelIndex ancestor = list.index(rowOfPath(list, QStringLiteral("C:\\")));
+    const QModelIndex open = list.index(rowOfPath(list, QStringLiteral("C:\\Quelle")));
+    const QModelIndex highlighted = list.index(rowOfPath(list, QStringLiteral("C:\\Quelle\\Tief")));
+    QTest::mouseClick(c->Dir2->viewport(), Qt::LeftButton, {}, c->Dir2->visualRect(highlighted).center());
+    ASSERT_EQ(list.Path(), QStringLiteral("C:\\Quelle"));
+    ASSERT_EQ(c->Dir2->currentIndex(), highlighted);
+
+    QPalette dark = c->Dir2->palette();
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    for (const QPalette& scheme : {c->Dir2->palette(), dark}) {
+        c->Dir2->setPalette(scheme);
+        const QImage shown = c->Dir2->viewport()->grab().toImage();
+        // The row's own background: its top right corner, where no text reaches.
+        const auto background = [&](const QModelIndex& index) {
+            const QRect row = c->Dir2->visualRect(index);
+            return shown.pixelColor(row.right() - 1, row.top() + 1);
+        };
+        const QColor base = scheme.color(QPalette::Base);
+        EXPECT_EQ(background(ancestor), base);
+        EXPECT_NE(background(open), base);
+        EXPECT_NE(background(open), background(highlighted));
+        EXPECT_NE(background(highlighted), base);
+    }
+    form->close();
+}
+
 TEST_F(PickersTest, WalkLeavesTheSourcePickersWhereTheUserPutThem)
 {
     ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("C:\\Quelle")));

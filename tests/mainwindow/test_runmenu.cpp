@@ -2,6 +2,8 @@
 #include "mainwindow/filemanager.h"
 #include "mainwindow/entriesdialog.h"
 #include "mainwindow/runmenu.h"
+#include "mainwindow/tablefiledialog.h"
+#include "process/helperthread.h"
 #include "support/formfixture.h"
 #include "support/listentries.h"
 #include "support/urlcatcher.h"
@@ -17,8 +19,11 @@
 #include <QFileDialog>
 #include <QSignalSpy>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTest>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +47,12 @@ QMenu* openMenu(const QWidget* window)
     return nullptr;
 }
 
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 const QString kCopy = QStringLiteral("Pfad kopieren");
 const QString kCopyAll = QStringLiteral("Alle Pfade kopieren");
 const QString kShow = QStringLiteral("Im Dateimanager zeigen");
@@ -49,6 +60,7 @@ const QString kOpenFile = QStringLiteral("Ergebnisdatei öffnen");
 const QString kOpenFolder = QStringLiteral("Ordner öffnen");
 const QString kCheck = QStringLiteral("Mit Liste vergleichen ...");
 const QString kShowChanges = QStringLiteral("Änderungen anzeigen");
+const QString kSaveTable = QStringLiteral("Als Tabelle speichern ...");
 
 class RunMenuTest : public ::testing::Test {
 protected:
@@ -64,6 +76,7 @@ protected:
 
     void TearDown() override
     {
+        TableFileDialog::setAsk({});
         FileManager::setShowItems({});
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     }
@@ -91,7 +104,7 @@ TEST_F(RunMenuTest, MenusOfferTheRunsEntriesOnlyAfterASuccessfulRunAndGoWhenClos
 
     ASSERT_TRUE(fixture.generate());
     c.List2->setCurrentIndex(c.List2->model()->index(0, 0));
-    const QStringList afterSuccess = {kCopy, kCopyAll, kShow, kOpenFile, kOpenFolder};
+    const QStringList afterSuccess = {kCopy, kCopyAll, kShow, kOpenFile, kOpenFolder, kSaveTable};
     EXPECT_EQ(menuEntries(c.List2->viewport(), QContextMenuEvent::Mouse), afterSuccess);
     EXPECT_EQ(menuEntries(c.List2, QContextMenuEvent::Keyboard), afterSuccess);
     QTest::keyClick(c.List2, Qt::Key_F10, Qt::ShiftModifier);
@@ -145,6 +158,55 @@ TEST_F(RunMenuTest, EntriesCopyShowAndOpenWhatTheyName)
     menu.openTargetFolder();
     EXPECT_EQ(desktop.opened, QList<QUrl>({QUrl::fromLocalFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))),
                                            QUrl::fromLocalFile(fixture.drives().cRoot())}));
+}
+
+// The table is offered beside the list file, under the list's name with ".csv"; it is made
+// off the window's thread, and the list file itself is never replaced by it. Without a
+// thread to make it on, nothing is written and the status line says why.
+TEST_F(RunMenuTest, SaveAsTableAsksWhereAndSavesBesideTheListFile)
+{
+    const MainControls& c = form->controls();
+    ASSERT_TRUE(fixture.generate());
+    const QString listFile = fixture.drives().host(QStringLiteral("C:\\Liste.txt"));
+    const QByteArray listBytes = readBytes(listFile);
+    const QString tableFile = fixture.drives().host(QStringLiteral("D:\\Tabelle.csv"));
+    const QString threadlessFile = fixture.drives().host(QStringLiteral("D:\\Ohne.csv"));
+    const struct {
+        QString answer;
+        QString status;
+        bool withoutThreads = false;
+    } cases[] = {
+        {QString(), c.Label3->text()}, // cancelled: nothing changes
+        {tableFile, QStringLiteral("Tabelle Tabelle.csv wurde in D:\\ erzeugt")},
+        {listFile, QStringLiteral("Tabelle nicht gespeichert: Sie würde die Ergebnisdatei ersetzen.")},
+        {threadlessFile,
+         QStringLiteral("Tabelle konnte nicht erzeugt werden. Es konnte kein Arbeitsthread gestartet werden."), true},
+    };
+    for (const auto& step : cases) {
+        QString suggested;
+        TableFileDialog::setAsk([&](QWidget* parent, const QString& offered) {
+            EXPECT_EQ(parent, form);
+            suggested = offered;
+            return step.answer;
+        });
+        QContextMenuEvent ask(QContextMenuEvent::Keyboard, QPoint(5, 5), c.List2->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(c.List2, &ask);
+        QMenu* menu = openMenu(form);
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> actions = menu->actions();
+        const auto save = std::find_if(actions.begin(), actions.end(), [](QAction* a) { return a->text() == kSaveTable; });
+        ASSERT_NE(save, actions.end());
+        HelperThread::refuseStarts(step.withoutThreads);
+        const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+        (*save)->trigger();
+        menu->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isRunning(); }, 30000));
+        EXPECT_EQ(suggested, fixture.drives().cRoot() + QStringLiteral("/Liste.csv"));
+        EXPECT_EQ(c.Label3->text(), step.status);
+    }
+    EXPECT_TRUE(readBytes(tableFile).startsWith("\xEF\xBB\xBFPfad;Ordner;Name;"));
+    EXPECT_EQ(readBytes(listFile), listBytes);
+    EXPECT_FALSE(QFile::exists(threadlessFile));
 }
 
 // A name with '\\' cannot stand in a line of the list, a Cyrillic one only with '?': the

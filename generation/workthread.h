@@ -1,0 +1,44 @@
+#pragma once
+
+#include "drives/drivetable.h"
+#include "generation/backgroundwork.h"
+#include "process/helperthread.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <functional>
+#include <stop_token>
+
+// The thread a BackgroundWork does its work on: named, with the session's signals blocked
+// (they must reach the thread that started it, which is never stuck; this one may be, in
+// a read), and with the drive table as the work began. Once the work returns, done() runs
+// on the thread that made this one, after the join, which makes everything the work wrote
+// visible there. Destroyed first, it asks the work to stop and waits for it.
+class WorkThread {
+public:
+    using Work = std::function<void(std::stop_token)>;
+
+    WorkThread();
+    ~WorkThread() { m_stop.request_stop(); }
+    WorkThread(const WorkThread&) = delete;
+    WorkThread& operator=(const WorkThread&) = delete;
+
+    // receiver: the object on the starting thread that done() belongs to; it is not called
+    // once that is gone. False where the host has no thread to give: the work is not done,
+    // and done() follows all the same, so that the caller ends as it always does.
+    bool start(const char* name, QObject* receiver, Work work, std::function<void()> done);
+
+    void requestStop() { m_stop.request_stop(); }
+    // Called by the work as its file is about to be written: from then on no stop ends it.
+    void beginWriting() { m_writing = true; }
+    // Writing once begun; stopping once asked to.
+    BackgroundWork::Phase phase() const;
+
+private:
+    DriveTable m_drives;
+    std::atomic<bool> m_writing = false;
+    std::stop_source m_stop;
+    // Last: going first, it waits for the work (asked to stop) before any of the above goes.
+    HelperThread m_thread;
+};
