@@ -21,7 +21,7 @@ void TerminalProgress::update(qsizetype folders, qsizetype files)
     if (m_phaseShown || (m_shownLength >= 0 && !m_sinceLastLine.hasExpired(kIntervalMs)))
         return;
     m_sinceLastLine.start();
-    show(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files));
+    show(StatusText::terminalProgress(folders, files));
 }
 
 void TerminalProgress::showStopping()

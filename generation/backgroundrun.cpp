@@ -81,14 +81,5 @@ QString BackgroundRun::statusText() const
     case Phase::Writing:
         return StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe);
     }
-    return progressText(m_filesSeen, m_foldersEntered);
-}
-
-QString BackgroundRun::progressText(qsizetype files, qsizetype folders)
-{
-    return QStringLiteral("Suche läuft: %1 %2 in %3 %4 ... (Esc bricht ab)")
-        .arg(files)
-        .arg(files == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"))
-        .arg(folders)
-        .arg(folders == 1 ? QStringLiteral("Verzeichnis") : QStringLiteral("Verzeichnissen"));
+    return StatusText::searching(m_filesSeen, m_foldersEntered);
 }

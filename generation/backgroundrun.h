@@ -30,13 +30,9 @@ public:
 
     enum class Phase { Searching, Stopping, Writing };
     Phase phase() const;
-    qsizetype foldersEntered() const { return m_foldersEntered; }
-    qsizetype filesSeen() const { return m_filesSeen; }
     // What the status line shows while the run goes on: its live figures, that it is being
     // stopped, or that the list file is being written.
     QString statusText() const;
-    // "Suche läuft: 123456 Dateien in 7890 Verzeichnissen ... (Esc bricht ab)"
-    static QString progressText(qsizetype files, qsizetype folders);
 
     // Both only after finished().
     const GenerateRun::Outcome& outcome() const { return m_outcome; }

@@ -74,7 +74,6 @@ public:
 
     Outcome run(const Input& input, const QDate& today = QDate::currentDate());
 
-    DriveList& Drive1() { return *m_Drive1; }
     FolderList& Dir1() { return m_Dir1; }
     FileList& File1() { return m_File1; }
     ListBox& List1() { return m_List1; }

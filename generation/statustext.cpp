@@ -88,6 +88,18 @@ QString StatusText::shortOf(Shortage shortage)
     return QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. ") + reason;
 }
 
+QString StatusText::searching(qsizetype files, qsizetype folders)
+{
+    return QStringLiteral("Suche läuft: ") + counted(files, QStringLiteral("Datei"), QStringLiteral("Dateien"))
+        + QStringLiteral(" in ") + counted(folders, QStringLiteral("Verzeichnis"), QStringLiteral("Verzeichnissen"))
+        + QStringLiteral(" ... (Esc bricht ab)");
+}
+
+QString StatusText::terminalProgress(qsizetype folders, qsizetype files)
+{
+    return QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files);
+}
+
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
 
 QString StatusText::writing(OldList oldList)

@@ -15,8 +15,11 @@ public:
     // list file there stays as it was.
     static QString shortOf(Shortage shortage);
 
-    // While a run goes on: asked to stop, it says so at once, though a folder read may
-    // still hold it; once the list file is being written, no stop is promised.
+    // While a run goes on: the files and folders it found so far, in the window and on a
+    // terminal; asked to stop, it says so at once, though a folder read may still hold it;
+    // once the list file is being written, no stop is promised.
+    static QString searching(qsizetype files, qsizetype folders);
+    static QString terminalProgress(qsizetype folders, qsizetype files);
     static QString stopping();
     // Where the list is written over the old file with no copy of it beside it, a kill or a
     // power cut now would lose the old list: the line says so.

@@ -41,7 +41,6 @@ public:
         QByteArrayView rest;
     };
     EncodedItem encodedItem(qsizetype index);
-    bool isSorted() const { return m_order == Order::Sorted; }
     // Every entry as a view shows it, one per line: what a person copies of the whole list.
     // Built piece by piece into one text, so a million entries take a moment, not minutes.
     QString shownLines();

@@ -51,8 +51,7 @@ struct FolderScan {
     // A folder could not be opened (or read) because the process had no descriptor left.
     bool outOfDescriptors = false;
 
-    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts);
-    // The same where the caller has the path's text at hand.
+    // The folder at path, whose text (path.toString()) the caller has at hand.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
                            const NeverWalkedMounts& mounts);
 

@@ -73,4 +73,19 @@ TEST(StatusText, AnUndoneEarlierWriteIsSaidWhetherTheListIsWrittenOrNot)
               u"unterbrochenen Schreiben wiederhergestellt."_qs);
 }
 
+// One file and one folder are counted in the singular, none and more in the plural.
+TEST(StatusText, TheLiveCountSaysOneInTheSingular)
+{
+    const struct {
+        qsizetype files, folders;
+        QString line;
+    } cases[] = {
+        {1, 1, u"Suche läuft: 1 Datei in 1 Verzeichnis ... (Esc bricht ab)"_qs},
+        {0, 2, u"Suche läuft: 0 Dateien in 2 Verzeichnissen ... (Esc bricht ab)"_qs},
+        {123456, 0, u"Suche läuft: 123456 Dateien in 0 Verzeichnissen ... (Esc bricht ab)"_qs},
+    };
+    for (const auto& [files, folders, line] : cases)
+        EXPECT_EQ(StatusText::searching(files, folders), line);
+}
+
 } // namespace
