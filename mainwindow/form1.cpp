@@ -203,7 +203,7 @@ void Form1::Command1_Click()
 // input, so what the run was given at the click stays what the window shows.
 void Form1::startRun(GenerateRun::Input input)
 {
-    m_stopGrace = {};
+    m_stopGrace.runStarts();
     m_run = std::make_unique<BackgroundRun>(std::move(input), m_runObserver, m_writeObserver);
     // Queued: endRun() destroys the run, which must not happen within its own signal.
     connect(m_run.get(), &BackgroundRun::finished, this, &Form1::endRun, Qt::QueuedConnection);
