@@ -23,16 +23,14 @@ struct HostTarget {
     WriteFailure failure = WriteFailure::None;
 };
 
-qsizetype lastSeparator(QStringView path) { return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')); }
-
 // A name that ends in a separator, "." or ".." names a folder, never a file; and a name
 // must reach the host exactly as it stands, not with '?' for a character it cannot hold.
 HostTarget hostTarget(const QString& targetFolder, const QString& fileName)
 {
     if (!WindowsPath::parse(targetFolder))
         return {{}, {}, WriteFailure::FolderMissing};
-    const QString listPath = ListFileWriter::path(targetFolder, fileName);
-    const QStringView lastName = QStringView(listPath).sliced(lastSeparator(listPath) + 1);
+    const QString listPath = WindowsPath::listFilePath(targetFolder, fileName);
+    const QStringView lastName = WindowsPath::lastTypedName(listPath);
     const std::optional<WindowsPath> file = WindowsPath::parse(listPath);
     if (!file || file->isRoot() || lastName.isEmpty() || lastName == u"." || lastName == u"..")
         return {{}, {}, WriteFailure::InvalidName};
@@ -175,11 +173,6 @@ bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& foo
 }
 
 } // namespace
-
-QString ListFileWriter::path(const QString& targetFolder, const QString& fileName)
-{
-    return targetFolder + u'\\' + fileName;
-}
 
 QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
 {

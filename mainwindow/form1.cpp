@@ -295,7 +295,7 @@ void Form1::endRun()
     } else {
         takeOver(run->takeControls(), run->longestResultRows());
         const GenerateRun::Input& input = run->input();
-        m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
+        m_runMenu->setFinishedRun({outcome.written, WindowsPath::listFilePath(input.targetFolder, input.listFileName),
                                    input.targetFolder, outcome.leftOut});
         m_c.Label1->setText(FolderWalk::countText(outcome.count));
         m_c.Label3->setMessage(outcome.statusText, outcome.statusPaths);
