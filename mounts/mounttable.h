@@ -8,7 +8,7 @@
 
 #include <sys/types.h>
 
-// What the host has mounted where, as /proc/self/mountinfo tells it.
+// What the host has mounted where, as the kernel's table tells it (see MountWatch).
 class MountTable {
 public:
     struct Mount {
