@@ -1,18 +1,23 @@
 #pragma once
 
+#include "readahead/folderreads.h"
+
 #include <QString>
 
-class FolderHandles;
-class FolderReads;
+#include <optional>
 
-// Yes-or-no questions about a path that never fail: anything that cannot be asked
-// (no such drive, a drive that is not ready, a malformed path) answers false.
+
+// Questions about a path that never fail and change nothing: anything that cannot be asked
+// (no such drive, a drive that is not ready, a malformed path) answers no.
 namespace PathProbes {
 
 // True for an existing folder, drive roots included, and for a link to one.
 bool DirExists(const QString& path);
-// The same through the reads a walk shares, which learn which folder was found there.
-bool DirExists(const QString& path, FolderReads& reads);
+
+// The same through the reads a walk shares: the folder that stands under the path, and
+// whether a link leads to it; nothing where none does. The walk hands it to the reads
+// (FolderReads::noteFound), which take a read made ahead of time for that folder only.
+std::optional<FolderReads::Found> folderAt(const QString& path, FolderReads& reads);
 
 // True when nothing but a file stands under the path any more: a folder removed or moved
 // away. A folder that stays, a link put in its place or a name that cannot be looked at

@@ -122,11 +122,6 @@ FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
     return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(last->name), followLink);
 }
 
-void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity, bool throughLink)
-{
-    m_found = Found{pathText, identity, throughLink};
-}
-
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
     const Found* foundThere = found(pathText);

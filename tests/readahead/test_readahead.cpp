@@ -379,7 +379,7 @@ void readStart(FolderReads& reads, const QString& text)
 
 std::optional<FolderReads::Read> takeAtItsTurn(FolderReads& reads, const QString& text)
 {
-    reads.noteFound(text, reads.look(text, false).identity, false);
+    reads.noteFound({text, reads.look(text, false).identity, false});
     return reads.takeReadAhead(text);
 }
 
