@@ -1,5 +1,5 @@
 #include "app/displayguard.h"
-#include "app/platformchoice.h"
+#include "app/windowsystemchoice.h"
 #include "app/sessionguard.h"
 #include "commandline/commandline.h"
 #include "commandline/consoleoutput.h"
@@ -27,12 +27,12 @@ void nameApplication()
 
 int runWindow(int argc, char** argv, ConsoleOutput& console)
 {
-    if (PlatformChoice::findsNoDisplay(PlatformChoice::Session::current(argc, argv))) {
+    if (WindowSystemChoice::findsNoDisplay(WindowSystemChoice::Session::current(argc, argv))) {
         console.printError(DisplayGuard::missingDisplayText());
         return console.finish(DisplayGuard::kExitCode);
     }
     SignalPipe::install();
-    PlatformChoice::preferX11UnderWayland(argc, argv);
+    WindowSystemChoice::preferX11UnderWayland(argc, argv);
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.release();

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-// Maps the old platform's drive letters onto host folders. Nothing outside platform/
+// Maps the old platform's drive letters onto host folders. Nothing outside drives/
 // knows which host folder a letter stands for.
 class DriveTable {
 public:
