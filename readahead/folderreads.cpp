@@ -124,7 +124,7 @@ FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
 
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
-    const Found* foundThere = found(pathText);
+    const Found* foundThere = m_found && m_found->pathText == pathText ? &*m_found : nullptr;
     if (!m_ahead.isReading() || !foundThere)
         return std::nullopt;
     std::optional<ReadAhead::Read> read = m_ahead.take(pathText);
