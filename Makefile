@@ -79,10 +79,11 @@ bench: EXTRA_PACKAGES += bfs fd-find python3
 bench: build
 	python3 bench/run-bench --program $(BUILD)/bench/korvale_bench
 
-# The same measure through the real main window on a virtual display, timed from the click.
-bench-window: EXTRA_PACKAGES += bfs fd-find python3 xvfb xauth
+# The real main window on a virtual display, timed from the click, taking turns with the bench program.
+bench-window: EXTRA_PACKAGES += bfs python3 xvfb xauth
 bench-window: build
-	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-bench --program $(BUILD)/bench/korvale_window_bench
+	xvfb-run -a -s '-screen 0 1280x1024x24' python3 bench/run-window --window $(BUILD)/bench/korvale_window_bench \
+	  --program $(BUILD)/bench/korvale_bench
 
 # The large tree with the page cache dropped before every timed run of every side (root only).
 bench-cold: EXTRA_PACKAGES += bfs fd-find python3
@@ -108,7 +109,7 @@ ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
 # mounts on one, and the window runs on a worker thread.
 TSAN_TESTS := test_folderwalk test_readahead test_neverwalkedmounts test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
               test_startup test_form2 test_mainlayout test_interrupt test_sessionend test_hostdrives test_driveletters \
-              test_stallablecall test_filereplacement
+              test_stallablecall test_filereplacement test_folderlooks
 SANITIZED_BUILD = test -f $(BUILD)-$(1)/build.ninja || cmake -S . -B $(BUILD)-$(1) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
 	  -DCMAKE_CXX_FLAGS="$(2) -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$(2)" $(CMAKE_ARGS)

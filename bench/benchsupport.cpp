@@ -23,19 +23,33 @@ std::optional<BenchSupport::Folders> BenchSupport::folders(const QStringList& ar
     return Folders{*source, *target};
 }
 
+namespace {
+
+// One figure of /proc/self/status in KiB, such as "VmHWM:"; nothing where it is missing.
+std::optional<long> statusKiB(const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith(field))
+                return line.mid(field.size()).trimmed().split(' ').constFirst().toLong();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 // The peak of this program alone: getrusage would also count what the process that
 // started it held when it forked (a bench script with a million paths in hand), since the
 // kernel carries that peak over the exec; VmHWM belongs to this program's memory alone.
 long BenchSupport::peakMemoryKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').constFirst().toLong();
-        }
-    }
+    if (const std::optional<long> peak = statusKiB("VmHWM:"))
+        return *peak;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
+
+long BenchSupport::memoryKiB() { return statusKiB("VmRSS:").value_or(0); }

@@ -19,5 +19,7 @@ struct Folders {
 std::optional<Folders> folders(const QStringList& arguments, const char* usage);
 
 long peakMemoryKiB();
+// What the program holds now.
+long memoryKiB();
 
 } // namespace BenchSupport

@@ -1,10 +1,13 @@
 """What every benchmark script here shares: the trees, the sides it times, the check of the
-list file against the tree, and the report of the conditions it measured under.
+list file against the tree and against a reference list, and the report of the conditions
+it measured under.
 
 The trees are made once under /var/tmp (outside the checkout) with the generator beside
-this file; a tree without its summary is one an earlier run did not finish.
+this file; a tree without its summary is one an earlier run did not finish. Every side is
+started directly (no shell between) and timed up to the wait4 that reaps it.
 """
 
+import contextlib
 import json
 import os
 import re
@@ -18,6 +21,8 @@ from pathlib import Path
 MAKE_TREE = Path(__file__).resolve().parent / "make-tree"
 LIST_NAME = "Liste.txt"
 TREES = Path("/var/tmp/korvale-bench")
+# The list files of this build are the reference every later build must write byte for byte.
+REFERENCE_PROGRAM = Path("/var/tmp/korvale-9b4c147/build/bench/korvale_bench")
 
 
 def fail(message):
@@ -69,6 +74,10 @@ class Conditions:
 
     def __init__(self):
         self.before = os.getloadavg()
+
+    @staticmethod
+    def load():
+        return f"load {os.getloadavg()[0]:.2f}"
 
     def report(self):
         after = os.getloadavg()
@@ -128,18 +137,62 @@ def run_ours(program, tree, work):
     return Run(elapsed, peak_kib * 1024, output.strip())
 
 
-def run_shell(command):
-    started = time.perf_counter()
-    subprocess.run(["sh", "-c", command], check=True)
-    return time.perf_counter() - started
+class Side:
+    """A command, or a pipeline of them, whose last one writes to output (nowhere by default)."""
+
+    def __init__(self, *commands, output=None, env=None):
+        self.commands = [[str(part) for part in command] for command in commands]
+        self.output = output
+        self.env = env
+
+
+def run_side(side):
+    """Seconds from starting the first process until wait4 has reaped the last."""
+    with open(side.output or os.devnull, "wb") as output:
+        started = time.perf_counter()
+        children, upstream = [], None
+        for position, command in enumerate(side.commands):
+            last = position == len(side.commands) - 1
+            child = subprocess.Popen(command, stdin=upstream, stdout=output if last else subprocess.PIPE, env=side.env)
+            if upstream is not None:
+                upstream.close()  # the reader's copy is the only one left, so a writer sees it end
+            upstream = child.stdout
+            children.append(child)
+        statuses = [os.wait4(child.pid, 0)[1] for child in children]
+        elapsed = time.perf_counter() - started
+    for child, status in zip(children, statuses):
+        child.returncode = os.waitstatus_to_exitcode(status)
+        if child.returncode != 0:
+            fail(f"{' '.join(child.args)} failed ({child.returncode})")
+    return elapsed
 
 
 def bfs_alone(tree):
-    return f"bfs '{tree}' -type f > /dev/null"
+    return Side(["bfs", tree, "-type", "f"])
+
+
+def bfs_sorted(tree, output):
+    return Side(["bfs", tree, "-type", "f"], ["sort", "-f"], output=output, env=dict(os.environ, LC_ALL="C"))
 
 
 def fd_alone(tree):
-    return f"fdfind --threads 16 --type f --hidden --no-ignore . '{tree}' > /dev/null"
+    return Side(["fdfind", "--threads", "16", "--type", "f", "--hidden", "--no-ignore", ".", tree])
+
+
+def processors():
+    """The processors this process may run on, as nproc counts them."""
+    return sorted(os.sched_getaffinity(0))
+
+
+@contextlib.contextmanager
+def pinned(cpus):
+    """Everything started inside runs on these processors only, as under taskset."""
+    before = os.sched_getaffinity(0)
+    os.sched_setaffinity(0, cpus)
+    try:
+        yield
+    finally:
+        os.sched_setaffinity(0, before)
 
 
 def check_list_file(list_file, source, expected_paths):
@@ -173,6 +226,67 @@ def check_run(run, work, tree, summary):
     list_file = work / LIST_NAME
     check_list_file(list_file, run.source, expected_paths)
     return list_file.stat().st_size
+
+
+def footer_start(content):
+    """Where the empty line before the footer begins: no entry and no footer line is empty."""
+    position = content.rfind(b"\r\n\r\n")
+    if position >= 0:
+        return position + 2
+    return 0 if content.startswith(b"\r\n") else None
+
+
+def without_date(footer):
+    """The footer with its date line (the third: empty, product, date) left out."""
+    lines = footer.split(b"\r\n")
+    return lines[:2] + lines[3:]
+
+
+class ReferenceList:
+    """The list file the reference build wrote of a tree, made once and checked against the
+    tree as a set; every later list file must equal it byte for byte, but for the date."""
+
+    CHUNK = 1 << 20
+
+    def __init__(self, tree, summary, work, program=REFERENCE_PROGRAM):
+        self.path = TREES / f"{tree.name}.reference.txt"
+        if not self.path.exists():
+            if not Path(program).is_file():
+                fail(f"no reference list {self.path}, and no reference program {program} to make it with")
+            print(f"Making the reference list {self.path} with {program} (once) ...", flush=True)
+            made = run_ours(str(program), tree, work)
+            check_run(made, work, tree, summary)
+            (work / LIST_NAME).replace(self.path)
+        self.size = self.path.stat().st_size
+        content = self.path.read_bytes()
+        self.body_size = footer_start(content)
+        self.footer = without_date(content[self.body_size:])
+        self.count = content[: self.body_size].count(b"\r\n")
+
+    def check(self, run, work):
+        """Fails with the first line that differs; the list file's size in bytes when none does."""
+        if run.count != self.count:
+            fail(f"counted {run.count} files, the reference list holds {self.count}")
+        listed = work / LIST_NAME
+        content_size = listed.stat().st_size
+        with open(listed, "rb") as ours, open(self.path, "rb") as reference:
+            offset = 0
+            while offset < self.body_size:
+                want = reference.read(min(self.CHUNK, self.body_size - offset))
+                got = ours.read(len(want))
+                if got != want:
+                    self.fail_at(offset, got, want)
+                offset += len(want)
+            footer = ours.read()
+        if footer_start(footer) != 0 or without_date(footer) != self.footer:
+            fail(f"the list file's footer differs from the reference's: {footer!r}")
+        return content_size
+
+    def fail_at(self, offset, got, want):
+        at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+        line_start = max(want.rfind(b"\n", 0, at) + 1, 0)
+        fail(f"the list file differs from the reference {self.path} at byte {offset + at}: "
+             f"{got[line_start:at + 80]!r} where the reference has {want[line_start:at + 80]!r}")
 
 
 def median(values):

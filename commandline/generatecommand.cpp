@@ -1,8 +1,8 @@
 #include "commandline/generatecommand.h"
 
 #include "commandline/folderargument.h"
+#include "generation/pathprobes.h"
 #include "generation/statustext.h"
-#include "listing/folderlist.h"
 #include "options/optionstore.h"
 #include "walk/hostfolder.h"
 
@@ -14,28 +14,66 @@ using GenerateCommand::printable;
 const QString kFirstListFileName = QStringLiteral("Liste.txt");
 const QString kFirstPattern = QStringLiteral("*.*");
 
-struct StoredChoice {
-    QString sourceFolder;
-    QString targetFolder;
-    QString listFileName;
-};
+// How long a stored folder may take to answer before the run fails rather than wait.
+constexpr std::chrono::milliseconds kStoredFolderLimit{1500};
 
-// The window's load step on lists of our own: a stored folder counts only where it still
-// exists; a source that cannot be restored is the current folder, where the window's
-// source list starts. The lists start nowhere, so the current folder is read only by the
-// run that lists it.
-StoredChoice restoreStoredChoice(SettingsStore& store)
+// A stored folder the run needs that does not answer fails the run: taking another folder
+// in its place would list or write where the person never asked.
+void failSilentFolder(const QString& option, const QString& folder, CommandResult& failure)
 {
-    FolderList Dir1;
-    FolderList Dir2;
-    FolderList Dir3;
-    const RestoreResult restored = OptionStore(store).restore({Dir1, Dir2, Dir3});
-    QString source = Dir2.Path();
-    if (source.isEmpty()) {
-        if (const std::optional<WindowsPath> current = HostFolder::processCurrentFolder())
-            source = current->toString();
+    failure.exitCode = kExitFailure;
+    failure.text = QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht; %2 nennt einen anderen.\n")
+                       .arg(printable(folder), option);
+}
+
+// The first of the candidates that is a folder, as the window restores a stored one, or
+// an empty text; nothing where one does not answer before a folder is found.
+std::optional<QString> firstFolder(const QString& option, const QList<std::optional<QString>>& candidates,
+                                   CommandResult& failure)
+{
+    for (const std::optional<QString>& candidate : candidates) {
+        if (!candidate)
+            continue;
+        const std::optional<bool> exists = PathProbes::DirExistsWithin(*candidate, kStoredFolderLimit);
+        if (!exists) {
+            failSilentFolder(option, *candidate, failure);
+            return std::nullopt;
+        }
+        if (*exists)
+            return WindowsPath::parse(*candidate)->toString();
     }
-    return {source, restored.targetFolder, restored.listFileName.value_or(kFirstListFileName)};
+    return QString();
+}
+
+// What the options leave open, from the stored options; only what the run needs is looked
+// at. A source that cannot be restored is the current folder, where the window's source
+// list starts; a target that cannot is "C:\", where its target label starts.
+bool takeStoredChoice(const GenerateOptions& options, SettingsStore& store, GenerateRun::Input& input,
+                      CommandResult& failure)
+{
+    OptionStore stored(store);
+    stored.load();
+    if (!options.name)
+        input.listFileName = stored.storedListFileName().value_or(kFirstListFileName);
+    if (!options.source) {
+        const std::optional<QString> source
+            = firstFolder(QStringLiteral("--source"), {stored.storedFolder(QStringLiteral("Dir2"))}, failure);
+        if (!source)
+            return false;
+        input.sourceFolder = *source;
+        const std::optional<WindowsPath> current = source->isEmpty() ? HostFolder::processCurrentFolder() : std::nullopt;
+        if (current)
+            input.sourceFolder = current->toString();
+    }
+    if (!options.target) {
+        const std::optional<QString> target = firstFolder(
+            QStringLiteral("--target"), {stored.storedFolder(QStringLiteral("Dir3")), OptionStore::defaultFolder()},
+            failure);
+        if (!target)
+            return false;
+        input.targetFolder = *target;
+    }
+    return true;
 }
 
 QString mappingProblem(FolderArgument::Mapped::Failure failure)
@@ -86,18 +124,14 @@ QByteArray leftOutLines(const LeftOutEntries& leftOut)
 CommandResult GenerateCommand::run(const GenerateOptions& options, SettingsStore& store,
                                    const QByteArray& currentHostFolder, GenerateRun::Hooks hooks)
 {
-    StoredChoice stored;
-    if (!options.source || !options.target || !options.name)
-        stored = restoreStoredChoice(store);
-
     CommandResult result;
     GenerateRun::Input input;
-    input.sourceFolder = stored.sourceFolder;
-    input.targetFolder = stored.targetFolder;
     if (!takeGivenFolder(QStringLiteral("--source"), options.source, currentHostFolder, input.sourceFolder, result)
         || !takeGivenFolder(QStringLiteral("--target"), options.target, currentHostFolder, input.targetFolder, result))
         return result;
-    input.listFileName = options.name.value_or(stored.listFileName);
+    input.listFileName = options.name.value_or(kFirstListFileName);
+    if ((!options.source || !options.target || !options.name) && !takeStoredChoice(options, store, input, result))
+        return result;
     input.pattern = options.pattern.value_or(kFirstPattern);
     input.includeSubfolders = options.includeSubfolders;
 

@@ -4,7 +4,6 @@
 #include "generation/statustext.h"
 #include "process/exitguard.h"
 #include "process/signalpipe.h"
-#include "process/threadname.h"
 
 #include <csignal>
 
@@ -22,7 +21,11 @@ InterruptWatch::InterruptWatch(TerminalProgress* progress, std::chrono::millisec
     if (SignalPipe::readEnd() >= 0) {
         // Before the run starts its readers, so that they keep the signals from them too.
         SignalPipe::blockInThisThread();
-        m_watcher = std::thread(&InterruptWatch::watch, this);
+        if (!m_watcher.start("korvale-signals", [this] { watch(); })) {
+            // Nobody could take them: the signals end the program as they end any other.
+            SignalPipe::restoreDefaultActions();
+            SignalPipe::unblockInThisThread();
+        }
     }
 }
 
@@ -55,7 +58,6 @@ void InterruptWatch::runEnded()
 
 void InterruptWatch::watch()
 {
-    ThreadName::setForThisThread("korvale-signals");
     SignalPipe::unblockInThisThread();
     std::optional<StopGrace::Clock::time_point> graceEnd;
     for (;;) {

@@ -2,12 +2,12 @@
 
 #include "generation/generaterun.h"
 #include "generation/stopgrace.h"
+#include "process/helperthread.h"
 
 #include <atomic>
 #include <mutex>
 #include <optional>
 #include <stop_token>
-#include <thread>
 
 // The command line's answer to SIGINT, SIGTERM and SIGHUP during a run. It has no event loop
 // and a folder read may block it, so a thread of its own waits on the signal pipe: the first
@@ -15,8 +15,9 @@
 // hand returns; a second one ends the program at once
 // (a second Ctrl-C with 130, as other tools do), and so does a run still going 2 s after the
 // first, as that signal would. A list file being written over where it stands is waited for
-// even then, so it is whole or untouched. While the watch lives, only its thread takes the signals: the thread
-// that made it, and those that one starts, may be stuck in a read.
+// even then, so it is whole or untouched. While the watch lives, only its thread takes the
+// signals: the thread that made it, and those that one starts, may be stuck in a read.
+// Where no thread can be started for it, the signals end the program as they end any other.
 class TerminalProgress;
 
 class InterruptWatch {
@@ -51,5 +52,5 @@ private:
     // Held while deciding to end: once the run has ended, the watcher ends nothing.
     std::mutex m_ending;
     bool m_runEnded = false;
-    std::thread m_watcher;
+    HelperThread m_watcher;
 };

@@ -1,14 +1,14 @@
 #include "controls/drivecombo.h"
 
-#include "drives/drivetable.h"
+#include "controls/notreadymessage.h"
 #include "listing/drivelist.h"
 #include "windowkit/focusring.h"
 
-#include <QMessageBox>
-
-DriveCombo::DriveCombo(DriveList& drives, QWidget* parent)
+DriveCombo::DriveCombo(DriveList& drives, FolderList& folders, FolderLooks& looks, QWidget* parent)
     : QComboBox(parent)
     , m_drives(drives)
+    , m_folders(folders)
+    , m_looks(looks)
 {
     setModel(&drives);
     FocusRing::attachTo(this);
@@ -16,35 +16,29 @@ DriveCombo::DriveCombo(DriveList& drives, QWidget* parent)
     connect(&drives, &DriveList::Change, this, &DriveCombo::showSelectedDrive);
     connect(&drives, &DriveList::modelReset, this, &DriveCombo::showSelectedDrive);
     connect(this, &QComboBox::activated, this, &DriveCombo::pick);
-}
-
-QString DriveCombo::notReadyText(QChar letter)
-{
-    return QStringLiteral("Laufwerk %1: ist nicht bereit.").arg(letter.toLower());
+    connect(&looks, &FolderLooks::answered, this,
+            [this](FolderLooks::Ticket ticket, FolderList* list, FolderLooks::Outcome outcome) {
+                takeAnswer(ticket, list, outcome);
+            });
 }
 
 void DriveCombo::pick(int row)
 {
-    const QChar letter = itemData(row, DriveList::LetterRole).toChar();
-    if (!DriveTable::active().isReady(letter)) {
-        showSelectedDrive();
-        announceNotReady(letter);
-        return;
-    }
-    m_drives.setDrive(QString(letter));
+    m_pickedLetter = itemData(row, DriveList::LetterRole).toChar();
     showSelectedDrive();
+    m_pick = m_looks.pickDrive(m_folders, m_pickedLetter);
+}
+
+void DriveCombo::takeAnswer(FolderLooks::Ticket ticket, FolderList* list, FolderLooks::Outcome outcome)
+{
+    if (ticket != m_pick || list != &m_folders)
+        return;
+    m_pick = 0;
+    if (outcome != FolderLooks::Outcome::Read)
+        NotReadyMessage::show(this, NotReadyMessage::driveText(m_pickedLetter));
 }
 
 void DriveCombo::showSelectedDrive()
 {
     setCurrentIndex(m_drives.rowOf(m_drives.letter()));
-}
-
-void DriveCombo::announceNotReady(QChar letter)
-{
-    // Window-modal and not blocking: the pick's handler has returned before the user reads it.
-    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Korvale"), notReadyText(letter),
-                                QMessageBox::Ok, window());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }

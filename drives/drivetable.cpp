@@ -3,17 +3,10 @@
 #include "drives/hosthome.h"
 #include "mounts/mounttable.h"
 #include "mounts/sharefolder.h"
-#include "process/stallablecall.h"
 #include "text/namecodec.h"
 
 #include <QLoggingCategory>
-#include <QSet>
 
-#include <atomic>
-#include <memory>
-#include <mutex>
-
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -32,38 +25,6 @@ const DriveTable& hostTable()
 
 thread_local std::optional<DriveTable> installedTable;
 
-// How long a pick waits for a drive to answer before it counts as not ready.
-constexpr std::chrono::milliseconds kReadyLimit{1500};
-
-bool isReadableFolder(const QByteArray& hostPath)
-{
-    struct stat info;
-    return stat(hostPath.constData(), &info) == 0 && S_ISDIR(info.st_mode)
-        && access(hostPath.constData(), R_OK | X_OK) == 0;
-}
-
-// Drives whose last look has not answered yet: asking again would only leave one more
-// thread waiting on the same dead share.
-std::mutex unansweredLock;
-QSet<QByteArray> unansweredRoots;
-
-bool isReadableFolderWithin(const QByteArray& hostPath, std::chrono::milliseconds limit)
-{
-    {
-        const std::lock_guard lock(unansweredLock);
-        if (unansweredRoots.contains(hostPath))
-            return false;
-        unansweredRoots.insert(hostPath);
-    }
-    auto readable = std::make_shared<std::atomic<bool>>(false);
-    const StallableCall look([hostPath, readable] {
-        *readable = isReadableFolder(hostPath);
-        const std::lock_guard lock(unansweredLock);
-        unansweredRoots.remove(hostPath);
-    });
-    return look.waitFor(limit) && *readable;
-}
-
 // Shares the desktop's helper holds at start; one that does not answer at once is taken
 // up by the window's watch later.
 QList<QByteArray> volumesMountedNow()
@@ -80,14 +41,6 @@ QByteArray withoutTrailingSlash(QByteArray path)
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     return path;
-}
-
-// True when host lies in or below root, compared name by name.
-bool isBelow(const QByteArray& host, const QByteArray& root)
-{
-    if (root == "/")
-        return host.startsWith('/');
-    return host == root || (host.startsWith(root) && host[root.size()] == '/');
 }
 
 } // namespace
@@ -138,12 +91,6 @@ std::optional<QByteArray> DriveTable::hostRoot(QChar letter) const
     return drive && drive->present ? std::optional(drive->hostRoot) : std::nullopt;
 }
 
-bool DriveTable::isReady(QChar letter) const
-{
-    const Drive* drive = find(letter);
-    return drive && drive->present && isReadableFolderWithin(drive->hostRoot, kReadyLimit);
-}
-
 std::optional<QByteArray> DriveTable::hostPathOf(const WindowsPath& path) const
 {
     const Drive* drive = find(path.drive());
@@ -169,7 +116,7 @@ std::optional<WindowsPath> DriveTable::windowsPathOf(const QByteArray& hostPath)
     const QByteArray host = withoutTrailingSlash(hostPath);
     const Drive* best = nullptr;
     for (const Drive& drive : m_drives) {
-        if (drive.present && isBelow(host, drive.hostRoot) && (!best || drive.hostRoot.size() > best->hostRoot.size()))
+        if (drive.present && MountTable::isInOrBelow(host, drive.hostRoot) && (!best || drive.hostRoot.size() > best->hostRoot.size()))
             best = &drive;
     }
     if (!best)

@@ -42,11 +42,6 @@ public:
     // The host folder of a drive that is there; nothing for a volume that has gone.
     std::optional<QByteArray> hostRoot(QChar letter) const;
 
-    // A drive is ready when it is there and its host folder exists and can be read. The
-    // folder is looked at on a thread of its own: a share that does not answer within a
-    // second and a half is not ready, and the caller goes on.
-    bool isReady(QChar letter) const;
-
     std::optional<QByteArray> hostPathOf(const WindowsPath& path) const;
 
     // The drive whose host folder is the longest prefix of hostPath takes it; a volume

@@ -2,7 +2,6 @@
 
 #include "generation/statustext.h"
 #include "process/signalpipe.h"
-#include "process/threadname.h"
 
 #include <QThread>
 
@@ -15,13 +14,18 @@ BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress obs
     , m_writeObserver(std::move(writeObserver))
     , m_drives(DriveTable::active())
     , m_ownerThread(QThread::currentThread())
-    , m_thread([this](std::stop_token stop) { work(std::move(stop)); })
 {
+    if (!m_thread.start("korvale-run", [this] { work(); }, HelperThread::kHostStack)) {
+        m_outcome.shortage = Shortage::Threads;
+        m_outcome.statusText = StatusText::shortOf(Shortage::Threads);
+        QMetaObject::invokeMethod(this, &BackgroundRun::threadDone, Qt::QueuedConnection);
+    }
 }
 
-void BackgroundRun::work(std::stop_token stop)
+BackgroundRun::~BackgroundRun() { m_stop.request_stop(); }
+
+void BackgroundRun::work()
 {
-    ThreadName::setForThisThread("korvale-run");
     // A signal must reach the thread that started the run, which is never stuck; this
     // one, and the readers it starts, may be.
     SignalPipe::blockInThisThread();
@@ -33,7 +37,7 @@ void BackgroundRun::work(std::stop_token stop)
         if (m_observer)
             m_observer(folders, files);
     };
-    hooks.stop = std::move(stop);
+    hooks.stop = m_stop.get_token();
     hooks.oldListOnlyInMemory = [this] { m_oldListOnlyInMemory = true; };
     hooks.writing = [this] {
         m_writing = true;
@@ -68,7 +72,7 @@ BackgroundRun::Phase BackgroundRun::phase() const
 {
     if (m_writing)
         return Phase::Writing;
-    return m_thread.get_stop_token().stop_requested() ? Phase::Stopping : Phase::Searching;
+    return m_stop.stop_requested() ? Phase::Stopping : Phase::Searching;
 }
 
 QString BackgroundRun::statusText() const

@@ -2,13 +2,13 @@
 
 #include "drives/drivetable.h"
 #include "generation/generaterun.h"
+#include "process/helperthread.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <memory>
 #include <stop_token>
-#include <thread>
 
 // One GenerateRun on a thread of its own ("korvale-run"), so the window stays alive however
 // long the walk takes. The thread that makes it only reads the live figures, may ask it to
@@ -20,13 +20,15 @@ public:
     // Starts the run. observer: called on the run's thread as the walk enters a folder,
     // after the live figures were updated; writeObserver: as the list file is about to be
     // written, once the status says so (tests hold a run there).
+    // Where no thread can be started, the run ends at once as failed for want of one.
     explicit BackgroundRun(GenerateRun::Input input, GenerateRun::Progress observer = {},
                            std::function<void()> writeObserver = {});
+    ~BackgroundRun() override;
 
     // The run ends before the next folder it would enter, or once the read in hand
     // returns, touching no file; once the list file is being written, it ends with the
     // write.
-    void requestStop() { m_thread.request_stop(); }
+    void requestStop() { m_stop.request_stop(); }
 
     enum class Phase { Searching, Stopping, Writing };
     Phase phase() const;
@@ -47,7 +49,7 @@ signals:
     void finished();
 
 private:
-    void work(std::stop_token stop);
+    void work();
     void threadDone();
 
     GenerateRun::Input m_input;
@@ -62,7 +64,8 @@ private:
     std::unique_ptr<GenerateRun> m_run;
     GenerateRun::Outcome m_outcome;
     QList<int> m_longestResultRows;
-    // Last: it starts once everything it uses is in place, and going first it asks the run
-    // to stop and waits for it before any of that goes.
-    std::jthread m_thread;
+    std::stop_source m_stop;
+    // Last: it starts once everything it uses is in place, and going first it waits for the
+    // run (asked to stop) before any of that goes.
+    HelperThread m_thread;
 };

@@ -91,6 +91,20 @@ void collectFiles(const WalkControls& controls)
     controls.List2.addItems(WindowsPath::joinName(controls.Dir1.Path(), QStringView()), controls.File1.hostNames());
 }
 
+// About what an entry of the result list or the queue takes, with its share of the path.
+constexpr std::size_t kBytesPerEntry = 96;
+
+// What the folder entered last added to the lists counts against the run's memory.
+Shortage shortageAfterFolder(const WalkControls& controls, FolderReads& reads)
+{
+    if (reads.ranOutOfDescriptors())
+        return Shortage::OpenFiles;
+    const auto entries = std::size_t(controls.File1.ListCount() + controls.Dir1.ListCount());
+    if (!reads.memory().grew(entries * kBytesPerEntry))
+        return Shortage::Memory;
+    return Shortage::None;
+}
+
 // Where the user finds an entry the list could not name: on the host, as a file manager
 // or a shell shows it.
 QByteArray hostPathOf(const QString& windowsPath)
@@ -146,8 +160,7 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     const SharedReads sharing(controls, reads);
     WalkResult result;
     const bool startRead = enterStartFolder(controls, sourceFolder);
-    if (reads.ranOutOfDescriptors())
-        result.shortage = Shortage::OpenFiles;
+    result.shortage = shortageAfterFolder(controls, reads);
     if (!startRead || result.shortage != Shortage::None)
         return result;
     result.sourceRead = true;
@@ -176,10 +189,9 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
             continue;
         }
         const bool entered = enterQueuedFolder(controls, folder, found.has_value());
-        if (reads.ranOutOfDescriptors()) {
-            result.shortage = Shortage::OpenFiles;
+        result.shortage = shortageAfterFolder(controls, reads);
+        if (result.shortage != Shortage::None)
             break;
-        }
         if (!includeSubfolders())
             break;
         if (!entered) {

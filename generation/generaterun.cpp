@@ -7,6 +7,8 @@
 
 #include <QThread>
 
+#include <new>
+
 namespace {
 
 GenerateRun::Outcome stoppedOutcome()
@@ -55,6 +57,15 @@ void GenerateRun::Dir1_Change()
 }
 
 GenerateRun::Outcome GenerateRun::run(const Input& input, const QDate& today)
+{
+    try {
+        return runOrThrow(input, today);
+    } catch (const std::bad_alloc&) {
+        return endShort(Shortage::Memory);
+    }
+}
+
+GenerateRun::Outcome GenerateRun::runOrThrow(const Input& input, const QDate& today)
 {
     m_foldersEntered = 0;
     m_filesSeen = 0;

@@ -72,6 +72,7 @@ public:
     GenerateRun(const GenerateRun&) = delete;
     GenerateRun& operator=(const GenerateRun&) = delete;
 
+    // Never throws: a run that runs out of memory ends short of it.
     Outcome run(const Input& input, const QDate& today = QDate::currentDate());
 
     FolderList& Dir1() { return m_Dir1; }
@@ -90,6 +91,7 @@ private:
     void Dir1_Change();
     bool stopRequested() const { return m_hooks.stop.stop_requested(); }
     Outcome Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today);
+    Outcome runOrThrow(const Input& input, const QDate& today);
     Outcome endShort(Shortage shortage);
 
     Hooks m_hooks;

@@ -1,5 +1,9 @@
 #include "generation/pathprobes.h"
 
+#include "drives/drivetable.h"
+#include "process/childprobe.h"
+#include "walk/hostfolder.h"
+
 namespace {
 
 using Standing = FolderHandles::Standing;
@@ -35,6 +39,17 @@ std::optional<FolderReads::Found> folderAt(const QString& path, FolderReads& rea
     default:
         return std::nullopt;
     }
+}
+
+std::optional<bool> DirExistsWithin(const QString& path, std::chrono::milliseconds limit)
+{
+    const std::optional<WindowsPath> parsed = WindowsPath::parse(path);
+    const std::optional<QByteArray> host = parsed && HostFolder::canStandInPath(*parsed)
+        ? DriveTable::active().hostPathOf(*parsed)
+        : std::nullopt;
+    if (!host)
+        return false;
+    return ChildProbe::ask(ChildProbe::isFolder, *host, limit);
 }
 
 bool isGone(const QString& path, FolderHandles& handles)

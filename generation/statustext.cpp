@@ -111,3 +111,11 @@ QString StatusText::writing(OldList oldList)
 }
 
 QString StatusText::stopped() { return QStringLiteral("Abgebrochen. Die Ergebnisdatei wurde nicht verändert."); }
+
+QString StatusText::silentStoredFolders(const QStringList& folders)
+{
+    if (folders.size() == 1)
+        return QStringLiteral("Der gespeicherte Ordner %1 antwortet nicht.").arg(folders.constFirst());
+    const QString listed = folders.sliced(0, folders.size() - 1).join(QStringLiteral(", "));
+    return QStringLiteral("Die gespeicherten Ordner %1 und %2 antworten nicht.").arg(listed, folders.constLast());
+}

@@ -26,4 +26,7 @@ public:
     enum class OldList { Safe, OnlyInMemory };
     static QString writing(OldList oldList = OldList::Safe);
     static QString stopped();
+
+    // At start: the stored folders that did not answer, and so were not restored.
+    static QString silentStoredFolders(const QStringList& folders);
 };

@@ -5,6 +5,8 @@
 #include "text/windows1252.h"
 #include "walk/hostfolder.h"
 
+#include <algorithm>
+
 FolderList::FolderList(ListStart start, QObject* parent)
     : QAbstractListModel(parent)
 {
@@ -23,22 +25,29 @@ QString FolderList::Path() const
 
 bool FolderList::setPath(const QString& pathOrDrive)
 {
-    if (const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive)) {
-        const auto last = m_lastFolderOnDrive.constFind(*drive);
-        if (last != m_lastFolderOnDrive.cend() && moveTo(*last))
-            return true;
-        return moveTo(WindowsPath::root(*drive));
-    }
     // In a walk the folder has usually been read ahead of its turn.
-    if (m_reads && pathOrDrive != m_pathText) {
+    if (m_reads && pathOrDrive != m_pathText && !WindowsPath::driveValueLetter(pathOrDrive)) {
         if (const std::optional<FolderReads::Read> ahead = m_reads->takeReadAhead(pathOrDrive)) {
             enter(ahead->path, ahead->pathText, ahead->scan);
             emit Change();
             return true;
         }
     }
+    const QList<WindowsPath> folders = candidatesFor(pathOrDrive);
+    return std::any_of(folders.cbegin(), folders.cend(), [this](const WindowsPath& folder) { return moveTo(folder); });
+}
+
+QList<WindowsPath> FolderList::candidatesFor(const QString& pathOrDrive) const
+{
+    if (const std::optional<QChar> drive = WindowsPath::driveValueLetter(pathOrDrive)) {
+        const WindowsPath root = WindowsPath::root(*drive);
+        const WindowsPath last = m_lastFolderOnDrive.value(*drive, root);
+        return last == root ? QList{root} : QList{last, root};
+    }
     const std::optional<WindowsPath> path = WindowsPath::parse(pathOrDrive);
-    return path && HostFolder::canStandInPath(*path) && moveTo(*path);
+    if (path && HostFolder::canStandInPath(*path))
+        return {*path};
+    return {};
 }
 
 // Reading the new folder is also the test that it is one: a walk moves here once per
@@ -68,9 +77,22 @@ void FolderList::enter(const WindowsPath& folder, const QString& pathText, const
 
 void FolderList::Refresh()
 {
-    if (!m_folder)
+    if (m_folder)
+        relist(FolderReads::read(m_reads, *m_folder, m_pathText));
+}
+
+void FolderList::takeRead(const WindowsPath& folder, const QString& pathText, const FolderScan& scan)
+{
+    if (m_folder && folder == *m_folder) {
+        relist(scan);
         return;
-    const FolderScan scan = FolderReads::read(m_reads, *m_folder, m_pathText);
+    }
+    enter(folder, pathText, scan);
+    emit Change();
+}
+
+void FolderList::relist(const FolderScan& scan)
+{
     beginResetModel();
     takeScan(scan);
     endResetModel();

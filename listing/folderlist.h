@@ -31,6 +31,14 @@ public:
     // and answers false.
     bool setPath(const QString& pathOrDrive);
     void Refresh();
+    // The folders setPath tries for a text, in its order: a folder path itself; for a drive
+    // value the folder this list last stood on there, then the drive's root. None for a
+    // text that names no folder this list could stand on.
+    QList<WindowsPath> candidatesFor(const QString& pathOrDrive) const;
+    // Takes a folder read elsewhere (see FolderLooks): moves there, raising the change, or,
+    // where the list stands there already, lists what was read.
+    void takeRead(const WindowsPath& folder, const QString& pathText, const FolderScan& scan);
+    const std::optional<WindowsPath>& folder() const { return m_folder; }
     qsizetype ListCount() const { return m_subfolders.size(); }
     QString List(qsizetype index) const;
     // The rows a view shows widest: the longest names, counting each row's depth.
@@ -56,6 +64,7 @@ private:
     bool moveTo(const WindowsPath& path);
     void enter(const WindowsPath& folder, const QString& pathText, const FolderScan& scan);
     void takeScan(const FolderScan& scan);
+    void relist(const FolderScan& scan);
     qsizetype ancestorRows() const { return m_folder->names().size() + 1; }
 
     std::optional<WindowsPath> m_folder;

@@ -12,7 +12,7 @@
 #include "mainwindow/inputhold.h"
 #include "mainwindow/mainlayout.h"
 #include "mainwindow/runmenu.h"
-#include "options/optionstore.h"
+#include "options/optionrestore.h"
 #include "process/exitguard.h"
 #include "windowkit/accessibility.h"
 #include "windowkit/openwindows.h"
@@ -51,7 +51,7 @@ Form1::Form1(SettingsStore& store, QWidget* parent)
     , m_hidden(std::make_unique<GenerateRun>())
 {
     setUpWindow();
-    m_c = MainControls::build(this, *m_hidden, MainLayout::table());
+    m_c = MainControls::build(this, *m_hidden, m_looks, MainLayout::table());
     m_hidden->useDrive1(*m_c.models.Drive1);
     m_c.Image1->setCursor(handPointer(QPoint(0, 0), devicePixelRatioF()));
     m_c.Image2->setCursor(handPointer(QPoint(5, 0), devicePixelRatioF()));
@@ -133,6 +133,8 @@ void Form1::connectHandlers()
     connect(m_c.models.Dir2, &FolderList::Change, this, &Form1::Dir2_Change);
     connect(m_c.models.Drive2, &DriveList::Change, this, &Form1::Drive2_Change);
     connect(m_c.models.Dir3, &FolderList::Change, this, &Form1::Dir3_Change);
+    connect(&m_looks, &FolderLooks::answered, this,
+            [this](FolderLooks::Ticket, FolderList* list, FolderLooks::Outcome outcome) { keepDriveWithFolder(list, outcome); });
     connect(m_c.Image1, &PictureButton::clicked, this, &Form1::Image1_Click);
     connect(m_c.Image2, &PictureButton::clicked, this, &Form1::Image2_Click);
     connect(m_c.Image1, &PictureButton::mouseMoved, this, &Form1::Image1_MouseMove);
@@ -145,14 +147,33 @@ void Form1::connectHandlers()
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, &Form1::Image1_Click);
 }
 
+// The stored folders are looked at off this thread, so a share that stopped answering never
+// keeps the window from showing; until they have answered, or count as not answering, the
+// window holds its input, so that no pick of the person's comes before them.
 void Form1::Form_Load()
 {
     OpenWindows::instance().loaded(this);
-    const RestoreResult restored = OptionStore(m_store).restore({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3});
+    OptionStore options(m_store);
+    options.load();
+    if (const std::optional<QString> listFileName = options.storedListFileName())
+        m_c.Text1->setText(*listFileName);
+    m_restore = std::make_unique<OptionRestore>(options, m_looks,
+                                                StoredOptionsControls{*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3});
+    connect(m_restore.get(), &OptionRestore::done, this, &Form1::takeRestoredFolders);
+    m_restoring = true;
+    m_inputHold = std::make_unique<InputHold>(this, m_c.Image2, [] {});
+    m_restore->start();
+}
+
+void Form1::takeRestoredFolders(const RestoreResult& result)
+{
+    m_restoring = false;
+    m_inputHold.reset();
     // A restore onto the folder Dir3 already stands on raises no change, so the label is set here.
-    m_c.Label2->setText(restored.targetFolder);
-    if (restored.listFileName)
-        m_c.Text1->setText(*restored.listFileName);
+    m_c.Label2->setText(result.targetFolder);
+    if (!result.silentFolders.isEmpty())
+        m_c.Label3->setMessage(StatusText::silentStoredFolders(result.silentFolders), result.silentFolders);
+    emit restored();
 }
 
 void Form1::Form_Unload()
@@ -165,7 +186,8 @@ void Form1::Form_Unload()
 void Form1::saveOptions()
 {
     if (OpenWindows::instance().windows().contains(this))
-        OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text());
+        OptionStore(m_store).save({*m_c.models.Dir1, *m_c.models.Dir2, *m_c.models.Dir3}, m_c.Text1->text(),
+                                  m_restore->foldersToKeep());
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -191,7 +213,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 
 void Form1::Command1_Click()
 {
-    if (m_run)
+    if (m_run || m_restoring)
         return;
     m_c.List2->setVisible(true);
     hidePanel();
@@ -348,17 +370,29 @@ void Form1::Command4_Click()
     m_c.Command4->setVisible(false);
 }
 
-void Form1::Drive1_Change() { m_c.models.Dir2->setPath(m_c.models.Drive1->Drive()); }
+void Form1::Drive1_Change() { m_looks.move(*m_c.models.Dir2, m_c.models.Drive1->Drive()); }
 
 void Form1::Dir2_Change() { m_c.models.Drive1->setDrive(WindowsPath::drivePrefix(m_c.models.Dir2->Path())); }
 
-void Form1::Drive2_Change() { m_c.models.Dir3->setPath(m_c.models.Drive2->Drive()); }
+void Form1::Drive2_Change() { m_looks.move(*m_c.models.Dir3, m_c.models.Drive2->Drive()); }
 
 void Form1::Dir3_Change()
 {
     m_c.models.Drive2->setDrive(WindowsPath::drivePrefix(m_c.models.Dir3->Path()));
     // Read again: setting the drive may have moved Dir3 through its own cascade.
     m_c.Label2->setText(m_c.models.Dir3->Path());
+}
+
+// A folder list that could not move stays where it was, and its drive list with it: a
+// drive list that a cascade moved ahead goes back to its folder's drive.
+void Form1::keepDriveWithFolder(FolderList* list, FolderLooks::Outcome outcome)
+{
+    if (outcome == FolderLooks::Outcome::Read)
+        return;
+    if (list == m_c.models.Dir2)
+        m_c.models.Drive1->setDrive(WindowsPath::drivePrefix(m_c.models.Dir2->Path()));
+    else if (list == m_c.models.Dir3)
+        m_c.models.Drive2->setDrive(WindowsPath::drivePrefix(m_c.models.Dir3->Path()));
 }
 
 void Form1::Image3_MouseMove()

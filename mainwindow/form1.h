@@ -2,6 +2,7 @@
 
 #include "generation/generaterun.h"
 #include "generation/stopgrace.h"
+#include "listing/folderlooks.h"
 #include "mainwindow/maincontrols.h"
 #include "windowkit/accessibility.h"
 
@@ -13,8 +14,10 @@
 class BackgroundRun;
 class Form2;
 class InputHold;
+class OptionRestore;
 class RunMenu;
 class SettingsStore;
+struct RestoreResult;
 
 // The main window. Its controls hold all working state; its handlers only decide what
 // is shown and hand the work to generation/ and options/.
@@ -22,8 +25,9 @@ class Form1 : public QWidget, public AccessibleWindow {
     Q_OBJECT
 
 public:
-    // Loads the window: builds its controls and runs Form_Load, which restores the stored
-    // options from store. The window is not shown yet.
+    // Loads the window: builds its controls and runs Form_Load, which begins to restore the
+    // stored options from store. The window is not shown yet; it holds its input until the
+    // stored folders have answered, or count as not answering (see restored()).
     explicit Form1(SettingsStore& store, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -31,6 +35,8 @@ public:
     Form2* infoWindow() const { return m_form2; }
     RunMenu* runMenu() const { return m_runMenu; }
     bool isRunning() const { return m_run != nullptr; }
+    bool isRestoring() const { return m_restoring; }
+    const FolderLooks& folderLooks() const { return m_looks; }
     // Called on the run's thread as its walk enters a folder: lets a test hold a run at
     // a known place.
     void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
@@ -63,6 +69,8 @@ public:
     static QPoint centredFramePosition(const QRect& available, const QSize& clientSize, const QMargins& frame);
 
 signals:
+    // The stored folders are restored as far as they answered.
+    void restored();
     // A run the generate button started has ended, completed or stopped: the status line
     // says which.
     void runEnded();
@@ -78,6 +86,8 @@ private:
     void centreOnScreen(const QMargins& frame);
     void connectHandlers();
     void Form_Load();
+    void takeRestoredFolders(const RestoreResult& result);
+    void keepDriveWithFolder(FolderList* list, FolderLooks::Outcome outcome);
     void Form_Unload();
     void UnloadAllForms();
     void hidePanel();
@@ -95,6 +105,9 @@ private:
     void takeOver(std::unique_ptr<GenerateRun> run, const QList<int>& longestRows);
 
     SettingsStore& m_store;
+    FolderLooks m_looks;
+    std::unique_ptr<OptionRestore> m_restore;
+    bool m_restoring = false;
     // The hidden controls as the load step or the last completed run left them.
     std::unique_ptr<GenerateRun> m_hidden;
     MainControls m_c;

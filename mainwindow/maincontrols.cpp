@@ -109,7 +109,8 @@ void nameForAssistiveTechnology(const MainControls& c)
 
 } // namespace
 
-MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QList<ControlLayout>& table)
+MainControls MainControls::build(QWidget* window, GenerateRun& hidden, FolderLooks& looks,
+                                 const QList<ControlLayout>& table)
 {
     MainControls c;
     MainModels& m = c.models;
@@ -139,12 +140,12 @@ MainControls MainControls::build(QWidget* window, GenerateRun& hidden, const QLi
         {QStringLiteral("Command3"), [&] { return c.Command3 = makeButton(window); }},
         {QStringLiteral("Command4"), [&] { return c.Command4 = makeButton(window); }},
         {QStringLiteral("Check1"), [&] { return c.Check1 = new QCheckBox(window); }},
-        {QStringLiteral("Drive1"), [&] { return c.Drive1 = new DriveCombo(*m.Drive1, window); }},
-        {QStringLiteral("Drive2"), [&] { return c.Drive2 = new DriveCombo(*m.Drive2, window); }},
+        {QStringLiteral("Drive1"), [&] { return c.Drive1 = new DriveCombo(*m.Drive1, *m.Dir2, looks, window); }},
+        {QStringLiteral("Drive2"), [&] { return c.Drive2 = new DriveCombo(*m.Drive2, *m.Dir3, looks, window); }},
         {QStringLiteral("txt_filter"), [&] { return c.txt_filter = makeTextBox(window); }},
         {QStringLiteral("Text1"), [&] { return c.Text1 = makeTextBox(window); }},
-        {QStringLiteral("Dir2"), [&] { return c.Dir2 = new FolderView(*m.Dir2, window); }},
-        {QStringLiteral("Dir3"), [&] { return c.Dir3 = new FolderView(*m.Dir3, window); }},
+        {QStringLiteral("Dir2"), [&] { return c.Dir2 = new FolderView(*m.Dir2, looks, window); }},
+        {QStringLiteral("Dir3"), [&] { return c.Dir3 = new FolderView(*m.Dir3, looks, window); }},
     };
     for (const ControlLayout& row : table) {
         if (!row.hasWidget())

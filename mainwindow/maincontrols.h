@@ -9,6 +9,7 @@ class DriveList;
 class ElidingLabel;
 class FileList;
 class FolderList;
+class FolderLooks;
 class FolderView;
 class GenerateRun;
 class ListBox;
@@ -66,8 +67,9 @@ struct MainControls {
     // Creates a widget for every row of the table that has one, as a child of window, in
     // the table's order (back to front), and lays them out from the table. The table must
     // name every control this window has, and no other: a control without its row, or a
-    // row without its control, stops the program.
-    static MainControls build(QWidget* window, GenerateRun& hidden,
+    // row without its control, stops the program. The pickers move their folder lists
+    // through looks.
+    static MainControls build(QWidget* window, GenerateRun& hidden, FolderLooks& looks,
                               const QList<ControlLayout>& table);
 
     // Points the hidden lists and the result list's view at a run's controls. The view

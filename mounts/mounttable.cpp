@@ -109,7 +109,7 @@ bool isVolume(const MountTable::Mount& mount)
 
 } // namespace
 
-MountTable MountTable::read() { return fromMountInfo(MountWatch::readTable()); }
+MountTable MountTable::read() { return fromMountInfo(MountWatch::readTable().value_or(QByteArray())); }
 
 MountTable MountTable::fromMountInfo(const QByteArray& mountInfo)
 {
@@ -156,4 +156,21 @@ std::optional<QByteArray> MountTable::shareFolder(uid_t user) const
             return folder;
     }
     return std::nullopt;
+}
+
+QByteArray MountTable::mountPointOf(const QByteArray& path) const
+{
+    QByteArray best = "/";
+    for (const Mount& mount : m_mounts) {
+        if (mount.mountPoint.size() > best.size() && isInOrBelow(path, mount.mountPoint))
+            best = mount.mountPoint;
+    }
+    return best;
+}
+
+bool MountTable::isInOrBelow(const QByteArray& path, const QByteArray& folder)
+{
+    if (folder == "/")
+        return path.startsWith('/');
+    return path == folder || (path.startsWith(folder) && path[folder.size()] == '/');
 }

@@ -36,6 +36,12 @@ public:
     // system that is never given a letter.
     QList<QByteArray> volumeMountPoints(const QList<QByteArray>& shareFolders = {}) const;
 
+    // The mount point path lies on as its names read (links are not followed): the longest
+    // one it lies in or below.
+    QByteArray mountPointOf(const QByteArray& path) const;
+    // True when path lies in or below folder, compared name by name.
+    static bool isInOrBelow(const QByteArray& path, const QByteArray& folder);
+
     // The folder in which the desktop's share helper shows this account's shares, one
     // folder per share, when it is mounted.
     std::optional<QByteArray> shareFolder(uid_t user) const;

@@ -1,10 +1,8 @@
 #include "mounts/mountwatch.h"
 
 #include "process/signalpipe.h"
-#include "process/threadname.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,6 +19,24 @@ constexpr qsizetype kTableLimit = 16 * 1024 * 1024;
 
 std::mutex sharedMutex;
 std::weak_ptr<MountWatch> sharedWatch;
+
+// The table from its start, read by offset so that no file position is shared.
+std::optional<QByteArray> readFrom(int mountInfo)
+{
+    QByteArray text;
+    char buffer[65536];
+    while (text.size() < kTableLimit) {
+        const ssize_t got = pread(mountInfo, buffer, sizeof buffer, off_t(text.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        text.append(buffer, got);
+    }
+    return text;
+}
 
 } // namespace
 
@@ -43,11 +59,8 @@ MountWatch::MountWatch()
 {
     if (m_mountInfo < 0 || m_wake < 0)
         return;
-    try {
-        m_thread = std::thread(&MountWatch::watch, this);
-    } catch (const std::system_error&) {
-        // Out of threads: changes go uncounted, as where there is no table to watch.
-    }
+    // Without a thread, changes go uncounted, as where there is no table to watch.
+    m_thread.start("korvale-mounts", [this] { watch(); });
 }
 
 MountWatch::~MountWatch()
@@ -80,7 +93,6 @@ void MountWatch::stopListening(int id)
 // The file is always readable; only POLLPRI (with POLLERR) marks a change.
 void MountWatch::watch()
 {
-    ThreadName::setForThisThread("korvale-mounts");
     // A signal is for the thread that can act on it.
     SignalPipe::blockInThisThread();
     pollfd watched[] = {{m_mountInfo, POLLPRI, 0}, {m_wake, POLLIN, 0}};
@@ -101,21 +113,25 @@ void MountWatch::watch()
     }
 }
 
-QByteArray MountWatch::readTable()
+std::optional<QByteArray> MountWatch::readTable()
 {
+    std::shared_ptr<MountWatch> watch;
+    {
+        const std::lock_guard lock(sharedMutex);
+        watch = sharedWatch.lock();
+    }
+    if (watch && watch->m_process == getpid() && watch->m_mountInfo >= 0)
+        return watch->readWatched();
     const int file = open(kMountInfo, O_RDONLY | O_CLOEXEC);
     if (file < 0)
-        return {};
-    QByteArray text;
-    char buffer[65536];
-    while (text.size() < kTableLimit) {
-        const ssize_t got = ::read(file, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        text.append(buffer, got);
-    }
+        return std::nullopt;
+    std::optional<QByteArray> text = readFrom(file);
     close(file);
     return text;
+}
+
+std::optional<QByteArray> MountWatch::readWatched()
+{
+    const std::lock_guard lock(m_readMutex);
+    return readFrom(m_mountInfo);
 }

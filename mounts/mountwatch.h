@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/helperthread.h"
+
 #include <QByteArray>
 
 #include <atomic>
@@ -7,7 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <optional>
 
 #include <sys/types.h>
 
@@ -37,20 +39,26 @@ public:
     int listen(std::function<void()> listener);
     void stopListening(int id);
 
-    // The table as it is now, cut at a size no real table reaches; empty where it cannot
-    // be read.
-    static QByteArray readTable();
+    // The table as it is now, cut at a size no real table reaches; nothing where it cannot
+    // be read. While a watch lives it is read through the watched file (reading leaves the
+    // change mark to the poll), so a process that may open no file more still reads it.
+    static std::optional<QByteArray> readTable();
 
 private:
     MountWatch();
     void watch();
 
+    // The table read from its start through the watched file.
+    std::optional<QByteArray> readWatched();
+
     pid_t m_process;
     int m_mountInfo = -1;
+    // Held while the watched file is read, so that two readers' parts do not mix.
+    std::mutex m_readMutex;
     int m_wake = -1;
     std::atomic<quint64> m_changes = 0;
     std::mutex m_listenersMutex;
     std::map<int, std::function<void()>> m_listeners;
     int m_nextListener = 0;
-    std::thread m_thread;
+    HelperThread m_thread;
 };

@@ -61,12 +61,17 @@ CurrentMounts::CurrentMounts()
 {
 }
 
+// Read through the file the watch holds, the table needs no file more: where the process
+// may open none, the walk keeps knowing which folders are never walked, and a table that
+// cannot be read leaves the one read before.
 std::shared_ptr<const NeverWalkedMounts> CurrentMounts::now()
 {
     const quint64 changes = m_watch->changes();
     if (changes != m_changesRead) {
-        m_changesRead = changes;
-        m_mounts = NeverWalkedMounts::readNow();
+        if (std::optional<QByteArray> text = MountWatch::readTable()) {
+            m_changesRead = changes;
+            m_mounts = std::make_shared<const NeverWalkedMounts>(MountTable::fromMountInfo(*text));
+        }
     }
     return m_mounts;
 }

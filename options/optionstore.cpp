@@ -1,6 +1,5 @@
 #include "options/optionstore.h"
 
-#include "generation/pathprobes.h"
 #include "listing/folderlist.h"
 #include "settings/settingsstore.h"
 #include "text/asciiscan.h"
@@ -98,14 +97,7 @@ QString OptionStore::folderToSave(const FolderList& folderList)
     return current ? current->toString() : QString();
 }
 
-bool OptionStore::restoreFolder(const QString& key, FolderList& folderList)
-{
-    const std::optional<QString> stored = m_store.storedSetting(kApplication, kSection, key);
-    const QString folder = stored.value_or(kDefaultFolder);
-    return isUsable(folder) && PathProbes::DirExists(folder) && folderList.setPath(folder);
-}
-
-RestoreResult OptionStore::restore(StoredOptionsControls controls)
+void OptionStore::load()
 {
     const SettingsStore::FileState state = m_store.load(kApplication);
     if (!wasRead(state)) {
@@ -113,23 +105,30 @@ RestoreResult OptionStore::restore(StoredOptionsControls controls)
                                         << " wurden nicht gelesen (" << unreadReason(state)
                                         << "); es gelten die Vorgaben.";
     }
-    restoreFolder(QStringLiteral("Dir1"), controls.Dir1);
-    restoreFolder(QStringLiteral("Dir2"), controls.Dir2);
-    // The target label starts on "C:\": where no stored target is restored, Dir3 goes there
-    // too, or closing would save another folder than the one the list was written to.
-    if (!restoreFolder(QStringLiteral("Dir3"), controls.Dir3) && PathProbes::DirExists(kDefaultFolder))
-        controls.Dir3.setPath(kDefaultFolder);
-    return {controls.Dir3.Path(), storedValue(kListFileKey)};
 }
 
-bool OptionStore::save(StoredOptionsControls controls, const QString& listFileName)
+std::optional<QString> OptionStore::storedFolder(const QString& key)
 {
+    const QString folder = m_store.storedSetting(kApplication, kSection, key).value_or(kDefaultFolder);
+    return isUsable(folder) ? std::optional(folder) : std::nullopt;
+}
+
+std::optional<QString> OptionStore::storedListFileName() { return storedValue(kListFileKey); }
+
+QString OptionStore::defaultFolder() { return kDefaultFolder; }
+
+bool OptionStore::save(StoredOptionsControls controls, const QString& listFileName,
+                       const QHash<QString, QString>& kept)
+{
+    const auto folder = [&kept](const QString& key, const FolderList& list) {
+        return kept.contains(key) ? kept.value(key) : folderToSave(list);
+    };
     const SettingsStore::SaveResult result
         = m_store.SaveSettings(kApplication, kSection,
                                {
-                                   {QStringLiteral("Dir1"), folderToSave(controls.Dir1)},
-                                   {QStringLiteral("Dir2"), folderToSave(controls.Dir2)},
-                                   {QStringLiteral("Dir3"), folderToSave(controls.Dir3)},
+                                   {QStringLiteral("Dir1"), folder(QStringLiteral("Dir1"), controls.Dir1)},
+                                   {QStringLiteral("Dir2"), folder(QStringLiteral("Dir2"), controls.Dir2)},
+                                   {QStringLiteral("Dir3"), folder(QStringLiteral("Dir3"), controls.Dir3)},
                                    {kListFileKey, listFileName},
                                });
     if (!wasRead(result.fileState)) {

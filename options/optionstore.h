@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -14,32 +15,30 @@ struct StoredOptionsControls {
     FolderList& Dir3;
 };
 
-struct RestoreResult {
-    // The folder Dir3 stands on once the restore is over: the target label shows it, so the
-    // folder the list goes to, the one shown and the one saved at the end are the same.
-    QString targetFolder;
-    // The stored list-file name, an empty one included; nothing when none is stored.
-    std::optional<QString> listFileName;
-};
-
-// Restores the stored options into the window's controls at load and saves them at unload.
-// What goes wrong with the settings file is said in one line on standard error
+// The stored options: read at load (see OptionRestore for the window's lists) and saved at
+// unload. What goes wrong with the settings file is said in one line on standard error
 // (category "korvale.options"); the window opens and closes all the same.
 class OptionStore {
 public:
     explicit OptionStore(SettingsStore& store);
 
-    // Reads the settings file once, then sets Dir1, Dir2 and Dir3 in this order, each only
-    // when its stored folder exists; the change handlers connected to the lists run inside
-    // each set. Dir3 goes to "C:\" when its stored folder is not restored.
-    RestoreResult restore(StoredOptionsControls controls);
-    // Writes all four values. A failure says so and false; it never stops the window from
-    // closing and leaves the previous file whole.
-    bool save(StoredOptionsControls controls, const QString& listFileName);
+    // Reads the settings file once; where it cannot be read, the defaults hold.
+    void load();
+    // The folder stored under "Dir1", "Dir2" or "Dir3", "C:\" where none is; nothing for a
+    // value that no folder list of this program can have shown.
+    std::optional<QString> storedFolder(const QString& key);
+    // The stored list-file name, an empty one included; nothing when none is stored.
+    std::optional<QString> storedListFileName();
+    // Where every folder list goes when nothing is stored, and the target label starts.
+    static QString defaultFolder();
+
+    // Writes all four values, a folder kept under its key (see OptionRestore) in place of
+    // its list's. A failure says so and false; it never stops the window from closing and
+    // leaves the previous file whole.
+    bool save(StoredOptionsControls controls, const QString& listFileName, const QHash<QString, QString>& kept = {});
 
 private:
     std::optional<QString> storedValue(const QString& key);
-    bool restoreFolder(const QString& key, FolderList& folderList);
     static QString folderToSave(const FolderList& folderList);
 
     SettingsStore& m_store;

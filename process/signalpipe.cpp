@@ -53,6 +53,12 @@ bool install()
 
 int readEnd() { return g_readEnd; }
 
+void restoreDefaultActions()
+{
+    for (const int signal : kSessionSignals)
+        std::signal(signal, SIG_DFL);
+}
+
 std::optional<int> takeArrived()
 {
     const int end = g_readEnd;

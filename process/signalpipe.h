@@ -30,6 +30,8 @@ void wake();
 // handler as soon as they are let in.
 void blockInThisThread();
 void unblockInThisThread();
+// The signals' own actions again, where nothing can read the pipe.
+void restoreDefaultActions();
 
 // Ends the process as the signal ends a program that does not catch it, so that a shell
 // loop stops as it would for any other program.

@@ -29,6 +29,7 @@ StallableCall::StallableCall(std::function<void()> call)
             state->answered = true;
             state->answer.notify_all();
         }).detach();
+        m_started = true;
     } catch (const std::system_error&) {
     }
 }

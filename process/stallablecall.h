@@ -14,6 +14,8 @@ public:
     // read once answered() or waitFor() said true.
     explicit StallableCall(std::function<void()> call);
 
+    // False where no thread could be started for the call: it never runs.
+    bool started() const { return m_started; }
     bool answered() const;
     // True when the call has returned, at the latest after limit.
     bool waitFor(std::chrono::milliseconds limit) const;
@@ -21,4 +23,5 @@ public:
 private:
     struct State;
     std::shared_ptr<State> m_state;
+    bool m_started = false;
 };

@@ -3,7 +3,6 @@
 #include <QtGlobal>
 
 #include <cstring>
-#include <string>
 
 #include <pthread.h>
 
@@ -20,13 +19,6 @@ void setForThisThread(const char* name)
 {
     Q_ASSERT(std::strlen(name) <= kMostBytes);
     pthread_setname_np(pthread_self(), name);
-}
-
-void setNumbered(std::thread& thread, std::string_view prefix, std::size_t number)
-{
-    const std::string name = std::string(prefix) + std::to_string(number);
-    Q_ASSERT(name.size() <= kMostBytes);
-    pthread_setname_np(thread.native_handle(), name.c_str());
 }
 
 } // namespace ThreadName

@@ -84,7 +84,7 @@ void FolderReads::requestMore()
                 mounts = m_mounts.now();
             const QString& name = below.names[below.next];
             requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
-                                NameCodec::encode(name), mounts, belowOf(below, below.next)});
+                                NameCodec::encode(name), mounts, belowOf(below, below.next), &m_memory});
             ++outstanding;
             if (++below.next < below.names.size())
                 continue;
@@ -157,7 +157,7 @@ FolderScan FolderReads::read(FolderReads* shared, const WindowsPath& path, const
     if (shared && shared->m_stop.stop_requested())
         return {};
     if (shared) {
-        FolderScan scan = FolderScan::read(shared->m_handles, path, pathText, *shared->mounts());
+        FolderScan scan = FolderScan::read(shared->m_handles, path, pathText, *shared->mounts(), &shared->m_memory);
         shared->learnFrom(scan);
         return scan;
     }

@@ -2,6 +2,7 @@
 
 #include "drives/windowspath.h"
 #include "mounts/neverwalkedmounts.h"
+#include "process/memorybudget.h"
 #include "process/openfilebudget.h"
 #include "readahead/readahead.h"
 #include "walk/folderhandles.h"
@@ -69,6 +70,8 @@ public:
     // A folder could not be opened for want of descriptors, even after giving back those
     // held: the walk cannot go on in full.
     bool ranOutOfDescriptors() const { return m_handles.ranOutOfDescriptors(); }
+    // What the run's lists may still take; the folder reads count against it too.
+    MemoryBudget& memory() { return m_memory; }
 
     // Reads a folder through the run's reads where a list shares them, otherwise with
     // handles of its own for this one read, so that no folder stays open between a
@@ -114,6 +117,7 @@ private:
     };
 
     std::stop_token m_stop;
+    MemoryBudget m_memory;
     OpenFileBudget m_budget;
     CurrentMounts m_mounts;
     FolderHandles m_handles;

@@ -1,10 +1,10 @@
 #include "readahead/readahead.h"
 
-#include "process/threadname.h"
 
 #include <algorithm>
 #include <chrono>
-#include <system_error>
+#include <new>
+#include <string>
 
 ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mostReaders)
     : m_readFolder(std::move(readFolder))
@@ -18,27 +18,35 @@ ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mo
         m_walkWakes.notify_all();
     })
 {
+    m_readers.reserve(mostReaders);
 }
 
+// An allocation that fails here would end the program: it ends the run instead.
 FolderScan::Entries ReadAhead::readBelowParent(const Request& request)
 {
     static const NeverWalkedMounts noMounts;
-    return FolderScan::readEntriesBelow(*request.parent, request.name, request.mounts ? *request.mounts : noMounts,
-                                        request.below);
+    try {
+        return FolderScan::readEntriesBelow(*request.parent, request.name,
+                                            request.mounts ? *request.mounts : noMounts, request.below, request.memory);
+    } catch (const std::bad_alloc&) {
+        if (request.memory)
+            request.memory->exhaust();
+        return {};
+    }
 }
 
 // A reader that finishes a read may start more readers: the list is taken under the lock,
 // after which none starts any more.
 ReadAhead::~ReadAhead()
 {
-    std::vector<std::thread> readers;
+    std::vector<HelperThread> readers;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
         readers.swap(m_readers);
     }
     m_readersWake.notify_all();
-    for (std::thread& reader : readers)
+    for (HelperThread& reader : readers)
         reader.join();
 }
 
@@ -59,14 +67,14 @@ void ReadAhead::startReaders()
 {
     if (m_stopping)
         return;
-    try {
-        while (m_readers.size() < readersWanted() && m_readers.size() < m_slots.size()) {
-            std::thread& reader = m_readers.emplace_back(&ReadAhead::read, this);
-            ThreadName::setNumbered(reader, "korvale-rd-", m_readers.size());
+    while (m_readers.size() < readersWanted() && m_readers.size() < m_slots.size()) {
+        HelperThread reader;
+        if (!reader.start("korvale-rd-" + std::to_string(m_readers.size() + 1), [this] { read(); })) {
+            // Out of threads: the walk goes on with the readers it has, or reads by itself.
+            m_cannotRead = m_readers.empty();
+            return;
         }
-    } catch (const std::system_error&) {
-        // Out of threads: the walk goes on with the readers it has, or reads by itself.
-        m_cannotRead = m_readers.empty();
+        m_readers.push_back(std::move(reader));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drives/windowspath.h"
+#include "process/helperthread.h"
 #include "readahead/readersizing.h"
 #include "walk/folderscan.h"
 
@@ -15,7 +16,6 @@
 #include <mutex>
 #include <optional>
 #include <stop_token>
-#include <thread>
 #include <vector>
 
 // Reads the folders a walk will enter next on threads of their own, in the order it will
@@ -40,6 +40,7 @@ public:
         QByteArray name;
         std::shared_ptr<const NeverWalkedMounts> mounts;
         FolderBelow below;
+        MemoryBudget* memory = nullptr;
     };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
@@ -104,7 +105,8 @@ private:
     bool m_stopping = false;
     // Set under the lock, read by the walk without it.
     std::atomic<bool> m_cannotRead = false;
-    std::vector<std::thread> m_readers;
+    // Room for the most, so that adding one never moves the others.
+    std::vector<HelperThread> m_readers;
     const std::stop_token m_stop;
     // Last: it wakes everyone who waits, so it must go before what they wait on.
     std::stop_callback<std::function<void()>> m_wakeOnStop;

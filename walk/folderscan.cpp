@@ -13,6 +13,7 @@
 #include <limits>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -65,7 +66,8 @@ bool hostNameLess(QByteArrayView a, QByteArrayView b)
 // that the sorted lists then share.
 class Gathered {
 public:
-    Gathered()
+    explicit Gathered(MemoryBudget* memory)
+        : m_memory(memory)
     {
         // Room for the names of most folders at once.
         m_bytes.reserve(4096);
@@ -75,7 +77,8 @@ public:
     void add(std::string_view name, EntryKind kind)
     {
         // A block holds 4 GiB of names; a folder with more is read no further, and says so.
-        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max()) {
+        // So is one whose names outgrow the memory the run may take (a listing without end).
+        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max() || !roomFor(name.size())) {
             m_full = true;
             return;
         }
@@ -115,6 +118,16 @@ public:
 
 private:
     using Piece = HostNames::Piece;
+
+    // Counted a mebibyte at a time, so that readers on several threads rarely meet.
+    bool roomFor(std::size_t bytes)
+    {
+        m_uncounted += bytes + sizeof(Piece);
+        if (!m_memory || m_uncounted < kCountEvery)
+            return true;
+        return m_memory->grew(std::exchange(m_uncounted, 0));
+    }
+    static constexpr std::size_t kCountEvery = std::size_t(1) << 20;
 
     Piece place(std::string_view name)
     {
@@ -169,6 +182,8 @@ private:
     QList<Piece> m_unwritableFolders;
     QList<Piece> m_unwritableFiles;
     bool m_full = false;
+    MemoryBudget* m_memory;
+    std::size_t m_uncounted = 0;
 };
 
 // A folder that is there but cannot be opened is still a folder: it is entered, lists
@@ -181,11 +196,11 @@ bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHa
 bool isListed(EntryKind kind) { return kind != EntryKind::PseudoFolder && kind != EntryKind::Other; }
 
 // fresh: nobody has read the descriptor before, so it stands at the first entry.
-FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMounts& mounts)
+FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
     FolderScan::Entries entries;
     entries.isFolder = true;
-    Gathered gathered;
+    Gathered gathered(memory);
     const auto start = fresh ? HostDirectory::Start::Fresh : HostDirectory::Start::Rewind;
     const HostDirectory::Read read = HostDirectory::readFolder(descriptor, mounts, start,
                                                                [&](std::string_view name, EntryKind kind) {
@@ -202,13 +217,13 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMoun
 } // namespace
 
 FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                            const NeverWalkedMounts& mounts)
+                            const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
-    return fromEntries(readEntries(handles, path, pathText, mounts));
+    return fromEntries(readEntries(handles, path, pathText, mounts, memory));
 }
 
 FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                                            const NeverWalkedMounts& mounts)
+                                            const NeverWalkedMounts& mounts, MemoryBudget* memory)
 {
     const FolderHandles::Folder folder = handles.open(path, pathText);
     if (folder.reach != FolderHandles::Reach::Opened) {
@@ -217,13 +232,14 @@ FolderScan::Entries FolderScan::readEntries(FolderHandles& handles, const Window
         entries.isFolder = isUnopenableFolder(folder.reach, [&] { return handles.standing(path, false); });
         return entries;
     }
-    Entries entries = readOpened(folder.handle->descriptor(), folder.fresh, mounts);
+    Entries entries = readOpened(folder.handle->descriptor(), folder.fresh, mounts, memory);
     entries.identity = folder.identity;
     return entries;
 }
 
 FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
-                                                 const NeverWalkedMounts& mounts, const FolderBelow& below)
+                                                 const NeverWalkedMounts& mounts, const FolderBelow& below,
+                                                 MemoryBudget* memory)
 {
     const bool plain = below.kind == SubfolderKind::Plain;
     const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name, plain);
@@ -235,7 +251,7 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
         });
         return entries;
     }
-    Entries entries = readOpened(folder.handle.descriptor(), true, mounts);
+    Entries entries = readOpened(folder.handle.descriptor(), true, mounts, memory);
     if (plain && below.device && entries.ownInode)
         entries.identity = FolderHandles::Identity{*below.device, *entries.ownInode};
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mounts/neverwalkedmounts.h"
+#include "process/memorybudget.h"
 #include "walk/filepattern.h"
 #include "walk/folderhandles.h"
 #include "walk/hostnames.h"
@@ -51,9 +52,11 @@ struct FolderScan {
     // A folder could not be opened (or read) because the process had no descriptor left.
     bool outOfDescriptors = false;
 
-    // The folder at path, whose text (path.toString()) the caller has at hand.
+    // The folder at path, whose text (path.toString()) the caller has at hand; the names
+    // gathered count against memory, where given, and a folder that outgrows it is read no
+    // further.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                           const NeverWalkedMounts& mounts);
+                           const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
 
     // What the host gives of one folder, sorted, before any name is decoded, so that it can
     // be read on one thread and listed on another without a name changing hands (a name
@@ -73,11 +76,12 @@ struct FolderScan {
         HostNames unwritableFiles;
     };
     static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
-                               const NeverWalkedMounts& mounts);
+                               const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
     // The same for the folder of that name below a parent held open, as its parent's read
     // found it (see FolderBelow).
     static Entries readEntriesBelow(const FolderHandles::Handle& parent, const QByteArray& name,
-                                    const NeverWalkedMounts& mounts, const FolderBelow& below);
+                                    const NeverWalkedMounts& mounts, const FolderBelow& below,
+                                    MemoryBudget* memory = nullptr);
     static FolderScan fromEntries(const Entries& entries);
     // The host's own path of the folder a handle stands for, links resolved; empty where it
     // cannot be told.

@@ -5,11 +5,13 @@
 #include "commandline/terminalprogress.h"
 #include "process/hostterminal.h"
 #include "support/formfixture.h"
+#include "support/stallingshare.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -330,6 +332,13 @@ class ProgramTest : public ::testing::Test {
 protected:
     QProcess& start(const QStringList& arguments, const QString& program = QStringLiteral(KORVALE_PROGRAM))
     {
+        launch(arguments, program);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process;
+    }
+
+    void launch(const QStringList& arguments, const QString& program = QStringLiteral(KORVALE_PROGRAM))
+    {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
@@ -339,8 +348,7 @@ protected:
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path());
         process.start(program, arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return process;
+        EXPECT_TRUE(process.waitForStarted());
     }
 
     QTemporaryDir home;
@@ -439,6 +447,72 @@ TEST_F(ProgramTest, FolderNamedInBytesThatAreNoUtf8)
     for (const char* name : {"Aussen.txt", "Innen.txt"}) {
         const QByteArray list = readFile(home.filePath(QString::fromLatin1(name)));
         EXPECT_TRUE(list.contains("\\Ordner\xe4\\Unter\\a.txt\r\n\r\n")) << name << ": " << list.toStdString();
+    }
+}
+
+// Stored folders on a share that stopped answering: a folder the command names is never
+// looked up there; one the run needs fails it, named, rather than let another folder stand
+// in; and a signal ends the program all the same.
+TEST_F(ProgramTest, AStoredFolderThatDoesNotAnswerFailsTheRunAndSignalsEndIt)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Quelle"));
+    QDir(home.path()).mkpath(QStringLiteral("share"));
+    const StallingShare share(QFile::encodeName(home.filePath(QStringLiteral("share"))));
+    if (!share.mounted())
+        GTEST_SKIP() << share.missingReason().toStdString();
+    const QString dead = QStringLiteral("Z:") + QDir::toNativeSeparators(home.filePath(QStringLiteral("share/haengt")))
+                                                   .replace(u'/', u'\\');
+    QDir(home.path()).mkpath(QStringLiteral("config/Korvale"));
+    QFile settings(home.filePath(QStringLiteral("config/Korvale/Korvale.ini")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(QStringLiteral("[Optionen]\nDir2=%1\nDir3=%1\n").arg(dead).toUtf8());
+    settings.close();
+    const auto silent = [&dead](const char* option) {
+        return QStringLiteral("korvale: Der gespeicherte Ordner %1 antwortet nicht; %2 nennt einen anderen.\n")
+            .arg(dead, QString::fromLatin1(option))
+            .toUtf8();
+    };
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QByteArray error;
+    } cases[] = {
+        {{"--generate", "--target", "."}, kExitFailure, silent("--source")},
+        {{"--generate", "--source", "Quelle"}, kExitFailure, silent("--target")},
+        {{"--generate", "--source", "Quelle", "--target", "."}, kExitSuccess, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QElapsedTimer took;
+        took.start();
+        start(c.arguments);
+        EXPECT_LT(took.elapsed(), 5000);
+        EXPECT_EQ(process.exitCode(), c.exitCode);
+        EXPECT_EQ(process.readAllStandardError(), c.error);
+    }
+
+    // Asked to stop while a stored folder is looked at: the second Ctrl-C ends it at once,
+    // and a single SIGTERM once the look has given up.
+    const struct {
+        QList<int> sent;
+        int exitCode;
+        QProcess::ExitStatus status;
+    } interrupted[] = {
+        {{SIGINT, SIGINT}, 128 + SIGINT, QProcess::NormalExit},
+        {{SIGTERM}, SIGTERM, QProcess::CrashExit},
+    };
+    for (const auto& c : interrupted) {
+        launch({"--generate", "--target", "."});
+        QTest::qWait(300);
+        for (const int signal : c.sent) {
+            kill(pid_t(process.processId()), signal);
+            QTest::qWait(50);
+        }
+        // It may have ended already, while the test waited.
+        EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(5000))
+            << "signal " << c.sent.constFirst();
+        EXPECT_EQ(process.exitStatus(), c.status);
+        EXPECT_EQ(process.exitCode(), c.exitCode);
     }
 }
 

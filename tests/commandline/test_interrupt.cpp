@@ -3,6 +3,7 @@
 #include "commandline/terminalprogress.h"
 #include "drives/drivetable.h"
 #include "files/filereplacement.h"
+#include "process/helperthread.h"
 #include "process/signalpipe.h"
 #include "settings/settingsstore.h"
 #include "support/selfchild.h"
@@ -68,6 +69,8 @@ int runHeldCommand(const QString& folder, const QString& scenario)
     TerminalProgress progress(
         [](const QByteArray& line) { SelfChild::say(("progress: " + line.mid(line.indexOf("\x1b[K") + 3)).constData()); },
         TerminalProgress::Rewrite::ClearEscape);
+    if (scenario.endsWith(QStringLiteral("without threads")))
+        HelperThread::refuseStarts(true);
     InterruptWatch interrupts(&progress, kGrace);
     GenerateRun::Hooks hooks = interrupts.runHooks();
     const std::stop_token stopAsked = hooks.stop;
@@ -80,7 +83,7 @@ int runHeldCommand(const QString& folder, const QString& scenario)
     } else {
         hooks.progress = [stopAsked, scenario](qsizetype, qsizetype) {
             SelfChild::say("held");
-            if (scenario == QStringLiteral("held for good"))
+            if (scenario.startsWith(QStringLiteral("held for good")))
                 std::promise<void>().get_future().wait();
             waitUntil(stopAsked);
         };
@@ -121,6 +124,18 @@ protected:
 } // namespace
 
 TEST(Scenario, DISABLED_Run) { std::exit(runHeldCommand(SelfChild::scenarioFolder(), SelfChild::scenarioName())); }
+
+// Without a thread to watch for them, a signal ends the program as it ends any other, and
+// the list file stays as it was.
+TEST_F(InterruptTest, WithoutAThreadASignalEndsTheProgramAtOnce)
+{
+    SelfChild child(QStringLiteral("held for good without threads"), m_folder.path());
+    ASSERT_TRUE(child.waitForLine("held"));
+    child.sendSignal(SIGTERM);
+    EXPECT_EQ(child.waitForEnd(), 128 + SIGTERM);
+    EXPECT_TRUE(child.diedBySignal());
+    expectListOnly("without threads", false);
+}
 
 // Once the list file is being written, the progress line says so instead of the figures.
 TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)

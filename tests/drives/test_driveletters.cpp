@@ -65,7 +65,6 @@ TEST(DriveLetters, AVolumeThatHasGoneLeadsNowhere)
     EXPECT_FALSE(table.hostRoot(u'D').has_value());
     EXPECT_FALSE(table.hostPathOf(*WindowsPath::parse(QStringLiteral("D:\\Daten"))).has_value());
     EXPECT_EQ(table.windowsPathOf("/media/anna/Stick/Daten")->toString(), QStringLiteral("Z:\\media\\anna\\Stick\\Daten"));
-    EXPECT_FALSE(table.isReady(u'D'));
 }
 
 TEST(DriveLetters, NoLetterPastY)

@@ -1,8 +1,6 @@
 #include "drives/drivetable.h"
 #include "settings/settingsstore.h"
-#include "support/childchecks.h"
 #include "support/testdrives.h"
-#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -65,33 +62,6 @@ TEST(DriveTable, UnknownDriveHasNoHostPath)
     EXPECT_FALSE(hostOf(u"q:\\a"_s).has_value());
     EXPECT_FALSE(DriveTable::active().contains(u'Q'));
     EXPECT_TRUE(DriveTable::active().contains(u'c'));
-}
-
-TEST(DriveTable, DriveWithoutItsFolderIsNotReady)
-{
-    TestDrives drives;
-    const DriveTable& table = DriveTable::active();
-    EXPECT_TRUE(table.isReady(u'C'));
-    EXPECT_TRUE(table.isReady(u'd'));
-    EXPECT_FALSE(table.isReady(u'E'));
-    EXPECT_FALSE(table.isReady(u'Q'));
-}
-
-TEST(DriveTable, DriveWhoseFolderCannotBeReadIsNotReady)
-{
-    TestDrives drives;
-    const OpenToEveryone everyone(QFile::encodeName(drives.cRoot()));
-    drives.makeFolder(u"C:\\locked"_s);
-    const QByteArray locked = QFile::encodeName(drives.host(u"C:\\locked"_s));
-    ASSERT_EQ(chmod(locked.constData(), 0), 0);
-    const ScopedDriveTable withLocked(DriveTable({{u'C', QFile::encodeName(drives.cRoot())}, {u'L', locked}}));
-
-    const std::string failures = failedChecksIn(runUnprivileged, [](ChildChecks& check) {
-        check.equal("C: ready", DriveTable::active().isReady(u'C'), true);
-        check.equal("L: ready", DriveTable::active().isReady(u'L'), false);
-    });
-    chmod(locked.constData(), 0755);
-    EXPECT_EQ(failures, "");
 }
 
 TEST(DriveTable, HostPathMapsBackToTheDriveWithTheLongestPrefix)

@@ -1,4 +1,5 @@
 #include "generation/generaterun.h"
+#include "process/helperthread.h"
 #include "support/childchecks.h"
 #include "support/childprocess.h"
 #include "support/listentries.h"
@@ -74,7 +75,7 @@ public:
     }
     bool mount(const QByteArray& target, const char* type)
     {
-        if (::mount(type, target.constData(), type, 0, nullptr) != 0)
+        if (!PrivateMounts::missingForTheProgram().isEmpty() || ::mount(type, target.constData(), type, 0, nullptr) != 0)
             return false;
         m_targets.push_back(target);
         return true;
@@ -128,6 +129,20 @@ protected:
     }
 
     QByteArray hostBytes(const QString& windowsPath) const { return QFile::encodeName(drives.host(windowsPath)); }
+    // A run from source into C:\Liste.txt that ends short of something, saying why.
+    void checkEndsShort(ChildChecks& check, const QString& source, const QString& reason)
+    {
+        const GenerateRun::Outcome outcome = hidden.run({source, u"*.*"_s, true, u"C:\\"_s, u"Liste.txt"_s});
+        check.holds("not written", !outcome.written);
+        check.equal("status", outcome.statusText, u"Ergebnisdatei konnte nicht erzeugt werden. "_s + reason);
+        check.equal("result list", List2.ListCount(), qsizetype(0));
+    }
+
+    QByteArray fileBytes(const QString& windowsPath) const
+    {
+        QFile file(drives.host(windowsPath));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
 
     // File modes do not stop root: the walk runs as "nobody" in a child (after OpenToEveryone
     // and after `prepare`). The answer says what differed from what was expected.
@@ -408,10 +423,10 @@ TEST_F(FolderWalkTest, ALatticeOfLinksStaysWithinItsLinksTimesItsEntries)
     for (int level = 0; level < kLevels; ++level) {
         const QString folder = u"C:\\gitter\\L%1"_s.arg(level);
         drives.makeFile(folder + u"\\f.txt"_s);
-        for (const char* link : {"\\a", "\\b"}) {
-            if (level + 1 < kLevels)
-                ASSERT_EQ(symlink("../L" + QByteArray::number(level + 1), hostBytes(folder + QLatin1String(link))), 0);
-        }
+        if (level + 1 == kLevels)
+            break;
+        for (const char* link : {"\\a", "\\b"})
+            ASSERT_EQ(symlink("../L" + QByteArray::number(level + 1), hostBytes(folder + QLatin1String(link))), 0);
     }
     const qsizetype links = 2 * (kLevels - 1);
     EXPECT_EQ(failedChecksIn(withinAMinute,
@@ -485,17 +500,37 @@ TEST_F(FolderWalkTest, NoFileToSpareEndsTheRunSayingSo)
                                  const int lowestFree = dup(0);
                                  close(lowestFree);
                                  check.holds("limited", limitOpenFiles(rlim_t(lowestFree)));
-                                 const GenerateRun::Outcome outcome
-                                     = hidden.run({u"C:\\q"_s, u"*.*"_s, true, u"C:\\"_s, u"Liste.txt"_s});
-                                 check.holds("not written", !outcome.written);
-                                 check.equal("status", outcome.statusText,
-                                             u"Ergebnisdatei konnte nicht erzeugt werden. Es können nicht genügend "
-                                             "Dateien zugleich geöffnet werden."_s);
+                                 checkEndsShort(check, u"C:\\q"_s,
+                                                u"Es können nicht genügend Dateien zugleich geöffnet werden."_s);
                              }),
               "");
-    QFile old(drives.host(u"C:\\Liste.txt"_s));
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("alt"));
+    EXPECT_EQ(fileBytes(u"C:\\Liste.txt"_s), QByteArray("alt"));
+}
+
+// A share whose folder listing never ends, under a limit of memory: the run ends saying so,
+// the program goes on, and the old list file stays as it was.
+TEST_F(FolderWalkTest, AListingWithoutEndEndsTheRunForWantOfMemory)
+{
+    if (kSanitized)
+        GTEST_SKIP() << "a limit of address space cannot hold under a sanitizer";
+    if (const QByteArray why = TestShare::unavailableReason(); !why.isEmpty())
+        GTEST_SKIP() << why.constData();
+    drives.makeFolder(u"C:\\share"_s);
+    drives.makeFile(u"C:\\Liste.txt"_s, "alt");
+    const QByteArray mountPoint = hostBytes(u"C:\\share"_s);
+    EXPECT_EQ(failedChecksIn(withinAMinute,
+                             [&](ChildChecks& check) {
+                                 const QByteArray notOwn = PrivateMounts::enter();
+                                 check.equal("mounts of its own", notOwn, QByteArray());
+                                 const TestShare share(mountPoint, {"a.txt"}, {false, {}, "endlos"});
+                                 check.holds("share mounted", share.mounted());
+                                 if (!notOwn.isEmpty() || !share.mounted())
+                                     return;
+                                 check.holds("address space limited", limitAddressSpace(rlim_t(160) << 20));
+                                 checkEndsShort(check, u"C:\\share"_s, u"Nicht genügend Arbeitsspeicher für diese Liste."_s);
+                             }),
+              "");
+    EXPECT_EQ(fileBytes(u"C:\\Liste.txt"_s), QByteArray("alt"));
 }
 
 TEST_F(FolderWalkTest, FortyThousandFilesAreCountedAndListedInFull)
@@ -654,6 +689,12 @@ TEST_F(FolderWalkTest, WithoutASecondThreadTheWalkReadsEveryFolderItself)
     EXPECT_EQ(walkAsNobody(u"C:\\t"_s, {u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s},
                            {u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}, 0, noMoreThreads),
               "");
+    // Root is not held to that limit: the same where every start of a thread is refused.
+    HelperThread::refuseStarts(true);
+    const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+    run(u"C:\\t"_s);
+    EXPECT_EQ(entriesOf(List2), QStringList({u"C:\\t\\a.txt"_s, u"C:\\t\\u\\b.txt"_s, u"C:\\t\\u\\v\\c.txt"_s}));
+    EXPECT_EQ(entriesOf(List1), QStringList({u"C:\\t\\u"_s, u"C:\\t\\u\\v"_s}));
 }
 
 TEST_F(FolderWalkTest, UnreadableStartFolderCollectsNothing)

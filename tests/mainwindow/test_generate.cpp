@@ -2,6 +2,7 @@
 #include "controls/pathlistview.h"
 #include "generation/backgroundrun.h"
 #include "listing/listbox.h"
+#include "process/helperthread.h"
 #include "support/formfixture.h"
 #include "windowkit/openwindows.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -347,6 +349,20 @@ TEST_F(GenerateTest, MissingTargetFolderGivesTheFailureText)
     ASSERT_TRUE(fixture.generate());
     EXPECT_EQ(c.Label3->text(),
               QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Der Zielordner existiert nicht."));
+}
+
+// Where no thread can be started, the run fails saying so; the window and the old list
+// file stay as they were.
+TEST_F(GenerateTest, WithoutAThreadTheRunSaysSoAndLeavesTheListFile)
+{
+    pickSource(QStringLiteral("C:\\Quelle"));
+    fixture.drives().makeFile(QStringLiteral("C:\\Liste.txt"), "alt");
+    HelperThread::refuseStarts(true);
+    const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+    ASSERT_TRUE(fixture.generate());
+    EXPECT_EQ(form->controls().Label3->text(),
+              QStringLiteral("Ergebnisdatei konnte nicht erzeugt werden. Es konnte kein Arbeitsthread gestartet werden."));
+    EXPECT_EQ(readFile(fixture.drives().host(QStringLiteral("C:\\Liste.txt"))), QByteArray("alt"));
 }
 
 TEST_F(GenerateTest, VanishedSourceFolderWritesNothingAndSaysSo)

@@ -570,7 +570,8 @@ TEST(LayoutTableDeathTest, TableAndControlsThatDisagreeStopTheProgramNamingTheRo
             {
                 QWidget window;
                 GenerateRun hidden;
-                MainControls::build(&window, hidden, table);
+                FolderLooks looks;
+                MainControls::build(&window, hidden, looks, table);
             },
             named);
     }

@@ -3,6 +3,7 @@
 #include "listing/drivelist.h"
 #include "listing/folderlist.h"
 #include "support/formfixture.h"
+#include "support/stallingshare.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -49,6 +51,7 @@ TEST_F(PickersTest, PickingADriveMovesTheSourceFolderAndTheCascadeEnds)
     QSignalSpy driveChanges(c->models.Drive1, &DriveList::Change);
     QSignalSpy folderChanges(c->models.Dir2, &FolderList::Change);
     emit c->Drive1->activated(c->models.Drive1->rowOf(u'D'));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("D:\\"));
     EXPECT_EQ(c->Drive1->currentIndex(), c->models.Drive1->rowOf(u'D'));
     EXPECT_EQ(driveChanges.count(), 1);
@@ -59,6 +62,7 @@ TEST_F(PickersTest, OpeningAFolderOnTheShownDriveChangesNoDrive)
 {
     QSignalSpy driveChanges(c->models.Drive1, &DriveList::Change);
     c->Dir2->open(c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle"))));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     EXPECT_EQ(driveChanges.count(), 0);
 }
@@ -68,8 +72,10 @@ TEST_F(PickersTest, ADriveReturnsToTheFolderTheListLastStoodOnThere)
     ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("D:\\Daten\\Archiv")));
     EXPECT_EQ(c->models.Drive1->letter(), u'D');
     emit c->Drive1->activated(c->models.Drive1->rowOf(u'C'));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\"));
     emit c->Drive1->activated(c->models.Drive1->rowOf(u'D'));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("D:\\Daten\\Archiv"));
 }
 
@@ -77,6 +83,7 @@ TEST_F(PickersTest, TargetDrivePickReachesTheLabelBeforeOk)
 {
     form->Command3_Click();
     emit c->Drive2->activated(c->models.Drive2->rowOf(u'D'));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir3->Path(), QStringLiteral("D:\\"));
     EXPECT_EQ(c->Label2->text(), QStringLiteral("D:\\"));
     EXPECT_TRUE(c->Dir3->isVisibleTo(form));
@@ -86,6 +93,7 @@ TEST_F(PickersTest, TargetFolderTakesEffectWithoutOkAndOkCopiesIt)
 {
     form->Command3_Click();
     c->Dir3->open(c->models.Dir3->index(rowOfPath(*c->models.Dir3, QStringLiteral("C:\\Ziel"))));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->Label2->text(), QStringLiteral("C:\\Ziel"));
     c->Label2->setText(QStringLiteral("C:\\"));
     QTest::mouseClick(c->Command4, Qt::LeftButton);
@@ -140,6 +148,7 @@ TEST_F(PickersTest, NotReadyDriveIsRefusedInBothPickersWithAMessage)
         const QChar before = drives->letter();
         QSignalSpy changes(drives, &DriveList::Change);
         emit combo->activated(drives->rowOf(u'E'));
+        ASSERT_TRUE(fixture.settle());
         EXPECT_EQ(drives->letter(), before);
         EXPECT_EQ(changes.count(), 0);
         EXPECT_EQ(combo->currentIndex(), drives->rowOf(before));
@@ -159,6 +168,7 @@ TEST_F(PickersTest, VanishedFolderIsNotEnteredAndTheListIsReadAfresh)
     QDir(fixture.drives().host(QStringLiteral("C:\\Quelle\\Tief"))).removeRecursively();
     QSignalSpy changes(c->models.Dir2, &FolderList::Change);
     c->Dir2->open(c->models.Dir2->index(row));
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     EXPECT_EQ(c->models.Dir2->ListCount(), 0);
     EXPECT_EQ(changes.count(), 0);
@@ -174,6 +184,7 @@ TEST_F(PickersTest, SingleClickSelectsAndDoubleClickOrEnterOpens)
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\"));
     EXPECT_EQ(c->Dir2->currentIndex(), quelle);
     QTest::keyClick(c->Dir2, Qt::Key_Return);
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     QCoreApplication::processEvents();
     const QModelIndex tief = c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("C:\\Quelle\\Tief")));
@@ -182,6 +193,7 @@ TEST_F(PickersTest, SingleClickSelectsAndDoubleClickOrEnterOpens)
     QTest::mouseClick(c->Dir2->viewport(), Qt::LeftButton, {}, tiefCentre);
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     QTest::mouseDClick(c->Dir2->viewport(), Qt::LeftButton, {}, tiefCentre);
+    ASSERT_TRUE(fixture.settle());
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle\\Tief"));
     form->close();
 }
@@ -196,6 +208,48 @@ TEST_F(PickersTest, WalkLeavesTheSourcePickersWhereTheUserPutThem)
     EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\Quelle"));
     EXPECT_EQ(driveChanges.count(), 0);
     EXPECT_EQ(folderChanges.count(), 0);
+}
+
+// A double click into a folder of a share that died since it was listed: the window goes
+// on answering, then says the folder does not answer, and the list stays where it was. A
+// pick made meanwhile stands, whatever the dead folder answers later.
+TEST_F(PickersTest, ADeadFolderNeverHoldsTheWindowAndALaterPickStands)
+{
+    fixture.drives().makeFolder(QStringLiteral("D:\\Netz"));
+    StallingShare share(QFile::encodeName(fixture.drives().host(QStringLiteral("D:\\Netz"))));
+    if (!share.mounted())
+        GTEST_SKIP() << share.missingReason().toStdString();
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("D:\\Netz")));
+    QSignalSpy changes(c->models.Dir2, &FolderList::Change);
+    bool answering = false;
+    QTimer::singleShot(100, form, [&answering] { answering = true; });
+    c->Dir2->open(c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("D:\\Netz\\haengt"))));
+    EXPECT_TRUE(QTest::qWaitFor([&answering] { return answering; }, 1000));
+    EXPECT_TRUE(form->folderLooks().isLooking());
+    ASSERT_TRUE(fixture.settle());
+    QMessageBox* box = openMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Der Ordner D:\\Netz\\haengt antwortet nicht."));
+    box->close();
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("D:\\Netz"));
+    EXPECT_EQ(changes.count(), 0);
+
+    // On a share of its own, as the first one takes no further look for now: a live folder
+    // that answers late, and a drive picked before it did.
+    fixture.drives().makeFolder(QStringLiteral("D:\\Netz2"));
+    StallingShare slow(QFile::encodeName(fixture.drives().host(QStringLiteral("D:\\Netz2"))));
+    ASSERT_TRUE(slow.mounted());
+    ASSERT_TRUE(c->models.Dir2->setPath(QStringLiteral("D:\\Netz2")));
+    slow.freeze();
+    c->Dir2->open(c->models.Dir2->index(rowOfPath(*c->models.Dir2, QStringLiteral("D:\\Netz2\\lebt"))));
+    emit c->Drive1->activated(c->models.Drive1->rowOf(u'C'));
+    QTest::qWait(100);
+    slow.thaw();
+    ASSERT_TRUE(fixture.settle());
+    QTest::qWait(200);
+    EXPECT_EQ(c->models.Dir2->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c->models.Drive1->letter(), u'C');
+    EXPECT_EQ(openMessageBox(), nullptr);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "process/signalpipe.h"
 #include "settings/settingsstore.h"
 #include "support/selfchild.h"
+#include "support/settle.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,7 @@ int runHeldWindow(const QString& folder, const QString& scenario)
     Form1 form(store);
     form.setStopGrace(kGrace);
     const SessionGuard session(form);
+    waitUntilSettled([&form] { return form.isRestoring() || form.folderLooks().isLooking(); });
     form.controls().models.Dir2->setPath(QStringLiteral("C:\\Quelle"));
     // The closes come once the run is held: a stop asked for before it reads its first
     // folder ends it before any read.

@@ -2,15 +2,18 @@
 #include "controls/picturebutton.h"
 #include "infowindow/form2.h"
 #include "support/formfixture.h"
+#include "support/stallingshare.h"
 #include "windowkit/openwindows.h"
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -45,6 +48,39 @@ TEST_F(StartupTest, FirstStartWithAnEmptyStore)
     EXPECT_EQ(c.Text1->text(), QStringLiteral("Liste.txt"));
     EXPECT_EQ(form.infoWindow(), nullptr);
     EXPECT_EQ(OpenWindows::instance().windows(), QList<QWidget*>{&form});
+}
+
+// A stored source folder on a share that stopped answering: the window is there at once,
+// holds its input until the folder counts as not answering, then stands where it would for
+// a folder that is gone and says which folder did not answer.
+TEST_F(StartupTest, AStoredFolderThatDoesNotAnswerNeitherHoldsTheWindowNorIsTakenForAnother)
+{
+    fixture.drives().makeFolder(QStringLiteral("C:\\Ziel"));
+    fixture.drives().makeFolder(QStringLiteral("D:\\Netz"));
+    const StallingShare share(QFile::encodeName(fixture.drives().host(QStringLiteral("D:\\Netz"))));
+    if (!share.mounted())
+        GTEST_SKIP() << share.missingReason().toStdString();
+    fixture.writeSettings("[Optionen]\nDir2=D:\\Netz\\haengt\nDir3=C:\\Ziel\n");
+
+    QElapsedTimer took;
+    took.start();
+    Form1& form = fixture.startLoading();
+    form.show();
+    EXPECT_LT(took.elapsed(), 500);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.isRestoring());
+    ASSERT_TRUE(fixture.settle());
+    EXPECT_LT(took.elapsed(), 3000);
+
+    const MainControls& c = form.controls();
+    EXPECT_EQ(c.models.Dir2->Path(), QStringLiteral("C:\\"));
+    EXPECT_EQ(c.models.Drive1->letter(), u'C');
+    EXPECT_EQ(c.models.Dir3->Path(), QStringLiteral("C:\\Ziel"));
+    EXPECT_EQ(c.Label2->text(), QStringLiteral("C:\\Ziel"));
+    EXPECT_EQ(c.Label3->text(), QStringLiteral("Der gespeicherte Ordner D:\\Netz\\haengt antwortet nicht."));
+    // The window takes input again.
+    QTest::mouseClick(c.Command3, Qt::LeftButton);
+    EXPECT_TRUE(c.Dir3->isVisible());
 }
 
 TEST_F(StartupTest, InfoButtonSwapsPicturesUnderThePointer)

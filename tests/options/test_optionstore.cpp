@@ -1,10 +1,13 @@
 #include "generation/generaterun.h"
+#include "options/optionrestore.h"
 #include "options/optionstore.h"
 #include "settings/settingsstore.h"
 #include "support/childchecks.h"
 #include "support/childprocess.h"
 #include "support/logcapture.h"
 #include "support/qtprinters.h"
+#include "support/settle.h"
+#include "support/stallingshare.h"
 #include "support/testdrives.h"
 #include "support/unprivileged.h"
 
@@ -17,6 +20,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -52,6 +56,7 @@ void PrintTo(const Shown& shown, std::ostream* out)
 // The controls the stored options touch, coupled by the change handlers the main window
 // connects, so that a restore runs the same cascades it runs there.
 struct TestWindow {
+    FolderLooks looks;
     DriveList Drive1{ListStart::CurrentFolder};
     DriveList Drive2{ListStart::CurrentFolder};
     GenerateRun hidden;
@@ -62,6 +67,8 @@ struct TestWindow {
     QString Label2 = QStringLiteral("C:\\");
     QString Text1 = QStringLiteral("Liste.txt");
     QStringList folderChanges;
+    QStringList silentFolders;
+    std::unique_ptr<OptionRestore> restore;
 
     TestWindow()
     {
@@ -71,26 +78,37 @@ struct TestWindow {
             folderChanges << QStringLiteral("Dir2");
             Drive1.setDrive(Dir2.Path().left(3));
         });
-        QObject::connect(&Drive1, &DriveList::Change, &Drive1, [this] { Dir2.setPath(Drive1.Drive()); });
+        QObject::connect(&Drive1, &DriveList::Change, &Drive1, [this] { looks.move(Dir2, Drive1.Drive()); });
         QObject::connect(&Dir3, &FolderList::Change, &Dir3, [this] {
             folderChanges << QStringLiteral("Dir3");
             Drive2.setDrive(Dir3.Path().left(3));
             Label2 = Dir3.Path();
         });
-        QObject::connect(&Drive2, &DriveList::Change, &Drive2, [this] { Dir3.setPath(Drive2.Drive()); });
+        QObject::connect(&Drive2, &DriveList::Change, &Drive2, [this] { looks.move(Dir3, Drive2.Drive()); });
     }
 
     StoredOptionsControls controls() { return {Dir1, Dir2, Dir3}; }
 
     void Form_Load(OptionStore& options)
     {
-        const RestoreResult restored = options.restore(controls());
-        Label2 = restored.targetFolder;
-        if (restored.listFileName)
-            Text1 = *restored.listFileName;
+        options.load();
+        if (const std::optional<QString> listFileName = options.storedListFileName())
+            Text1 = *listFileName;
+        restore = std::make_unique<OptionRestore>(options, looks, controls());
+        std::optional<RestoreResult> restored;
+        QObject::connect(restore.get(), &OptionRestore::done, restore.get(),
+                         [&](const RestoreResult& result) { restored = result; });
+        restore->start();
+        if (!waitUntilSettled([&] { return !restored || looks.isLooking(); }))
+            return;
+        Label2 = restored->targetFolder;
+        silentFolders = restored->silentFolders;
     }
 
-    bool Form_Unload(OptionStore& options) { return options.save(controls(), Text1); }
+    bool Form_Unload(OptionStore& options)
+    {
+        return options.save(controls(), Text1, restore ? restore->foldersToKeep() : QHash<QString, QString>());
+    }
 
     Shown shown() const
     {
@@ -386,3 +404,56 @@ TEST_F(OptionStoreTest, AFailedSaveSaysSoInOneLineAndKeepsTheOldFile)
 }
 
 } // namespace
+
+// A stored folder on a share that stopped answering is not restored, as one that is gone,
+// and is named; the others are restored all the same, and a second one on the same share
+// costs no second wait.
+TEST_F(OptionStoreTest, AStoredFolderThatDoesNotAnswerIsLeftAsIfGoneAndNamed)
+{
+    m_drives.makeFolder(QStringLiteral("C:\\Ziel"));
+    m_drives.makeFolder(QStringLiteral("D:\\Netz"));
+    const StallingShare share(QFile::encodeName(m_drives.host(QStringLiteral("D:\\Netz"))));
+    if (!share.mounted())
+        GTEST_SKIP() << share.missingReason().toStdString();
+    const QString c = QStringLiteral("C:\\");
+    const QString dead = QStringLiteral("D:\\Netz\\haengt");
+    struct Case {
+        const char* settings;
+        Shown shown;
+        QStringList silent;
+        // What the next unload saves while nobody moved the lists.
+        QList<QByteArray> kept;
+    };
+    const Case cases[] = {
+        {"[Optionen]\nDir2=D:\\\\Netz\\\\haengt\nDir3=C:\\\\Ziel\n", Shown::of(c, c, QStringLiteral("C:\\Ziel")), {dead},
+         {"Dir2=D:\\Netz\\haengt\n"}},
+        {"[Optionen]\nDir2=D:\\\\Netz\\\\lebt\nDir3=D:\\\\Netz\\\\haengt\n",
+         Shown::of(c, QStringLiteral("D:\\Netz\\lebt"), c), {dead}, {"Dir3=D:\\Netz\\haengt\n"}},
+        // The working folder is nobody's choice: not named, and Dir2 is restored all the same.
+        {"[Optionen]\nDir1=D:\\\\Netz\\\\haengt\nDir2=C:\\\\Ziel\n", Shown::of(QString(), QStringLiteral("C:\\Ziel"), c),
+         {}, {"Dir1=D:\\Netz\\haengt\n"}},
+        {"[Optionen]\nDir2=D:\\\\Netz\\\\haengt\\\\a\nDir3=D:\\\\Netz\\\\haengt\n", Shown::of(c, c, c),
+         {QStringLiteral("D:\\Netz\\haengt\\a"), dead}, {"Dir2=D:\\Netz\\haengt\\a\n", "Dir3=D:\\Netz\\haengt\n"}},
+    };
+    for (const Case& tried : cases) {
+        SCOPED_TRACE(tried.settings);
+        writeSettings(tried.settings);
+        TestWindow window;
+        const auto start = std::chrono::steady_clock::now();
+        window.Form_Load(m_options);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, FolderLooks::kLimit + std::chrono::seconds(1));
+        EXPECT_EQ(window.shown(), tried.shown);
+        EXPECT_EQ(window.silentFolders, tried.silent);
+        // A share down for a while does not make the window forget a folder; one the person
+        // picked instead is saved.
+        ASSERT_TRUE(window.Form_Unload(m_options));
+        for (const QByteArray& line : tried.kept)
+            EXPECT_TRUE(settingsBytes().contains(line)) << settingsBytes().toStdString();
+        ASSERT_TRUE(window.Dir1.setPath(QStringLiteral("C:\\Ziel")));
+        ASSERT_TRUE(window.Dir2.setPath(QStringLiteral("C:\\Ziel")));
+        ASSERT_TRUE(window.Dir3.setPath(QStringLiteral("C:\\Ziel")));
+        ASSERT_TRUE(window.Form_Unload(m_options));
+        EXPECT_FALSE(settingsBytes().contains("Netz")) << settingsBytes().toStdString();
+    }
+}
+

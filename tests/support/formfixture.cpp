@@ -1,5 +1,6 @@
 #include "support/formfixture.h"
 
+#include "support/settle.h"
 #include "windowkit/openwindows.h"
 
 #include <QFile>
@@ -16,8 +17,20 @@ FormFixture::~FormFixture() { m_form.reset(); }
 
 Form1& FormFixture::load()
 {
+    startLoading();
+    settle();
+    return *m_form;
+}
+
+Form1& FormFixture::startLoading()
+{
     m_form = std::make_unique<Form1>(m_store);
     return *m_form;
+}
+
+bool FormFixture::settle()
+{
+    return waitUntilSettled([this] { return m_form->isRestoring() || m_form->folderLooks().isLooking(); });
 }
 
 void FormFixture::unload()

@@ -24,8 +24,14 @@ public:
     FormFixture();
     ~FormFixture();
 
-    // Loads a new main window (its load step restores from the settings file).
+    // Loads a new main window (its load step restores from the settings file) and waits
+    // until its stored folders have answered.
     Form1& load();
+    // The same without waiting: the window as it stands when its constructor returns.
+    Form1& startLoading();
+    // Waits until every folder the window asked for has answered (see FolderLooks); false
+    // when one has not within ten seconds.
+    bool settle();
     Form1& form() { return *m_form; }
     const MainControls& c() const { return m_form->controls(); }
     void unload();

@@ -8,6 +8,16 @@
 
 namespace PrivateMounts {
 
+namespace {
+
+QByteArray& programReason()
+{
+    static QByteArray reason = "the test program entered no mount namespace of its own";
+    return reason;
+}
+
+} // namespace
+
 QByteArray enter()
 {
     if (unshare(CLONE_NEWNS) != 0)
@@ -16,5 +26,9 @@ QByteArray enter()
         return QByteArray("mounts not made private: ") + std::strerror(errno);
     return {};
 }
+
+void enterForTheProgram() { programReason() = enter(); }
+
+QByteArray missingForTheProgram() { return programReason(); }
 
 } // namespace PrivateMounts

@@ -5,7 +5,8 @@
 #include <sys/types.h>
 
 // A file system in memory (tmpfs) of the given size over a folder, unmounted when the test
-// ends, however it ends. Mounting needs root; where it fails the folder stays as it was.
+// ends, however it ends. Mounting needs root (see PrivateMounts); where it fails the folder
+// stays as it was.
 class SmallFileSystem {
 public:
     SmallFileSystem(const QByteArray& mountPoint, const QByteArray& size, mode_t rootMode = 0755);

@@ -296,9 +296,26 @@ QByteArray TestShare::unavailableReason()
     return {};
 }
 
+// Never kill(-1): that would stop every process there is.
+void TestShare::freeze()
+{
+    if (m_server->server > 0)
+        kill(m_server->server, SIGSTOP);
+}
+
+void TestShare::thaw()
+{
+    if (m_server->server > 0)
+        kill(m_server->server, SIGCONT);
+}
+
 #else
 
 struct TestShare::Server {};
+
+void TestShare::freeze() {}
+
+void TestShare::thaw() {}
 
 TestShare::TestShare(const QByteArray&, const QList<QByteArray>&, const Faults&) {}
 

@@ -32,6 +32,10 @@ public:
     TestShare& operator=(const TestShare&) = delete;
 
     bool mounted() const;
+    // Stops the server (SIGSTOP) and lets it go on: what is asked meanwhile waits unread,
+    // and is answered late.
+    void freeze();
+    void thaw();
 
     // Why a share cannot be served here (no /dev/fuse, built without libfuse3, not root);
     // empty when it can.
