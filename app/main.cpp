@@ -1,5 +1,5 @@
 #include "app/displayguard.h"
-#include "app/platformchoice.h"
+#include "app/windowsystemchoice.h"
 #include "app/sessionguard.h"
 #include "commandline/checkcommand.h"
 #include "commandline/commandline.h"
@@ -30,12 +30,12 @@ void nameApplication()
 
 int runWindow(int argc, char** argv, const std::optional<QString>& startFolder, ConsoleOutput& console)
 {
-    if (PlatformChoice::findsNoDisplay(PlatformChoice::Session::current(argc, argv))) {
+    if (WindowSystemChoice::findsNoDisplay(WindowSystemChoice::Session::current(argc, argv))) {
         console.printError(DisplayGuard::missingDisplayText());
         return console.finish(DisplayGuard::kExitCode);
     }
     SignalPipe::install();
-    PlatformChoice::preferX11UnderWayland(argc, argv);
+    WindowSystemChoice::preferX11UnderWayland(argc, argv);
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.release();

@@ -2,7 +2,6 @@
 
 #include "commandline/terminalprogress.h"
 #include "generation/statustext.h"
-#include "generation/stopgrace.h"
 #include "process/exitguard.h"
 #include "process/signalpipe.h"
 #include "table/tabletext.h"
@@ -16,8 +15,9 @@ constexpr int kInterruptedExitCode = 128 + SIGINT;
 
 } // namespace
 
-InterruptWatch::InterruptWatch(TerminalProgress* progress)
+InterruptWatch::InterruptWatch(TerminalProgress* progress, std::chrono::milliseconds grace)
     : m_progress(progress)
+    , m_grace(grace)
 {
     if (SignalPipe::readEnd() >= 0) {
         // Before the run starts its readers, so that they keep the signals from them too.
@@ -89,7 +89,7 @@ void InterruptWatch::watch()
             m_stop.request_stop();
             if (m_progress)
                 m_progress->showStopping();
-            graceEnd = StopGrace::Clock::now() + StopGrace::kGrace;
+            graceEnd = m_grace.sessionEnds(StopGrace::Clock::now());
         } else if (m_runEnded) {
             return;
         } else if (signal) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generation/generaterun.h"
+#include "generation/stopgrace.h"
 #include "process/helperthread.h"
 #include "table/tablerun.h"
 
@@ -23,8 +24,10 @@ class TerminalProgress;
 class InterruptWatch {
 public:
     // progress: the terminal's progress line, when there is one; it says at once that the
-    // run is being stopped, though the run itself may be stuck.
-    explicit InterruptWatch(TerminalProgress* progress = nullptr);
+    // run is being stopped, though the run itself may be stuck. grace: how long a stopped
+    // run may keep the program (tests that hold a run shorten it).
+    explicit InterruptWatch(TerminalProgress* progress = nullptr,
+                            std::chrono::milliseconds grace = StopGrace::kGrace);
     ~InterruptWatch();
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
@@ -46,6 +49,7 @@ private:
     [[noreturn]] static void endBy(int signal);
 
     TerminalProgress* m_progress;
+    StopGrace m_grace; // only the watcher's thread uses it
     std::atomic<int> m_firstSignal = 0;
     std::stop_source m_stop;
     // Held while deciding to end: once the run has ended, the watcher ends nothing.

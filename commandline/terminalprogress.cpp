@@ -19,7 +19,7 @@ void TerminalProgress::update(qsizetype folders, qsizetype files)
 {
     const std::lock_guard lock(m_mutex);
     if (m_phase == Phase::Figures)
-        showFigures(QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files), false);
+        showFigures(StatusText::terminalProgress(folders, files), false);
 }
 
 void TerminalProgress::updateTable(qsizetype filesRead, qsizetype files)

@@ -1,12 +1,10 @@
 #include "drives/hostdrives.h"
 
 #include "drives/hosthome.h"
+#include "mounts/mountwatch.h"
 #include "mounts/sharefolder.h"
 #include "process/stallablecall.h"
 
-#include <QSocketNotifier>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -44,24 +42,23 @@ HostDrives::HostDrives(RememberedLetters remembered, QObject* parent)
     connect(&m_settle, &QTimer::timeout, this, &HostDrives::readMounts);
     m_shareTimer.setInterval(kShareLookMs);
     connect(&m_shareTimer, &QTimer::timeout, this, &HostDrives::lookAtShares);
-    // The file is always readable; only POLLPRI, an exception to a notifier, marks a change.
-    m_mountInfo = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    if (m_mountInfo >= 0) {
-        m_mountsChanged = new QSocketNotifier(m_mountInfo, QSocketNotifier::Exception, this);
-        connect(m_mountsChanged, &QSocketNotifier::activated, this, [this] {
-            if (!m_settle.isActive())
-                m_settle.start();
-        });
-    }
+    m_watch = MountWatch::shared();
+    m_listening = m_watch->listen([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_settle.isActive())
+                    m_settle.start();
+            },
+            Qt::QueuedConnection);
+    });
     readMounts();
     DriveTable::setActive(m_letters.table());
 }
 
 HostDrives::~HostDrives()
 {
-    delete m_mountsChanged;
-    if (m_mountInfo >= 0)
-        close(m_mountInfo);
+    m_watch->stopListening(m_listening);
     if (hostDrivesOfThisThread == this)
         hostDrivesOfThisThread = nullptr;
 }

@@ -9,13 +9,13 @@
 #include <memory>
 #include <optional>
 
-class QSocketNotifier;
+class MountWatch;
 class StallableCall;
 
 // Keeps the drive table of the thread it lives on (the window's) in step with the
-// system's mounts while it lives. The kernel marks /proc/self/mountinfo with POLLPRI
-// whenever a mount comes or goes; the desktop's share folder, whose shares change no
-// mount, is looked at again every few seconds, off this thread, while it is mounted.
+// system's mounts while it lives: the mount watch tells it when a mount comes or goes. The
+// desktop's share folder, whose shares change no mount, is looked at again every few
+// seconds, off this thread, while it is mounted.
 class HostDrives : public QObject {
     Q_OBJECT
 
@@ -47,8 +47,8 @@ private:
     MountTable m_mounts;
     std::optional<QByteArray> m_shareFolder;
     QList<QByteArray> m_shares;
-    int m_mountInfo = -1;
-    QSocketNotifier* m_mountsChanged = nullptr;
+    std::shared_ptr<MountWatch> m_watch;
+    int m_listening;
     QTimer m_settle;
     QTimer m_shareTimer;
     struct ShareLook;

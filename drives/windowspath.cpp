@@ -1,5 +1,7 @@
 #include "drives/windowspath.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
@@ -58,6 +60,38 @@ QString WindowsPath::joinName(QStringView folder, QStringView name)
         path.append(u'\\');
     path.append(name);
     return path;
+}
+
+QString WindowsPath::listFilePath(QStringView folder, QStringView fileName)
+{
+    QString path;
+    path.reserve(folder.size() + 1 + fileName.size());
+    return path.append(folder).append(u'\\').append(fileName);
+}
+
+std::optional<WindowsPath::LastName> WindowsPath::splitLastName(QStringView pathText)
+{
+    const qsizetype cut = pathText.lastIndexOf(u'\\');
+    if (cut < 2)
+        return std::nullopt;
+    const QStringView name = pathText.sliced(cut + 1);
+    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/'))
+        return std::nullopt;
+    // The root keeps its separator: "C:\", not "C:".
+    return LastName{pathText.first(cut == 2 ? 3 : cut), name};
+}
+
+QStringView WindowsPath::lastTypedName(QStringView text)
+{
+    return text.sliced(std::max(text.lastIndexOf(u'\\'), text.lastIndexOf(u'/')) + 1);
+}
+
+qsizetype WindowsPath::headTextLength(qsizetype count) const
+{
+    qsizetype length = 3;
+    for (qsizetype i = 0; i < count; ++i)
+        length += m_names[i].size() + (i > 0 ? 1 : 0);
+    return length;
 }
 
 QString WindowsPath::toString() const

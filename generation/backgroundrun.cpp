@@ -63,13 +63,5 @@ BackgroundWork::Status BackgroundRun::status() const
         return {StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe),
                 {}};
     }
-    return {progressText(m_input.sourceFolder, m_filesSeen, m_foldersEntered), {m_input.sourceFolder}};
-}
-
-QString BackgroundRun::progressText(const QString& sourceFolder, qsizetype files, qsizetype folders)
-{
-    // In one pass: a folder named "%2" stays what it is.
-    return QStringLiteral("Suche läuft in %1: %2 %3 in %4 %5 ... (Esc bricht ab)")
-        .arg(sourceFolder, QString::number(files), files == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"),
-             QString::number(folders), folders == 1 ? QStringLiteral("Verzeichnis") : QStringLiteral("Verzeichnissen"));
+    return {StatusText::searching(m_input.sourceFolder, m_filesSeen, m_foldersEntered), {m_input.sourceFolder}};
 }

@@ -29,10 +29,6 @@ public:
     // The live figures, that the run is being stopped, or that the list file is being
     // written.
     Status status() const override;
-    qsizetype foldersEntered() const { return m_foldersEntered; }
-    qsizetype filesSeen() const { return m_filesSeen; }
-    // "Suche läuft in C:\Bilder: 123456 Dateien in 7890 Verzeichnissen ... (Esc bricht ab)"
-    static QString progressText(const QString& sourceFolder, qsizetype files, qsizetype folders);
 
     // Only after finished(); a stopped run and a check hand over no controls.
     const GenerateRun::Outcome& outcome() const { return m_outcome; }

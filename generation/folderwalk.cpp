@@ -179,15 +179,16 @@ WalkResult FolderWalk::run(WalkControls controls, const QString& sourceFolder, c
     for (qsizetype position = 0; position < controls.List1.ListCount() && !stop.stop_requested(); ++position) {
         const QString folder = controls.List1.List(position);
         lineage.takeNext();
-        const bool exists = PathProbes::DirExists(folder, reads);
-        const std::optional<FolderReads::Found> found = exists ? std::optional(*reads.found(folder)) : std::nullopt;
+        const std::optional<FolderReads::Found> found = PathProbes::folderAt(folder, reads);
+        if (found)
+            reads.noteFound(*found);
         if (found && !isFollowed(*found, lineage)) {
             if (!includeSubfolders())
                 break;
             noteNotFollowed(folder, result.notes);
             continue;
         }
-        const bool entered = enterQueuedFolder(controls, folder, exists);
+        const bool entered = enterQueuedFolder(controls, folder, found.has_value());
         result.shortage = shortageAfterFolder(controls, reads);
         if (result.shortage != Shortage::None)
             break;

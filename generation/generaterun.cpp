@@ -166,7 +166,7 @@ GenerateRun::Outcome GenerateRun::endShort(Shortage shortage)
 GenerateRun::Outcome GenerateRun::Dateiausgeben(const Input& input, const RunNotes& notes, const QDate& today)
 {
     const EntryComparison::Where where =
-        EntryComparison::forRun(input.sourceFolder, ListFileWriter::path(input.targetFolder, input.listFileName));
+        EntryComparison::forRun(input.sourceFolder, WindowsPath::listFilePath(input.targetFolder, input.listFileName));
     const ListFileOutcome file = ListFileWriter::write(input.targetFolder, input.listFileName, m_List2, today,
                                                        QLocale::system(), m_hooks.oldListOnlyInMemory, &where);
     Outcome outcome;

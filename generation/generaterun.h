@@ -92,7 +92,6 @@ public:
     // Never throws: a run that runs out of memory ends short of it.
     Outcome run(const Input& input, const QDate& today = QDate::currentDate());
 
-    DriveList& Drive1() { return *m_Drive1; }
     FolderList& Dir1() { return m_Dir1; }
     FileList& File1() { return m_File1; }
     ListBox& List1() { return m_List1; }

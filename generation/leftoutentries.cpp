@@ -1,5 +1,7 @@
 #include "generation/leftoutentries.h"
 
+#include "text/asciiscan.h"
+
 void LeftOutEntries::add(Kind kind, QByteArray hostPath)
 {
     if (m_kept.size() < kKept)
@@ -38,7 +40,7 @@ QByteArray LeftOutEntries::oneLine(QByteArrayView hostPath)
             line.append("\\r");
         else if (byte == '\t')
             line.append("\\t");
-        else if (code < 0x20 || code == 0x7f)
+        else if (AsciiScan::isControl(code))
             line.append("\\x").append(kHex[code >> 4]).append(kHex[code & 0xf]);
         else
             line.append(byte);

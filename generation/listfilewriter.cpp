@@ -108,11 +108,6 @@ bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& foo
 
 } // namespace
 
-QString ListFileWriter::path(const QString& targetFolder, const QString& fileName)
-{
-    return OutputFile::path(targetFolder, fileName);
-}
-
 QByteArray ListFileWriter::footer(const QDate& today, const QLocale& locale)
 {
     QByteArray out;

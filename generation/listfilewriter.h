@@ -38,14 +38,13 @@ struct ListFileOutcome {
 // a comparison that cannot run changes nothing of the write.
 class ListFileWriter {
 public:
-    // The path is built from the target folder, "\" and the name, joined unchanged.
+    // The file is the one WindowsPath::listFilePath names.
     // oldListOnlyInMemory is called before the first byte where the list is written over the
     // old file and no copy of the old bytes fits beside it: a kill would lose the old list.
     static ListFileOutcome write(const QString& targetFolder, const QString& fileName, ListBox& entries,
                                  const QDate& today, const QLocale& locale = QLocale::system(),
                                  const std::function<void()>& oldListOnlyInMemory = {},
                                  const EntryComparison::Where* compareWith = nullptr);
-    static QString path(const QString& targetFolder, const QString& fileName);
     // The empty line and the footer below the entries, in the list file's code page.
     static QByteArray footer(const QDate& today, const QLocale& locale);
 };

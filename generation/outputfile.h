@@ -16,6 +16,4 @@ struct OutputFile {
     // "." or ".." names a folder, never a file; and a name must reach the host exactly as it
     // stands, not with '?' for a character it cannot hold.
     static OutputFile in(const QString& folder, const QString& name);
-    // "C:\Daten\Liste.txt": the folder, "\" and the name, joined unchanged.
-    static QString path(const QString& folder, const QString& name);
 };

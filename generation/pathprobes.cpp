@@ -2,8 +2,6 @@
 
 #include "drives/drivetable.h"
 #include "process/childprobe.h"
-#include "readahead/folderreads.h"
-#include "walk/folderhandles.h"
 #include "walk/hostfolder.h"
 
 namespace {
@@ -25,23 +23,21 @@ bool DirExists(const QString& path)
     return standingOf(path, handles, true) == Standing::Folder;
 }
 
-bool DirExists(const QString& path, FolderReads& reads)
+std::optional<FolderReads::Found> folderAt(const QString& path, FolderReads& reads)
 {
     const FolderHandles::Look look = reads.look(path, false);
     switch (look.standing) {
     case Standing::Folder:
-        reads.noteFound(path, look.identity, false);
-        return true;
+        return FolderReads::Found{path, look.identity, false};
     case Standing::Other: // a link, perhaps to a folder
     case Standing::Unknown: {
         const FolderHandles::Look followed = reads.look(path, true);
         if (followed.standing != Standing::Folder)
-            return false;
-        reads.noteFound(path, followed.identity, true);
-        return true;
+            return std::nullopt;
+        return FolderReads::Found{path, followed.identity, true};
     }
     default:
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -92,6 +92,20 @@ QString StatusText::shortageReason(Shortage shortage)
     return {};
 }
 
+QString StatusText::searching(const QString& sourceFolder, qsizetype files, qsizetype folders)
+{
+    // Joined, not filled in: a folder named "%2" stays what it is.
+    return QStringLiteral("Suche läuft in ") + sourceFolder + QStringLiteral(": ")
+        + counted(files, QStringLiteral("Datei"), QStringLiteral("Dateien"))
+        + QStringLiteral(" in ") + counted(folders, QStringLiteral("Verzeichnis"), QStringLiteral("Verzeichnissen"))
+        + QStringLiteral(" ... (Esc bricht ab)");
+}
+
+QString StatusText::terminalProgress(qsizetype folders, qsizetype files)
+{
+    return QStringLiteral("Verzeichnisse: %1, Dateien: %2 …").arg(folders).arg(files);
+}
+
 QString StatusText::stopping() { return QStringLiteral("Wird abgebrochen ..."); }
 
 QString StatusText::writing(OldList oldList)

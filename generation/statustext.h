@@ -23,8 +23,11 @@ public:
     enum class CheckTrouble { ListMissing, ListUnreadable, NotAList, NotInOrder, TooManyMoved };
     static QString checkTrouble(CheckTrouble trouble, const QString& listFile);
 
-    // While a run goes on: asked to stop, it says so at once, though a folder read may
-    // still hold it; once the list file is being written, no stop is promised.
+    // While a run goes on: the files and folders it found so far, in the window and on a
+    // terminal; asked to stop, it says so at once, though a folder read may still hold it;
+    // once the list file is being written, no stop is promised.
+    static QString searching(const QString& sourceFolder, qsizetype files, qsizetype folders);
+    static QString terminalProgress(qsizetype folders, qsizetype files);
     static QString stopping();
     // Where the list is written over the old file with no copy of it beside it, a kill or a
     // power cut now would lose the old list: the line says so.

@@ -25,5 +25,5 @@ StopGrace::Clock::time_point StopGrace::sessionEnds(Clock::time_point now)
 
 StopGrace::Clock::time_point StopGrace::graceEnd(Clock::time_point now) const
 {
-    return std::max(now, *m_firstRequest + kGrace);
+    return std::max(now, *m_firstRequest + m_grace);
 }

@@ -12,6 +12,14 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kGrace{2000};
 
+    // Tests that hold a run give it a shorter grace, so that its end comes in a moment.
+    explicit StopGrace(std::chrono::milliseconds grace = kGrace)
+        : m_grace(grace)
+    {
+    }
+
+    // A new run: no request to stop it came yet.
+    void runStarts() { m_firstRequest.reset(); }
     // Escape: the run is asked to stop.
     void stopRequested(Clock::time_point now);
     // The window is asked to close, or the program to end, while the run goes on. Nothing for
@@ -24,5 +32,6 @@ public:
 private:
     Clock::time_point graceEnd(Clock::time_point now) const;
 
+    std::chrono::milliseconds m_grace;
     std::optional<Clock::time_point> m_firstRequest;
 };

@@ -21,7 +21,6 @@ class FileList : public QAbstractListModel {
 public:
     explicit FileList(ListStart start = ListStart::Nowhere, QObject* parent = nullptr);
 
-    QString Pattern() const { return m_patternText; }
     void setPattern(const QString& pattern);
     QString Path() const;
     // False, with the list unchanged, unless the path names an existing folder.

@@ -28,6 +28,8 @@ public:
     // Adds head followed by each name, as AddItem would one by one: the files of one
     // folder. head ends in '\' and no name holds one.
     void addItems(QStringView head, const HostNames& names);
+    // Both read the list, so a sorted list box sorts what was added since, and views learn
+    // of it: not const, and the first read after many additions is no cheap one.
     qsizetype ListCount();
     QString List(qsizetype index);
 

@@ -277,7 +277,7 @@ void Form1::startRun(GenerateRun::Input input)
 
 void Form1::startWork(std::unique_ptr<BackgroundWork> work, std::function<void()> takeResult)
 {
-    m_stopGrace = {};
+    m_stopGrace.runStarts();
     m_work = std::move(work);
     m_takeResult = std::move(takeResult);
     // Queued: endWork() destroys the work, which must not happen within its own signal.
@@ -382,7 +382,7 @@ void Form1::takeRunResult(BackgroundRun& run)
         takeCheckResult(outcome);
     } else {
         takeOver(run.takeControls(), run.longestResultRows());
-        m_runMenu->setFinishedRun({outcome.written, ListFileWriter::path(input.targetFolder, input.listFileName),
+        m_runMenu->setFinishedRun({outcome.written, WindowsPath::listFilePath(input.targetFolder, input.listFileName),
                                    input.targetFolder, input.listFileName, outcome.leftOut});
         m_runMenu->setChanges(outcome.changes);
         m_c.Label1->setText(FolderWalk::countText(outcome.count));

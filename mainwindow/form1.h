@@ -53,6 +53,8 @@ public:
     void setRunObserver(GenerateRun::Progress observer) { m_runObserver = std::move(observer); }
     // The same as a run is about to write its list file.
     void setWriteObserver(std::function<void()> observer) { m_writeObserver = std::move(observer); }
+    // Lets a test that holds a run see the program end in a moment, not after StopGrace::kGrace.
+    void setStopGrace(std::chrono::milliseconds grace) { m_stopGrace = StopGrace(grace); }
 
     // The session ends (a signal): as the exit picture, but the options are saved at once,
     // and a run that does not stop in time is left behind.

@@ -1,20 +1,15 @@
 #include "mounts/mounttable.h"
 
 #include "mounts/filesystemtypes.h"
+#include "mounts/mountwatch.h"
 
 #include <algorithm>
 #include <array>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
-
-// Even a host with thousands of mounts has a table far below this; a larger one is cut
-// here rather than read without end.
-constexpr qsizetype kMountInfoLimit = 16 * 1024 * 1024;
 
 // mountinfo writes blanks, tabs, newlines and backslashes in paths as octal escapes.
 QByteArray unescapeMountPath(const QByteArray& field)
@@ -114,34 +109,7 @@ bool isVolume(const MountTable::Mount& mount)
 
 } // namespace
 
-MountTable MountTable::read()
-{
-    const int file = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        return MountTable();
-    std::optional<MountTable> table = readFrom(file);
-    close(file);
-    return table ? std::move(*table) : MountTable();
-}
-
-std::optional<MountTable> MountTable::readFrom(int mountInfo)
-{
-    if (lseek(mountInfo, 0, SEEK_SET) != 0)
-        return std::nullopt;
-    QByteArray text;
-    char buffer[65536];
-    while (text.size() < kMountInfoLimit) {
-        const ssize_t got = ::read(mountInfo, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        text.append(buffer, got);
-    }
-    return fromMountInfo(text);
-}
+MountTable MountTable::read() { return fromMountInfo(MountWatch::readTable().value_or(QByteArray())); }
 
 MountTable MountTable::fromMountInfo(const QByteArray& mountInfo)
 {

@@ -8,7 +8,7 @@
 
 #include <sys/types.h>
 
-// What the host has mounted where, as /proc/self/mountinfo tells it.
+// What the host has mounted where, as the kernel's table tells it (see MountWatch).
 class MountTable {
 public:
     struct Mount {
@@ -23,9 +23,6 @@ public:
 
     // The system's mounts now; an empty table when they cannot be read.
     static MountTable read();
-    // The same from an open /proc/self/mountinfo, read from its start; nothing when it
-    // cannot be read.
-    static std::optional<MountTable> readFrom(int mountInfo);
     static MountTable fromMountInfo(const QByteArray& mountInfo);
 
     // In the order the kernel lists them: a mount comes after the one it is mounted on.

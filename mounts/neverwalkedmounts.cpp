@@ -3,36 +3,8 @@
 #include "mounts/filesystemtypes.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/vfs.h>
 #include <unistd.h>
-
-namespace {
-
-constexpr long kLookEveryNanoseconds = 100'000'000;
-
-// The coarse clock is read without entering the kernel.
-timespec coarseNow()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    return now;
-}
-
-bool isBefore(const timespec& a, const timespec& b)
-{
-    return a.tv_sec != b.tv_sec ? a.tv_sec < b.tv_sec : a.tv_nsec < b.tv_nsec;
-}
-
-timespec later(timespec time, long nanoseconds)
-{
-    time.tv_nsec += nanoseconds;
-    time.tv_sec += time.tv_nsec / 1'000'000'000;
-    time.tv_nsec %= 1'000'000'000;
-    return time;
-}
-
-} // namespace
 
 NeverWalkedMounts::NeverWalkedMounts(MountTable table)
     : m_table(std::move(table))
@@ -83,37 +55,23 @@ bool NeverWalkedMounts::isNeverWalked(dev_t device, int folder, const char* name
 }
 
 CurrentMounts::CurrentMounts()
-    : m_mountInfo(open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC))
+    : m_watch(MountWatch::shared())
+    , m_changesRead(m_watch->changes())
     , m_mounts(NeverWalkedMounts::readNow())
-    , m_nextLook(later(coarseNow(), kLookEveryNanoseconds))
 {
 }
 
-CurrentMounts::~CurrentMounts()
-{
-    if (m_mountInfo >= 0)
-        close(m_mountInfo);
-}
-
-// Read through the file it watches, the table needs no file more: where the process may
-// open none, the walk keeps knowing which folders are never walked.
+// Read through the file the watch holds, the table needs no file more: where the process
+// may open none, the walk keeps knowing which folders are never walked, and a table that
+// cannot be read leaves the one read before.
 std::shared_ptr<const NeverWalkedMounts> CurrentMounts::now()
 {
-    if (changed()) {
-        if (std::optional<MountTable> table = MountTable::readFrom(m_mountInfo))
-            m_mounts = std::make_shared<const NeverWalkedMounts>(std::move(*table));
+    const quint64 changes = m_watch->changes();
+    if (changes != m_changesRead) {
+        if (std::optional<QByteArray> text = MountWatch::readTable()) {
+            m_changesRead = changes;
+            m_mounts = std::make_shared<const NeverWalkedMounts>(MountTable::fromMountInfo(*text));
+        }
     }
     return m_mounts;
-}
-
-// Looking clears the mark, so a change is reported once; one made while the table is read
-// anew is reported at the next look.
-bool CurrentMounts::changed()
-{
-    const timespec now = coarseNow();
-    if (m_mountInfo < 0 || isBefore(now, m_nextLook))
-        return false;
-    m_nextLook = later(now, kLookEveryNanoseconds);
-    pollfd watch{m_mountInfo, POLLPRI, 0};
-    return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR)) != 0;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "mounts/mounttable.h"
+#include "mounts/mountwatch.h"
 
 #include <QSet>
 
-#include <ctime>
 #include <memory>
 #include <string_view>
 
@@ -40,22 +40,17 @@ private:
     QSet<QByteArray> m_mountPoints;
 };
 
-// A run's view of the mounts, kept current: the kernel marks /proc/self/mountinfo when a
-// mount comes or goes, and that mark is looked at no more than ten times a second, not
-// once per folder.
+// A run's view of the mounts, kept current: read again once the mount watch counted a
+// change since it was last read.
 class CurrentMounts {
 public:
     CurrentMounts();
-    ~CurrentMounts();
-    CurrentMounts(const CurrentMounts&) = delete;
-    CurrentMounts& operator=(const CurrentMounts&) = delete;
 
     std::shared_ptr<const NeverWalkedMounts> now();
 
 private:
-    bool changed();
-
-    int m_mountInfo;
+    const std::shared_ptr<MountWatch> m_watch;
+    // Taken before the table is read: a change made while it is read is read at the next look.
+    quint64 m_changesRead;
     std::shared_ptr<const NeverWalkedMounts> m_mounts;
-    timespec m_nextLook{};
 };

@@ -4,6 +4,7 @@
 
 #include "listing/folderlist.h"
 #include "settings/settingsstore.h"
+#include "text/asciiscan.h"
 #include "text/namecodec.h"
 #include "walk/hostfolder.h"
 
@@ -20,7 +21,7 @@ bool isUsable(const QString& value)
 {
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t unit = value[i].unicode();
-        if (unit < 0x20 || unit == 0x7F)
+        if (AsciiScan::isControl(unit))
             return false;
         if (QChar::isHighSurrogate(unit) && i + 1 < value.size() && value[i + 1].isLowSurrogate())
             ++i;

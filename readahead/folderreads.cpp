@@ -110,26 +110,21 @@ bool FolderReads::openForReaders(Below& below)
 
 FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
 {
-    const qsizetype cut = pathText.lastIndexOf(u'\\');
-    const QStringView parentText = pathText.left(cut == 2 ? 3 : cut);
-    const QStringView name = pathText.mid(cut + 1);
-    const auto parent = std::find_if(m_parents.cbegin(), m_parents.cend(),
-                                     [&](const Parent& candidate) { return candidate.pathText == parentText; });
-    if (cut < 2 || parent == m_parents.cend() || name.isEmpty() || name == u"." || name == u".." || name.contains(u'/'))
+    const std::optional<WindowsPath::LastName> last = WindowsPath::splitLastName(pathText);
+    const auto parent = !last ? m_parents.cend()
+                              : std::find_if(m_parents.cbegin(), m_parents.cend(), [&](const Parent& candidate) {
+                                    return candidate.pathText == last->parentText;
+                                });
+    if (parent == m_parents.cend())
         return m_handles.look(pathText, followLink);
     // The walk has moved on past the folders before.
     m_parents.erase(m_parents.cbegin(), parent);
-    return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(name), followLink);
-}
-
-void FolderReads::noteFound(const QString& pathText, FolderHandles::Identity identity, bool throughLink)
-{
-    m_found = Found{pathText, identity, throughLink};
+    return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(last->name), followLink);
 }
 
 std::optional<FolderReads::Read> FolderReads::takeReadAhead(QStringView pathText)
 {
-    const Found* foundThere = found(pathText);
+    const Found* foundThere = m_found && m_found->pathText == pathText ? &*m_found : nullptr;
     if (!m_ahead.isReading() || !foundThere)
         return std::nullopt;
     std::optional<ReadAhead::Read> read = m_ahead.take(pathText);

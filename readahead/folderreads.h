@@ -60,11 +60,7 @@ public:
         FolderHandles::Identity identity;
         bool throughLink = false;
     };
-    void noteFound(const QString& pathText, FolderHandles::Identity identity, bool throughLink);
-    const Found* found(QStringView pathText) const
-    {
-        return m_found && m_found->pathText == pathText ? &*m_found : nullptr;
-    }
+    void noteFound(Found found) { m_found = std::move(found); }
     // The read made ahead of the folder found last under that path.
     std::optional<Read> takeReadAhead(QStringView pathText);
 

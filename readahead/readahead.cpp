@@ -131,6 +131,12 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     return read;
 }
 
+bool ReadAhead::walkWaits()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_walkWaitsFor > 0;
+}
+
 bool ReadAhead::mayClaim() const
 {
     return m_claimed < m_slots.size() && m_reading < readersWanted() && !m_stop.stop_requested();

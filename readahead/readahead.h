@@ -64,6 +64,8 @@ public:
     // The read of that folder, waiting for it; the reads of folders requested before it
     // are dropped. Nothing when it was never requested, or when a stop came first.
     std::optional<Read> take(QStringView pathText);
+    // Whether the walk waits in take() now: lets a test hold reads until it does.
+    bool walkWaits();
 
     // Requests beyond the reads not yet taken are held to this many, so memory stays
     // bounded however far the walk lags behind.

@@ -1,5 +1,6 @@
 #include "settings/inidocument.h"
 
+#include "text/asciiscan.h"
 #include "text/namecodec.h"
 
 #include <algorithm>
@@ -9,8 +10,6 @@
 namespace {
 
 bool isBlank(QChar ch) { return ch == u' ' || ch == u'\t'; }
-
-bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
 
 // The value of a hexadecimal digit; 16 for any other character.
 int digitValue(QChar ch)
@@ -111,7 +110,7 @@ bool needsEscapedForm(QStringView text)
         return true;
     if (text.contains(u"\\\\") || text.contains(u"\\\""))
         return true;
-    return std::any_of(text.begin(), text.end(), isControl);
+    return std::any_of(text.begin(), text.end(), [](QChar ch) { return AsciiScan::isControl(ch.unicode()); });
 }
 
 // The letter that stands for a character after a backslash; 0 for none.
@@ -139,7 +138,7 @@ QString escapedForm(QStringView text)
     bool afterNumber = false;
     for (const QChar ch : text) {
         const char16_t letter = escapeLetter(ch);
-        const bool number = letter == 0 && (isControl(ch) || (afterNumber && isHexDigit(ch)));
+        const bool number = letter == 0 && (AsciiScan::isControl(ch.unicode()) || (afterNumber && isHexDigit(ch)));
         if (letter != 0) {
             out += u'\\';
             out += QChar(letter);
@@ -167,7 +166,7 @@ bool isWritableName(QStringView name)
         || name.front() == u'#')
         return false;
     return std::none_of(name.begin(), name.end(),
-                        [](QChar ch) { return isControl(ch) || ch == u'=' || ch == u'[' || ch == u']'; });
+                        [](QChar ch) { return AsciiScan::isControl(ch.unicode()) || ch == u'=' || ch == u'[' || ch == u']'; });
 }
 
 QString decodedName(QByteArrayView raw)

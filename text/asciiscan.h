@@ -7,6 +7,10 @@
 
 namespace AsciiScan {
 
+// A control character of ASCII: the C0 codes (line breaks and tabs among them) and DEL. No
+// name or value a person types holds one, and none may reach a line of ours unescaped.
+constexpr bool isControl(char32_t code) { return code < 0x20 || code == 0x7F; }
+
 // How many units at the start of text are ASCII and, where other is given, the same as
 // other's units at the same places (other holds at least size units). Nearly every name
 // and path is ASCII throughout, and two paths in a row mostly share most of theirs: the

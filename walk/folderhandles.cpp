@@ -36,15 +36,6 @@ Reach reachOfError(int error)
     }
 }
 
-// Where the text of the first `count` names of a path ends: "C:\" for none.
-qsizetype prefixLength(const WindowsPath& path, qsizetype count)
-{
-    qsizetype length = 3;
-    for (qsizetype i = 0; i < count; ++i)
-        length += path.names()[i].size() + (i > 0 ? 1 : 0);
-    return length;
-}
-
 FolderHandles::Standing standingOfMode(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -176,7 +167,7 @@ FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& 
     qsizetype reached = names.size() - 1;
     HeldFolder current;
     for (; reached >= 0 && !current; --reached)
-        current = find(QStringView(text).left(prefixLength(path, reached)));
+        current = find(QStringView(text).left(path.headTextLength(reached)));
     reached += current ? 1 : 0;
     if (!current) {
         const std::optional<QByteArray> root = DriveTable::active().hostRoot(path.drive());
@@ -197,7 +188,7 @@ FolderHandles::Way FolderHandles::wayTo(const WindowsPath& path, const QString& 
         const Opening opened = openFolder(current->handle.descriptor(), name.constData());
         if (opened.descriptor < 0)
             return {nullptr, reachOfError(opened.error)};
-        current = keepOpened(text.left(prefixLength(path, reached + 1)), opened.descriptor, opened.readable);
+        current = keepOpened(text.left(path.headTextLength(reached + 1)), opened.descriptor, opened.readable);
     }
     return {current, Reach::Missing};
 }
@@ -230,11 +221,9 @@ FolderHandles::Look FolderHandles::look(QStringView pathText, bool followLink)
 {
     // A walk asks about the subfolders of one folder in a row: its handle is kept, and the
     // name is looked at without taking the path apart.
-    const qsizetype cut = pathText.lastIndexOf(u'\\');
-    const QStringView name = cut >= 2 ? pathText.mid(cut + 1) : QStringView();
-    const bool plainName = !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/');
-    if (const HeldFolder parent = plainName ? find(pathText.left(cut == 2 ? 3 : cut)) : nullptr)
-        return lookAt(parent->handle.descriptor(), NameCodec::encode(name), followLink);
+    const std::optional<WindowsPath::LastName> last = WindowsPath::splitLastName(pathText);
+    if (const HeldFolder parent = last ? find(last->parentText) : nullptr)
+        return lookAt(parent->handle.descriptor(), NameCodec::encode(last->name), followLink);
     const std::optional<WindowsPath> path = WindowsPath::parse(pathText);
     return path ? look(*path, followLink) : Look{};
 }
@@ -272,7 +261,7 @@ std::shared_ptr<const FolderHandles::Handle> FolderHandles::reopen(const Windows
     qsizetype reached = names.size();
     HeldFolder base;
     for (; reached >= 0 && !base; --reached)
-        base = find(QStringView(text).left(prefixLength(path, reached)));
+        base = find(QStringView(text).left(path.headTextLength(reached)));
     reached = base ? reached + 1 : 0; // the names that base stands for
     if (base && reached == names.size())
         return base->identity == expected ? handleOf(base) : nullptr;

@@ -4,6 +4,7 @@
 #include "text/namecodec.h"
 #include "walk/folderhandles.h"
 #include "walk/hostdirectory.h"
+#include "walk/hostfolder.h"
 
 #include <algorithm>
 #include <climits>
@@ -61,13 +62,6 @@ bool hostNameLess(QByteArrayView a, QByteArrayView b)
     return std::memcmp(a.data(), b.data(), size_t(common)) < 0;
 }
 
-// HostFolder::canStandInPath on the bytes: '\\', LF and CR are bytes of their own in UTF-8
-// and never part of another character, so a name holds one exactly when its text does.
-bool canStandInPath(std::string_view name)
-{
-    return std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '\n' || c == '\r'; });
-}
-
 // The visible names of one folder as the host lists them, gathered in one block of bytes
 // that the sorted lists then share.
 class Gathered {
@@ -89,7 +83,7 @@ public:
             return;
         }
         const bool isFolder = kind != EntryKind::File;
-        if (!canStandInPath(name)) {
+        if (!HostFolder::canStandInPath(name)) {
             (isFolder ? m_unwritableFolders : m_unwritableFiles).append(place(name));
             return;
         }
@@ -221,11 +215,6 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMoun
 
 
 } // namespace
-
-FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts)
-{
-    return read(handles, path, path.toString(), mounts);
-}
 
 FolderScan FolderScan::read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
                             const NeverWalkedMounts& mounts, MemoryBudget* memory)

@@ -52,9 +52,9 @@ struct FolderScan {
     // A folder could not be opened (or read) because the process had no descriptor left.
     bool outOfDescriptors = false;
 
-    static FolderScan read(FolderHandles& handles, const WindowsPath& path, const NeverWalkedMounts& mounts);
-    // The same where the caller has the path's text at hand; the names gathered count
-    // against memory, where given, and a folder that outgrows it is read no further.
+    // The folder at path, whose text (path.toString()) the caller has at hand; the names
+    // gathered count against memory, where given, and a folder that outgrows it is read no
+    // further.
     static FolderScan read(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
                            const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
 

@@ -30,11 +30,6 @@ WindowsPath writablePart(const WindowsPath& path)
 
 namespace HostFolder {
 
-bool canStandInPath(QStringView name)
-{
-    return std::none_of(name.begin(), name.end(), [](QChar c) { return c == u'\\' || c == u'\n' || c == u'\r'; });
-}
-
 bool canStandInPath(const WindowsPath& path)
 {
     return std::all_of(path.names().cbegin(), path.names().cend(),

@@ -4,14 +4,22 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <optional>
 
 // Folders as the host has them, in the old platform's form.
 namespace HostFolder {
 
 // A name holding '\' or a line break cannot stand in one Windows-style line: as a path it
-// would name another folder, or break the list file's line.
-bool canStandInPath(QStringView name);
+// would name another folder, or break the list file's line. Name is its text (QStringView,
+// QString) or the host's bytes of it (std::string_view): the three are ASCII, and UTF-8
+// never uses an ASCII byte within another character, so the bytes hold one exactly when
+// the text does.
+template <typename Name>
+bool canStandInPath(const Name& name)
+{
+    return std::none_of(name.begin(), name.end(), [](auto unit) { return unit == u'\\' || unit == u'\n' || unit == u'\r'; });
+}
 bool canStandInPath(const WindowsPath& path);
 
 // Where lists begin: the process's current folder (or its nearest ancestor whose path can

@@ -6,7 +6,7 @@ class QWidget;
 
 // Both windows draw the old platform's colours whatever the desktop's colour scheme: a white
 // window with black text on it, and the colours the layout gives. Controls that keep the
-// platform's look (buttons, text boxes, lists) take both their background and their text
+// desktop style's look (buttons, text boxes, lists) take both their background and their text
 // from the scheme, so each of them stays readable on its own.
 namespace WindowColours {
 

@@ -3,7 +3,6 @@
 #include "commandline/terminalprogress.h"
 #include "drives/drivetable.h"
 #include "files/filereplacement.h"
-#include "generation/stopgrace.h"
 #include "process/helperthread.h"
 #include "process/signalpipe.h"
 #include "settings/settingsstore.h"
@@ -54,9 +53,13 @@ void waitUntil(const std::stop_token& stopAsked)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
+// The time a signal leaves a run, shortened from the program's so that each case takes a
+// moment.
+constexpr std::chrono::milliseconds kGrace{100};
+
 // korvale --generate as app/main.cpp runs it, on C: in the scenario's folder, with a walk
 // held in its first folder, as a read of a dead share holds it: for good, or until a signal
-// asked the run to stop; or with its list file held part way written past the two seconds a
+// asked the run to stop; or with its list file held part way written past the time a
 // signal leaves a run.
 int runHeldCommand(const QString& folder, const QString& scenario)
 {
@@ -68,14 +71,14 @@ int runHeldCommand(const QString& folder, const QString& scenario)
         TerminalProgress::Rewrite::ClearEscape);
     if (scenario.endsWith(QStringLiteral("without threads")))
         HelperThread::refuseStarts(true);
-    InterruptWatch interrupts(&progress);
+    InterruptWatch interrupts(&progress, kGrace);
     GenerateRun::Hooks hooks = interrupts.runHooks();
     const std::stop_token stopAsked = hooks.stop;
     if (scenario == QStringLiteral("held in its write")) {
         FileReplacement::holdAfterFirstWrite([stopAsked] {
             SelfChild::say("held");
             waitUntil(stopAsked);
-            std::this_thread::sleep_for(StopGrace::kGrace + std::chrono::milliseconds(500));
+            std::this_thread::sleep_for(kGrace * 4);
         });
     } else {
         hooks.progress = [stopAsked, scenario](qsizetype, qsizetype) {
@@ -153,7 +156,7 @@ TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
 }
 
 // The first signal stops the run between folders, the program cleans up and then ends by
-// that signal, so a shell loop stops. A run stuck in a read ends 2 s after the first signal,
+// that signal, so a shell loop stops. A run stuck in a read ends its grace after the first signal,
 // and at once on a second one; a second Ctrl-C exits with 130. A list file being written is
 // finished first, and nothing else is left in its folder.
 TEST_F(InterruptTest, SignalsStopTheRunAndEndTheProgramAsTheyWould)

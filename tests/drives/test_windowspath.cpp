@@ -105,11 +105,64 @@ INSTANTIATE_TEST_SUITE_P(Texts, DriveValue, ::testing::Values(
     DriveValueCase{u"", 0},
     DriveValueCase{u"1:", 0}));
 
-TEST(WindowsPath, JoinNameAddsOneSeparatorOnlyBelowARoot)
+// A file below a folder gets one separator, a root's own included; the list file gets one
+// more whatever the folder ends in, and its name unchanged.
+TEST(WindowsPath, TheTwoJoins)
 {
-    EXPECT_EQ(WindowsPath::joinName(u"C:\\", u"x"), u"C:\\x"_s);
-    EXPECT_EQ(WindowsPath::joinName(u"C:\\x", u"y"), u"C:\\x\\y"_s);
-    EXPECT_EQ(WindowsPath::joinName(u"C:\\x\\y", u"Liste.txt"), u"C:\\x\\y\\Liste.txt"_s);
+    const struct {
+        const char16_t *folder, *name, *file, *listFile;
+    } cases[] = {
+        {u"C:\\", u"x", u"C:\\x", u"C:\\\\x"},
+        {u"C:\\x", u"y", u"C:\\x\\y", u"C:\\x\\y"},
+        {u"C:\\x\\y", u"Liste.txt", u"C:\\x\\y\\Liste.txt", u"C:\\x\\y\\Liste.txt"},
+        {u"D:\\Daten", u" a.txt ", u"D:\\Daten\\ a.txt ", u"D:\\Daten\\ a.txt "},
+        {u"C:\\Daten", u"", u"C:\\Daten\\", u"C:\\Daten\\"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WindowsPath::joinName(c.folder, c.name), QString::fromUtf16(c.file));
+        EXPECT_EQ(WindowsPath::listFilePath(c.folder, c.name), QString::fromUtf16(c.listFile));
+    }
+}
+
+// Only a text whose last name parse() would keep as it stands is taken apart; a root keeps
+// its separator.
+TEST(WindowsPath, SplitLastNameGivesTheParentsTextAndTheName)
+{
+    const struct {
+        const char16_t* text;
+        std::optional<std::pair<QString, QString>> split;
+    } cases[] = {
+        {u"C:\\a\\b", std::pair(u"C:\\a"_s, u"b"_s)},
+        {u"C:\\b", std::pair(u"C:\\"_s, u"b"_s)},
+        {u"C:\\a b\\c.d\\ e ", std::pair(u"C:\\a b\\c.d"_s, u" e "_s)},
+        {u"C:\\", std::nullopt},
+        {u"C:\\a\\", std::nullopt},
+        {u"C:\\a\\.", std::nullopt},
+        {u"C:\\a\\..", std::nullopt},
+        {u"C:\\a\\b/c", std::nullopt},
+        {u"C:b", std::nullopt},
+        {u"\\b", std::nullopt},
+    };
+    for (const auto& [text, split] : cases) {
+        const std::optional<WindowsPath::LastName> last = WindowsPath::splitLastName(text);
+        ASSERT_EQ(last.has_value(), split.has_value()) << QString::fromUtf16(text).toStdString();
+        if (last) {
+            EXPECT_EQ(last->parentText.toString(), split->first);
+            EXPECT_EQ(last->name.toString(), split->second);
+        }
+    }
+}
+
+TEST(WindowsPath, TheHeadOfAPathsTextIsItsAncestorsText)
+{
+    const WindowsPath path = *WindowsPath::parse(u"C:\\eins\\zwei\\drei");
+    const QString text = path.toString();
+    WindowsPath ancestor = WindowsPath::root(u'C');
+    for (qsizetype count = 0; count <= path.names().size(); ++count) {
+        EXPECT_EQ(text.left(path.headTextLength(count)), ancestor.toString());
+        if (count < path.names().size())
+            ancestor = ancestor.child(path.names()[count]);
+    }
 }
 
 } // namespace

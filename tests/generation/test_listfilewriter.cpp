@@ -201,13 +201,6 @@ TEST_F(ListFileWriterTest, TwoWritesOnOneDayGiveTheSameFile)
     EXPECT_EQ(namesIn(m_drives.cRoot()).size(), 2);
 }
 
-TEST_F(ListFileWriterTest, PathJoinsFolderSeparatorAndNameUnchanged)
-{
-    EXPECT_EQ(ListFileWriter::path("C:\\", "Liste.txt"), "C:\\\\Liste.txt");
-    EXPECT_EQ(ListFileWriter::path("D:\\Daten", " a.txt "), "D:\\Daten\\ a.txt ");
-    EXPECT_EQ(ListFileWriter::path("C:\\Daten", ""), "C:\\Daten\\");
-}
-
 TEST_F(ListFileWriterTest, ANameWithSeparatorsWritesIntoAnExistingSubfolder)
 {
     m_drives.makeFolder("D:\\Daten\\sub");

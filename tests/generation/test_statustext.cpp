@@ -113,4 +113,20 @@ TEST(StatusText, AnUndoneEarlierWriteIsSaidWhetherTheListIsWrittenOrNot)
               u"unterbrochenen Schreiben wiederhergestellt."_qs);
 }
 
+// One file and one folder are counted in the singular, none and more in the plural.
+TEST(StatusText, TheLiveCountSaysOneInTheSingular)
+{
+    const struct {
+        QString source;
+        qsizetype files, folders;
+        QString line;
+    } cases[] = {
+        {u"C:\\"_qs, 1, 1, u"Suche läuft in C:\\: 1 Datei in 1 Verzeichnis ... (Esc bricht ab)"_qs},
+        {u"D:\\%2"_qs, 0, 2, u"Suche läuft in D:\\%2: 0 Dateien in 2 Verzeichnissen ... (Esc bricht ab)"_qs},
+        {u"C:\\Bilder"_qs, 123456, 0, u"Suche läuft in C:\\Bilder: 123456 Dateien in 0 Verzeichnissen ... (Esc bricht ab)"_qs},
+    };
+    for (const auto& [source, files, folders, line] : cases)
+        EXPECT_EQ(StatusText::searching(source, files, folders), line);
+}
+
 } // namespace

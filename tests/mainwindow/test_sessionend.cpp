@@ -44,6 +44,10 @@ bool catches(qint64 process, int signal)
 // What every scenario below saves: the source folder picked, the rest as at a first start.
 const QByteArray kSavedOptions = "[Optionen]\nDir1=C:\\\nDir2=C:\\Quelle\nDir3=C:\\\nText1.text=Liste.txt\n";
 
+// The time a stopped run is given, shortened from the program's so that each case takes a
+// moment.
+constexpr std::chrono::milliseconds kGrace{100};
+
 // The main window as the program runs it, over C: in the scenario's folder, with a run
 // that hangs in its first folder as a read of a dead share would; or with no run and the
 // info window open.
@@ -53,6 +57,7 @@ int runHeldWindow(const QString& folder, const QString& scenario)
     DriveTable::setActive(DriveTable({{u'C', QFile::encodeName(folder + QStringLiteral("/C"))}}));
     SettingsStore store(folder + QStringLiteral("/Korvale.ini"));
     Form1 form(store);
+    form.setStopGrace(kGrace);
     const SessionGuard session(form);
     waitUntilSettled([&form] { return form.isRestoring() || form.folderLooks().isLooking(); });
     form.controls().models.Dir2->setPath(QStringLiteral("C:\\Quelle"));
@@ -65,7 +70,7 @@ int runHeldWindow(const QString& folder, const QString& scenario)
                 form.close();
             } else if (scenario == QStringLiteral("close, later close again")) {
                 form.close();
-                QTimer::singleShot(2100, &form, &QWidget::close);
+                QTimer::singleShot(kGrace * 2, &form, &QWidget::close);
             }
         }, Qt::QueuedConnection);
         SelfChild::say("held");
@@ -109,7 +114,7 @@ protected:
 TEST(Scenario, DISABLED_Run) { std::exit(runHeldWindow(SelfChild::scenarioFolder(), SelfChild::scenarioName())); }
 
 // A read that never returns holds the run, never the program: a close asked for again ends
-// it, at once or once the run had its two seconds, with the options saved; so does a signal.
+// it, at once or once the run had its grace, with the options saved; so does a signal.
 // A signal ends the whole program, as the exit picture does, not the main window alone.
 TEST_F(SessionEndTest, AHeldRunEndsTheProgramOnASecondCloseOrASignal)
 {

@@ -1,4 +1,4 @@
-#include "app/platformchoice.h"
+#include "app/windowsystemchoice.h"
 #include "controls/picturebutton.h"
 #include "infowindow/form2.h"
 #include "support/formfixture.h"
@@ -198,9 +198,9 @@ TEST_F(StartupTest, TitleBarCloseSavesAndLeavesTheInfoWindowOpen)
     EXPECT_TRUE(OpenWindows::instance().windows().isEmpty());
 }
 
-TEST(PlatformChoiceTest, PrefersX11OnlyUnderWaylandWithXWaylandAndNoChoice)
+TEST(WindowSystemChoiceTest, PrefersX11OnlyUnderWaylandWithXWaylandAndNoChoice)
 {
-    using PlatformChoice::Session;
+    using WindowSystemChoice::Session;
     const struct {
         Session session;
         bool preferX11;
@@ -213,12 +213,12 @@ TEST(PlatformChoiceTest, PrefersX11OnlyUnderWaylandWithXWaylandAndNoChoice)
         {{"", "x11", "", ":0", {"korvale"}}, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PlatformChoice::shouldPreferX11(c.session), c.preferX11) << c.session.sessionType.constData();
+        EXPECT_EQ(WindowSystemChoice::shouldPreferX11(c.session), c.preferX11) << c.session.sessionType.constData();
 }
 
-TEST(PlatformChoiceTest, FindsNoDisplayOnlyWhereQtCouldReachNone)
+TEST(WindowSystemChoiceTest, FindsNoDisplayOnlyWhereQtCouldReachNone)
 {
-    using PlatformChoice::Session;
+    using WindowSystemChoice::Session;
     const struct {
         Session session;
         bool noDisplay;
@@ -234,7 +234,7 @@ TEST(PlatformChoiceTest, FindsNoDisplayOnlyWhereQtCouldReachNone)
         {{"", "", "", "", {"korvale", "-platform", "wayland;xcb"}}, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PlatformChoice::findsNoDisplay(c.session), c.noDisplay) << c.session.arguments.join(u' ').toStdString();
+        EXPECT_EQ(WindowSystemChoice::findsNoDisplay(c.session), c.noDisplay) << c.session.arguments.join(u' ').toStdString();
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -77,6 +80,37 @@ TEST(NeverWalkedMounts, AnUnknownDeviceIsJudgedAsItsTypeNameIs)
         neverWalked += never;
     }
     EXPECT_GT(neverWalked, 0) << "not even /proc was looked at";
+}
+
+bool becomesTrue(const std::function<bool()>& condition)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Two runs at once share the process's one watch of the mount table, and each sees a file
+// system never walked once it is mounted, and no longer once it is gone.
+TEST(CurrentMounts, EveryRunFollowsMountsMadeAndRemovedWhileItGoes)
+{
+    QTemporaryDir folder;
+    const QByteArray target = QFile::encodeName(folder.path()) + "/korvale-proc";
+    ASSERT_EQ(mkdir(target.constData(), 0755), 0);
+    CurrentMounts first;
+    CurrentMounts second;
+    ASSERT_FALSE(first.now()->mayBeMountPoint("korvale-proc"));
+    if (mount("proc", target.constData(), "proc", 0, nullptr) != 0)
+        GTEST_SKIP() << "mounting proc on a test folder needs root";
+    const auto unmount = qScopeGuard([&] { umount2(target.constData(), MNT_DETACH); });
+    for (CurrentMounts* run : {&first, &second})
+        EXPECT_TRUE(becomesTrue([run] { return run->now()->mayBeMountPoint("korvale-proc"); }));
+    ASSERT_EQ(umount2(target.constData(), MNT_DETACH), 0);
+    for (CurrentMounts* run : {&first, &second})
+        EXPECT_TRUE(becomesTrue([run] { return !run->now()->mayBeMountPoint("korvale-proc"); }));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "app/platformchoice.h"
+#include "app/windowsystemchoice.h"
 
-namespace PlatformChoice {
+namespace WindowSystemChoice {
 
 Session Session::current(int argc, char** argv)
 {
@@ -23,7 +23,8 @@ QString optionValue(const QStringList& arguments, QLatin1StringView name)
     return QString();
 }
 
-QString chosenPlatforms(const Session& session)
+// Qt's name for a window system's plugin is "platform": -platform, QT_QPA_PLATFORM.
+QString chosenWindowSystems(const Session& session)
 {
     const QString argument = optionValue(session.arguments, QLatin1StringView("platform"));
     return argument.isEmpty() ? QString::fromLocal8Bit(session.qpaPlatform) : argument;
@@ -35,12 +36,12 @@ bool findsNoDisplay(const Session& session)
 {
     if (!session.x11Display.isEmpty() || !optionValue(session.arguments, QLatin1StringView("display")).isEmpty())
         return false;
-    const QString chosen = chosenPlatforms(session);
+    const QString chosen = chosenWindowSystems(session);
     if (chosen.isEmpty())
         return session.waylandDisplay.isEmpty();
     // "xcb", or a list of which each is tried in turn; a name may carry options after ':'.
-    for (const QString& platform : chosen.split(u';', Qt::SkipEmptyParts)) {
-        if (platform.section(u':', 0, 0) != QStringLiteral("xcb"))
+    for (const QString& windowSystem : chosen.split(u';', Qt::SkipEmptyParts)) {
+        if (windowSystem.section(u':', 0, 0) != QStringLiteral("xcb"))
             return false;
     }
     return true;
@@ -60,4 +61,4 @@ void preferX11UnderWayland(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
-} // namespace PlatformChoice
+} // namespace WindowSystemChoice
