@@ -43,7 +43,6 @@ public:
         QByteArrayView rest;
     };
     EncodedItem encodedItem(qsizetype index);
-    bool isSorted() const { return m_order == Order::Sorted; }
     // The bytes of all entries' texts in that encoding: no fewer than a list file of them
     // takes without its line ends, as no character is written in more bytes than stored.
     qint64 storedTextBytes() const { return m_storedTextBytes; }
