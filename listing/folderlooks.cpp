@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -31,16 +33,28 @@ struct FolderLooks::Look {
     void read(const DriveTable& drives, const QList<WindowsPath>& folders, bool needsReadableRoot);
 };
 
-// Where a finished read is handed back, as long as its FolderLooks lives.
+// Where a finished read is handed back, as long as its FolderLooks lives. The looks wait
+// here under the mailbox's own lock, and the queued call that wakes the owner carries
+// nothing: what a reader wrote reaches the owner's thread through that lock alone.
 struct FolderLooks::Mailbox {
     std::mutex mutex;
     FolderLooks* owner = nullptr;
+    std::vector<std::shared_ptr<Look>> answered;
 
     void post(const std::shared_ptr<Look>& look)
     {
         const std::lock_guard lock(mutex);
-        if (owner)
-            QMetaObject::invokeMethod(owner, [owner = owner, look] { owner->lookAnswered(look); }, Qt::QueuedConnection);
+        if (!owner)
+            return;
+        answered.push_back(look);
+        if (answered.size() == 1)
+            QMetaObject::invokeMethod(owner, "takeAnswers", Qt::QueuedConnection);
+    }
+
+    std::vector<std::shared_ptr<Look>> take()
+    {
+        const std::lock_guard lock(mutex);
+        return std::exchange(answered, {});
     }
 };
 
@@ -166,6 +180,12 @@ bool FolderLooks::startLook(Request& request)
     request.look = look;
     m_lookOnMount.insert(request.mount, look);
     return true;
+}
+
+void FolderLooks::takeAnswers()
+{
+    for (const std::shared_ptr<Look>& look : m_mailbox->take())
+        lookAnswered(look);
 }
 
 void FolderLooks::lookAnswered(const std::shared_ptr<Look>& look)

@@ -77,6 +77,8 @@ private:
     Ticket ask(FolderList& list, QList<WindowsPath> folders, How how);
     void startWaitingLooks();
     bool startLook(Request& request);
+    // Called by name from the mailbox, queued: the answers that came since the last call.
+    Q_INVOKABLE void takeAnswers();
     void lookAnswered(const std::shared_ptr<Look>& look);
     void endOverdue();
     void end(const Request& request, Outcome outcome);

@@ -125,20 +125,10 @@ protected:
 
 TEST(Scenario, DISABLED_Run) { std::exit(runHeldCommand(SelfChild::scenarioFolder(), SelfChild::scenarioName())); }
 
-// Without a thread to watch for them, a signal ends the program as it ends any other, and
-// the list file stays as it was.
-TEST_F(InterruptTest, WithoutAThreadASignalEndsTheProgramAtOnce)
-{
-    SelfChild child(QStringLiteral("held for good without threads"), m_folder.path());
-    ASSERT_TRUE(child.waitForLine("held"));
-    child.sendSignal(SIGTERM);
-    EXPECT_EQ(child.waitForEnd(), 128 + SIGTERM);
-    EXPECT_TRUE(child.diedBySignal());
-    expectListOnly("without threads", false);
-}
-
 // Once the list file is being written, the progress line says so instead of the figures;
-// then the table's figures follow, and its write.
+// then the table's figures follow, and its write. First of the tests here: once a child
+// started by QProcess has run, ThreadSanitizer reports accesses this process makes under one
+// mutex, in the read-ahead, as unsynchronized; the same test alone runs clean.
 TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
 {
     const ScopedDriveTable drives(DriveTable({{u'C', QFile::encodeName(m_folder.filePath(QStringLiteral("C")))}}));
@@ -153,6 +143,18 @@ TEST_F(InterruptTest, TheProgressLineSaysWhenTheListFileIsWritten)
     EXPECT_EQ(result.exitCode, kExitSuccess);
     EXPECT_EQ(lines, QList<QByteArray>({"Verzeichnisse: 1, Dateien: 0 …", "Ergebnisdatei wird geschrieben ...",
                                         "Tabelle: 0 von 0 Dateien …", "Tabelle wird geschrieben ..."}));
+}
+
+// Without a thread to watch for them, a signal ends the program as it ends any other, and
+// the list file stays as it was.
+TEST_F(InterruptTest, WithoutAThreadASignalEndsTheProgramAtOnce)
+{
+    SelfChild child(QStringLiteral("held for good without threads"), m_folder.path());
+    ASSERT_TRUE(child.waitForLine("held"));
+    child.sendSignal(SIGTERM);
+    EXPECT_EQ(child.waitForEnd(), 128 + SIGTERM);
+    EXPECT_TRUE(child.diedBySignal());
+    expectListOnly("without threads", false);
 }
 
 // The first signal stops the run between folders, the program cleans up and then ends by
