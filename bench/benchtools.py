@@ -189,6 +189,34 @@ def bfs_sorted(tree, output):
     return Side(["bfs", tree, "-type", "f"], ["sort", "-f"], output=output, env=dict(os.environ, LC_ALL="C"))
 
 
+def bfs_to_file(tree, output):
+    return Side(["bfs", tree, "-type", "f"], output=output)
+
+
+def bfs_printf(tree, output):
+    """bfs naming each file with its size and time of change, as a table of the files would."""
+    return Side(["bfs", tree, "-type", "f", "-printf", "%p;%s;%TY-%Tm-%Td %TT\n"], output=output)
+
+
+def korvale_generate(korvale, tree, target, env):
+    return Side([korvale, "--generate", "--source", tree, "--target", target, "--name", LIST_NAME], env=env)
+
+
+def korvale_check(korvale, list_file, tree, list_root, output, env):
+    return Side([korvale, "--check", list_file, "--source", tree, "--list-root", list_root], output=output, env=env)
+
+
+def scratch_home(folder):
+    """An environment whose settings live in folder, so a run of the program touches none of
+    the user's."""
+    folder.mkdir(parents=True, exist_ok=True)
+    env = dict(os.environ, HOME=str(folder))
+    for name, below in (("XDG_CONFIG_HOME", ".config"), ("XDG_DATA_HOME", ".local/share"),
+                        ("XDG_CACHE_HOME", ".cache"), ("XDG_STATE_HOME", ".local/state")):
+        env[name] = str(folder / below)
+    return env
+
+
 def fd_alone(tree):
     return Side(["fdfind", "--threads", "16", "--type", "f", "--hidden", "--no-ignore", ".", tree])
 
