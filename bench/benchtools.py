@@ -20,6 +20,7 @@ from pathlib import Path
 
 MAKE_TREE = Path(__file__).resolve().parent / "make-tree"
 LIST_NAME = "Liste.txt"
+TABLE_NAME = "Liste.csv"
 TREES = Path("/var/tmp/korvale-bench")
 # The list files of this build are the reference every later build must write byte for byte.
 REFERENCE_PROGRAM = Path("/var/tmp/korvale-9b4c147/build/bench/korvale_bench")
@@ -117,11 +118,24 @@ class Run:
         self.cpu = dict(re.findall(r"(cpu_\w+) ([\d.]+)", self.numbers))
         counted = re.search(r"count (\d+) Files", self.numbers)
         self.count = int(counted.group(1)) if counted else None
+        # What the run found changed against the list file it replaced; nothing where it
+        # compared with none.
+        changed = re.search(r"\bnew (\d+) missing (\d+)", self.numbers)
+        self.changes = (int(changed.group(1)), int(changed.group(2))) if changed else None
 
 
-def run_ours(program, tree, work):
+def run_ours(program, tree, work, options=(), old_list=None):
+    """One timed run. The list file and table of an earlier run are removed first, so a plain
+    run compares with no old list; with old_list, that file is put in the list file's place
+    and flushed to disk, as a list kept from an earlier day would be, before the clock starts."""
+    for earlier in (LIST_NAME, TABLE_NAME):
+        (work / earlier).unlink(missing_ok=True)
+    if old_list:
+        shutil.copyfile(old_list, work / LIST_NAME)
+        with open(work / LIST_NAME, "rb+") as placed:
+            os.fsync(placed.fileno())
     started = time.perf_counter()
-    child = subprocess.Popen([program, str(tree), str(work)], cwd="/", stdout=subprocess.PIPE, text=True)
+    child = subprocess.Popen([program, *options, str(tree), str(work)], cwd="/", stdout=subprocess.PIPE, text=True)
     output = child.stdout.read()
     _, status, usage = os.wait4(child.pid, 0)
     elapsed = time.perf_counter() - started
@@ -173,6 +187,34 @@ def bfs_alone(tree):
 
 def bfs_sorted(tree, output):
     return Side(["bfs", tree, "-type", "f"], ["sort", "-f"], output=output, env=dict(os.environ, LC_ALL="C"))
+
+
+def bfs_to_file(tree, output):
+    return Side(["bfs", tree, "-type", "f"], output=output)
+
+
+def bfs_printf(tree, output):
+    """bfs naming each file with its size and time of change, as a table of the files would."""
+    return Side(["bfs", tree, "-type", "f", "-printf", "%p;%s;%TY-%Tm-%Td %TT\n"], output=output)
+
+
+def korvale_generate(korvale, tree, target, env):
+    return Side([korvale, "--generate", "--source", tree, "--target", target, "--name", LIST_NAME], env=env)
+
+
+def korvale_check(korvale, list_file, tree, list_root, output, env):
+    return Side([korvale, "--check", list_file, "--source", tree, "--list-root", list_root], output=output, env=env)
+
+
+def scratch_home(folder):
+    """An environment whose settings live in folder, so a run of the program touches none of
+    the user's."""
+    folder.mkdir(parents=True, exist_ok=True)
+    env = dict(os.environ, HOME=str(folder))
+    for name, below in (("XDG_CONFIG_HOME", ".config"), ("XDG_DATA_HOME", ".local/share"),
+                        ("XDG_CACHE_HOME", ".cache"), ("XDG_STATE_HOME", ".local/state")):
+        env[name] = str(folder / below)
+    return env
 
 
 def fd_alone(tree):
@@ -267,7 +309,10 @@ class ReferenceList:
         """Fails with the first line that differs; the list file's size in bytes when none does."""
         if run.count != self.count:
             fail(f"counted {run.count} files, the reference list holds {self.count}")
-        listed = work / LIST_NAME
+        return self.compare(work / LIST_NAME)
+
+    def compare(self, listed):
+        """As check, for a list file written by a program that reports no count."""
         content_size = listed.stat().st_size
         with open(listed, "rb") as ours, open(self.path, "rb") as reference:
             offset = 0

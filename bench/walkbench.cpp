@@ -1,7 +1,8 @@
 // One press of the generate button without the window: the walk into a run's hidden
 // controls, the count and the list-file write, each phase timed on its own; with --table
-// also the table beside the list file (Liste.csv), as --generate --table writes it. Prints
-// the source folder on one line and the figures on the next.
+// also the table beside the list file (Liste.csv), as --generate --table writes it. A list
+// file already in the target folder is compared with the new list as a run compares it, and
+// what changed is counted. Prints the source folder on one line and the figures on the next.
 
 #include "bench/benchsupport.h"
 #include "generation/generaterun.h"
@@ -63,11 +64,15 @@ int main(int argc, char** argv)
     const Mark walked = Mark::now(clock);
     const QString countText = FolderWalk::countText(List2.ListCount()); // the first read sorts
     const Mark sorted = Mark::now(clock);
-    const bool written = result.sourceRead
-        && ListFileWriter::write(target.toString(), QStringLiteral("Liste.txt"), List2, QDate::currentDate()).written;
+    const QString listName = QStringLiteral("Liste.txt");
+    const EntryComparison::Where where =
+        EntryComparison::forRun(source.toString(), WindowsPath::listFilePath(target.toString(), listName));
+    const ListFileOutcome listFile = result.sourceRead
+        ? ListFileWriter::write(target.toString(), listName, List2, QDate::currentDate(), QLocale::system(), {}, &where)
+        : ListFileOutcome();
+    const bool written = listFile.written;
     const Mark wrote = Mark::now(clock);
-    const TableRun::Input tableInput{target.toString(), QStringLiteral("Liste.csv"), target.toString(),
-                                     QStringLiteral("Liste.txt")};
+    const TableRun::Input tableInput{target.toString(), QStringLiteral("Liste.csv"), target.toString(), listName};
     const bool tableWritten = !table || !written || TableRun().run(List2, tableInput).written;
     const Mark tabled = Mark::now(clock);
 
@@ -79,6 +84,9 @@ int main(int argc, char** argv)
                         << " cpu_write " << wrote.cpu - sorted.cpu;
     if (table)
         QTextStream(stdout) << " table_ms " << tabled.ms - wrote.ms << " cpu_table " << tabled.cpu - wrote.cpu;
+    if (listFile.changes)
+        QTextStream(stdout) << " new " << listFile.changes->count(ListChanges::Kind::New) << " missing "
+                            << listFile.changes->count(ListChanges::Kind::Missing);
     QTextStream(stdout) << " peak_kib " << BenchSupport::peakMemoryKiB()
                         << " unreadable " << result.notes.unreadableFolders << " left_out " << result.notes.leftOutNames
                         << "\n";
