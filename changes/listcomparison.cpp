@@ -1,7 +1,7 @@
 #include "changes/listcomparison.h"
 
 #include "changes/listlines.h"
-#include "listing/germancollation.h"
+#include "text/germancollation.h"
 #include "text/namecodec.h"
 #include "text/windows1252.h"
 

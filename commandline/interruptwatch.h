@@ -1,7 +1,7 @@
 #pragma once
 
+#include "background/stopgrace.h"
 #include "generation/generaterun.h"
-#include "generation/stopgrace.h"
 #include "process/helperthread.h"
 #include "table/tablerun.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "controls/pathlistview.h"
-#include "listing/folderlooks.h"
+#include "looks/folderlooks.h"
 
 class FolderList;
 

@@ -2,9 +2,9 @@
 
 #include "changes/listrecognition.h"
 #include "files/chunkedoutput.h"
+#include "files/outputfile.h"
 #include "generation/entrylines.h"
 #include "generation/leftoutentries.h"
-#include "generation/outputfile.h"
 #include "generation/productinfo.h"
 #include "listing/listbox.h"
 #include "text/namecodec.h"

@@ -1,8 +1,8 @@
 #include "listing/listbox.h"
 
-#include "listing/germancollation.h"
 #include "listing/longestrows.h"
 #include "text/asciiscan.h"
+#include "text/germancollation.h"
 #include "text/namecodec.h"
 #include "text/windows1252.h"
 

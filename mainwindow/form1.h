@@ -1,9 +1,9 @@
 #pragma once
 
+#include "background/stopgrace.h"
 #include "commandline/handedin.h"
 #include "generation/generaterun.h"
-#include "generation/stopgrace.h"
-#include "listing/folderlooks.h"
+#include "looks/folderlooks.h"
 #include "mainwindow/maincontrols.h"
 #include "windowkit/accessibility.h"
 

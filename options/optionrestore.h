@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listing/folderlooks.h"
+#include "looks/folderlooks.h"
 #include "options/optionstore.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "table/tablerun.h"
 
-#include "generation/outputfile.h"
+#include "files/outputfile.h"
 #include "listing/listbox.h"
 #include "table/filefacts.h"
 #include "table/tabletext.h"

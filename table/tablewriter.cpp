@@ -1,7 +1,7 @@
 #include "table/tablewriter.h"
 
 #include "files/chunkedoutput.h"
-#include "generation/outputfile.h"
+#include "files/outputfile.h"
 #include "listing/listbox.h"
 #include "text/namecodec.h"
 #include "text/windows1252.h"

@@ -1,6 +1,6 @@
-#include "listing/germancollation.h"
 #include "listing/listbox.h"
 #include "support/listentries.h"
+#include "text/germancollation.h"
 #include "text/namecodec.h"
 
 #include <gtest/gtest.h>

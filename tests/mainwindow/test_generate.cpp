@@ -1,6 +1,6 @@
+#include "background/backgroundrun.h"
 #include "controls/middleelision.h"
 #include "controls/pathlistview.h"
-#include "generation/backgroundrun.h"
 #include "listing/listbox.h"
 #include "process/helperthread.h"
 #include "support/formfixture.h"

@@ -1,4 +1,4 @@
-#include "table/backgroundtable.h"
+#include "background/backgroundtable.h"
 
 #include "generation/statustext.h"
 #include "table/tabletext.h"

@@ -1,4 +1,4 @@
-#include "listing/folderlooks.h"
+#include "looks/folderlooks.h"
 
 #include "drives/drivetable.h"
 #include "listing/folderlist.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "background/backgroundwork.h"
 #include "drives/drivetable.h"
-#include "generation/backgroundwork.h"
 #include "process/helperthread.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "mainwindow/entriesdialog.h"
+#include "menus/entriesdialog.h"
 
 #include "changes/listchanges.h"
 #include "generation/leftoutentries.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/tablefiledialog.h"
+#include "menus/tablefiledialog.h"
 
 #include "drives/hostlocation.h"
 

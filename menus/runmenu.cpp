@@ -1,12 +1,12 @@
-#include "mainwindow/runmenu.h"
+#include "menus/runmenu.h"
 
 #include "controls/elidinglabel.h"
 #include "controls/pathlistview.h"
 #include "drives/hostlocation.h"
 #include "drives/windowspath.h"
 #include "listing/listbox.h"
-#include "mainwindow/filemanager.h"
-#include "mainwindow/entriesdialog.h"
+#include "menus/entriesdialog.h"
+#include "menus/filemanager.h"
 #include "text/windows1252.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "listing/drivelist.h"
 #include "listing/folderlist.h"
-#include "listing/folderlooks.h"
+#include "looks/folderlooks.h"
 #include "support/childchecks.h"
 #include "support/qtprinters.h"
 #include "support/settle.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "generation/backgroundwork.h"
-#include "generation/workthread.h"
+#include "background/backgroundwork.h"
+#include "background/workthread.h"
 #include "table/tablerun.h"
 
 #include <atomic>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "generation/backgroundwork.h"
+#include "background/backgroundwork.h"
+#include "background/workthread.h"
 #include "generation/generaterun.h"
-#include "generation/workthread.h"
 
 #include <atomic>
 #include <memory>

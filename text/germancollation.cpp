@@ -1,4 +1,4 @@
-#include "listing/germancollation.h"
+#include "text/germancollation.h"
 
 #include "text/namecodec.h"
 #include "text/windows1252.h"

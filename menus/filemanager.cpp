@@ -1,4 +1,4 @@
-#include "mainwindow/filemanager.h"
+#include "menus/filemanager.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "generation/workthread.h"
+#include "background/workthread.h"
 
 #include "process/signalpipe.h"
 

@@ -1,4 +1,4 @@
-#include "generation/stopgrace.h"
+#include "background/stopgrace.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "generation/backgroundrun.h"
+#include "background/backgroundrun.h"
 
 #include "generation/statustext.h"
 

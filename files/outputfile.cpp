@@ -1,4 +1,4 @@
-#include "generation/outputfile.h"
+#include "files/outputfile.h"
 
 #include "drives/drivetable.h"
 #include "drives/windowspath.h"
