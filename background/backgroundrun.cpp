@@ -52,16 +52,12 @@ void BackgroundRun::work(std::stop_token stop)
     }
 }
 
-BackgroundWork::Status BackgroundRun::status() const
+BackgroundWork::Status BackgroundRun::progress() const
 {
-    switch (phase()) {
-    case Phase::Working:
-        break;
-    case Phase::Stopping:
-        return {StatusText::stopping(), {}};
-    case Phase::Writing:
-        return {StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe),
-                {}};
-    }
     return {StatusText::searching(m_input.sourceFolder, m_filesSeen, m_foldersEntered), {m_input.sourceFolder}};
+}
+
+QString BackgroundRun::writingText() const
+{
+    return StatusText::writing(m_oldListOnlyInMemory ? StatusText::OldList::OnlyInMemory : StatusText::OldList::Safe);
 }

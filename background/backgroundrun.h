@@ -26,9 +26,6 @@ public:
     // write.
     void requestStop() override { m_thread.requestStop(); }
     Phase phase() const override { return m_thread.phase(); }
-    // The live figures, that the run is being stopped, or that the list file is being
-    // written.
-    Status status() const override;
 
     // Only after finished(); a stopped run and a check hand over no controls.
     const GenerateRun::Outcome& outcome() const { return m_outcome; }
@@ -36,6 +33,10 @@ public:
     std::unique_ptr<GenerateRun> takeControls() { return std::move(m_run); }
     // The rows of the result list with the longest entries (see ListBox::longestRows).
     const QList<int>& longestResultRows() const { return m_longestResultRows; }
+
+protected:
+    Status progress() const override;
+    QString writingText() const override;
 
 private:
     void work(std::stop_token stop);

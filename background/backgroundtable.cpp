@@ -1,6 +1,5 @@
 #include "background/backgroundtable.h"
 
-#include "generation/statustext.h"
 #include "table/tabletext.h"
 
 BackgroundTable::BackgroundTable(ListBox& entries, TableRun::Input input)
@@ -25,15 +24,6 @@ void BackgroundTable::work(std::stop_token stop)
     m_outcome = TableRun(std::move(hooks)).run(m_entries, m_input);
 }
 
-BackgroundWork::Status BackgroundTable::status() const
-{
-    switch (phase()) {
-    case Phase::Working:
-        break;
-    case Phase::Stopping:
-        return {StatusText::stopping(), {}};
-    case Phase::Writing:
-        return {TableText::writing(), {}};
-    }
-    return {TableText::reading(m_filesRead, m_files), {}};
-}
+BackgroundWork::Status BackgroundTable::progress() const { return {TableText::reading(m_filesRead, m_files), {}}; }
+
+QString BackgroundTable::writingText() const { return TableText::writing(); }

@@ -21,10 +21,13 @@ public:
     // being written, it ends with the write.
     void requestStop() override { m_thread.requestStop(); }
     Phase phase() const override { return m_thread.phase(); }
-    Status status() const override;
 
     // Only after finished().
     const TableRun::Outcome& outcome() const { return m_outcome; }
+
+protected:
+    Status progress() const override;
+    QString writingText() const override;
 
 private:
     void work(std::stop_token stop);

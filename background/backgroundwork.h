@@ -25,7 +25,12 @@ public:
 
     virtual void requestStop() = 0;
     virtual Phase phase() const = 0;
-    virtual Status status() const = 0;
+    // Its live figures, that it is being stopped, or that its file is being written.
+    Status status() const;
+
+protected:
+    virtual Status progress() const = 0;
+    virtual QString writingText() const = 0;
 
 signals:
     // On the thread that made the work, once its own thread has ended. A receiver that
