@@ -3,6 +3,7 @@
 #include "controls/drivecombo.h"
 #include "controls/elidinglabel.h"
 #include "controls/folderview.h"
+#include "looks/folderlooks.h"
 #include "mainwindow/maincontrols.h"
 #include "process/stallablecall.h"
 #include "walk/hostfolder.h"
@@ -15,8 +16,6 @@ namespace {
 
 using HandedIn::Role;
 
-// As long as a drive pick waits for a drive before it counts as not ready.
-constexpr std::chrono::milliseconds kLookLimit{1500};
 constexpr int kPollMs = 20;
 
 // A drop copies nothing and moves nothing, but a file manager deletes what it offered to
@@ -160,7 +159,7 @@ void HandIns::takeWhenAnswered()
     if (!m_waitingRole || !m_look)
         return;
     std::optional<HandedIn::Look> look = answer(m_look->text);
-    if (!look && m_waited.elapsed() < kLookLimit.count())
+    if (!look && m_waited.elapsed() < FolderLooks::kLimit.count())
         return;
     const HandedIn::Decision decision = HandedIn::decide(*m_waitingRole, look.value_or(HandedIn::Look{}), m_look->text);
     m_poll.stop();
