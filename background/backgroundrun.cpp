@@ -14,7 +14,7 @@ BackgroundRun::BackgroundRun(GenerateRun::Input input, GenerateRun::Progress obs
     , m_ownerThread(QThread::currentThread())
 {
     const bool started = m_thread.start(
-        "korvale-run", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
+        "korvale-run", [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
     if (!started) {
         m_outcome.shortage = Shortage::Threads;
         m_outcome.statusText = StatusText::shortOf(Shortage::Threads);

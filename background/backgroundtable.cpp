@@ -7,7 +7,7 @@ BackgroundTable::BackgroundTable(ListBox& entries, TableRun::Input input)
     , m_input(std::move(input))
 {
     const bool started = m_thread.start(
-        "korvale-table", this, [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
+        "korvale-table", [this](std::stop_token stop) { work(std::move(stop)); }, [this] { emit finished(); });
     if (!started)
         m_outcome.statusText = TableText::withoutThread();
 }

@@ -7,25 +7,24 @@ WorkThread::WorkThread()
 {
 }
 
-bool WorkThread::start(const char* name, QObject* receiver, Work work, std::function<void()> done)
+bool WorkThread::start(const char* name, Work work, std::function<void()> done)
 {
-    // The join is what hands the work's results to the receiver's thread: everything the
-    // work wrote happened before it returns.
-    auto joinThenDone = [this, done = std::move(done)] {
+    m_end = std::make_unique<WorkEnd>([this, done = std::move(done)] {
         m_thread.join();
         done();
-    };
+    });
+    WorkEnd* end = m_end.get();
     const bool started = m_thread.start(
         name,
-        [this, receiver, work = std::move(work), joinThenDone] {
+        [this, end, work = std::move(work)] {
             SignalPipe::blockInThisThread();
             DriveTable::setActive(m_drives);
             work(m_stop.get_token());
-            QMetaObject::invokeMethod(receiver, joinThenDone, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(end, "arrive", Qt::QueuedConnection);
         },
         HelperThread::kHostStack);
     if (!started)
-        QMetaObject::invokeMethod(receiver, joinThenDone, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(end, "arrive", Qt::QueuedConnection);
     return started;
 }
 

@@ -8,7 +8,26 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <stop_token>
+
+// Wakes the thread that started a work once the work has returned. The queued call by name
+// carries nothing, so what the work wrote reaches that thread through the join alone, an
+// order every thread checker sees; a call that carried data would hand it over through Qt's
+// event queue instead.
+class WorkEnd : public QObject {
+    Q_OBJECT
+
+public:
+    explicit WorkEnd(std::function<void()> arrived)
+        : m_arrived(std::move(arrived))
+    {
+    }
+    Q_INVOKABLE void arrive() { m_arrived(); }
+
+private:
+    std::function<void()> m_arrived;
+};
 
 // The thread a BackgroundWork does its work on: named, with the session's signals blocked
 // (they must reach the thread that started it, which is never stuck; this one may be, in
@@ -24,10 +43,10 @@ public:
     WorkThread(const WorkThread&) = delete;
     WorkThread& operator=(const WorkThread&) = delete;
 
-    // receiver: the object on the starting thread that done() belongs to; it is not called
-    // once that is gone. False where the host has no thread to give: the work is not done,
-    // and done() follows all the same, so that the caller ends as it always does.
-    bool start(const char* name, QObject* receiver, Work work, std::function<void()> done);
+    // done() is never called once this is gone. False where the host has no thread to give:
+    // the work is not done, and done() follows all the same, so that the caller ends as it
+    // always does.
+    bool start(const char* name, Work work, std::function<void()> done);
 
     void requestStop() { m_stop.request_stop(); }
     // Called by the work as its file is about to be written: from then on no stop ends it.
@@ -39,6 +58,7 @@ private:
     DriveTable m_drives;
     std::atomic<bool> m_writing = false;
     std::stop_source m_stop;
+    std::unique_ptr<WorkEnd> m_end;
     // Last: going first, it waits for the work (asked to stop) before any of the above goes.
     HelperThread m_thread;
 };

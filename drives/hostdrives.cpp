@@ -43,17 +43,16 @@ HostDrives::HostDrives(RememberedLetters remembered, QObject* parent)
     m_shareTimer.setInterval(kShareLookMs);
     connect(&m_shareTimer, &QTimer::timeout, this, &HostDrives::lookAtShares);
     m_watch = MountWatch::shared();
-    m_listening = m_watch->listen([this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_settle.isActive())
-                    m_settle.start();
-            },
-            Qt::QueuedConnection);
-    });
+    // Called on the watch's thread: the queued call by name carries nothing across.
+    m_listening = m_watch->listen([this] { QMetaObject::invokeMethod(this, "mountsChanged", Qt::QueuedConnection); });
     readMounts();
     DriveTable::setActive(m_letters.table());
+}
+
+void HostDrives::mountsChanged()
+{
+    if (!m_settle.isActive())
+        m_settle.start();
 }
 
 HostDrives::~HostDrives()

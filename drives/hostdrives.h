@@ -37,6 +37,8 @@ signals:
     void changed();
 
 private:
+    // The mounts changed: they are read once they have settled.
+    Q_INVOKABLE void mountsChanged();
     void readMounts();
     void lookAtShares();
     void takeShares();
