@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr qsizetype kBufferSize = qsizetype(256) << 10;
+constexpr qsizetype kBufferSize = qsizetype(128) << 10;
 
 } // namespace
 

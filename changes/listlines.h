@@ -10,7 +10,7 @@
 #include <sys/types.h>
 
 // The entry lines of a list file, one after the other, read into one buffer that holds a
-// few hundred kilobytes at a time (mapped pages would count in the program's peak memory).
+// hundred-odd kilobytes at a time (mapped pages would count in the program's peak memory).
 // A line ends at "\n", a '\r' before it left out.
 class ListLines {
 public:

@@ -3,6 +3,7 @@
 #include "changes/listrecognition.h"
 #include "files/chunkedoutput.h"
 #include "files/outputfile.h"
+#include "generation/comparisonthread.h"
 #include "generation/entrylines.h"
 #include "generation/leftoutentries.h"
 #include "generation/productinfo.h"
@@ -82,12 +83,14 @@ std::unique_ptr<EntryComparison> comparisonWith(const OldContent& old, ListBox& 
 }
 
 // The entries chunk by chunk (see ChunkedOutput), so a list of a million entries never
-// stands in memory a second time, each line handed to the comparison as it is made; a thread
+// stands in memory a second time, each chunk handed to the comparison once written; a thread
 // of their own for the writes saved no more than 1 to 3 % of a whole run.
-bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, EntryComparison* comparison,
+bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& footerBytes, ComparisonThread* comparison,
                   ListFileOutcome& outcome)
 {
-    ChunkedOutput out(file);
+    ChunkedOutput out(file, comparison ? ComparisonThread::kChunkSize : ChunkedOutput::kChunkSize);
+    if (comparison)
+        out.passChunksTo([comparison](std::string& chunk) { comparison->take(chunk); });
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
@@ -96,7 +99,7 @@ bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& foo
             outcome.replacedRows.append(i);
         const QByteArrayView line = out.since(lineStart);
         if (comparison)
-            comparison->add(line.chopped(EntryLines::kLineEndLength), i);
+            comparison->lineMade(lineStart, size_t(line.size() - EntryLines::kLineEndLength));
         outcome.size += line.size();
         if (!out.lineDone())
             return false;
@@ -139,9 +142,12 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
         oldListOnlyInMemory();
     const OldContent old = reserved ? file.oldContent() : OldContent();
     const std::unique_ptr<EntryComparison> comparison = comparisonWith(old, entries, footerBytes.size(), compareWith);
-    outcome.written = reserved && writeContent(file, entries, footerBytes, comparison.get(), outcome);
+    std::optional<ComparisonThread> comparing;
+    if (comparison)
+        comparing.emplace(*comparison);
+    outcome.written = reserved && writeContent(file, entries, footerBytes, comparing ? &*comparing : nullptr, outcome);
     // Finished before the new file takes the name: the old bytes are read up to then.
-    const bool compared = outcome.written && comparison && comparison->finish();
+    const bool compared = outcome.written && comparing && comparing->finish();
     outcome.written = outcome.written && file.commit();
     outcome.failure = file.failure();
     if (outcome.written && compared && old.length() <= 2 * outcome.size)

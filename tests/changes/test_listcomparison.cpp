@@ -3,6 +3,7 @@
 #include "changes/listrecognition.h"
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
+#include "process/helperthread.h"
 #include "support/listfilebytes.h"
 #include "support/testdrives.h"
 #include "text/windows1252.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
@@ -186,6 +188,36 @@ TEST_F(ListComparisonTest, AListWrittenInPlaceIsComparedWithItsKeptBytes)
     EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing),
               QList<QByteArray>{"\\Ordner\\Datei00000.txt"});
     EXPECT_EQ(readFile(secondName), readFile(listFile()));
+}
+
+// A list of many chunks is compared on a thread of its own where one can start, and on the
+// writer's thread where none can: each way, every change is found, and each new entry is
+// named from its own row however the chunks fell.
+TEST_F(ListComparisonTest, AListOfManyChunksIsComparedTheSameOnAThreadAndWithout)
+{
+    QStringList before, after;
+    QList<QByteArray> added, missing;
+    for (int i = 0; i < 60000; ++i) {
+        const QString entry = QStringLiteral("C:\\Ordner\\Unterordner\\Datei%1.txt").arg(i, 5, 10, QChar(u'0'));
+        if (i % 997 != 5)
+            before.append(entry);
+        else
+            added.append(entry.sliced(2).toLatin1());
+        if (i % 1009 != 7)
+            after.append(entry);
+        else
+            missing.append(entry.sliced(2).toLatin1());
+    }
+    for (const bool withThread : {true, false}) {
+        HelperThread::refuseStarts(!withThread);
+        const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+        QFile::remove(listFile());
+        write(before);
+        const ListFileOutcome outcome = write(after);
+        ASSERT_TRUE(outcome.changes.has_value()) << "thread " << withThread;
+        EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), added) << "thread " << withThread;
+        EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing), missing) << "thread " << withThread;
+    }
 }
 
 // Files of any size in the list's place are told apart by their last bytes, at once and

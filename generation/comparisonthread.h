@@ -1,0 +1,74 @@
+#pragma once
+
+#include "drives/drivetable.h"
+#include "process/helperthread.h"
+
+#include <QtGlobal>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class EntryComparison;
+
+// Compares the lines of a list file being written with the old list on a second processor:
+// reading the old list, merging it with the new one and naming what differs then cost the
+// write nothing but the hand-over of each written chunk. Where the process has one
+// processor to use, or no thread to start, each chunk is compared on the writer's thread
+// as it is handed over. The comparison names entries from the result list, which nobody
+// changes while it is written, and by the writer's drive table, which the thread takes
+// a copy of.
+//
+// The writer tells where each entry line lies in the chunk being made, and hands the chunk
+// over once it is written (ChunkedOutput::passChunksTo); it gets back an empty buffer to
+// make the next one in. At most kChunksWaiting chunks wait for the comparison, however far
+// the writer runs ahead; the chunks are an eighth of a plain write's, so that all of them
+// together take no more memory than its one.
+class ComparisonThread {
+public:
+    explicit ComparisonThread(EntryComparison& comparison);
+    ~ComparisonThread();
+    ComparisonThread(const ComparisonThread&) = delete;
+    ComparisonThread& operator=(const ComparisonThread&) = delete;
+
+    // An entry line of the chunk being made: where it starts in it, and its length without
+    // the line end.
+    void lineMade(size_t start, size_t length) { m_lines.push_back({start, length}); }
+    // The chunk once written: the comparison takes it, and chunk is left empty.
+    void take(std::string& chunk);
+    // After the last chunk: waits for the comparison to end and returns its finish().
+    bool finish();
+
+    static constexpr size_t kChunksWaiting = 4;
+    static constexpr size_t kChunkSize = size_t(128) << 10;
+
+private:
+    struct Line {
+        size_t start;
+        size_t length;
+    };
+    struct Chunk {
+        std::string bytes;
+        std::vector<Line> lines;
+    };
+
+    void compare(const Chunk& chunk);
+    void compareHandedOver();
+    std::string emptyBuffer(size_t capacity);
+
+    EntryComparison& m_comparison;
+    DriveTable m_drives;
+    qsizetype m_nextRow = 0;
+    std::vector<Line> m_lines; // those of the chunk being made
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Chunk> m_waiting;
+    std::vector<std::string> m_spare;
+    bool m_ended = false;
+    bool m_abandoned = false;
+    bool m_finished = false;
+    HelperThread m_thread;
+};
