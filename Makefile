@@ -108,7 +108,7 @@ bench-huge: build
 ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
 # The tests that start threads: every walk reads ahead on threads of its own and watches the
 # mounts on one, and the window runs on a worker thread.
-TSAN_TESTS := test_folderwalk test_readahead test_listcomparison test_neverwalkedmounts test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
+TSAN_TESTS := test_folderwalk test_readahead test_listcomparison test_listbox test_neverwalkedmounts test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
               test_startup test_form2 test_mainlayout test_interrupt test_sessionend test_hostdrives test_driveletters \
               test_stallablecall test_filereplacement test_folderlooks test_runmenu test_handins
 SANITIZED_BUILD = test -f $(BUILD)-$(1)/build.ninja || cmake -S . -B $(BUILD)-$(1) -G Ninja \

@@ -55,6 +55,10 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // From this many entries a sort takes a second processor where there is one: below,
+    // starting a thread costs more than it saves.
+    static constexpr size_t kEntriesWorthASecondSorter = 20000;
+
 private:
     // Entries that share their text up to its last '\' (the files of one folder) share
     // that head, stored once with its sort key; an entry stores only the rest. Each piece
@@ -93,6 +97,7 @@ private:
     void sortEntries();
     HeadTree headTree() const;
     Buckets<Entry> entriesByNode(const HeadTree& tree) const;
+    void sortNodes(Buckets<Entry>& byNode, quint32 firstNode, quint32 endNode) const;
     void writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode);
     QString textOf(const Entry& entry) const;
 

@@ -235,12 +235,14 @@ TEST(GermanCollationWeights, EightCharactersAtOnceWeighAsEachAlone)
     }
 }
 
-// The list box keeps paths in pieces and sorts them without joining them; whatever it
-// does, the order must be the one of the whole texts' keys.
+// The list box keeps paths in pieces and sorts them without joining them, long lists on
+// two threads where it can; whatever it does, the order must be the one of the whole
+// texts' keys.
 TEST(SortedListBoxOrder, MatchesTheOrderOfWholeKeysOnRandomPaths)
 {
-    for (quint32 seed = 1; seed <= 20; ++seed) {
-        QStringList paths = randomPaths(seed, 400);
+    for (quint32 seed = 1; seed <= 22; ++seed) {
+        const bool longList = seed > 20;
+        QStringList paths = randomPaths(seed, longList ? int(ListBox::kEntriesWorthASecondSorter) * 2 : 400);
         // Odd seeds add as a walk does, folder by folder; even ones in no order at all.
         if (seed % 2 == 0)
             std::shuffle(paths.begin(), paths.end(), std::mt19937(seed));
