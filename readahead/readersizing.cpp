@@ -26,6 +26,10 @@ void ReaderSizing::noteRead(TimePoint started, TimePoint finished)
         startOver();
         return;
     }
+    if (std::exchange(m_justTurnedSlow, false)) {
+        changeTo(kFirstSlowReaders);
+        return;
+    }
     if (m_unsettled > 0) {
         --m_unsettled;
         return;
@@ -55,6 +59,7 @@ bool ReaderSizing::readsAreQuick()
 void ReaderSizing::startOver()
 {
     m_readers = kFewestReaders;
+    m_justTurnedSlow = true;
     m_unsettled = 0;
     m_samples = 0;
     m_trial.reset();

@@ -11,13 +11,14 @@
 // them: a share's server answers tens at once, a cold disk fewer, and reads beyond that
 // only queue there and slow every other read down.
 //
-// So the count is found by trying: from two it is doubled while folders read per second
-// still rise by a good share, and where they stop rising it goes back to the count before
-// and stays. Every so often it tries half as many, then twice as many, and follows the way
-// that pays, as the walk may have reached another device. The rate is that at which reads
-// end, so where the walk holds them back (it takes folders no faster, or asks for few at a
-// time) more readers read no more and are not kept; nor where they take the processor
-// from the walk.
+// So the count is found by trying: from eight where the reads first turn out slow (a cold
+// disk or a share mostly answers that many at once, and the walk should not wait out a
+// climb from two), it is doubled while folders read per second still rise by a good share,
+// and where they stop rising it goes back to the count before and stays. Every so often
+// it tries half as many, then twice as many, and follows the way that pays, as the walk
+// may have reached another device. The rate is that at which reads end, so where the walk
+// holds them back (it takes folders no faster, or asks for few at a time) more readers
+// read no more and are not kept; nor where they take the processor from the walk.
 class ReaderSizing {
 public:
     using Duration = std::chrono::nanoseconds;
@@ -27,6 +28,8 @@ public:
     std::size_t readers() const { return m_readers; }
 
     static constexpr std::size_t kFewestReaders = 2;
+    // Where the reads turn slow, the first count tried.
+    static constexpr std::size_t kFirstSlowReaders = 8;
     static constexpr std::size_t kMostReaders = 64;
     // Below this a read did not wait on its device (a folder from the page cache takes about
     // ten): more readers than cores would only take the processor from the walk.
@@ -73,6 +76,8 @@ private:
     Recent m_recent;
     std::size_t m_readsSinceCheck = 0;
     bool m_quick = true;
+    // Since the reads last turned slow, no count has been weighed yet.
+    bool m_justTurnedSlow = false;
     std::size_t m_readers = kFewestReaders;
     // Reads still to end that were begun before the last change of the count.
     std::size_t m_unsettled = 0;

@@ -109,6 +109,39 @@ TEST(ReaderSizing, ReadersGrowWhileTheDeviceAnswersMoreAtOnce)
     }
 }
 
+// Where reads turn out slow, the sizing starts from a count a disk or a share mostly
+// answers at once instead of climbing to it from two; reads from the page cache stay with
+// two, and slow reads that turn quick go back to two.
+TEST(ReaderSizing, SlowReadsStartFromEightReaders)
+{
+    const struct {
+        const char* what;
+        std::vector<Duration> reads; // each read's time, in turn
+        std::size_t readers;
+    } cases[] = {
+        {"page cache", std::vector<Duration>(20, 10us), ReaderSizing::kFewestReaders},
+        {"cold disk", std::vector<Duration>(20, 300us), ReaderSizing::kFirstSlowReaders},
+        {"share", std::vector<Duration>(20, 2ms), ReaderSizing::kFirstSlowReaders},
+        {"too few reads to tell", std::vector<Duration>(ReaderSizing::kReadsPerCheck - 1, 2ms),
+         ReaderSizing::kFewestReaders},
+        {"share, then the page cache", [] {
+             std::vector<Duration> reads(20, 2ms);
+             reads.insert(reads.end(), 40, 10us);
+             return reads;
+         }(),
+         ReaderSizing::kFewestReaders},
+    };
+    for (const auto& one : cases) {
+        ReaderSizing sizing;
+        ReaderSizing::TimePoint now;
+        for (const Duration took : one.reads) {
+            now += took;
+            sizing.noteRead(now - took, now);
+        }
+        EXPECT_EQ(sizing.readers(), one.readers) << one.what;
+    }
+}
+
 // Reads that the test lets through one at a time, counting how many are inside at once.
 // A read may wait on a device of its own for a while: one shared by all reads, or one
 // that answers one read at a time.
