@@ -6,6 +6,7 @@
 #include "text/windows1252.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -101,6 +102,39 @@ void ListComparison::addNew(QByteArrayView line, qsizetype row)
     if (!inOrder(New, m_new))
         return outOfOrder(New, m_new);
     unmatched(New, m_new, false);
+}
+
+qsizetype ListComparison::addEqualRun(QByteArrayView lines)
+{
+    if (m_failure != Failure::None || m_oldHeadRead || !m_setup.newRoot.isEmpty() || !m_setup.oldRoot.isEmpty())
+        return 0;
+    const qsizetype passed = m_old.passEqual(lines);
+    const QByteArrayView run = lines.first(passed);
+    qsizetype count = 0;
+    for (const char* at = run.data(); (at = static_cast<const char*>(std::memchr(at, '\n', size_t(run.end() - at))));
+         ++at)
+        ++count;
+    m_oldEntries += count - ownEntriesIn(run);
+    const qsizetype linesBefore = m_oldLinesRead;
+    m_oldLinesRead += count;
+    if (linesBefore / kLinesBetweenStops != m_oldLinesRead / kLinesBetweenStops && m_stopRequested && m_stopRequested())
+        fail(Failure::Stopped);
+    return passed;
+}
+
+// The lines of the list's own entry among lines: "X:" and that path, a whole line.
+qsizetype ListComparison::ownEntriesIn(QByteArrayView lines) const
+{
+    const QByteArrayView own = m_setup.ownEntry;
+    if (own.isEmpty())
+        return 0;
+    qsizetype found = 0;
+    for (qsizetype at = lines.indexOf(own); at >= 0; at = lines.indexOf(own, at + 1)) {
+        const bool startsLine = at >= 2 && lines[at - 1] == ':' && (at == 2 || lines[at - 3] == '\n');
+        if (startsLine && lines.sliced(at + own.size()).startsWith("\r\n"))
+            ++found;
+    }
+    return found;
 }
 
 bool ListComparison::finish()

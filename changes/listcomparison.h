@@ -70,6 +70,12 @@ public:
 
     // The new list's lines in their order, each with its row.
     void addNew(QByteArrayView line, qsizetype row);
+    // The next new lines at once, as written with their line ends (none holding another
+    // '\n'): those at the front that the old list holds, byte for byte, next in its order
+    // are passed in one comparison of bytes. How many bytes were passed; the lines from
+    // there on go to addNew. Only where whole paths are compared and no old line is in
+    // hand: otherwise 0.
+    qsizetype addEqualRun(QByteArrayView lines);
     // After the last new line. True when the comparison ran to its end; differences
     // reported before a failure mean nothing then.
     bool finish();
@@ -90,6 +96,7 @@ private:
         QList<qsizetype> newRows;
     };
 
+    qsizetype ownEntriesIn(QByteArrayView lines) const;
     bool haveOldHead();
     void consumeOld();
     const std::string& keyOf(Line& line);

@@ -7,6 +7,19 @@ namespace {
 
 constexpr qsizetype kBufferSize = qsizetype(128) << 10;
 
+// How many bytes at the front of a and b agree: memcmp over blocks finds the block where
+// they part, which a comparison byte by byte would take long to reach.
+qsizetype agreeingBytes(const char* a, const char* b, qsizetype length)
+{
+    constexpr qsizetype kBlock = 64;
+    qsizetype at = 0;
+    while (at + kBlock <= length && std::memcmp(a + at, b + at, kBlock) == 0)
+        at += kBlock;
+    while (at < length && a[at] == b[at])
+        ++at;
+    return at;
+}
+
 } // namespace
 
 ListLines::ListLines(const OldContent& content, off_t length)
@@ -40,6 +53,27 @@ std::optional<QByteArrayView> ListLines::next()
         if (!fill())
             return std::nullopt;
     }
+}
+
+qsizetype ListLines::passEqual(QByteArrayView wanted)
+{
+    qsizetype passed = 0;
+    while (m_failure == Failure::None && passed < wanted.size()) {
+        const char* old = m_buffer.constData() + m_begin;
+        const char* want = wanted.data() + passed;
+        const qsizetype length = std::min(m_end - m_begin, wanted.size() - passed);
+        const bool wantedEnds = length == wanted.size() - passed;
+        const qsizetype same = agreeingBytes(old, want, length);
+        // Only whole lines: up to the last line end among the bytes that agree.
+        if (const void* lastEnd = memrchr(old, '\n', size_t(same))) {
+            const qsizetype whole = static_cast<const char*>(lastEnd) - old + 1;
+            m_begin += whole;
+            passed += whole;
+        }
+        if (same < length || wantedEnds || m_readUpTo == m_length || !fill())
+            break;
+    }
+    return passed;
 }
 
 // Moves the unfinished line to the front and reads on behind it; the buffer grows only

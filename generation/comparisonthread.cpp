@@ -1,10 +1,12 @@
 #include "generation/comparisonthread.h"
 
 #include "generation/entrycomparison.h"
+#include "generation/entrylines.h"
 #include "process/processors.h"
 
 #include <QByteArrayView>
 
+#include <algorithm>
 #include <utility>
 
 ComparisonThread::ComparisonThread(EntryComparison& comparison)
@@ -75,10 +77,27 @@ std::string ComparisonThread::emptyBuffer(size_t capacity)
     return fresh;
 }
 
+// Most lines stand in the old list as they are: a run of them passes in one comparison of
+// bytes, and only from where the two differ is each line compared on its own.
 void ComparisonThread::compare(const Chunk& chunk)
 {
-    for (const Line& line : chunk.lines)
-        m_comparison.add(QByteArrayView(chunk.bytes.data() + line.start, qsizetype(line.length)), m_nextRow++);
+    const std::vector<Line>& lines = chunk.lines;
+    if (lines.empty())
+        return;
+    const size_t end = lines.back().start + lines.back().length + EntryLines::kLineEndLength;
+    for (auto line = lines.begin(); line != lines.end();) {
+        const QByteArrayView rest(chunk.bytes.data() + line->start, qsizetype(end - line->start));
+        if (const qsizetype passed = m_comparison.addEqualRun(rest)) {
+            const size_t passedEnd = line->start + size_t(passed);
+            const auto next = std::lower_bound(line, lines.end(), passedEnd,
+                                               [](const Line& each, size_t at) { return each.start < at; });
+            m_nextRow += next - line;
+            line = next;
+            continue;
+        }
+        m_comparison.add(QByteArrayView(chunk.bytes.data() + line->start, qsizetype(line->length)), m_nextRow++);
+        ++line;
+    }
 }
 
 void ComparisonThread::compareHandedOver()

@@ -105,6 +105,9 @@ TEST_F(ListComparisonTest, FindsWhatABruteForceMultisetDifferenceFinds)
     }
     QRandomGenerator random(30);
     for (int round = 0; round < 40; ++round) {
+        // On another drive every line differs in its bytes; on the same one most lines pass
+        // as a run of equal bytes.
+        const QString drive = round % 2 == 0 ? u"D:"_qs : u"C:"_qs;
         QFile::remove(listFile());
         QStringList before, after;
         for (const QString& path : universe) {
@@ -112,11 +115,11 @@ TEST_F(ListComparisonTest, FindsWhatABruteForceMultisetDifferenceFinds)
             if (inBefore)
                 before.append(u"C:"_qs + path);
             if (inBefore != (random.bounded(5) == 0))
-                after.append(u"D:"_qs + path);
+                after.append(drive + path);
         }
         ASSERT_FALSE(write(before).changes.has_value()) << "no list was there";
         const QList<QByteArray> oldLines = entryLines(readFile(listFile()));
-        const ListFileOutcome outcome = write(after, u"D:"_qs);
+        const ListFileOutcome outcome = write(after, drive);
         const QList<QByteArray> newLines = entryLines(readFile(listFile()));
         ASSERT_TRUE(outcome.written && outcome.changes.has_value()) << "round " << round;
         EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), multisetMinus(newLines, oldLines))
@@ -251,6 +254,62 @@ TEST_F(ListComparisonTest, AHugeSparseFileIsNeitherReadNorCompared)
         ListLines lines(opened.content(), opened.entriesLength());
         EXPECT_FALSE(lines.next().has_value());
         EXPECT_EQ(lines.failure(), ListLines::Failure::NotText);
+    }
+}
+
+// New lines handed over as a run pass over the old lines that agree byte for byte and go
+// on line by line where they part; the list's own entry is no entry of the list either way.
+TEST(ListComparisonRuns, EqualLinesPassAsARunAndTheRestLineByLine)
+{
+    const struct {
+        const char* what;
+        QByteArray old;
+        QByteArray added;
+        QByteArray own;
+        qsizetype firstRun; // bytes the first run passes
+        QList<QByteArray> changes;
+        qsizetype oldEntries;
+    } cases[] = {
+        {"the same lines", "C:\\a\r\nC:\\b\r\n", "C:\\a\r\nC:\\b\r\n", {}, 12, {}, 2},
+        {"another drive", "C:\\a\r\nC:\\b\r\n", "D:\\a\r\nD:\\b\r\n", {}, 0, {}, 2},
+        {"one new between", "C:\\a\r\nC:\\c\r\n", "C:\\a\r\nC:\\b\r\nC:\\c\r\n", {}, 6,
+         {"neu \\b"}, 2},
+        {"one missing at the end", "C:\\a\r\nC:\\b\r\nC:\\c\r\n", "C:\\a\r\nC:\\b\r\n", {}, 12,
+         {"fehlt \\c"}, 3},
+        {"a line that only begins alike", "C:\\ab\r\n", "C:\\a\r\n", {}, 0, {"neu \\a", "fehlt \\ab"}, 1},
+        {"the own entry in both", "C:\\a\r\nC:\\Liste.txt\r\nC:\\x\r\n",
+         "C:\\a\r\nC:\\Liste.txt\r\nC:\\x\r\n", "\\Liste.txt", 26, {}, 2},
+        {"the own entry as the end of another path", "C:\\d\\Liste.txt\r\n", "C:\\d\\Liste.txt\r\n",
+         "\\Liste.txt", 16, {}, 1},
+    };
+    for (const auto& one : cases) {
+        QTemporaryFile file;
+        ASSERT_TRUE(file.open());
+        file.write(one.old);
+        file.flush();
+        ListLines old(OldContent(file.handle(), one.old.size()), one.old.size());
+        QList<QByteArray> changes;
+        ListComparison comparison(old, {{}, {}, one.own}, [&changes](const ListComparison::Difference& difference) {
+            changes.append((difference.kind == ListChanges::Kind::New ? "neu " : "fehlt ") + difference.path.toByteArray());
+        });
+        // As the comparison's thread hands them over: a run from each line on, and where none
+        // passes, that line alone.
+        const QList<QByteArray> lines = one.added.split('\n').mid(0, one.added.count('\n'));
+        qsizetype at = 0;
+        for (qsizetype line = 0; line < lines.size();) {
+            const qsizetype passed = comparison.addEqualRun(QByteArrayView(one.added).sliced(at));
+            if (line == 0) {
+                EXPECT_EQ(passed, one.firstRun) << one.what;
+            }
+            if (passed == 0)
+                comparison.addNew(QByteArrayView(lines[line]).chopped(1), line);
+            const qsizetype end = at + std::max(passed, lines[line].size() + 1);
+            while (at < end)
+                at += lines[line++].size() + 1;
+        }
+        EXPECT_TRUE(comparison.finish()) << one.what;
+        EXPECT_EQ(changes, one.changes) << one.what;
+        EXPECT_EQ(comparison.oldEntries(), one.oldEntries) << one.what;
     }
 }
 
