@@ -1,27 +1,16 @@
 #include "process/memorybudget.h"
 
+#include "process/kernelfiles.h"
+
 #include <algorithm>
 #include <limits>
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
-
-// A small file of the kernel's, whole; empty when it cannot be read.
-QByteArray readSmall(const QByteArray& path)
-{
-    const int file = open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        return {};
-    char buffer[4096];
-    const ssize_t got = read(file, buffer, sizeof buffer);
-    close(file);
-    return got > 0 ? QByteArray(buffer, got) : QByteArray();
-}
 
 std::size_t left(std::size_t limit, std::size_t used) { return limit > used ? limit - used : 0; }
 
@@ -37,7 +26,7 @@ std::size_t limitOf(int resource)
 // address space in pages, its sixth the data and stack.
 std::size_t leftByLimits()
 {
-    const QList<QByteArray> pages = readSmall("/proc/self/statm").split(' ');
+    const QList<QByteArray> pages = KernelFiles::readSmall("/proc/self/statm").split(' ');
     if (pages.size() < 6)
         return kUnlimited;
     const auto pageSize = std::size_t(sysconf(_SC_PAGESIZE));
@@ -50,7 +39,7 @@ std::size_t leftInTheSystem()
 {
     std::size_t kibibytes = 0;
     bool found = false;
-    for (const QByteArray& line : readSmall("/proc/meminfo").split('\n')) {
+    for (const QByteArray& line : KernelFiles::readSmall("/proc/meminfo").split('\n')) {
         if (line.startsWith("MemAvailable:") || line.startsWith("SwapFree:")) {
             kibibytes += line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toULongLong();
             found = true;
@@ -62,25 +51,19 @@ std::size_t leftInTheSystem()
 std::size_t leftInGroup(const QByteArray& group)
 {
     bool limited = false;
-    const std::size_t most = readSmall(group + "/memory.max").trimmed().toULongLong(&limited);
+    const std::size_t most = KernelFiles::readSmall(group + "/memory.max").trimmed().toULongLong(&limited);
     if (!limited)
         return kUnlimited;
-    return left(most, std::size_t(readSmall(group + "/memory.current").trimmed().toULongLong()));
+    return left(most, std::size_t(KernelFiles::readSmall(group + "/memory.current").trimmed().toULongLong()));
 }
 
-// The unified hierarchy's line of /proc/self/cgroup ("0::/user.slice/..."), and the
-// groups above it up to the root, those with a limit of memory.
+// The process's control group and those above it, those with a limit of memory.
 QList<QByteArray> limitingGroups()
 {
     QList<QByteArray> groups;
-    for (const QByteArray& line : readSmall("/proc/self/cgroup").split('\n')) {
-        if (!line.startsWith("0::/"))
-            continue;
-        QByteArray group = "/sys/fs/cgroup" + line.mid(3).trimmed();
-        for (; group.size() > qsizetype(sizeof "/sys/fs/cgroup") - 1; group.truncate(group.lastIndexOf('/'))) {
-            if (leftInGroup(group) != kUnlimited)
-                groups.append(group);
-        }
+    for (const QByteArray& group : KernelFiles::ownCgroupFolders()) {
+        if (leftInGroup(group) != kUnlimited)
+            groups.append(group);
     }
     return groups;
 }
