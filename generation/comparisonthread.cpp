@@ -21,12 +21,14 @@ ComparisonThread::ComparisonThread(EntryComparison& comparison)
 }
 
 // Where the write failed before finish(), the comparison is dropped where it stands.
-ComparisonThread::~ComparisonThread()
+ComparisonThread::~ComparisonThread() { endThread(true); }
+
+void ComparisonThread::endThread(bool abandon)
 {
     {
         const std::lock_guard lock(m_mutex);
         m_ended = true;
-        m_abandoned = true;
+        m_abandoned = abandon;
     }
     m_changed.notify_all();
     m_thread.join();
@@ -55,12 +57,7 @@ bool ComparisonThread::finish()
 {
     if (!m_thread.joinable())
         return m_comparison.finish();
-    {
-        const std::lock_guard lock(m_mutex);
-        m_ended = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
+    endThread(false);
     return m_finished;
 }
 

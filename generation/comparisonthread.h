@@ -58,6 +58,7 @@ private:
     void compare(const Chunk& chunk);
     void compareHandedOver();
     std::string emptyBuffer(size_t capacity);
+    void endThread(bool abandon);
 
     EntryComparison& m_comparison;
     DriveTable m_drives;
