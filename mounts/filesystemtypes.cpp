@@ -11,6 +11,8 @@ enum class Use {
     NeverWalked,  // never entered, never a drive
     SystemOnly,   // walked, never a drive
     NetworkShare, // walked, a drive wherever mounted
+    OwnDisk,      // walked, a drive: a disk of this machine
+    SystemHere,   // as SystemOnly, and kept in memory or on this machine's disks
 };
 
 struct KnownType {
@@ -61,14 +63,14 @@ constexpr KnownType kKnownTypes[] = {
     {"kernfs", kNoMagic, Use::NeverWalked},
 
     // Memory and the system's own images and layers.
-    {"tmpfs", TMPFS_MAGIC, Use::SystemOnly},
-    {"devtmpfs", TMPFS_MAGIC, Use::SystemOnly},
-    {"ramfs", RAMFS_MAGIC, Use::SystemOnly},
+    {"tmpfs", TMPFS_MAGIC, Use::SystemHere},
+    {"devtmpfs", TMPFS_MAGIC, Use::SystemHere},
+    {"ramfs", RAMFS_MAGIC, Use::SystemHere},
     {"rootfs", kNoMagic, Use::SystemOnly}, // ramfs or tmpfs
-    {"overlay", OVERLAYFS_SUPER_MAGIC, Use::SystemOnly},
+    {"overlay", OVERLAYFS_SUPER_MAGIC, Use::SystemHere},
     {"aufs", kNoMagic, Use::SystemOnly},
-    {"squashfs", SQUASHFS_MAGIC, Use::SystemOnly},
-    {"erofs", EROFS_SUPER_MAGIC_V1, Use::SystemOnly},
+    {"squashfs", SQUASHFS_MAGIC, Use::SystemHere},
+    {"erofs", EROFS_SUPER_MAGIC_V1, Use::SystemHere},
     {"ecryptfs", ECRYPTFS_SUPER_MAGIC, Use::SystemOnly},
     {"auto", kNoMagic, Use::SystemOnly},
     // FUSE helpers of the desktop and of containers, and package images mounted through FUSE.
@@ -84,6 +86,14 @@ constexpr KnownType kKnownTypes[] = {
     {"fuse.fuse-overlayfs", kNoMagic, Use::SystemOnly},
     {"fuse.appimagefuse", kNoMagic, Use::SystemOnly},
     {"fuse.flatpak", kNoMagic, Use::SystemOnly},
+
+    // Disks of this machine.
+    {"ext2", EXT2_SUPER_MAGIC, Use::OwnDisk},
+    {"ext3", EXT3_SUPER_MAGIC, Use::OwnDisk},
+    {"ext4", EXT4_SUPER_MAGIC, Use::OwnDisk},
+    {"xfs", XFS_SUPER_MAGIC, Use::OwnDisk},
+    {"btrfs", BTRFS_SUPER_MAGIC, Use::OwnDisk},
+    {"f2fs", F2FS_SUPER_MAGIC, Use::OwnDisk},
 
     // Kernel clients of other machines' shares (cifs, smb3 and afs report one of two numbers).
     {"nfs", NFS_SUPER_MAGIC, Use::NetworkShare},
@@ -156,7 +166,15 @@ bool FileSystemTypes::isNeverWalkedMagic(std::uint32_t statfsType)
 
 bool FileSystemTypes::isNeverGivenALetter(QByteArrayView type)
 {
-    return isNeverWalked(type) || isOfUse(type, Use::SystemOnly);
+    return isNeverWalked(type) || isOfUse(type, Use::SystemOnly) || isOfUse(type, Use::SystemHere);
 }
 
 bool FileSystemTypes::isNetworkShare(QByteArrayView type) { return isOfUse(type, Use::NetworkShare); }
+
+bool FileSystemTypes::answersWithoutWaiting(std::uint32_t statfsType)
+{
+    const auto isIt = [statfsType](const KnownType& known) {
+        return known.magic == statfsType && (known.use == Use::OwnDisk || known.use == Use::SystemHere);
+    };
+    return statfsType != kNoMagic && std::any_of(std::begin(kKnownTypes), std::end(kKnownTypes), isIt);
+}

@@ -25,4 +25,9 @@ public:
     // Shares on other machines, by kernel client or FUSE helper: a drive wherever they
     // are mounted.
     static bool isNetworkShare(QByteArrayView type);
+
+    // By the magic number statfs reports: kept in memory or on a disk of this machine that
+    // is no stick (ext4, xfs, btrfs, tmpfs, overlay), where a folder's read never waits on
+    // another machine or on a device pulled out.
+    static bool answersWithoutWaiting(std::uint32_t statfsType);
 };

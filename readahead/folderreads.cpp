@@ -1,11 +1,24 @@
 #include "readahead/folderreads.h"
 
+#include "mounts/filesystemtypes.h"
+#include "process/processors.h"
 #include "text/namecodec.h"
 
 #include <algorithm>
 #include <climits>
 
+#include <sys/vfs.h>
 #include <unistd.h>
+
+namespace {
+
+// With one processor the walk reads folders itself where it may (see ReadAhead).
+ReadAhead::WalkReads walkReadsWith(int processors)
+{
+    return processors <= 1 ? ReadAhead::WalkReads::QuickOnesHere : ReadAhead::WalkReads::Never;
+}
+
+} // namespace
 
 FolderReads::FolderReads(std::stop_token stop)
     : FolderReads(ReadAhead::readBelowParent, std::move(stop))
@@ -16,7 +29,8 @@ FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop)
     : m_stop(stop)
     , m_handles(share(m_budget.descriptors()).handlesKept)
     , m_mostParentsHeld(share(m_budget.descriptors()).parentsHeld)
-    , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers)
+    , m_walkReads(walkReadsWith(Processors::usable()))
+    , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers, m_walkReads)
 {
     m_handles.onOutOfDescriptors([this] { giveBack(); });
 }
@@ -83,8 +97,9 @@ void FolderReads::requestMore()
             if (!mounts)
                 mounts = m_mounts.now();
             const QString& name = below.names[below.next];
+            const FolderBelow found = belowOf(below, below.next);
             requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
-                                NameCodec::encode(name), mounts, belowOf(below, below.next), &m_memory});
+                                NameCodec::encode(name), mounts, found, &m_memory, isAnsweredHere(below, found)});
             ++outstanding;
             if (++below.next < below.names.size())
                 continue;
@@ -106,6 +121,23 @@ bool FolderReads::openForReaders(Below& below)
         return false;
     m_parents.push_back({below.pathText, below.handle});
     return true;
+}
+
+// Only a plain folder shares its parent's file system; where the walk never reads for
+// itself, nobody asks.
+bool FolderReads::isAnsweredHere(const Below& below, const FolderBelow& found)
+{
+    if (m_walkReads == ReadAhead::WalkReads::Never || found.kind != SubfolderKind::Plain || !below.identity)
+        return false;
+    const dev_t device = below.identity->device;
+    const auto known = m_devicesAnsweredHere.constFind(device);
+    if (known != m_devicesAnsweredHere.cend())
+        return *known;
+    struct statfs fileSystem;
+    const bool here = ::fstatfs(below.handle->descriptor(), &fileSystem) == 0
+        && FileSystemTypes::answersWithoutWaiting(std::uint32_t(fileSystem.f_type));
+    m_devicesAnsweredHere.insert(device, here);
+    return here;
 }
 
 FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)

@@ -8,6 +8,7 @@
 #include "walk/folderhandles.h"
 #include "walk/folderscan.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -108,6 +109,7 @@ private:
     void requestMore();
     bool openForReaders(Below& below);
     FolderBelow belowOf(const Below& below, qsizetype index) const;
+    bool isAnsweredHere(const Below& below, const FolderBelow& found);
     void giveBack();
     void learnFrom(const FolderScan& scan);
 
@@ -126,7 +128,10 @@ private:
     std::deque<Parent> m_parents;
     // Devices whose folders' own listings give inode numbers other than their identity.
     QSet<dev_t> m_listingsInodeUntrusted;
+    // Devices whose folders the walk may read itself, by their file systems.
+    QHash<dev_t, bool> m_devicesAnsweredHere;
     std::optional<Read> m_last;
+    const ReadAhead::WalkReads m_walkReads;
     ReadAhead m_ahead;
     std::optional<Found> m_found;
 };

@@ -6,9 +6,10 @@
 #include <new>
 #include <string>
 
-ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mostReaders)
+ReadAhead::ReadAhead(ReadFolder readFolder, std::stop_token stop, std::size_t mostReaders, WalkReads walkReads)
     : m_readFolder(std::move(readFolder))
     , m_mostReaders(mostReaders)
+    , m_walkReads(walkReads)
     , m_cannotRead(mostReaders == 0)
     , m_stop(stop)
     , m_wakeOnStop(std::move(stop), [this] {
@@ -115,8 +116,16 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
+    if (*position >= m_claimed && walkReadsNow() && m_slots[*position].request.answeredHere && !m_stop.stop_requested())
+        readHere(lock, *position);
     if (doneFromFront(*position + 1) <= *position) {
         m_walkWaitsFor = *position + 1;
+        // The walk may have read every folder before this one itself, with no reader started.
+        startReaders();
+        if (m_readers.empty()) {
+            m_walkWaitsFor = 0;
+            return std::nullopt;
+        }
         if (m_readersWaiting > 0)
             m_readersWake.notify_all();
         m_walkWakes.wait(lock, [this] { return walkMayGoOn() || m_stop.stop_requested(); });
@@ -129,6 +138,35 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
     m_claimed -= *position + 1;
     return read;
+}
+
+// The walk's own read of a folder that no reader has claimed. Nobody claimed the folders
+// before it either: the walk has passed them over, and they are dropped unread.
+void ReadAhead::readHere(std::unique_lock<std::mutex>& lock, std::size_t position)
+{
+    for (std::size_t passed = m_claimed; passed < position; ++passed)
+        m_slots[passed].done = true;
+    m_claimed = position + 1;
+    Slot& slot = m_slots[position];
+    lock.unlock();
+    const auto started = std::chrono::steady_clock::now();
+    FolderScan::Entries entries = m_readFolder(slot.request);
+    const auto finished = std::chrono::steady_clock::now();
+    lock.lock();
+    slot.entries = std::move(entries);
+    slot.done = true;
+    noteRead(started, finished);
+}
+
+// Under the lock. A slow read may want more readers from now on.
+void ReadAhead::noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished)
+{
+    const std::size_t readersBefore = readersWanted();
+    m_sizing.noteRead(started, finished);
+    if (readersWanted() > readersBefore) {
+        startReaders();
+        m_readersWake.notify_all();
+    }
 }
 
 bool ReadAhead::walkWaits()
@@ -162,12 +200,7 @@ void ReadAhead::read()
         --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
-        const std::size_t readersBefore = readersWanted();
-        m_sizing.noteRead(started, finished);
-        if (readersWanted() > readersBefore) {
-            startReaders();
-            m_readersWake.notify_all();
-        }
+        noteRead(started, finished);
         if (m_walkWaitsFor > 0 && walkMayGoOn())
             m_walkWakes.notify_one();
     }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -24,6 +25,11 @@
 // answers at once (see ReaderSizing): two from the page cache, more on a cold disk, tens
 // on a share. Only reading happens ahead; whether a folder is still there, and the same
 // one, is asked at its turn.
+//
+// Where the process has one processor, a reader could only take turns with the walk on it,
+// each hand-over costing two switches: while reads come from the page cache, the walk reads
+// a folder on this machine's disks itself at its turn. A folder that may sit on a share or
+// a stick is still read on a thread of its own, so that no stalled read holds the walk.
 class ReadAhead {
 public:
     struct Read {
@@ -41,7 +47,10 @@ public:
         std::shared_ptr<const NeverWalkedMounts> mounts;
         FolderBelow below;
         MemoryBudget* memory = nullptr;
+        // In memory or on a disk of this machine (FileSystemTypes::answersWithoutWaiting).
+        bool answeredHere = false;
     };
+    enum class WalkReads { Never, QuickOnesHere };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
     static FolderScan::Entries readBelowParent(const Request& request);
@@ -49,7 +58,7 @@ public:
     // Once stop is asked for, readers take no further folder and a walk waiting in take()
     // gets nothing. No more than mostReaders read at once; with none, nothing is read ahead.
     explicit ReadAhead(ReadFolder readFolder = readBelowParent, std::stop_token stop = {},
-                       std::size_t mostReaders = ReaderSizing::kMostReaders);
+                       std::size_t mostReaders = ReaderSizing::kMostReaders, WalkReads walkReads = WalkReads::Never);
     ~ReadAhead();
     // False once no other thread could be started: then nothing is read ahead, and the
     // walk reads every folder itself.
@@ -87,10 +96,18 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
-    std::size_t readersWanted() const { return std::min(m_sizing.readers(), m_mostReaders); }
+    bool walkReadsNow() const { return m_walkReads == WalkReads::QuickOnesHere && m_sizing.quick(); }
+    // None while the walk reads for itself, unless it waits for a folder it may not read.
+    std::size_t readersWanted() const
+    {
+        return walkReadsNow() && m_walkWaitsFor == 0 ? 0 : std::min(m_sizing.readers(), m_mostReaders);
+    }
+    void readHere(std::unique_lock<std::mutex>& lock, std::size_t position);
+    void noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished);
 
     const ReadFolder m_readFolder;
     const std::size_t m_mostReaders;
+    const WalkReads m_walkReads;
     std::mutex m_mutex;
     std::condition_variable m_readersWake;
     std::condition_variable m_walkWakes;

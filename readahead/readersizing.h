@@ -26,6 +26,8 @@ public:
 
     void noteRead(TimePoint started, TimePoint finished);
     std::size_t readers() const { return m_readers; }
+    // Whether the recent reads came from the page cache rather than waiting on a device.
+    bool quick() const { return m_quick; }
 
     static constexpr std::size_t kFewestReaders = 2;
     // Where the reads turn slow, the first count tried.

@@ -1,6 +1,8 @@
 #include "readahead/folderreads.h"
 #include "readahead/readahead.h"
 #include "readahead/readersizing.h"
+#include "mounts/filesystemtypes.h"
+#include "process/processors.h"
 #include "support/smallfilesystem.h"
 #include "support/testdrives.h"
 
@@ -24,6 +26,9 @@
 #include <stop_token>
 #include <thread>
 #include <vector>
+
+#include <sched.h>
+#include <sys/vfs.h>
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
@@ -309,6 +314,52 @@ TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
     EXPECT_EQ(sixth->entries.identity->inode, ino_t(5));
 }
 
+// With one processor the walk reads a folder on this machine's disks itself while reads
+// are quick; a folder elsewhere, and every folder once reads turn slow, a reader reads.
+// Either way each read reaches the walk in its order, and the walk never waits for a
+// reader nobody started.
+TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
+{
+    using WalkReads = ReadAhead::WalkReads;
+    constexpr int kFolders = 120;
+    const struct {
+        const char* what;
+        WalkReads walkReads;
+        bool answeredHere;
+        std::chrono::microseconds wait;
+        int readByTheWalk;
+    } cases[] = {
+        {"one processor, quick reads here", WalkReads::QuickOnesHere, true, 0us, kFolders},
+        {"one processor, a share", WalkReads::QuickOnesHere, false, 0us, 0},
+        {"two processors", WalkReads::Never, true, 0us, 0},
+        // Reads are weighed every few reads: until then the walk reads the slow ones too.
+        {"one processor, slow reads here", WalkReads::QuickOnesHere, true, 200us, int(ReaderSizing::kReadsPerCheck)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Gate gate;
+        gate.open();
+        const std::thread::id walk = std::this_thread::get_id();
+        std::atomic<int> readByTheWalk = 0;
+        ReadAhead ahead(
+            [&](const ReadAhead::Request& request) {
+                readByTheWalk += std::this_thread::get_id() == walk ? 1 : 0;
+                return gate.pass(request, {c.wait, false});
+            },
+            {}, ReaderSizing::kMostReaders, c.walkReads);
+        std::vector<ReadAhead::Request> made = requests(kFolders);
+        for (ReadAhead::Request& request : made)
+            request.answeredHere = c.answeredHere;
+        ahead.request(std::move(made));
+        for (int i = 0; i < kFolders; ++i) {
+            const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
+            ASSERT_TRUE(read && read->entries.identity);
+            EXPECT_EQ(read->entries.identity->inode, ino_t(i));
+        }
+        EXPECT_EQ(readByTheWalk, c.readByTheWalk);
+    }
+}
+
 // A walk that stops while folders are being read leaves no reader behind in a read.
 TEST(ReadAhead, DestroyedWhileReadingWaitsForTheReadsInFlight)
 {
@@ -476,8 +527,88 @@ TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
     EXPECT_EQ(requested.parents(), below + 1);
 }
 
+// The calling thread, and the threads it starts, on its first processor alone.
+class OnOneProcessor {
+public:
+    OnOneProcessor()
+    {
+        sched_getaffinity(0, sizeof m_before, &m_before);
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &m_before)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        }
+        sched_setaffinity(0, sizeof one, &one);
+    }
+    ~OnOneProcessor() { sched_setaffinity(0, sizeof m_before, &m_before); }
+    OnOneProcessor(const OnOneProcessor&) = delete;
+    OnOneProcessor& operator=(const OnOneProcessor&) = delete;
+
+private:
+    cpu_set_t m_before;
+};
+
+bool answersWithoutWaiting(const QString& hostFolder)
+{
+    struct statfs fileSystem;
+    return ::statfs(QFile::encodeName(hostFolder).constData(), &fileSystem) == 0
+        && FileSystemTypes::answersWithoutWaiting(std::uint32_t(fileSystem.f_type));
+}
+
+struct TreeWalk {
+    std::set<std::string> found; // relative to the start folder
+    int folders = 0;            // entered below the start folder
+    int readByTheWalk = 0;      // of them, read on the walk's own thread
+};
+
+// The walk's order, breadth first, with every folder read ahead of its turn.
+TreeWalk walkReadingAhead(const QString& start)
+{
+    TreeWalk walked;
+    auto note = [&](const QString& text, const FolderScan& scan) {
+        const QString relative = text.mid(start.size() + 1).replace(u'\\', u'/');
+        const QString prefix = relative.isEmpty() ? QString() : relative + u'/';
+        for (const QString& folder : scan.folders)
+            walked.found.insert((prefix + folder).toStdString());
+        for (qsizetype i = 0; i < scan.files.size(); ++i)
+            walked.found.insert(prefix.toStdString() + std::string(scan.files.at(i).data(), std::size_t(scan.files.at(i).size())));
+    };
+    const std::thread::id walk = std::this_thread::get_id();
+    std::atomic<int> readByTheWalk = 0;
+    FolderReads reads([&](const ReadAhead::Request& request) {
+        readByTheWalk += std::this_thread::get_id() == walk ? 1 : 0;
+        return ReadAhead::readBelowParent(request);
+    });
+    readStart(reads, start);
+    std::deque<QString> turns;
+    auto enqueueBelow = [&](const QString& text, const FolderScan& scan) {
+        note(text, scan);
+        for (const QString& folder : scan.folders)
+            turns.push_back(text + u'\\' + folder);
+    };
+    enqueueBelow(start, reads.last(start)->scan);
+    for (; !turns.empty(); ++walked.folders) {
+        const QString text = turns.front();
+        turns.pop_front();
+        std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+        if (!read) {
+            ADD_FAILURE() << "not read ahead: " << text.toStdString();
+            break;
+        }
+        enqueueBelow(text, read->scan);
+        reads.keepLast(std::move(*read));
+        reads.readAheadBelow(text);
+    }
+    walked.readByTheWalk = readByTheWalk;
+    return walked;
+}
+
 // A walk through thousands of folders, some of a few hundred files, with every folder
-// read ahead of its turn, finds what an independent listing of the tree finds.
+// read ahead of its turn, finds what an independent listing of the tree finds; on one
+// processor it reads them itself where its file system lets it (not on a share).
 TEST(FolderReads, WideWalkReadAheadFindsWhatTheTreeHolds)
 {
     TestDrives drives;
@@ -501,34 +632,16 @@ TEST(FolderReads, WideWalkReadAheadFindsWhatTheTreeHolds)
     const std::set<std::string> expected = listedByTheHost(host);
     ASSERT_GT(expected.size(), 5000u);
 
-    std::set<std::string> walked;
-    auto note = [&](const QString& text, const FolderScan& scan) {
-        const QString relative = text.mid(start.size() + 1).replace(u'\\', u'/');
-        const QString prefix = relative.isEmpty() ? QString() : relative + u'/';
-        for (const QString& folder : scan.folders)
-            walked.insert((prefix + folder).toStdString());
-        for (qsizetype i = 0; i < scan.files.size(); ++i)
-            walked.insert(prefix.toStdString() + std::string(scan.files.at(i).data(), std::size_t(scan.files.at(i).size())));
-    };
-    FolderReads reads;
-    readStart(reads, start);
-    std::deque<QString> turns;
-    auto enqueueBelow = [&](const QString& text, const FolderScan& scan) {
-        note(text, scan);
-        for (const QString& folder : scan.folders)
-            turns.push_back(text + u'\\' + folder);
-    };
-    enqueueBelow(start, reads.last(start)->scan);
-    while (!turns.empty()) {
-        const QString text = turns.front();
-        turns.pop_front();
-        std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
-        ASSERT_TRUE(read) << text.toStdString();
-        enqueueBelow(text, read->scan);
-        reads.keepLast(std::move(*read));
-        reads.readAheadBelow(text);
+    for (const bool oneProcessor : {false, true}) {
+        SCOPED_TRACE(oneProcessor ? "one processor" : "every processor");
+        std::optional<OnOneProcessor> pinned;
+        if (oneProcessor)
+            pinned.emplace();
+        const TreeWalk walked = walkReadingAhead(start);
+        EXPECT_EQ(walked.found, expected);
+        const bool walkReads = Processors::usable() == 1 && answersWithoutWaiting(drives.host(start));
+        EXPECT_EQ(walked.readByTheWalk, walkReads ? walked.folders : 0);
     }
-    EXPECT_EQ(walked, expected);
 }
 
 } // namespace
