@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QScopeGuard>
 
+#include <algorithm>
+#include <random>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -143,6 +146,32 @@ TEST_F(FolderScanTest, NamesSortAsTheirTextWhateverTheirBytes)
     ASSERT_TRUE(files.setPath(u"C:\\Reihe"_s));
     EXPECT_EQ(entriesOf(files), QStringList({u"_unter"_s, u"abcdefghX"_s, u"abcdefghx"_s, u"ABCDEFGHy"_s, u"café"_s,
                                              u"caf\xDCC3"_s, u"f"_s, u"Zebra"_s}));
+}
+
+// Hundreds of names that mostly share their first bytes, differ in letter case or a sign
+// before the letters, end early or hold an umlaut anywhere: in the order of their text.
+TEST_F(FolderScanTest, ManyNamesSortAsTheirText)
+{
+    drives.makeFolder(u"C:\\Viele"_s);
+    const HostEntries viele(drives.host(u"C:\\Viele"_s));
+    const QStringList letters = {u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"_"_s, u"."_s, u"0"_s, u"\u00E4"_s, u"\u00C4"_s, u"z"_s};
+    std::mt19937 random(7);
+    QStringList names;
+    while (names.size() < 400) {
+        QString name = u"x"_s; // no hidden names
+        for (auto length = random() % 12; length > 0; --length)
+            name += letters[qsizetype(random() % std::uint32_t(letters.size()))];
+        if (!names.contains(name)) {
+            names.append(name);
+            ASSERT_TRUE(viele.file(name.toUtf8()));
+        }
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    ASSERT_TRUE(files.setPath(u"C:\\Viele"_s));
+    EXPECT_EQ(entriesOf(files), names);
 }
 
 TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)
