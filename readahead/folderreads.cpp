@@ -10,26 +10,21 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-namespace {
-
-// With one processor the walk reads folders itself where it may (see ReadAhead).
-ReadAhead::WalkReads walkReadsWith(int processors)
-{
-    return processors <= 1 ? ReadAhead::WalkReads::QuickOnesHere : ReadAhead::WalkReads::Never;
-}
-
-} // namespace
-
 FolderReads::FolderReads(std::stop_token stop)
     : FolderReads(ReadAhead::readBelowParent, std::move(stop))
 {
 }
 
-FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop)
+ReadAhead::WalkReads FolderReads::walkReadsHere()
+{
+    return Processors::usable() <= 1 ? ReadAhead::WalkReads::QuickOnesHere : ReadAhead::WalkReads::Never;
+}
+
+FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop, ReadAhead::WalkReads walkReads)
     : m_stop(stop)
     , m_handles(share(m_budget.descriptors()).handlesKept)
     , m_mostParentsHeld(share(m_budget.descriptors()).parentsHeld)
-    , m_walkReads(walkReadsWith(Processors::usable()))
+    , m_walkReads(walkReads)
     , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers, m_walkReads)
 {
     m_handles.onOutOfDescriptors([this] { giveBack(); });

@@ -26,8 +26,12 @@ class FolderReads {
 public:
     // Once a stop is asked for, nothing more is read: a folder asked for then is none.
     explicit FolderReads(std::stop_token stop = {});
-    // Reads ahead with reads of the caller's own (tests).
-    explicit FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop = {});
+    // Reads ahead with reads of the caller's own (tests), and where the walk reads itself
+    // as asked.
+    explicit FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop = {},
+                         ReadAhead::WalkReads walkReads = walkReadsHere());
+    // With one processor the walk reads folders itself where it may (see ReadAhead).
+    static ReadAhead::WalkReads walkReadsHere();
     FolderReads(const FolderReads&) = delete;
     FolderReads& operator=(const FolderReads&) = delete;
 

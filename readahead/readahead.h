@@ -82,6 +82,7 @@ public:
     // A thread that waits is woken for a few reads at once, not for each: waking costs
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;
+    static constexpr std::size_t kTakesPerReadHere = 64;
 
 private:
     struct Slot {
@@ -96,13 +97,14 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
-    bool walkReadsNow() const { return m_walkReads == WalkReads::QuickOnesHere && m_sizing.quick(); }
+    bool walkReadsNow() const { return m_walkReads == WalkReads::QuickOnesHere && m_walkSpeed.quick(); }
     // None while the walk reads for itself, unless it waits for a folder it may not read.
     std::size_t readersWanted() const
     {
         return walkReadsNow() && m_walkWaitsFor == 0 ? 0 : std::min(m_sizing.readers(), m_mostReaders);
     }
     void readHere(std::unique_lock<std::mutex>& lock, std::size_t position);
+    void tryReadingHere(std::unique_lock<std::mutex>& lock);
     void noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished);
 
     const ReadFolder m_readFolder;
@@ -119,6 +121,11 @@ private:
     int m_readersWaiting = 0;
     std::size_t m_reading = 0; // readers inside a read now
     ReaderSizing m_sizing;
+    // On one processor a reader's read also takes the time the others ran on it: whether
+    // reads come quick, only the walk's own reads tell. While readers read, the walk reads
+    // one folder itself every so many it takes.
+    ReadSpeed m_walkSpeed;
+    std::size_t m_takesSinceReadHere = 0;
     bool m_stopping = false;
     // Set under the lock, read by the walk without it.
     std::atomic<bool> m_cannotRead = false;

@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <utility>
 
-void ReaderSizing::Recent::add(Duration elapsed)
+void ReadSpeed::note(Duration took)
 {
-    m_values[m_next] = elapsed;
-    m_next = (m_next + 1) % m_values.size();
-    m_count = std::min(m_count + 1, m_values.size());
+    m_recent[m_next] = took;
+    m_next = (m_next + 1) % m_recent.size();
+    m_count = std::min(m_count + 1, m_recent.size());
+    if (++m_readsSinceCheck >= kReadsPerCheck) {
+        m_readsSinceCheck = 0;
+        m_quick = lowerQuartile() < kSlowRead;
+    }
 }
 
-ReaderSizing::Duration ReaderSizing::Recent::lowerQuartile() const
+ReadSpeed::Duration ReadSpeed::lowerQuartile() const
 {
-    std::array<Duration, std::tuple_size_v<decltype(m_values)>> sorted = m_values;
+    std::array<Duration, std::tuple_size_v<decltype(m_recent)>> sorted = m_recent;
     const auto end = sorted.begin() + std::ptrdiff_t(m_count);
     const auto quartile = sorted.begin() + std::ptrdiff_t(m_count / 4);
     std::nth_element(sorted.begin(), quartile, end);
@@ -21,8 +25,8 @@ ReaderSizing::Duration ReaderSizing::Recent::lowerQuartile() const
 
 void ReaderSizing::noteRead(TimePoint started, TimePoint finished)
 {
-    m_recent.add(finished - started);
-    if (readsAreQuick()) {
+    m_speed.note(finished - started);
+    if (m_speed.quick()) {
         startOver();
         return;
     }
@@ -43,17 +47,6 @@ void ReaderSizing::noteRead(TimePoint started, TimePoint finished)
     const double readsPerSecond = double(m_samples - 1) / std::chrono::duration<double>(took).count();
     m_samples = 0;
     weigh(readsPerSecond);
-}
-
-// Weighed on the lower quartile: on a busy machine some reads are held up while another
-// program has the processor, and more readers would not help them.
-bool ReaderSizing::readsAreQuick()
-{
-    if (++m_readsSinceCheck >= kReadsPerCheck) {
-        m_readsSinceCheck = 0;
-        m_quick = m_recent.lowerQuartile() < kSlowRead;
-    }
-    return m_quick;
 }
 
 void ReaderSizing::startOver()

@@ -5,6 +5,33 @@
 #include <cstddef>
 #include <optional>
 
+// Whether folders are read from the page cache, or wait on their device: weighed every few
+// reads on the lower quartile of the last few, as on a busy machine some reads are held up
+// while another program has the processor, and more readers would not help them.
+class ReadSpeed {
+public:
+    using Duration = std::chrono::nanoseconds;
+
+    void note(Duration took);
+    bool quick() const { return m_quick; }
+
+    // Below this a read did not wait on its device (a folder from the page cache takes about
+    // ten).
+    static constexpr Duration kSlowRead = std::chrono::microseconds(50);
+    // Whether reads are quick is weighed again after this many reads.
+    static constexpr std::size_t kReadsPerCheck = 8;
+
+private:
+    Duration lowerQuartile() const;
+
+    // The last few read times, oldest overwritten first.
+    std::array<Duration, 31> m_recent{};
+    std::size_t m_next = 0;
+    std::size_t m_count = 0;
+    std::size_t m_readsSinceCheck = 0;
+    bool m_quick = true;
+};
+
 // How many folders a walk reads at once. A read from the page cache costs little more than
 // the walk's step: two readers, one per core, do. A read that waits on its device takes far
 // longer, and more reads in flight hide that wait, but only as far as the device answers
@@ -26,18 +53,14 @@ public:
 
     void noteRead(TimePoint started, TimePoint finished);
     std::size_t readers() const { return m_readers; }
-    // Whether the recent reads came from the page cache rather than waiting on a device.
-    bool quick() const { return m_quick; }
+    bool quick() const { return m_speed.quick(); }
 
+    // While reads are quick (see ReadSpeed): more readers than cores would only take the
+    // processor from the walk.
     static constexpr std::size_t kFewestReaders = 2;
     // Where the reads turn slow, the first count tried.
     static constexpr std::size_t kFirstSlowReaders = 8;
     static constexpr std::size_t kMostReaders = 64;
-    // Below this a read did not wait on its device (a folder from the page cache takes about
-    // ten): more readers than cores would only take the processor from the walk.
-    static constexpr Duration kSlowRead = std::chrono::microseconds(50);
-    // Whether reads are quick is weighed again after this many reads.
-    static constexpr std::size_t kReadsPerCheck = 8;
     // Twice the readers must read at least this much more per second to be kept.
     static constexpr double kWorthwhileGain = 1.15;
     // Reads weighed for one count: a few per reader, over a time long enough that neither
@@ -49,18 +72,6 @@ public:
     static constexpr std::size_t kStaysBeforeTrying = 8;
 
 private:
-    // The last few read times, oldest overwritten first.
-    class Recent {
-    public:
-        void add(Duration elapsed);
-        Duration lowerQuartile() const;
-
-    private:
-        std::array<Duration, 31> m_values{};
-        std::size_t m_next = 0;
-        std::size_t m_count = 0;
-    };
-
     // Twice or half the count before, weighed against it: the higher of the two counts
     // stays only where it reads enough more.
     struct Trial {
@@ -69,15 +80,12 @@ private:
         bool wentUp;
     };
 
-    bool readsAreQuick();
     void startOver();
     void weigh(double readsPerSecond);
     void tryCount(bool up, double readsPerSecond);
     void changeTo(std::size_t readers);
 
-    Recent m_recent;
-    std::size_t m_readsSinceCheck = 0;
-    bool m_quick = true;
+    ReadSpeed m_speed;
     // Since the reads last turned slow, no count has been weighed yet.
     bool m_justTurnedSlow = false;
     std::size_t m_readers = kFewestReaders;

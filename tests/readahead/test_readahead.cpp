@@ -127,7 +127,7 @@ TEST(ReaderSizing, SlowReadsStartFromEightReaders)
         {"page cache", std::vector<Duration>(20, 10us), ReaderSizing::kFewestReaders},
         {"cold disk", std::vector<Duration>(20, 300us), ReaderSizing::kFirstSlowReaders},
         {"share", std::vector<Duration>(20, 2ms), ReaderSizing::kFirstSlowReaders},
-        {"too few reads to tell", std::vector<Duration>(ReaderSizing::kReadsPerCheck - 1, 2ms),
+        {"too few reads to tell", std::vector<Duration>(ReadSpeed::kReadsPerCheck - 1, 2ms),
          ReaderSizing::kFewestReaders},
         {"share, then the page cache", [] {
              std::vector<Duration> reads(20, 2ms);
@@ -316,47 +316,76 @@ TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
 
 // With one processor the walk reads a folder on this machine's disks itself while reads
 // are quick; a folder elsewhere, and every folder once reads turn slow, a reader reads.
-// Either way each read reaches the walk in its order, and the walk never waits for a
-// reader nobody started.
+// Where reads come quick again, the walk finds it out by a folder it reads now and then,
+// and reads for itself again. Either way each read reaches the walk in its order, and the
+// walk never waits for a reader nobody started.
 TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
 {
     using WalkReads = ReadAhead::WalkReads;
-    constexpr int kFolders = 120;
+    constexpr int kFolders = 1500;
+    constexpr int kLast = 100;
     const struct {
         const char* what;
         WalkReads walkReads;
         bool answeredHere;
-        std::chrono::microseconds wait;
-        int readByTheWalk;
+        int slowReads; // the first folders wait on their device
+        bool onTheProcessor; // or take as long on the processor, as a large folder does
+        int firstByTheWalk; // how many of the first folders the walk reads itself
+        bool lastByTheWalk; // whether it reads the last ones itself
     } cases[] = {
-        {"one processor, quick reads here", WalkReads::QuickOnesHere, true, 0us, kFolders},
-        {"one processor, a share", WalkReads::QuickOnesHere, false, 0us, 0},
-        {"two processors", WalkReads::Never, true, 0us, 0},
+        {"one processor, quick reads here", WalkReads::QuickOnesHere, true, 0, false, kFolders, true},
+        {"one processor, a share", WalkReads::QuickOnesHere, false, 0, false, 0, false},
+        {"two processors", WalkReads::Never, true, 0, false, 0, false},
         // Reads are weighed every few reads: until then the walk reads the slow ones too.
-        {"one processor, slow reads here", WalkReads::QuickOnesHere, true, 200us, int(ReaderSizing::kReadsPerCheck)},
+        {"one processor, slow reads, then quick", WalkReads::QuickOnesHere, true, 100, false,
+         int(ReadSpeed::kReadsPerCheck), true},
+        {"one processor, large folders first", WalkReads::QuickOnesHere, true, 100, true, kFolders, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Gate gate;
         gate.open();
         const std::thread::id walk = std::this_thread::get_id();
-        std::atomic<int> readByTheWalk = 0;
+        std::mutex readByTheWalkMutex;
+        std::set<int> readByTheWalk;
         ReadAhead ahead(
             [&](const ReadAhead::Request& request) {
-                readByTheWalk += std::this_thread::get_id() == walk ? 1 : 0;
-                return gate.pass(request, {c.wait, false});
+                const int index = request.name.toInt();
+                if (std::this_thread::get_id() == walk) {
+                    const std::lock_guard lock(readByTheWalkMutex);
+                    readByTheWalk.insert(index);
+                }
+                const bool slow = index < c.slowReads;
+                if (slow && c.onTheProcessor) {
+                    const auto until = std::chrono::steady_clock::now() + 200us;
+                    while (std::chrono::steady_clock::now() < until) {
+                    }
+                }
+                return gate.pass(request, {slow && !c.onTheProcessor ? 200us : 0us, false});
             },
             {}, ReaderSizing::kMostReaders, c.walkReads);
-        std::vector<ReadAhead::Request> made = requests(kFolders);
-        for (ReadAhead::Request& request : made)
+        // As a walk asks: a few hundred folders ahead, one more for each it takes.
+        std::vector<ReadAhead::Request> all = requests(kFolders);
+        for (ReadAhead::Request& request : all)
             request.answeredHere = c.answeredHere;
-        ahead.request(std::move(made));
+        const auto ask = [&](int first, int count) {
+            ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
+        };
+        ask(0, int(ReadAhead::kMostReadsAhead));
         for (int i = 0; i < kFolders; ++i) {
             const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
             ASSERT_TRUE(read && read->entries.identity);
             EXPECT_EQ(read->entries.identity->inode, ino_t(i));
+            if (const int next = i + int(ReadAhead::kMostReadsAhead); next < kFolders)
+                ask(next, 1);
         }
-        EXPECT_EQ(readByTheWalk, c.readByTheWalk);
+        const auto readHere = [&](int index) { return readByTheWalk.contains(index); };
+        int first = 0;
+        while (first < kFolders && readHere(first))
+            ++first;
+        EXPECT_EQ(first, c.firstByTheWalk);
+        EXPECT_EQ(std::count_if(readByTheWalk.cbegin(), readByTheWalk.cend(), [](int index) { return index >= kFolders - kLast; }),
+                  c.lastByTheWalk ? kLast : 0);
     }
 }
 
@@ -490,7 +519,7 @@ TEST(FolderReads, NoMoreFoldersAreAskedForThanTheReadsAheadHeld)
     for (int i = 0; i < wide; ++i)
         drives.makeFolder(u"C:\\weit\\"_s + childName(i));
     Requested requested;
-    FolderReads reads(requested.reader());
+    FolderReads reads(requested.reader(), {}, ReadAhead::WalkReads::Never);
     readStart(reads, u"C:\\weit"_s);
     EXPECT_EQ(settled(requested, ReadAhead::kMostReadsAhead), ReadAhead::kMostReadsAhead);
     // Each folder taken lets one more be asked for; readers are woken for a few at once.
@@ -507,7 +536,7 @@ TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
     for (int i = 0; i < parents; ++i)
         drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
     Requested requested;
-    FolderReads reads(requested.reader());
+    FolderReads reads(requested.reader(), {}, ReadAhead::WalkReads::Never);
     readStart(reads, u"C:\\weit"_s);
     for (int i = 0; i < parents; ++i) {
         const QString text = u"C:\\weit\\"_s + childName(i);
