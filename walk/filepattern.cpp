@@ -1,5 +1,7 @@
 #include "walk/filepattern.h"
 
+#include "text/namecodec.h"
+
 namespace {
 
 QChar folded(QChar c)
@@ -8,6 +10,13 @@ QChar folded(QChar c)
         return (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
     return c.toCaseFolded();
 }
+
+// A character of a name: in a name of ASCII bytes each byte is one.
+QChar characterAt(QStringView name, qsizetype i) { return name[i]; }
+QChar characterAt(QByteArrayView name, qsizetype i) { return QChar(char16_t(static_cast<unsigned char>(name[i]))); }
+
+bool hasDot(QStringView name) { return name.contains(u'.'); }
+bool hasDot(QByteArrayView name) { return name.contains('.'); }
 
 } // namespace
 
@@ -43,25 +52,36 @@ FilePattern::FilePattern(const QString& text)
 
 bool FilePattern::matches(QStringView name) const
 {
+    return m_matchesAll || matchesAny(name);
+}
+
+bool FilePattern::matchesHostName(QByteArrayView name) const
+{
     if (m_matchesAll)
         return true;
+    return NameCodec::isAscii(name) ? matchesAny(name) : matchesAny(QStringView(NameCodec::decode(name.data(), name.size())));
+}
+
+template <typename Name>
+bool FilePattern::matchesAny(Name name) const
+{
     for (const Alternative& alternative : m_alternatives) {
         if (alternative.noDot) {
-            if (!name.contains(u'.') && globMatches(alternative.glob, name))
+            if (!hasDot(name) && globMatches(alternative.glob, name))
                 return true;
             continue;
         }
         if (globMatches(alternative.glob, name))
             return true;
-        if (alternative.alsoStem && !name.contains(u'.')
-            && globMatches(QStringView(alternative.glob).chopped(2), name))
+        if (alternative.alsoStem && !hasDot(name) && globMatches(QStringView(alternative.glob).chopped(2), name))
             return true;
     }
     return false;
 }
 
 // Iterative matching with one backtrack point: the last '*' seen.
-bool FilePattern::globMatches(QStringView glob, QStringView name)
+template <typename Name>
+bool FilePattern::globMatches(QStringView glob, Name name)
 {
     qsizetype g = 0, n = 0;
     qsizetype starAt = -1, resumeAt = 0;
@@ -69,7 +89,7 @@ bool FilePattern::globMatches(QStringView glob, QStringView name)
         if (g < glob.size() && glob[g] == u'*') {
             starAt = g++;
             resumeAt = n;
-        } else if (g < glob.size() && (glob[g] == u'?' || glob[g] == folded(name[n]))) {
+        } else if (g < glob.size() && (glob[g] == u'?' || glob[g] == folded(characterAt(name, n)))) {
             ++g;
             ++n;
         } else if (starAt >= 0) {

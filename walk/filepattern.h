@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,9 @@ public:
     explicit FilePattern(const QString& text = QString());
 
     bool matches(QStringView name) const;
+    // The same for a name in the host's bytes (see NameCodec): a name of ASCII characters
+    // alone, as most are, is matched byte by byte, any other decoded first.
+    bool matchesHostName(QByteArrayView name) const;
     // True when every name matches: a list can then take names without looking at them.
     bool matchesEverything() const { return m_matchesAll; }
 
@@ -22,7 +26,10 @@ private:
         bool noDot = false;    // "x.": only a dotless name matching "x"
     };
 
-    static bool globMatches(QStringView glob, QStringView name);
+    template <typename Name>
+    bool matchesAny(Name name) const;
+    template <typename Name>
+    static bool globMatches(QStringView glob, Name name);
 
     QList<Alternative> m_alternatives;
     bool m_matchesAll = false;

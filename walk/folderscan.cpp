@@ -328,7 +328,7 @@ FolderScan::MatchingFiles FolderScan::filesMatching(const FilePattern& pattern) 
         matching.leftOut = unwritableFiles;
         return matching;
     }
-    matching.names = files.selected([&](qsizetype i) { return pattern.matches(files.decoded(i)); });
-    matching.leftOut = unwritableFiles.selected([&](qsizetype i) { return pattern.matches(unwritableFiles.decoded(i)); });
+    matching.names = files.selected([&](qsizetype i) { return pattern.matchesHostName(files.at(i)); });
+    matching.leftOut = unwritableFiles.selected([&](qsizetype i) { return pattern.matchesHostName(unwritableFiles.at(i)); });
     return matching;
 }
