@@ -1,8 +1,7 @@
 #include "process/processors.h"
+#include "support/ononeprocessor.h"
 
 #include <gtest/gtest.h>
-
-#include <sched.h>
 
 namespace {
 
@@ -25,19 +24,11 @@ TEST(Processors, ACgroupQuotaCountsWholeProcessors)
 // Pinned to one processor, as `taskset -c 0` pins a run, the process has one to use.
 TEST(Processors, AProcessPinnedToOneProcessorHasOne)
 {
-    cpu_set_t before;
-    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    for (int processor = 0; processor < CPU_SETSIZE; ++processor) {
-        if (CPU_ISSET(processor, &before)) {
-            CPU_SET(processor, &one);
-            break;
-        }
+    {
+        const OnOneProcessor pinned;
+        ASSERT_TRUE(pinned.pinned());
+        EXPECT_EQ(Processors::usable(), 1);
     }
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    EXPECT_EQ(Processors::usable(), 1);
-    ASSERT_EQ(sched_setaffinity(0, sizeof before, &before), 0);
     EXPECT_GE(Processors::usable(), 1);
 }
 

@@ -3,6 +3,7 @@
 #include "readahead/readersizing.h"
 #include "mounts/filesystemtypes.h"
 #include "process/processors.h"
+#include "support/ononeprocessor.h"
 #include "support/smallfilesystem.h"
 #include "support/testdrives.h"
 
@@ -27,7 +28,6 @@
 #include <thread>
 #include <vector>
 
-#include <sched.h>
 #include <sys/vfs.h>
 
 using namespace std::chrono_literals;
@@ -555,30 +555,6 @@ TEST(FolderReads, NoMoreParentsAreHeldOpenThanAllowed)
     EXPECT_GT(below, mostBelow - ReadAhead::kReadsPerWaking);
     EXPECT_EQ(requested.parents(), below + 1);
 }
-
-// The calling thread, and the threads it starts, on its first processor alone.
-class OnOneProcessor {
-public:
-    OnOneProcessor()
-    {
-        sched_getaffinity(0, sizeof m_before, &m_before);
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-            if (CPU_ISSET(cpu, &m_before)) {
-                CPU_SET(cpu, &one);
-                break;
-            }
-        }
-        sched_setaffinity(0, sizeof one, &one);
-    }
-    ~OnOneProcessor() { sched_setaffinity(0, sizeof m_before, &m_before); }
-    OnOneProcessor(const OnOneProcessor&) = delete;
-    OnOneProcessor& operator=(const OnOneProcessor&) = delete;
-
-private:
-    cpu_set_t m_before;
-};
 
 bool answersWithoutWaiting(const QString& hostFolder)
 {
