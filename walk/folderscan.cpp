@@ -77,7 +77,7 @@ public:
     {
         // A block holds 4 GiB of names; a folder with more is read no further, and says so.
         // So is one whose names outgrow the memory the run may take (a listing without end).
-        if (std::size_t(m_bytes.size()) + name.size() > std::numeric_limits<quint32>::max() || !roomFor(name.size())) {
+        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max() || !roomFor(name.size())) {
             m_full = true;
             return;
         }
@@ -102,12 +102,12 @@ public:
 
     void moveInto(FolderScan::Entries& entries)
     {
+        const QByteArray block(m_bytes.data(), qsizetype(m_bytes.size()));
         if (m_folderKinds.isEmpty())
             sortByName(m_folders);
         else
             sortByName(m_folders, m_folderKinds);
         sortByName(m_files);
-        const QByteArray block = std::move(m_bytes);
         entries.folderKinds = std::move(m_folderKinds);
         entries.folders = HostNames(block, std::move(m_folders));
         entries.unwritableFolders = HostNames(block, std::move(m_unwritableFolders));
@@ -131,7 +131,7 @@ private:
     Piece place(std::string_view name)
     {
         const Piece placed{quint32(m_bytes.size()), quint32(name.size())};
-        m_bytes.append(name.data(), qsizetype(name.size()));
+        m_bytes.append(name);
         return placed;
     }
 
@@ -205,8 +205,7 @@ private:
         }
     }
 
-    // Handed on as the names' block, not copied.
-    QByteArray m_bytes;
+    std::string m_bytes;
     QList<Piece> m_folders;
     QList<SubfolderKind> m_folderKinds; // empty while every folder is plain
     QList<Piece> m_files;
