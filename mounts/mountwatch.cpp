@@ -17,8 +17,19 @@ constexpr char kMountInfo[] = "/proc/self/mountinfo";
 // here rather than read without end.
 constexpr qsizetype kTableLimit = 16 * 1024 * 1024;
 
-std::mutex sharedMutex;
-std::weak_ptr<MountWatch> sharedWatch;
+// The watch the process shares. Never destroyed: a call that may never return runs on a
+// thread of its own that the program does not wait for when it exits (see StallableCall),
+// and such a thread may still read the table while the exit runs.
+struct Shared {
+    std::mutex mutex;
+    std::weak_ptr<MountWatch> watch;
+};
+
+Shared& sharedState()
+{
+    static Shared* const one = new Shared;
+    return *one;
+}
 
 // The table from its start, read by offset so that no file position is shared.
 std::optional<QByteArray> readFrom(int mountInfo)
@@ -42,12 +53,12 @@ std::optional<QByteArray> readFrom(int mountInfo)
 
 std::shared_ptr<MountWatch> MountWatch::shared()
 {
-    const std::lock_guard lock(sharedMutex);
-    std::shared_ptr<MountWatch> watch = sharedWatch.lock();
+    const std::lock_guard lock(sharedState().mutex);
+    std::shared_ptr<MountWatch> watch = sharedState().watch.lock();
     // A child process forked meanwhile has the watch's memory, not its thread.
     if (!watch || watch->m_process != getpid()) {
         watch.reset(new MountWatch());
-        sharedWatch = watch;
+        sharedState().watch = watch;
     }
     return watch;
 }
@@ -117,8 +128,8 @@ std::optional<QByteArray> MountWatch::readTable()
 {
     std::shared_ptr<MountWatch> watch;
     {
-        const std::lock_guard lock(sharedMutex);
-        watch = sharedWatch.lock();
+        const std::lock_guard lock(sharedState().mutex);
+        watch = sharedState().watch.lock();
     }
     if (watch && watch->m_process == getpid() && watch->m_mountInfo >= 0)
         return watch->readWatched();
