@@ -398,25 +398,8 @@ void ListBox::sortEntries()
 {
     Q_ASSERT(m_order == Order::Sorted);
     const HeadTree tree = headTree();
-    // A walk adds a folder's entries in one go, so each node's entries mostly stand together
-    // already, and are sorted where they stand: a copy of a million entries would take as
-    // much memory again as they do. Otherwise they are copied together first.
-    NodeRanges ranges;
-    Buckets<Entry> grouped;
-    if (!standTogether(tree, ranges)) {
-        grouped = Buckets<Entry>::of(m_entries, tree.top + 1,
-                                     [&](const Entry& entry) { return tree.nodeOfHead[entry.head]; });
-        ranges = {grouped.items.get(), std::vector<quint32>(grouped.start.begin(), grouped.start.end() - 1),
-                  std::vector<quint32>(grouped.start.begin() + 1, grouped.start.end())};
-    }
-    sortWithinNodes(ranges, tree);
-    numberInTreeOrder(tree, ranges);
-    if (grouped.items) {
-        for (size_t i = 0; i < m_entries.size(); ++i)
-            m_entries[grouped.items[i].sequence] = grouped.items[i];
-    } else {
-        moveToNumberedPlaces();
-    }
+    const Buckets<Entry> byNode = entriesByNode(tree);
+    writeInTreeOrder(tree, byNode);
 }
 
 // Step one: the nodes in key order, and each node's parent: the nearest node before it
@@ -464,104 +447,74 @@ ListBox::HeadTree ListBox::headTree() const
     return tree;
 }
 
-// Step two: where each node's entries stand, where every node's entries stand together.
-bool ListBox::standTogether(const HeadTree& tree, NodeRanges& ranges)
+// Step two: each node's entries together, sorted among themselves. The nodes' sorts touch
+// nothing in common: on two processors a helper thread sorts the nodes that hold the first
+// half of the entries while this one sorts the rest.
+Buckets<ListBox::Entry> ListBox::entriesByNode(const HeadTree& tree) const
 {
-    const quint32 nodes = tree.top + 1;
-    ranges.entries = m_entries.data();
-    ranges.first.assign(nodes, 0);
-    ranges.end.assign(nodes, 0);
-    quint32 current = nodes;
-    for (quint32 i = 0; i < quint32(m_entries.size()); ++i) {
-        const quint32 node = tree.nodeOfHead[m_entries[i].head];
-        if (node == current)
-            continue;
-        if (current != nodes)
-            ranges.end[current] = i;
-        if (ranges.end[node] != 0)
-            return false; // its entries stand apart
-        ranges.first[node] = i;
-        current = node;
-    }
-    if (current != nodes)
-        ranges.end[current] = quint32(m_entries.size());
-    return true;
-}
-
-// Each node's entries sorted among themselves. The nodes' sorts touch nothing in common: on
-// two processors a helper thread sorts the nodes that hold the first half of the entries
-// while this one sorts the rest.
-void ListBox::sortWithinNodes(NodeRanges& ranges, const HeadTree& tree) const
-{
-    quint32 secondHalf = 0;
-    for (size_t before = 0; secondHalf < tree.top && before < m_entries.size() / 2; ++secondHalf)
-        before += ranges.end[secondHalf] - ranges.first[secondHalf];
+    Buckets<Entry> byNode = Buckets<Entry>::of(m_entries, tree.top + 1,
+                                               [&](const Entry& entry) { return tree.nodeOfHead[entry.head]; });
+    const auto halfway = std::lower_bound(byNode.start.begin(), byNode.start.begin() + tree.top,
+                                          byNode.start[tree.top] / 2);
+    const quint32 secondHalf = quint32(halfway - byNode.start.begin());
     HelperThread firstHalf;
     if (m_entries.size() >= kEntriesWorthASecondSorter && Processors::usable() > 1)
-        firstHalf.start("korvale-sort", [&] { sortNodes(ranges, 0, secondHalf); });
-    sortNodes(ranges, firstHalf.joinable() ? secondHalf : 0, tree.top);
+        firstHalf.start("korvale-sort", [&] { sortNodes(byNode, 0, secondHalf); });
+    sortNodes(byNode, firstHalf.joinable() ? secondHalf : 0, tree.top);
     firstHalf.join();
+    return byNode;
 }
 
-void ListBox::sortNodes(NodeRanges& ranges, quint32 firstNode, quint32 endNode) const
+void ListBox::sortNodes(Buckets<Entry>& byNode, quint32 firstNode, quint32 endNode) const
 {
     // A folder's files mostly arrive in order already.
     auto less = [this](const Entry& a, const Entry& b) { return entryLess(a, b); };
     for (quint32 node = firstNode; node < endNode; ++node) {
-        Entry* first = ranges.entries + ranges.first[node];
-        Entry* last = ranges.entries + ranges.end[node];
+        Entry* first = byNode.items.get() + byNode.start[node];
+        Entry* last = byNode.items.get() + byNode.start[node + 1];
         if (!std::is_sorted(first, last, less))
             std::sort(first, last, less);
     }
 }
 
-// Step three: the walk down the tree from its top, numbering the entries with their places
-// in the final order. At each node the next own entry and the next child node are compared
-// by what follows the node's key; the smaller comes first.
-void ListBox::numberInTreeOrder(const HeadTree& tree, NodeRanges& ranges) const
+// Step three: the walk down the tree from its top, writing the entries in their final
+// order over the list. At each node the next own entry and the next child node are
+// compared by what follows the node's key; the smaller comes first.
+void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode)
 {
     struct Visit {
         quint32 node;
         quint32 nextEntry;
         quint32 nextChild;
     };
+    const std::vector<quint32>& entryStart = byNode.start;
     const std::vector<quint32>& childStart = tree.children.start;
-    std::vector<Visit> path{{tree.top, ranges.first[tree.top], childStart[tree.top]}};
-    quint32 placed = 0;
+    std::vector<Visit> path{{tree.top, entryStart[tree.top], childStart[tree.top]}};
+    size_t written = 0;
     while (!path.empty()) {
         Visit& visit = path.back();
-        const bool entriesLeft = visit.nextEntry < ranges.end[visit.node];
+        const bool entriesLeft = visit.nextEntry < entryStart[visit.node + 1];
         const bool childrenLeft = visit.nextChild < childStart[visit.node + 1];
         if (!entriesLeft && !childrenLeft) {
             path.pop_back();
             continue;
         }
         if (entriesLeft && childrenLeft) {
-            const Key rest = Piece::of(ranges.entries[visit.nextEntry].record).key;
+            const Key rest = Piece::of(byNode.items[visit.nextEntry].record).key;
             const quint32 child = tree.children.items[visit.nextChild];
             const Key childRest{tree.nodeKey[child].sliced(tree.nodeKey[visit.node].size())};
             if (compareKeys(rest, childRest) < 0) {
-                ranges.entries[visit.nextEntry++].sequence = placed++;
+                m_entries[written++] = byNode.items[visit.nextEntry++];
                 continue;
             }
         } else if (entriesLeft) {
-            ranges.entries[visit.nextEntry++].sequence = placed++;
+            m_entries[written++] = byNode.items[visit.nextEntry++];
             continue;
         }
         const quint32 child = tree.children.items[visit.nextChild++];
-        path.push_back({child, ranges.first[child], childStart[child]});
+        path.push_back({child, entryStart[child], childStart[child]});
     }
-    Q_ASSERT(placed == m_entries.size());
-}
-
-// Each entry to the place its number names, by swaps along the cycles of the permutation:
-// every swap leaves one entry where it belongs.
-void ListBox::moveToNumberedPlaces()
-{
-    for (quint32 i = 0; i < quint32(m_entries.size()); ++i) {
-        while (m_entries[i].sequence != i)
-            std::swap(m_entries[i], m_entries[m_entries[i].sequence]);
-    }
+    Q_ASSERT(written == m_entries.size());
 }
 
 QString ListBox::textOf(const Entry& entry) const

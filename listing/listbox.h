@@ -71,9 +71,7 @@ private:
     struct Entry {
         const char* record;
         quint32 head;
-        // The order of adding, which decides between equal entries; once sorted, the place
-        // in the list, which keeps that order among them and stays below any added later.
-        quint32 sequence;
+        quint32 sequence; // the order of adding, which decides between equal entries
     };
 
     void useHead(QStringView head);
@@ -96,20 +94,11 @@ private:
         Buckets<quint32> children; // of each node, in key order; bucket top holds the top's
         quint32 top = 0;
     };
-    // Where each node's entries stand: from first[node] up to end[node] in entries, which
-    // is either the list's own room or a copy of it grouped by node.
-    struct NodeRanges {
-        Entry* entries = nullptr;
-        std::vector<quint32> first;
-        std::vector<quint32> end;
-    };
     void sortEntries();
     HeadTree headTree() const;
-    bool standTogether(const HeadTree& tree, NodeRanges& ranges);
-    void sortWithinNodes(NodeRanges& ranges, const HeadTree& tree) const;
-    void sortNodes(NodeRanges& ranges, quint32 firstNode, quint32 endNode) const;
-    void numberInTreeOrder(const HeadTree& tree, NodeRanges& ranges) const;
-    void moveToNumberedPlaces();
+    Buckets<Entry> entriesByNode(const HeadTree& tree) const;
+    void sortNodes(Buckets<Entry>& byNode, quint32 firstNode, quint32 endNode) const;
+    void writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode);
     QString textOf(const Entry& entry) const;
 
     Order m_order;
