@@ -53,7 +53,6 @@ public:
 
     void noteRead(TimePoint started, TimePoint finished);
     std::size_t readers() const { return m_readers; }
-    bool quick() const { return m_speed.quick(); }
 
     // While reads are quick (see ReadSpeed): more readers than cores would only take the
     // processor from the walk.
