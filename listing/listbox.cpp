@@ -157,8 +157,10 @@ ListBox::ListBox(Order order, QObject* parent)
 void ListBox::Clear()
 {
     beginResetModel();
-    m_entries.clear();
-    m_entries.shrink_to_fit();
+    // Assigned fresh, not cleared: a cleared vector keeps its room.
+    m_records = std::vector<const char*>();
+    m_recordHeads = std::vector<quint32>();
+    m_rows = std::vector<quint32>();
     m_storedTextBytes = 0;
     m_heads.clear();
     m_heads.shrink_to_fit();
@@ -215,8 +217,9 @@ void ListBox::useHead(QStringView head)
 void ListBox::appendEntry(const char* record)
 {
     // Heads and the order of adding are counted in 32 bits.
-    Q_ASSERT(m_entries.size() < std::numeric_limits<quint32>::max());
-    m_entries.push_back({record, quint32(m_heads.size() - 1), quint32(m_entries.size())});
+    Q_ASSERT(m_records.size() < std::numeric_limits<quint32>::max());
+    m_records.push_back(record);
+    m_recordHeads.push_back(quint32(m_heads.size() - 1));
     m_storedTextBytes += Piece::of(m_heads.back().record).text.size() + Piece::of(record).text.size();
 }
 
@@ -272,37 +275,41 @@ char* ListBox::newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayV
 qsizetype ListBox::ListCount()
 {
     publish();
-    return qsizetype(m_entries.size());
+    return qsizetype(m_records.size());
 }
 
 QString ListBox::List(qsizetype index)
 {
     publish();
-    if (index < 0 || index >= qsizetype(m_entries.size()))
+    if (index < 0 || index >= qsizetype(m_records.size()))
         return QString();
-    return textOf(m_entries[size_t(index)]);
+    return textOf(entryAtRow(index));
 }
 
 ListBox::EncodedItem ListBox::encodedItem(qsizetype index)
 {
     publish();
-    if (index < 0 || index >= qsizetype(m_entries.size()))
+    if (index < 0 || index >= qsizetype(m_records.size()))
         return EncodedItem();
-    const Entry& entry = m_entries[size_t(index)];
+    const Entry entry = entryAtRow(index);
     return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text};
 }
 
 QString ListBox::shownLines()
 {
     publish();
+    const qsizetype count = qsizetype(m_records.size());
     qsizetype bytes = 0;
-    for (const Entry& entry : m_entries)
+    for (qsizetype row = 0; row < count; ++row) {
+        const Entry entry = entryAtRow(row);
         bytes += Piece::of(m_heads[entry.head].record).text.size() + Piece::of(entry.record).text.size() + 1;
+    }
     // A character takes at least one byte in the stored encoding: this is room enough.
     QString lines;
     lines.reserve(bytes);
-    for (const Entry& entry : m_entries) {
-        if (&entry != &m_entries.front())
+    for (qsizetype row = 0; row < count; ++row) {
+        const Entry entry = entryAtRow(row);
+        if (row > 0)
             lines.append(u'\n');
         appendShown(Piece::of(m_heads[entry.head].record).text, lines);
         appendShown(Piece::of(entry.record).text, lines);
@@ -313,10 +320,15 @@ QString ListBox::shownLines()
 QList<int> ListBox::longestRows()
 {
     publish();
-    return LongestRows::among(qsizetype(m_entries.size()), [this](qsizetype row) {
-        const Entry& entry = m_entries[size_t(row)];
+    return LongestRows::among(qsizetype(m_records.size()), [this](qsizetype row) {
+        const Entry entry = entryAtRow(row);
         return Piece::of(m_heads[entry.head].record).text.size() + Piece::of(entry.record).text.size();
     });
+}
+
+ListBox::Entry ListBox::entryAtRow(qsizetype row) const
+{
+    return entry(m_order == Order::Sorted ? m_rows[size_t(row)] : quint32(row));
 }
 
 // The entry's whole text, head and rest, into a buffer that keeps its room between calls.
@@ -331,7 +343,7 @@ void ListBox::joinText(const Entry& entry, QByteArray& out) const
 
 void ListBox::publish()
 {
-    const qsizetype count = qsizetype(m_entries.size());
+    const qsizetype count = qsizetype(m_records.size());
     if (count == m_published)
         return;
     if (m_order == Order::AsAdded) {
@@ -374,10 +386,10 @@ int ListBox::compare(const Entry& a, const Entry& b) const
     return 0;
 }
 
-bool ListBox::entryLess(const Entry& a, const Entry& b) const
+bool ListBox::entryLess(quint32 a, quint32 b) const
 {
-    const int order = compare(a, b);
-    return order != 0 ? order < 0 : a.sequence < b.sequence;
+    const int order = compare(entry(a), entry(b));
+    return order != 0 ? order < 0 : a < b;
 }
 
 // A head's key is always stored: heads are few, and the sort reads them most.
@@ -398,7 +410,7 @@ void ListBox::sortEntries()
 {
     Q_ASSERT(m_order == Order::Sorted);
     const HeadTree tree = headTree();
-    const Buckets<Entry> byNode = entriesByNode(tree);
+    const Buckets byNode = entriesByNode(tree);
     writeInTreeOrder(tree, byNode);
 }
 
@@ -441,47 +453,48 @@ ListBox::HeadTree ListBox::headTree() const
             parent[node] = open.back();
         open.push_back(node);
     }
-    std::vector<quint32> nodes(tree.top);
-    std::iota(nodes.begin(), nodes.end(), quint32(0));
-    tree.children = Buckets<quint32>::of(nodes, tree.top + 1, [&](quint32 node) { return parent[node]; });
+    tree.children = Buckets::of(tree.top, tree.top + 1, [&](quint32 node) { return parent[node]; });
     return tree;
 }
 
 // Step two: each node's entries together, sorted among themselves. The nodes' sorts touch
 // nothing in common: on two processors a helper thread sorts the nodes that hold the first
 // half of the entries while this one sorts the rest.
-Buckets<ListBox::Entry> ListBox::entriesByNode(const HeadTree& tree) const
+Buckets ListBox::entriesByNode(const HeadTree& tree) const
 {
-    Buckets<Entry> byNode = Buckets<Entry>::of(m_entries, tree.top + 1,
-                                               [&](const Entry& entry) { return tree.nodeOfHead[entry.head]; });
+    Buckets byNode = Buckets::of(quint32(m_records.size()), tree.top + 1,
+                                 [&](quint32 entry) { return tree.nodeOfHead[m_recordHeads[entry]]; });
     const auto halfway = std::lower_bound(byNode.start.begin(), byNode.start.begin() + tree.top,
                                           byNode.start[tree.top] / 2);
     const quint32 secondHalf = quint32(halfway - byNode.start.begin());
     HelperThread firstHalf;
-    if (m_entries.size() >= kEntriesWorthASecondSorter && Processors::usable() > 1)
+    if (m_records.size() >= kEntriesWorthASecondSorter && Processors::usable() > 1)
         firstHalf.start("korvale-sort", [&] { sortNodes(byNode, 0, secondHalf); });
     sortNodes(byNode, firstHalf.joinable() ? secondHalf : 0, tree.top);
     firstHalf.join();
     return byNode;
 }
 
-void ListBox::sortNodes(Buckets<Entry>& byNode, quint32 firstNode, quint32 endNode) const
+void ListBox::sortNodes(Buckets& byNode, quint32 firstNode, quint32 endNode) const
 {
     // A folder's files mostly arrive in order already.
-    auto less = [this](const Entry& a, const Entry& b) { return entryLess(a, b); };
+    auto less = [this](quint32 a, quint32 b) { return entryLess(a, b); };
     for (quint32 node = firstNode; node < endNode; ++node) {
-        Entry* first = byNode.items.get() + byNode.start[node];
-        Entry* last = byNode.items.get() + byNode.start[node + 1];
+        quint32* first = byNode.items.get() + byNode.start[node];
+        quint32* last = byNode.items.get() + byNode.start[node + 1];
         if (!std::is_sorted(first, last, less))
             std::sort(first, last, less);
     }
 }
 
-// Step three: the walk down the tree from its top, writing the entries in their final
-// order over the list. At each node the next own entry and the next child node are
+// Step three: the walk down the tree from its top, writing the entries' numbers in their
+// final order. At each node the next own entry and the next child node are
 // compared by what follows the node's key; the smaller comes first.
-void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode)
+void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets& byNode)
 {
+    // Emptied first: were its old room copied into a larger one, both would be held at once.
+    m_rows.clear();
+    m_rows.resize(m_records.size());
     struct Visit {
         quint32 node;
         quint32 nextEntry;
@@ -500,21 +513,21 @@ void ListBox::writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNod
             continue;
         }
         if (entriesLeft && childrenLeft) {
-            const Key rest = Piece::of(byNode.items[visit.nextEntry].record).key;
+            const Key rest = Piece::of(m_records[byNode.items[visit.nextEntry]]).key;
             const quint32 child = tree.children.items[visit.nextChild];
             const Key childRest{tree.nodeKey[child].sliced(tree.nodeKey[visit.node].size())};
             if (compareKeys(rest, childRest) < 0) {
-                m_entries[written++] = byNode.items[visit.nextEntry++];
+                m_rows[written++] = byNode.items[visit.nextEntry++];
                 continue;
             }
         } else if (entriesLeft) {
-            m_entries[written++] = byNode.items[visit.nextEntry++];
+            m_rows[written++] = byNode.items[visit.nextEntry++];
             continue;
         }
         const quint32 child = tree.children.items[visit.nextChild++];
         path.push_back({child, entryStart[child], childStart[child]});
     }
-    Q_ASSERT(written == m_entries.size());
+    Q_ASSERT(written == m_rows.size());
 }
 
 QString ListBox::textOf(const Entry& entry) const
@@ -534,5 +547,5 @@ QVariant ListBox::data(const QModelIndex& index, int role) const
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole)
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    return Windows1252::displayText(textOf(m_entries[size_t(index.row())]));
+    return Windows1252::displayText(textOf(entryAtRow(index.row())));
 }

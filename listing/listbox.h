@@ -68,10 +68,11 @@ private:
         const char* record;
         quint32 weights; // primary weights in its key: where the rest's accent weights go on
     };
+    // An entry as read back: its rest's record and its head. Entries are kept in the order
+    // of adding and known by their number in it, which decides between equal entries.
     struct Entry {
         const char* record;
         quint32 head;
-        quint32 sequence; // the order of adding, which decides between equal entries
     };
 
     void useHead(QStringView head);
@@ -82,7 +83,9 @@ private:
     char* newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
-    bool entryLess(const Entry& a, const Entry& b) const;
+    bool entryLess(quint32 a, quint32 b) const;
+    Entry entry(quint32 number) const { return {m_records[number], m_recordHeads[number]}; }
+    Entry entryAtRow(qsizetype row) const;
     void joinText(const Entry& entry, QByteArray& out) const;
     void publish();
 
@@ -91,21 +94,26 @@ private:
     struct HeadTree {
         std::vector<QByteArrayView> nodeKey; // the last node is the top: empty key, no entries
         std::vector<quint32> nodeOfHead;
-        Buckets<quint32> children; // of each node, in key order; bucket top holds the top's
+        Buckets children; // of each node, in key order; bucket top holds the top's
         quint32 top = 0;
     };
     void sortEntries();
     HeadTree headTree() const;
-    Buckets<Entry> entriesByNode(const HeadTree& tree) const;
-    void sortNodes(Buckets<Entry>& byNode, quint32 firstNode, quint32 endNode) const;
-    void writeInTreeOrder(const HeadTree& tree, const Buckets<Entry>& byNode);
+    Buckets entriesByNode(const HeadTree& tree) const;
+    void sortNodes(Buckets& byNode, quint32 firstNode, quint32 endNode) const;
+    void writeInTreeOrder(const HeadTree& tree, const Buckets& byNode);
     QString textOf(const Entry& entry) const;
 
     Order m_order;
     TextArena m_arena;
     std::vector<Head> m_heads;
     QString m_lastHead; // the text of m_heads.back()
-    std::vector<Entry> m_entries;
+    // An entry's two parts in arrays of their own: together they would take a third more
+    // room, their padding included.
+    std::vector<const char*> m_records;
+    std::vector<quint32> m_recordHeads;
+    // A sorted list box's entries in their order, by number; empty for the other kind.
+    std::vector<quint32> m_rows;
     qint64 m_storedTextBytes = 0;
     qsizetype m_published = 0;
     // Reused from piece to piece, so adding allocates nothing of its own.
