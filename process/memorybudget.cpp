@@ -6,6 +6,9 @@
 #include <limits>
 
 #include <sys/resource.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -96,4 +99,11 @@ bool MemoryBudget::grew(std::size_t bytes)
     if (headroom() < kLeastLeft + m_grown / 4)
         m_exhausted = true;
     return !m_exhausted;
+}
+
+void MemoryBudget::handBackFreed()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }

@@ -35,6 +35,11 @@ public:
     // What the process may still take, as the host says now: the least of its limits.
     std::size_t headroom() const;
 
+    // Hands memory the process freed back to the system. Threads that ended keep what they
+    // freed in heaps of their own, where nothing else takes it again, and the system
+    // counts it as the process's until it is handed back.
+    static void handBackFreed();
+
 private:
     std::atomic<std::size_t> m_sinceLook = 0;
     std::atomic<bool> m_exhausted = false;

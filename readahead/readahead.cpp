@@ -1,5 +1,7 @@
 #include "readahead/readahead.h"
 
+#include "process/memorybudget.h"
+
 
 #include <algorithm>
 #include <chrono>
@@ -62,6 +64,11 @@ ReadAhead::~ReadAhead()
     m_readersWake.notify_all();
     for (HelperThread& reader : readers)
         reader.join();
+    // What the readers read was freed into their threads' own heaps, where nothing takes it
+    // again: handed back now, the sort and the write that follow find room without adding
+    // to the run's peak.
+    if (!readers.empty())
+        MemoryBudget::handBackFreed();
 }
 
 void ReadAhead::request(std::vector<Request> requests)
