@@ -146,7 +146,7 @@ QByteArray changeLines(const std::optional<ListChanges>& changes)
     for (const ListChanges::Kind kind : {ListChanges::Kind::New, ListChanges::Kind::Missing}) {
         for (const ListChanges::Entry& entry : changes->kept(kind))
             lines += "korvale: " + GenerateCommand::changeLine(kind, entry);
-        if (const qsizetype notKept = changes->count(kind) - changes->kept(kind).size())
+        if (const qsizetype notKept = changes->count(kind) - changes->keptCount(kind))
             lines += "korvale: " + LeftOutEntries::notKeptText(notKept).toUtf8() + '\n';
     }
     return lines;

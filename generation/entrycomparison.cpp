@@ -7,6 +7,8 @@
 #include "text/namecodec.h"
 #include "text/windows1252.h"
 
+#include <QPointer>
+
 namespace {
 
 QByteArray inCodePage(QStringView text)
@@ -45,6 +47,12 @@ EntryComparison::EntryComparison(ListBox& entries, const Where& where, const Old
     , m_comparison(m_oldLines, setupFor(where), [this](const ListComparison::Difference& difference) { take(difference); },
                    std::move(stopRequested))
 {
+    // Named by the thread that asks, in its drives, as long as the list is there.
+    m_changes.nameRowsBy([list = QPointer<ListBox>(&entries)](qsizetype row) -> std::optional<ListChanges::Entry> {
+        if (!list || row >= list->ListCount())
+            return std::nullopt;
+        return namedNew(*list, row);
+    });
 }
 
 void EntryComparison::take(const ListComparison::Difference& difference)
@@ -53,6 +61,8 @@ void EntryComparison::take(const ListComparison::Difference& difference)
         const ListChanges::Entry entry = named(difference);
         m_each(difference.kind, entry);
         m_changes.add(difference.kind, [&entry] { return entry; });
+    } else if (difference.kind == ListChanges::Kind::New) {
+        m_changes.addRow(difference.row);
     } else {
         m_changes.add(difference.kind, [this, &difference] { return named(difference); });
     }
@@ -62,14 +72,18 @@ void EntryComparison::take(const ListComparison::Difference& difference)
 // now, or, outside the folder the old list was made of, as the old list wrote it.
 ListChanges::Entry EntryComparison::named(const ListComparison::Difference& difference) const
 {
-    if (difference.kind == ListChanges::Kind::New) {
-        const QString entry = m_entries.List(difference.row);
-        return {Windows1252::displayText(entry), HostLocation::pathOf(entry).value_or(entry.toUtf8())};
-    }
+    if (difference.kind == ListChanges::Kind::New)
+        return namedNew(m_entries, difference.row);
     const QString written = Windows1252::decode(difference.path);
     const QString path = difference.outsideRoot ? written : m_newRoot + written;
     const std::optional<QByteArray> host = difference.outsideRoot ? std::nullopt : HostLocation::pathOf(path);
     return {path, host.value_or(path.toUtf8())};
+}
+
+ListChanges::Entry EntryComparison::namedNew(ListBox& entries, qsizetype row)
+{
+    const QString entry = entries.List(row);
+    return {Windows1252::displayText(entry), HostLocation::pathOf(entry).value_or(entry.toUtf8())};
 }
 
 EntryComparison::Where EntryComparison::forRun(const QString& sourceFolder, const QString& listFile)

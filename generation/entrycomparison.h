@@ -43,6 +43,8 @@ public:
     bool finish() { return m_comparison.finish(); }
     ListComparison::Failure failure() const { return m_comparison.failure(); }
     qsizetype oldEntries() const { return m_comparison.oldEntries(); }
+    // New entries are named by their rows in the result list, while it stays (see
+    // ListChanges::nameRows).
     const ListChanges& changes() const { return m_changes; }
 
     // How a run compares its list with the list file it replaces: whole paths, drive
@@ -56,6 +58,7 @@ public:
 private:
     void take(const ListComparison::Difference& difference);
     ListChanges::Entry named(const ListComparison::Difference& difference) const;
+    static ListChanges::Entry namedNew(ListBox& entries, qsizetype row);
 
     ListBox& m_entries;
     QString m_newRoot;

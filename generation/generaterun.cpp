@@ -215,6 +215,7 @@ GenerateRun::Outcome GenerateRun::check(const Input& input)
         return outcome;
     }
     outcome.changes = comparison.changes();
+    outcome.changes->nameRows(); // the checked list goes with the run
     outcome.listEntries = comparison.oldEntries();
     outcome.statusText = StatusText::checked(*outcome.changes, outcome.listEntries);
     return outcome;

@@ -55,7 +55,7 @@ QString EntriesDialog::changesText(const ListChanges& changes)
         lines.append(kind == ListChanges::Kind::New ? QStringLiteral("Neu") : QStringLiteral("Fehlt"));
         for (const ListChanges::Entry& entry : changes.kept(kind))
             lines.append(entry.shown);
-        if (const qsizetype notKept = changes.count(kind) - changes.kept(kind).size())
+        if (const qsizetype notKept = changes.count(kind) - changes.keptCount(kind))
             lines.append(LeftOutEntries::notKeptText(notKept));
         if (changes.count(kind) == 0)
             lines.append(QStringLiteral("keine"));

@@ -18,6 +18,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,19 +74,21 @@ QList<QByteArray> changedLines(const ListChanges& changes, ListChanges::Kind kin
 class ListComparisonTest : public ::testing::Test {
 protected:
     // Writes entries over C:\Liste.txt, comparing with what was there (new paths on drive).
+    // The list stays until the next write: its new entries are named from it.
     ListFileOutcome write(const QStringList& entries, const QString& drive = QStringLiteral("C:"),
                           const QString& ownEntry = QString())
     {
-        ListBox list(ListBox::Order::Sorted);
+        m_list = std::make_unique<ListBox>(ListBox::Order::Sorted);
         for (const QString& entry : entries)
-            list.AddItem(entry);
+            m_list->AddItem(entry);
         const EntryComparison::Where where{drive, QString(), ownEntry};
-        return ListFileWriter::write(QStringLiteral("C:\\"), QStringLiteral("Liste.txt"), list, kToday, kGerman, {},
-                                     &where);
+        return ListFileWriter::write(QStringLiteral("C:\\"), QStringLiteral("Liste.txt"), *m_list, kToday, kGerman,
+                                     {}, &where);
     }
     QString listFile() const { return m_drives.host(QStringLiteral("C:\\Liste.txt")); }
 
     TestDrives m_drives;
+    std::unique_ptr<ListBox> m_list;
 };
 
 // Names whose written lines sort elsewhere than the names ('?' for what the code page
@@ -171,6 +174,35 @@ TEST_F(ListComparisonTest, ComparesOnlyWithAListOfOurs)
             EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::Missing), c.missing) << c.what;
         }
     }
+}
+
+// A new entry is named from the result list when asked, as long as that list is there;
+// names taken before it goes stay, and a kept entry comes back as it was given, a byte of
+// a name that does not decode included.
+TEST_F(ListComparisonTest, KeptChangesComeBackAsTheyWereWhileTheirListLasts)
+{
+    write({u"C:\\a.txt"_qs});
+    const ListFileOutcome outcome = write({u"C:\\a.txt"_qs, u"C:\\b.txt"_qs, u"C:\\c.txt"_qs});
+    ASSERT_TRUE(outcome.changes.has_value());
+    ListChanges named = *outcome.changes;
+    named.nameRows();
+    const QList<QByteArray> added{"\\b.txt", "\\c.txt"};
+    EXPECT_EQ(changedLines(*outcome.changes, ListChanges::Kind::New), added);
+    m_list.reset();
+    EXPECT_EQ(outcome.changes->count(ListChanges::Kind::New), 2);
+    EXPECT_TRUE(outcome.changes->kept(ListChanges::Kind::New).isEmpty()) << "its list is gone";
+    EXPECT_EQ(changedLines(named, ListChanges::Kind::New), added);
+
+    const ListChanges::Entry odd{u"C:\\Ordner\\\xDCFFx"_qs, QByteArray("/mnt/c/Ordner/\xFFx")};
+    ListChanges kept;
+    kept.add(ListChanges::Kind::Missing, [&odd] { return odd; });
+    kept.add(ListChanges::Kind::Missing, [] { return ListChanges::Entry{u"C:\\ä"_qs, "/mnt/c/\xC3\xA4"}; });
+    const QList<ListChanges::Entry> back = kept.kept(ListChanges::Kind::Missing);
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back[0].shown, odd.shown);
+    EXPECT_EQ(back[0].hostPath, odd.hostPath);
+    EXPECT_EQ(back[1].shown, u"C:\\ä"_qs);
+    EXPECT_EQ(back[1].hostPath, QByteArray("/mnt/c/\xC3\xA4"));
 }
 
 // A list with a second name is written over where it stands: its old entries come from the
