@@ -3,6 +3,7 @@
 #include "changes/listrecognition.h"
 #include "drives/hostlocation.h"
 #include "drives/windowspath.h"
+#include "generation/comparisonthread.h"
 #include "generation/entrylines.h"
 #include "generation/listfilewriter.h"
 #include "generation/statustext.h"
@@ -11,6 +12,7 @@
 #include <QThread>
 
 #include <new>
+#include <string>
 
 namespace {
 
@@ -208,7 +210,7 @@ GenerateRun::Outcome GenerateRun::check(const Input& input)
                                        EntryComparison::entryOf(input.sourceFolder, listHostPath)};
     EntryComparison comparison(m_List2, where, list.content(), list.entriesLength(), [this] { return stopRequested(); },
                                m_hooks.eachChange);
-    if (!compareEntries(comparison) || !comparison.finish()) {
+    if (!compareEntries(comparison)) {
         if (stopRequested() || comparison.failure() == ListComparison::Failure::Stopped)
             return stoppedOutcome();
         outcome.statusText = StatusText::checkTrouble(troubleOf(comparison.failure()), listName);
@@ -221,18 +223,28 @@ GenerateRun::Outcome GenerateRun::check(const Input& input)
     return outcome;
 }
 
-// The result list's lines as the list file would hold them, each compared as it is made.
+// The result list's lines as the list file would hold them, made chunk by chunk as a write
+// makes them and handed over the same way: compared on a second processor while the next
+// chunk is made, and a run of lines the list holds as they are passed in one comparison of
+// bytes. Line by line, a check took a seventh longer than a run that writes its list. True
+// when the comparison ran to its end.
 bool GenerateRun::compareEntries(EntryComparison& comparison)
 {
+    ComparisonThread comparing(comparison);
     EntryLines lines;
-    QByteArray line;
+    std::string chunk;
+    chunk.reserve(ComparisonThread::kChunkSize + EntryLines::kLineEndLength);
     const qsizetype count = m_List2.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
         if (i % kEntriesBetweenStops == 0 && stopRequested())
             return false;
-        line.truncate(0);
-        lines.append(m_List2.encodedItem(i), line);
-        comparison.add(QByteArrayView(line).chopped(EntryLines::kLineEndLength), i);
+        const size_t start = chunk.size();
+        lines.append(m_List2.encodedItem(i), chunk);
+        comparing.lineMade(start, chunk.size() - start - EntryLines::kLineEndLength);
+        if (chunk.size() >= ComparisonThread::kChunkSize)
+            comparing.take(chunk);
     }
-    return true;
+    if (!chunk.empty())
+        comparing.take(chunk);
+    return comparing.finish();
 }
