@@ -1,6 +1,8 @@
 #include "changes/listcomparison.h"
 #include "changes/listlines.h"
 #include "changes/listrecognition.h"
+#include "generation/comparisonthread.h"
+#include "generation/generaterun.h"
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
 #include "process/helperthread.h"
@@ -203,6 +205,39 @@ TEST_F(ListComparisonTest, KeptChangesComeBackAsTheyWereWhileTheirListLasts)
     EXPECT_EQ(back[0].hostPath, odd.hostPath);
     EXPECT_EQ(back[1].shown, u"C:\\ä"_qs);
     EXPECT_EQ(back[1].hostPath, QByteArray("/mnt/c/\xC3\xA4"));
+}
+
+// A check makes its lines chunk by chunk as a write does, on the comparison's thread where
+// one can start and on the run's own where none can: either way it finds every change of a
+// list of many chunks, and each new entry keeps the name of its own row once the run and
+// its list are gone.
+TEST_F(ListComparisonTest, ACheckOfManyChunksNamesEveryChangeAfterItsRunIsGone)
+{
+    const QString padding(220, u'x');
+    QList<QByteArray> listed, added, missing;
+    for (int i = 0; i < 9000; ++i) {
+        const QString entry = QStringLiteral("C:\\Quelle\\%1-%2.txt").arg(i, 5, 10, QChar(u'0')).arg(padding);
+        if (i % 1500 != 7)
+            m_drives.makeFile(entry);
+        else
+            missing.append(entry.sliced(2).toLatin1());
+        if (i % 1300 != 11)
+            listed.append(entry.toLatin1());
+        else
+            added.append(entry.sliced(2).toLatin1());
+    }
+    ASSERT_GT(listFileOf(listed).size(), qsizetype(3 * ComparisonThread::kChunkSize)) << "lines for several chunks";
+    m_drives.makeFile(QStringLiteral("C:\\Pruefliste.txt"), listFileOf(listed));
+    const GenerateRun::Input input{QStringLiteral("C:\\Quelle"), QStringLiteral("*.*"), true, {}, {},
+                                   QFile::encodeName(m_drives.host(QStringLiteral("C:\\Pruefliste.txt")))};
+    for (const bool withThread : {true, false}) {
+        HelperThread::refuseStarts(!withThread);
+        const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+        std::optional<ListChanges> changes = std::make_unique<GenerateRun>()->run(input).changes;
+        ASSERT_TRUE(changes.has_value()) << "thread " << withThread;
+        EXPECT_EQ(changedLines(*changes, ListChanges::Kind::New), added) << "thread " << withThread;
+        EXPECT_EQ(changedLines(*changes, ListChanges::Kind::Missing), missing) << "thread " << withThread;
+    }
 }
 
 // A list with a second name is written over where it stands: its old entries come from the
