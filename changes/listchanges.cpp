@@ -18,12 +18,20 @@ void ListChanges::addRow(qsizetype row)
 
 void ListChanges::nameRows()
 {
-    for (const qsizetype row : m_newRows) {
-        if (const std::optional<Entry> entry = m_nameRow ? m_nameRow(row) : std::nullopt)
-            keep(Kind::New, *entry);
-    }
+    forEachNamedRow([this](const Entry& entry) { keep(Kind::New, entry); });
     m_newRows.clear();
     m_nameRow = nullptr;
+}
+
+// Each kept row's entry, where its list still names it.
+void ListChanges::forEachNamedRow(const std::function<void(const Entry&)>& each) const
+{
+    if (!m_nameRow)
+        return;
+    for (const qsizetype row : m_newRows) {
+        if (const std::optional<Entry> entry = m_nameRow(row))
+            each(*entry);
+    }
 }
 
 void ListChanges::keep(Kind kind, const Entry& entry)
@@ -54,12 +62,8 @@ QList<ListChanges::Entry> ListChanges::kept(Kind kind) const
                         texts.bytes.sliced(shownEnd, hostEnd - shownEnd)});
         start = hostEnd;
     }
-    if (kind == Kind::New && m_nameRow) {
-        for (const qsizetype row : m_newRows) {
-            if (std::optional<Entry> entry = m_nameRow(row))
-                entries.append(std::move(*entry));
-        }
-    }
+    if (kind == Kind::New)
+        forEachNamedRow([&entries](const Entry& entry) { entries.append(entry); });
     return entries;
 }
 

@@ -53,6 +53,7 @@ private:
     static int index(Kind kind) { return kind == Kind::New ? 0 : 1; }
     bool tally(Kind kind) { return m_count[index(kind)]++ < kKept; }
     void keep(Kind kind, const Entry& entry);
+    void forEachNamedRow(const std::function<void(const Entry&)>& each) const;
 
     // Each entry's shown text as NameCodec encodes it (a path read from a name that does not
     // decode keeps its bytes), then its host path; ends tells where each ends.

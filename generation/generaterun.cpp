@@ -226,8 +226,7 @@ GenerateRun::Outcome GenerateRun::check(const Input& input)
 // The result list's lines as the list file would hold them, made chunk by chunk as a write
 // makes them and handed over the same way: compared on a second processor while the next
 // chunk is made, and a run of lines the list holds as they are passed in one comparison of
-// bytes. Line by line, a check took a seventh longer than a run that writes its list. True
-// when the comparison ran to its end.
+// bytes. True when the comparison ran to its end.
 bool GenerateRun::compareEntries(EntryComparison& comparison)
 {
     ComparisonThread comparing(comparison);

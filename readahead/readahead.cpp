@@ -2,7 +2,6 @@
 
 #include "process/memorybudget.h"
 
-
 #include <algorithm>
 #include <chrono>
 #include <new>
