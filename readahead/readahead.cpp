@@ -170,17 +170,23 @@ void ReadAhead::readHere(std::unique_lock<std::mutex>& lock, std::size_t positio
     m_claimed = position + 1;
     Slot& slot = m_slots[position];
     lock.unlock();
+    const bool timeProcessor = m_timeProcessorHere;
     const auto started = std::chrono::steady_clock::now();
-    const std::chrono::nanoseconds ranBefore = processorTimeOfThisThread();
+    const std::chrono::nanoseconds ranBefore = timeProcessor ? processorTimeOfThisThread() : std::chrono::nanoseconds();
     FolderScan::Entries entries = m_readFolder(slot.request);
-    const std::chrono::nanoseconds ran = processorTimeOfThisThread() - ranBefore;
+    const std::chrono::nanoseconds ran = timeProcessor ? processorTimeOfThisThread() - ranBefore : std::chrono::nanoseconds();
     const auto finished = std::chrono::steady_clock::now();
     lock.lock();
     slot.entries = std::move(entries);
     slot.done = true;
     // A large folder from the page cache takes long on the processor; only the time the
-    // read waited tells a device that keeps it waiting.
+    // read waited tells a device that keeps it waiting. Asking for the processor time is a
+    // call into the kernel, two per read: a read quicker than a slow one waited less than
+    // that anyway, so the time is asked only from the read after a slow one on, until one
+    // is quick again. So at most every other read counts slow while it only ran long,
+    // too few to turn the lower quartile.
     m_walkSpeed.note(finished - started - ran);
+    m_timeProcessorHere = finished - started >= ReadSpeed::kSlowRead;
     noteRead(started, finished);
 }
 

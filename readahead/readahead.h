@@ -126,6 +126,7 @@ private:
     // one folder itself every so many it takes.
     ReadSpeed m_walkSpeed;
     std::size_t m_takesSinceReadHere = 0;
+    bool m_timeProcessorHere = false;
     bool m_stopping = false;
     // Set under the lock, read by the walk without it.
     std::atomic<bool> m_cannotRead = false;
