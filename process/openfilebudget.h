@@ -20,6 +20,12 @@ public:
 
     static constexpr int kWriteReserve = 4;
 
+    // Makes room in the process's table of descriptors for this many more than are open
+    // now, at once. The kernel grows that table a doubling at a time as files are opened,
+    // and where other threads share it, each time it waits until all of them have passed
+    // a grace period (milliseconds), with every open of the process held up meanwhile.
+    static void makeRoomFor(int more);
+
 private:
     rlimit m_before{};
     bool m_raised = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@ FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop,
     : m_stop(stop)
     , m_handles(share(m_budget.descriptors()).handlesKept)
     , m_mostParentsHeld(share(m_budget.descriptors()).parentsHeld)
+    , m_mostKeptOpen(share(m_budget.descriptors()).readsKeptOpen)
     , m_walkReads(walkReads)
     , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers, m_walkReads)
 {
@@ -41,8 +43,10 @@ FolderReads::OpenFolders FolderReads::share(int descriptors)
     shared.readers = std::size_t(std::clamp(left / 4, 0, int(ReaderSizing::kMostReaders)));
     left -= kPerReader * int(shared.readers);
     shared.parentsHeld = std::size_t(std::clamp(left, 0, int(kMostParentsHeld)));
+    left -= int(shared.parentsHeld);
+    shared.readsKeptOpen = std::size_t(std::clamp(left - 2 * int(ReadAhead::kMostReadsAhead), 0, int(kMostReadsKeptOpen)));
     if (shared.readers == 0 || shared.parentsHeld == 0)
-        shared.readers = shared.parentsHeld = 0;
+        shared.readers = shared.parentsHeld = shared.readsKeptOpen = 0;
     return shared;
 }
 
@@ -51,9 +55,13 @@ FolderReads::OpenFolders FolderReads::share(int descriptors)
 void FolderReads::giveBack()
 {
     m_parents.clear();
-    for (Below& below : m_below)
+    for (Below& below : m_below) {
         below.handle.reset();
+        below.keptOpen = false;
+    }
+    m_keptOpen = 0;
     m_mostParentsHeld = std::max<std::size_t>(m_mostParentsHeld / 2, 1);
+    m_mostKeptOpen /= 2;
 }
 
 void FolderReads::readAheadBelow(QStringView pathText)
@@ -61,8 +69,12 @@ void FolderReads::readAheadBelow(QStringView pathText)
     const Read* read = last(pathText);
     if (!m_ahead.isReading() || !read || read->scan.folders.isEmpty())
         return;
+    const bool keep = read->scan.heldOpen && m_keptOpen < m_mostKeptOpen;
+    m_keptOpen += keep ? 1 : 0;
+    if (keep && m_keptOpen == kKeptOpenBeforeMakingRoom && !std::exchange(m_madeRoom, true))
+        OpenFileBudget::makeRoomFor(int(m_mostKeptOpen + m_mostParentsHeld + 2 * ReadAhead::kMostReadsAhead));
     m_below.push_back({read->path, read->pathText, read->scan.folders, read->scan.folderKinds, read->scan.identity, 0,
-                       nullptr});
+                       keep ? read->scan.heldOpen : nullptr, keep});
     requestMore();
 }
 
@@ -74,6 +86,7 @@ FolderBelow FolderReads::belowOf(const Below& below, qsizetype index) const
     found.kind = below.kinds.isEmpty() ? SubfolderKind::Plain : below.kinds[index];
     if (found.kind == SubfolderKind::Plain && below.identity && !m_listingsInodeUntrusted.contains(below.identity->device))
         found.device = below.identity->device;
+    found.keepOpen = m_mostKeptOpen > 0;
     return found;
 }
 
@@ -88,7 +101,7 @@ void FolderReads::requestMore()
         if (!below.handle && m_parents.size() >= m_mostParentsHeld)
             break;
         // A folder that cannot be opened again has its subfolders read at their turn.
-        if (below.handle || openForReaders(below)) {
+        if ((below.handle && below.next > 0) || openForReaders(below)) {
             if (!mounts)
                 mounts = m_mounts.now();
             const QString& name = below.names[below.next];
@@ -99,6 +112,7 @@ void FolderReads::requestMore()
             if (++below.next < below.names.size())
                 continue;
         }
+        m_keptOpen -= below.keptOpen ? 1 : 0;
         m_below.pop_front();
     }
     if (!requests.empty())
@@ -107,11 +121,12 @@ void FolderReads::requestMore()
 
 // The readers open each subfolder in its parent's handle, and the walk looks at it there at
 // its turn: the parent is opened once for all of them, and it must be the folder whose
-// subfolders were read.
+// subfolders were read, as the handle its read kept open is.
 bool FolderReads::openForReaders(Below& below)
 {
-    below.handle = below.identity ? m_handles.reopen(below.path, *below.identity)
-                                  : m_handles.share(below.path, below.pathText);
+    if (!below.handle)
+        below.handle = below.identity ? m_handles.reopen(below.path, *below.identity)
+                                      : m_handles.share(below.path, below.pathText);
     if (!below.handle)
         return false;
     m_parents.push_back({below.pathText, below.handle});

@@ -87,15 +87,25 @@ public:
     // The folders whose subfolders are being read ahead, in the walk's order, held open
     // for their turn; no more than a few, so that a run keeps few files open.
     static constexpr std::size_t kMostParentsHeld = 64;
+    // The folders read whose subfolders are still to be asked for, kept open since their
+    // read: a level of a wide tree holds thousands of them, and those beyond are opened
+    // again at their turn.
+    static constexpr std::size_t kMostReadsKeptOpen = 8192;
+    // Once a walk has kept this many open, it is one that goes on: the process's table of
+    // descriptors is grown for all it may hold at once (see OpenFileBudget::makeRoomFor).
+    static constexpr std::size_t kKeptOpenBeforeMakingRoom = 32;
 
     // How a budget of descriptors is shared: the walk's own (a folder, the one it is read
     // from, a look at the mount table) first, then the handles kept, then readers (each
     // holds the folder it reads and, for a moment, one to ask its file system), then the
-    // parents held for them. Too few for both readers and parents: no reading ahead.
+    // parents held for them. Too few for both readers and parents: no reading ahead. What
+    // is left beyond the reads ahead, each of which may hold its folder open until it is
+    // taken and then among the parents, keeps folders read open for their subfolders.
     struct OpenFolders {
         qsizetype handlesKept;
         std::size_t readers;
         std::size_t parentsHeld;
+        std::size_t readsKeptOpen;
     };
     static OpenFolders share(int descriptors);
 
@@ -108,7 +118,9 @@ private:
         QList<SubfolderKind> kinds; // empty when all are plain
         std::optional<FolderHandles::Identity> identity; // of the folder when it was read
         qsizetype next = 0;
-        std::shared_ptr<const FolderHandles::Handle> handle; // opened with the first request
+        // Kept open since its read, or opened with the first request.
+        std::shared_ptr<const FolderHandles::Handle> handle;
+        bool keptOpen = false; // counts in m_keptOpen
     };
     void requestMore();
     bool openForReaders(Below& below);
@@ -128,6 +140,9 @@ private:
     CurrentMounts m_mounts;
     FolderHandles m_handles;
     std::size_t m_mostParentsHeld;
+    std::size_t m_mostKeptOpen;
+    std::size_t m_keptOpen = 0;
+    bool m_madeRoom = false;
     std::deque<Below> m_below;
     std::deque<Parent> m_parents;
     // Devices whose folders' own listings give inode numbers other than their identity.

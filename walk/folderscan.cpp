@@ -272,7 +272,7 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
                                                  MemoryBudget* memory)
 {
     const bool plain = below.kind == SubfolderKind::Plain;
-    const FolderHandles::Opened folder = FolderHandles::openBelow(parent, name, plain);
+    FolderHandles::Opened folder = FolderHandles::openBelow(parent, name, plain);
     if (folder.reach != FolderHandles::Reach::Opened) {
         Entries entries;
         entries.outOfDescriptors = folder.reach == FolderHandles::Reach::NoDescriptor;
@@ -288,6 +288,8 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
         entries.identity = FolderHandles::identityOf(folder.handle.descriptor());
     if (below.kind == SubfolderKind::Link)
         entries.resolvedPath = resolvedPathOf(folder.handle.descriptor());
+    if (below.keepOpen && !entries.folders.isEmpty())
+        entries.heldOpen = std::make_shared<const FolderHandles::Handle>(std::move(folder.handle));
     return entries;
 }
 
@@ -300,6 +302,7 @@ FolderScan FolderScan::fromEntries(const Entries& entries)
     scan.ownInode = entries.ownInode;
     scan.resolvedPath = entries.resolvedPath;
     scan.outOfDescriptors = entries.outOfDescriptors;
+    scan.heldOpen = entries.heldOpen;
     scan.folderKinds = entries.folderKinds;
     scan.folders.reserve(entries.folders.size());
     for (qsizetype i = 0; i < entries.folders.size(); ++i)

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 
@@ -22,6 +23,10 @@ enum class SubfolderKind : quint8 { Plain, Link, MountPoint };
 struct FolderBelow {
     SubfolderKind kind = SubfolderKind::Plain;
     std::optional<dev_t> device;
+    // Where it has subfolders, it stays open after its read, to read them below it in
+    // turn: opening it again for them would cost two calls more, and a check that it is
+    // still the folder read.
+    bool keepOpen = false;
 };
 
 // The visible entries of one folder, read once for both the folder list and the file list:
@@ -51,6 +56,8 @@ struct FolderScan {
     QByteArray resolvedPath;
     // A folder could not be opened (or read) because the process had no descriptor left.
     bool outOfDescriptors = false;
+    // The folder itself, where it was kept open after its read (FolderBelow::keepOpen).
+    std::shared_ptr<const FolderHandles::Handle> heldOpen;
 
     // The folder at path, whose text (path.toString()) the caller has at hand; the names
     // gathered count against memory, where given, and a folder that outgrows it is read no
@@ -74,6 +81,7 @@ struct FolderScan {
         HostNames unwritableFolders;
         HostNames files;
         HostNames unwritableFiles;
+        std::shared_ptr<const FolderHandles::Handle> heldOpen;
     };
     static Entries readEntries(FolderHandles& handles, const WindowsPath& path, const QString& pathText,
                                const NeverWalkedMounts& mounts, MemoryBudget* memory = nullptr);
