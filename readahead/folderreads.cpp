@@ -161,6 +161,10 @@ FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)
         return m_handles.look(pathText, followLink);
     // The walk has moved on past the folders before.
     m_parents.erase(m_parents.cbegin(), parent);
+    if (!followLink) {
+        if (const std::optional<FolderHandles::Identity> identity = m_ahead.readAtTurn(pathText))
+            return {FolderHandles::Standing::Folder, *identity};
+    }
     return FolderHandles::lookAt(m_parents.front().handle->descriptor(), NameCodec::encode(last->name), followLink);
 }
 

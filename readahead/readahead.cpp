@@ -137,7 +137,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
         return std::nullopt;
     if (m_walkReads == WalkReads::QuickOnesHere && !walkReadsNow())
         tryReadingHere(lock);
-    if (*position >= m_claimed && walkReadsNow() && m_slots[*position].request.answeredHere && !m_stop.stop_requested())
+    if (mayReadHere(*position))
         readHere(lock, *position);
     if (doneFromFront(*position + 1) <= *position) {
         m_walkWaitsFor = *position + 1;
@@ -159,6 +159,19 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     m_slots.erase(m_slots.begin(), m_slots.begin() + std::ptrdiff_t(*position + 1));
     m_claimed -= *position + 1;
     return read;
+}
+
+std::optional<FolderHandles::Identity> ReadAhead::readAtTurn(QStringView pathText)
+{
+    std::unique_lock lock(m_mutex);
+    const std::optional<std::size_t> position = positionOf(pathText);
+    if (!position || !mayReadHere(*position) || m_slots[*position].request.below.kind != SubfolderKind::Plain)
+        return std::nullopt;
+    // Not the number its own listing gives, which on some file systems is not its own.
+    m_slots[*position].request.below.device.reset();
+    readHere(lock, *position);
+    const FolderScan::Entries& entries = m_slots[*position].entries;
+    return entries.isFolder && !entries.outOfDescriptors ? entries.identity : std::nullopt;
 }
 
 // The walk's own read of a folder that no reader has claimed. Nobody claimed the folders

@@ -73,6 +73,11 @@ public:
     // The read of that folder, waiting for it; the reads of folders requested before it
     // are dropped. Nothing when it was never requested, or when a stop came first.
     std::optional<Read> take(QStringView pathText);
+    // Where the walk would read a plain folder itself at its turn, it reads it now, and
+    // that read of the folder as it stands, opened in its parent and never through a link,
+    // is also the look at its turn: which folder stands there, asked of the open folder
+    // itself. Nothing where a reader has it or it did not open as a folder.
+    std::optional<FolderHandles::Identity> readAtTurn(QStringView pathText);
     // Whether the walk waits in take() now: lets a test hold reads until it does.
     bool walkWaits();
 
@@ -102,6 +107,10 @@ private:
     std::size_t readersWanted() const
     {
         return walkReadsNow() && m_walkWaitsFor == 0 ? 0 : std::min(m_sizing.readers(), m_mostReaders);
+    }
+    bool mayReadHere(std::size_t position) const
+    {
+        return position >= m_claimed && walkReadsNow() && m_slots[position].request.answeredHere && !m_stop.stop_requested();
     }
     void readHere(std::unique_lock<std::mutex>& lock, std::size_t position);
     void tryReadingHere(std::unique_lock<std::mutex>& lock);

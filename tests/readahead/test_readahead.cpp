@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/vfs.h>
 
 using namespace std::chrono_literals;
@@ -574,6 +575,60 @@ bool answersWithoutWaiting(const QString& hostFolder)
     struct statfs fileSystem;
     return ::statfs(QFile::encodeName(hostFolder).constData(), &fileSystem) == 0
         && FileSystemTypes::answersWithoutWaiting(std::uint32_t(fileSystem.f_type));
+}
+
+// At its turn a folder read ahead is looked at in its parent; where the walk reads it
+// itself at its turn, that read is the look. Either way the look tells what stands there
+// now: the folder read before or another put in its place, each by its own identity, a
+// link to a folder (never taken for a plain folder), or nothing.
+TEST(FolderReads, TheLookAtAFoldersTurnSeesWhatStandsThereNow)
+{
+    using Standing = FolderHandles::Standing;
+    enum class Change { None, OtherFolder, Link, Removed };
+    const struct {
+        const char* what;
+        Change change;
+        Standing standing;
+    } cases[] = {
+        {"unchanged", Change::None, Standing::Folder},
+        {"another folder in its place", Change::OtherFolder, Standing::Folder},
+        {"a link to a folder in its place", Change::Link, Standing::Other},
+        {"removed", Change::Removed, Standing::Missing},
+    };
+    for (const auto walkReads : {ReadAhead::WalkReads::Never, ReadAhead::WalkReads::QuickOnesHere}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (walkReads == ReadAhead::WalkReads::Never ? ", readers" : ", read here"));
+            TestDrives drives;
+            drives.makeFolder(u"C:\\start\\a\\x"_s);
+            drives.makeFolder(u"C:\\anders"_s);
+            const std::filesystem::path folder = QFile::encodeName(drives.host(u"C:\\start\\a"_s)).toStdString();
+            const std::thread::id walk = std::this_thread::get_id();
+            std::atomic<int> readByTheWalk = 0;
+            FolderReads reads(
+                [&](const ReadAhead::Request& request) {
+                    readByTheWalk += std::this_thread::get_id() == walk ? 1 : 0;
+                    return ReadAhead::readBelowParent(request);
+                },
+                {}, walkReads);
+            readStart(reads, u"C:\\start"_s);
+            if (c.change != Change::None)
+                std::filesystem::rename(folder, folder.string() + ".alt");
+            if (c.change == Change::OtherFolder)
+                std::filesystem::create_directory(folder);
+            if (c.change == Change::Link)
+                std::filesystem::create_directory_symlink(QFile::encodeName(drives.host(u"C:\\anders"_s)).toStdString(), folder);
+
+            const FolderHandles::Look look = reads.look(u"C:\\start\\a"_s, false);
+            EXPECT_EQ(look.standing, c.standing);
+            if (c.standing == Standing::Folder) {
+                struct stat there;
+                ASSERT_EQ(::lstat(folder.c_str(), &there), 0);
+                EXPECT_EQ(look.identity, (FolderHandles::Identity{there.st_dev, there.st_ino}));
+            }
+            const bool readHere = walkReads == ReadAhead::WalkReads::QuickOnesHere && answersWithoutWaiting(drives.host(u"C:\\start"_s));
+            EXPECT_EQ(readByTheWalk, readHere ? 1 : 0);
+        }
+    }
 }
 
 struct TreeWalk {
