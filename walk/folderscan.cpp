@@ -66,12 +66,19 @@ bool hostNameLess(QByteArrayView a, QByteArrayView b)
 class Gathered {
 public:
     explicit Gathered(MemoryBudget* memory)
-        : m_memory(memory)
+        : m_bytes(threadsBytes())
+        , m_memory(memory)
     {
-        // Room for the names of most folders at once.
-        m_bytes.reserve(4096);
+        m_bytes.clear();
         m_files.reserve(64);
     }
+    ~Gathered()
+    {
+        if (m_bytes.capacity() > kMostBytesKept)
+            m_bytes = std::string();
+    }
+    Gathered(const Gathered&) = delete;
+    Gathered& operator=(const Gathered&) = delete;
 
     void add(std::string_view name, EntryKind kind)
     {
@@ -205,7 +212,18 @@ private:
         }
     }
 
-    std::string m_bytes;
+    // The names are gathered in room each thread keeps from one folder to the next: taken
+    // afresh for each, room for most folders' names would be taken and given back every
+    // time, and a request of that size has the heap sort through its small free pieces
+    // first. The room a large folder took is not kept.
+    static std::string& threadsBytes()
+    {
+        thread_local std::string bytes;
+        return bytes;
+    }
+    static constexpr std::size_t kMostBytesKept = std::size_t(1) << 16;
+
+    std::string& m_bytes;
     QList<Piece> m_folders;
     QList<SubfolderKind> m_folderKinds; // empty while every folder is plain
     QList<Piece> m_files;
