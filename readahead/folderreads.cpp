@@ -18,7 +18,7 @@ FolderReads::FolderReads(std::stop_token stop)
 
 ReadAhead::WalkReads FolderReads::walkReadsHere()
 {
-    return Processors::usable() <= 1 ? ReadAhead::WalkReads::QuickOnesHere : ReadAhead::WalkReads::Never;
+    return Processors::usable() <= 1 ? ReadAhead::WalkReads::QuickOnesHere : ReadAhead::WalkReads::QuickOnesHereToo;
 }
 
 FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop, ReadAhead::WalkReads walkReads)

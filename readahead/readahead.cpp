@@ -123,10 +123,28 @@ std::size_t ReadAhead::doneFromFront(std::size_t enough) const
     return done;
 }
 
+// While the walk reads for itself: none on one processor, unless it waits for a folder it
+// may not read; on more, one beside it, unless the next folders are ones it may not read.
+std::size_t ReadAhead::readersWanted() const
+{
+    const std::size_t sized = std::min(m_sizing.readers(), m_mostReaders);
+    if (!walkReadsNow())
+        return sized;
+    if (m_walkReads == WalkReads::QuickOnesHere)
+        return m_walkWaitsFor > 0 ? sized : 0;
+    const bool walkMayReadNext = m_claimed >= m_slots.size() || m_slots[m_claimed].request.answeredHere;
+    return walkMayReadNext ? std::min<std::size_t>(1, m_mostReaders) : sized;
+}
+
 bool ReadAhead::walkMayGoOn() const
 {
-    const std::size_t done = doneFromFront(std::max(m_walkWaitsFor, kReadsPerWaking));
-    return done >= m_walkWaitsFor && (done >= kReadsPerWaking || done == m_slots.size());
+    // Beside a reader, the walk goes on with the folder it waits for: it may well read the
+    // next one itself.
+    const std::size_t enough = m_walkReads == WalkReads::QuickOnesHereToo && walkReadsNow()
+        ? m_walkWaitsFor
+        : std::max(m_walkWaitsFor, kReadsPerWaking);
+    const std::size_t done = doneFromFront(enough);
+    return done >= m_walkWaitsFor && (done >= enough || done == m_slots.size());
 }
 
 std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
@@ -135,10 +153,15 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
-    if (m_walkReads == WalkReads::QuickOnesHere && !walkReadsNow())
+    if (m_walkReads != WalkReads::Never && !walkReadsNow())
         tryReadingHere(lock);
     if (mayReadHere(*position))
         readHere(lock, *position);
+    // Beside a reader, the walk reads the next folders nobody has taken while the reader
+    // still reads the one it wants, rather than wait for it.
+    while (m_walkReads == WalkReads::QuickOnesHereToo && doneFromFront(*position + 1) <= *position
+           && m_claimed < m_slots.size() && mayReadHere(m_claimed))
+        readHere(lock, m_claimed);
     if (doneFromFront(*position + 1) <= *position) {
         m_walkWaitsFor = *position + 1;
         // The walk may have read every folder before this one itself, with no reader started.

@@ -28,8 +28,11 @@
 //
 // Where the process has one processor, a reader could only take turns with the walk on it,
 // each hand-over costing two switches: while reads come from the page cache, the walk reads
-// a folder on this machine's disks itself at its turn. A folder that may sit on a share or
-// a stick is still read on a thread of its own, so that no stalled read holds the walk.
+// a folder on this machine's disks itself at its turn. With more, two readers and the walk
+// would be three threads on two processors, each pushing another off in turn: while reads
+// are quick, one reader reads ahead and the walk reads those folders itself that it reaches
+// first. A folder that may sit on a share or a stick is still read on a thread of its own,
+// so that no stalled read holds the walk.
 class ReadAhead {
 public:
     struct Read {
@@ -50,7 +53,12 @@ public:
         // In memory or on a disk of this machine (FileSystemTypes::answersWithoutWaiting).
         bool answeredHere = false;
     };
-    enum class WalkReads { Never, QuickOnesHere };
+    // Where reads come quick from a disk of this machine: with one processor the walk reads
+    // each folder itself at its turn, with no reader; with more, one reader reads ahead and
+    // the walk reads a folder itself where it reaches one no reader has taken. So no more
+    // threads run than there are processors, and the walk never waits for a folder it could
+    // read as soon itself.
+    enum class WalkReads { Never, QuickOnesHere, QuickOnesHereToo };
     // How a reader reads one folder; tests put reads of their own in its place.
     using ReadFolder = std::function<FolderScan::Entries(const Request&)>;
     static FolderScan::Entries readBelowParent(const Request& request);
@@ -102,12 +110,8 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
-    bool walkReadsNow() const { return m_walkReads == WalkReads::QuickOnesHere && m_walkSpeed.quick(); }
-    // None while the walk reads for itself, unless it waits for a folder it may not read.
-    std::size_t readersWanted() const
-    {
-        return walkReadsNow() && m_walkWaitsFor == 0 ? 0 : std::min(m_sizing.readers(), m_mostReaders);
-    }
+    bool walkReadsNow() const { return m_walkReads != WalkReads::Never && m_walkSpeed.quick(); }
+    std::size_t readersWanted() const;
     bool mayReadHere(std::size_t position) const
     {
         return position >= m_claimed && walkReadsNow() && m_slots[position].request.answeredHere && !m_stop.stop_requested();
