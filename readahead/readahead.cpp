@@ -153,7 +153,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position)
         return std::nullopt;
-    if (m_walkReads != WalkReads::Never && !walkReadsNow())
+    if (m_walkReads == WalkReads::QuickOnesHere && !walkReadsNow())
         tryReadingHere(lock);
     if (mayReadHere(*position))
         readHere(lock, *position);

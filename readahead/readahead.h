@@ -110,7 +110,14 @@ private:
     std::optional<std::size_t> positionOf(QStringView pathText) const;
     std::size_t doneFromFront(std::size_t enough) const;
     bool walkMayGoOn() const;
-    bool walkReadsNow() const { return m_walkReads != WalkReads::Never && m_walkSpeed.quick(); }
+    // On one processor only the walk's own reads tell whether reads come quick (a reader's
+    // read there also takes the time the walk ran); beside a reader every read does, and the
+    // walk need not read a folder from a slow device itself to find out.
+    bool walkReadsNow() const
+    {
+        return m_walkReads == WalkReads::QuickOnesHereToo ? m_sizing.quick()
+                                                         : m_walkReads == WalkReads::QuickOnesHere && m_walkSpeed.quick();
+    }
     std::size_t readersWanted() const;
     bool mayReadHere(std::size_t position) const
     {
@@ -135,8 +142,8 @@ private:
     std::size_t m_reading = 0; // readers inside a read now
     ReaderSizing m_sizing;
     // On one processor a reader's read also takes the time the others ran on it: whether
-    // reads come quick, only the walk's own reads tell. While readers read, the walk reads
-    // one folder itself every so many it takes.
+    // reads come quick, only the walk's own reads tell. While readers read there, the walk
+    // reads one folder itself every so many it takes.
     ReadSpeed m_walkSpeed;
     std::size_t m_takesSinceReadHere = 0;
     bool m_timeProcessorHere = false;

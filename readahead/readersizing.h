@@ -53,6 +53,8 @@ public:
 
     void noteRead(TimePoint started, TimePoint finished);
     std::size_t readers() const { return m_readers; }
+    // Whether the reads noted lately came quick (see ReadSpeed).
+    bool quick() const { return m_speed.quick(); }
 
     // While reads are quick (see ReadSpeed): more readers than cores would only take the
     // processor from the walk.

@@ -393,12 +393,25 @@ TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
 // With more processors, while reads are quick one reader reads ahead, and the walk reads
 // the folders it reaches before the reader does: no more threads read than there are
 // processors. Folders on a share are read by readers alone, as many as the sizing asks
-// for. Either way each read reaches the walk in its order.
+// for, and so are folders once reads turn slow, the walk's first few aside. Either way
+// each read reaches the walk in its order.
 TEST(ReadAhead, BesideOneReaderTheWalkReadsWhatTheReaderHasNotTaken)
 {
-    for (const bool answeredHere : {true, false}) {
-        SCOPED_TRACE(answeredHere ? "this machine's disk" : "a share");
-        constexpr int kFolders = 1500;
+    constexpr int kFolders = 1500;
+    enum class ByTheWalk { Some, FirstFew, None };
+    const struct {
+        const char* what;
+        bool answeredHere;
+        bool slow;
+        std::size_t readers;
+        ByTheWalk byTheWalk;
+    } cases[] = {
+        {"this machine's disk", true, false, 1, ByTheWalk::Some},
+        {"a share", false, false, ReaderSizing::kFewestReaders, ByTheWalk::None},
+        {"a cold disk", true, true, ReaderSizing::kFirstSlowReaders, ByTheWalk::FirstFew},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         const std::thread::id walk = std::this_thread::get_id();
         std::mutex readsMutex;
         std::set<std::thread::id> readers;
@@ -416,6 +429,8 @@ TEST(ReadAhead, BesideOneReaderTheWalkReadsWhatTheReaderHasNotTaken)
                 const auto until = std::chrono::steady_clock::now() + 10us;
                 while (std::chrono::steady_clock::now() < until) {
                 }
+                if (c.slow)
+                    std::this_thread::sleep_for(200us);
                 FolderScan::Entries entries;
                 entries.isFolder = true;
                 entries.identity = FolderHandles::Identity{0, ino_t(request.name.toLongLong())};
@@ -424,7 +439,7 @@ TEST(ReadAhead, BesideOneReaderTheWalkReadsWhatTheReaderHasNotTaken)
             {}, ReaderSizing::kMostReaders, ReadAhead::WalkReads::QuickOnesHereToo);
         std::vector<ReadAhead::Request> all = requests(kFolders);
         for (ReadAhead::Request& request : all)
-            request.answeredHere = answeredHere;
+            request.answeredHere = c.answeredHere;
         const auto ask = [&](int first, int count) {
             ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
         };
@@ -437,12 +452,21 @@ TEST(ReadAhead, BesideOneReaderTheWalkReadsWhatTheReaderHasNotTaken)
                 ask(next, 1);
         }
         const std::lock_guard lock(readsMutex);
-        EXPECT_EQ(readers.size(), answeredHere ? 1u : ReaderSizing::kFewestReaders);
-        if (answeredHere) {
+        if (c.slow)
+            EXPECT_GE(readers.size(), c.readers);
+        else
+            EXPECT_EQ(readers.size(), c.readers);
+        switch (c.byTheWalk) {
+        case ByTheWalk::Some:
             EXPECT_GT(readByTheWalk, 0);
             EXPECT_LT(readByTheWalk, kFolders);
-        } else {
+            break;
+        case ByTheWalk::FirstFew:
+            EXPECT_LE(readByTheWalk, int(ReadSpeed::kReadsPerCheck));
+            break;
+        case ByTheWalk::None:
             EXPECT_EQ(readByTheWalk, 0);
+            break;
         }
     }
 }
