@@ -1,5 +1,7 @@
+#include "files/chunkedoutput.h"
 #include "generation/listfilewriter.h"
 #include "listing/listbox.h"
+#include "process/helperthread.h"
 #include "support/childchecks.h"
 #include "support/smallfilesystem.h"
 #include "support/testdrives.h"
@@ -105,17 +107,25 @@ TEST_F(ListFileWriterTest, EntriesSharingAFolderPathCountItsReplacementsEach)
                                            "C:\\??\\a.txt\r\nC:\\??\\b.txt\r\n" + kFooter);
 }
 
+// Chunks are written on a thread of their own while the next are made, or on the caller's
+// thread where no other can start: the bytes are the same.
 TEST_F(ListFileWriterTest, ManyEntriesArriveWholeAcrossChunks)
 {
     QStringList entries;
     QByteArray expected;
-    for (int i = 0; i < 40000; ++i) {
+    for (int i = 0; i < 100000; ++i) {
         const QString entry = QStringLiteral("C:\\Ordner\\Datei-%1-äöü.txt").arg(i, 6, 10, QChar(u'0'));
         entries << entry;
         expected += "C:\\Ordner\\Datei-" + QByteArray::number(i).rightJustified(6, '0') + "-\xE4\xF6\xFC.txt\r\n";
     }
-    ASSERT_TRUE(write("C:\\", "Liste.txt", entries).written);
-    EXPECT_EQ(contentOf("C:\\Liste.txt"), expected + kFooter);
+    ASSERT_GT(expected.size(), 2 * qsizetype(ChunkedOutput::kChunkSize));
+    for (const bool withThreads : {true, false}) {
+        SCOPED_TRACE(withThreads ? "a thread for the writes" : "no thread to start");
+        HelperThread::refuseStarts(!withThreads);
+        const auto allow = qScopeGuard([] { HelperThread::refuseStarts(false); });
+        ASSERT_TRUE(write("C:\\", "Liste.txt", entries).written);
+        EXPECT_EQ(contentOf("C:\\Liste.txt"), expected + kFooter);
+    }
 }
 
 // An access list in the kernel's form: the owner rw, user 4242 r, the group r, the mask r, others nothing.
