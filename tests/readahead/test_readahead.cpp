@@ -315,6 +315,26 @@ TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
     EXPECT_EQ(sixth->entries.identity->inode, ino_t(5));
 }
 
+// As a walk asks: a few hundred folders ahead, one more for each it takes; each read reaches
+// it in its order.
+void walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
+{
+    std::vector<ReadAhead::Request> all = requests(folders);
+    for (ReadAhead::Request& request : all)
+        request.answeredHere = answeredHere;
+    const auto ask = [&](int first, int count) {
+        ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
+    };
+    ask(0, int(ReadAhead::kMostReadsAhead));
+    for (int i = 0; i < folders; ++i) {
+        const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
+        ASSERT_TRUE(read && read->entries.identity);
+        EXPECT_EQ(read->entries.identity->inode, ino_t(i));
+        if (const int next = i + int(ReadAhead::kMostReadsAhead); next < folders)
+            ask(next, 1);
+    }
+}
+
 // With one processor the walk reads a folder on this machine's disks itself while reads
 // are quick; a folder elsewhere, and every folder once reads turn slow, a reader reads.
 // Where reads come quick again, the walk finds it out by a folder it reads now and then,
@@ -365,21 +385,7 @@ TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
                 return gate.pass(request, {slow && !c.onTheProcessor ? 200us : 0us, false});
             },
             {}, ReaderSizing::kMostReaders, c.walkReads);
-        // As a walk asks: a few hundred folders ahead, one more for each it takes.
-        std::vector<ReadAhead::Request> all = requests(kFolders);
-        for (ReadAhead::Request& request : all)
-            request.answeredHere = c.answeredHere;
-        const auto ask = [&](int first, int count) {
-            ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
-        };
-        ask(0, int(ReadAhead::kMostReadsAhead));
-        for (int i = 0; i < kFolders; ++i) {
-            const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
-            ASSERT_TRUE(read && read->entries.identity);
-            EXPECT_EQ(read->entries.identity->inode, ino_t(i));
-            if (const int next = i + int(ReadAhead::kMostReadsAhead); next < kFolders)
-                ask(next, 1);
-        }
+        walkInTurns(ahead, kFolders, c.answeredHere);
         const auto readHere = [&](int index) { return readByTheWalk.contains(index); };
         int first = 0;
         while (first < kFolders && readHere(first))
@@ -437,20 +443,7 @@ TEST(ReadAhead, BesideOneReaderTheWalkReadsWhatTheReaderHasNotTaken)
                 return entries;
             },
             {}, ReaderSizing::kMostReaders, ReadAhead::WalkReads::QuickOnesHereToo);
-        std::vector<ReadAhead::Request> all = requests(kFolders);
-        for (ReadAhead::Request& request : all)
-            request.answeredHere = c.answeredHere;
-        const auto ask = [&](int first, int count) {
-            ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
-        };
-        ask(0, int(ReadAhead::kMostReadsAhead));
-        for (int i = 0; i < kFolders; ++i) {
-            const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
-            ASSERT_TRUE(read && read->entries.identity);
-            EXPECT_EQ(read->entries.identity->inode, ino_t(i));
-            if (const int next = i + int(ReadAhead::kMostReadsAhead); next < kFolders)
-                ask(next, 1);
-        }
+        walkInTurns(ahead, kFolders, c.answeredHere);
         const std::lock_guard lock(readsMutex);
         if (c.slow)
             EXPECT_GE(readers.size(), c.readers);
