@@ -63,11 +63,12 @@ ReadAhead::~ReadAhead()
     m_readersWake.notify_all();
     for (HelperThread& reader : readers)
         reader.join();
-    // What the readers read was freed into their threads' own heaps, where nothing takes it
-    // again: handed back now, the sort and the write that follow find room without adding
-    // to the run's peak.
-    if (!readers.empty())
-        MemoryBudget::handBackFreed();
+    // What the walk read is freed by now: what the readers read into their threads' own
+    // heaps, where nothing takes it again, and what the walk read itself into the run's
+    // heap, in small pieces between what stays. Handed back now, the sort and the write
+    // that follow find room without adding to the run's peak (on one processor 90 MiB
+    // against 83 without).
+    MemoryBudget::handBackFreed();
 }
 
 void ReadAhead::request(std::vector<Request> requests)
