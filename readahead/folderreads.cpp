@@ -23,11 +23,12 @@ ReadAhead::WalkReads FolderReads::walkReadsHere()
 
 FolderReads::FolderReads(ReadAhead::ReadFolder readFolder, std::stop_token stop, ReadAhead::WalkReads walkReads)
     : m_stop(stop)
-    , m_handles(share(m_budget.descriptors()).handlesKept)
-    , m_mostParentsHeld(share(m_budget.descriptors()).parentsHeld)
-    , m_mostKeptOpen(share(m_budget.descriptors()).readsKeptOpen)
+    , m_shared(share(m_budget.descriptors()))
+    , m_handles(m_shared.handlesKept)
+    , m_mostParentsHeld(m_shared.parentsHeld)
+    , m_mostKeptOpen(m_shared.readsKeptOpen)
     , m_walkReads(walkReads)
-    , m_ahead(std::move(readFolder), std::move(stop), share(m_budget.descriptors()).readers, m_walkReads)
+    , m_ahead(std::move(readFolder), std::move(stop), m_shared.readers, m_walkReads)
 {
     m_handles.onOutOfDescriptors([this] { giveBack(); });
 }

@@ -137,6 +137,7 @@ private:
     std::stop_token m_stop;
     MemoryBudget m_memory;
     OpenFileBudget m_budget;
+    const OpenFolders m_shared; // of m_budget
     CurrentMounts m_mounts;
     FolderHandles m_handles;
     std::size_t m_mostParentsHeld;

@@ -115,8 +115,14 @@ private:
     // walk need not read a folder from a slow device itself to find out.
     bool walkReadsNow() const
     {
-        return m_walkReads == WalkReads::QuickOnesHereToo ? m_sizing.quick()
-                                                         : m_walkReads == WalkReads::QuickOnesHere && m_walkSpeed.quick();
+        switch (m_walkReads) {
+        case WalkReads::QuickOnesHere:
+            return m_walkSpeed.quick();
+        case WalkReads::QuickOnesHereToo:
+            return m_sizing.quick();
+        default:
+            return false;
+        }
     }
     std::size_t readersWanted() const;
     bool mayReadHere(std::size_t position) const

@@ -34,10 +34,10 @@ private:
 
 // How many folders a walk reads at once. A read from the page cache costs little more than
 // the walk's step: two readers, one per core, do (where the walk may read such folders
-// itself, it reads beside one reader instead; see ReadAhead). A read that waits on its device takes far
-// longer, and more reads in flight hide that wait, but only as far as the device answers
-// them: a share's server answers tens at once, a cold disk fewer, and reads beyond that
-// only queue there and slow every other read down.
+// itself, it reads beside one reader instead; see ReadAhead). A read that waits on its
+// device takes far longer, and more reads in flight hide that wait, but only as far as the
+// device answers them: a share's server answers tens at once, a cold disk fewer, and reads
+// beyond that only queue there and slow every other read down.
 //
 // So the count is found by trying: from eight where the reads first turn out slow (a cold
 // disk or a share mostly answers that many at once, and the walk should not wait out a
