@@ -193,7 +193,7 @@ void ListBox::addItems(QStringView head, const HostNames& names)
     useHead(head);
     for (qsizetype i = 0; i < names.size(); ++i) {
         Q_ASSERT(!names.at(i).contains('\\'));
-        appendEntry(storeHostPiece(names.at(i)));
+        appendEntry(storeHostPiece(names.at(i), names.isAscii(i)));
     }
 }
 
@@ -242,11 +242,12 @@ const char* ListBox::storePiece(QStringView text)
     return storeRecord(m_encoded);
 }
 
-// A host name is already in NameCodec's encoding, and nearly always ASCII: then its key is
-// written straight from its bytes, and only another name is decoded for its key.
-const char* ListBox::storeHostPiece(QByteArrayView name)
+// A host name is already in NameCodec's encoding, and nearly always ASCII (as the folder's
+// read found): then its key is written straight from its bytes, and only another name is
+// decoded for its key.
+const char* ListBox::storeHostPiece(QByteArrayView name, bool isAscii)
 {
-    if (m_order == Order::Sorted && NameCodec::isAscii(name)) {
+    if (m_order == Order::Sorted && isAscii) {
         Q_ASSERT(!name.contains('\0')); // a host name never holds one
         return newRecord(Piece::kTextIsKey, 0, name);
     }

@@ -78,7 +78,7 @@ private:
     void useHead(QStringView head);
     void appendEntry(const char* record);
     const char* storePiece(QStringView text);
-    const char* storeHostPiece(QByteArrayView name);
+    const char* storeHostPiece(QByteArrayView name, bool isAscii);
     const char* storeRecord(QByteArrayView text);
     char* newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;

@@ -42,6 +42,16 @@ qsizetype prefixLength(const Unit* text, qsizetype size, const Unit* other = nul
     return length;
 }
 
+// The top bit of each byte of word that equals byte, and of none other.
+constexpr quint64 bytesEqualTo(quint64 word, unsigned char byte)
+{
+    constexpr quint64 kEachByte = 0x0101010101010101ull;
+    const quint64 zeroWhereEqual = word ^ (kEachByte * byte);
+    // A byte borrows from the next only where it was zero, so a false mark can follow only
+    // a true one: whether any byte is marked is exact.
+    return (zeroWhereEqual - kEachByte) & ~zeroWhereEqual & (kEachByte * 0x80);
+}
+
 // Eight ASCII bytes read as one word, each capital letter made small.
 constexpr quint64 lowerCase(quint64 eight)
 {

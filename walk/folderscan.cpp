@@ -6,6 +6,8 @@
 #include "walk/hostdirectory.h"
 #include "walk/hostfolder.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -84,17 +86,19 @@ public:
     {
         // A block holds 4 GiB of names; a folder with more is read no further, and says so.
         // So is one whose names outgrow the memory the run may take (a listing without end).
-        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max() || !roomFor(name.size())) {
+        if (m_bytes.size() + name.size() > std::numeric_limits<quint32>::max() || name.size() > HostNames::kLongestName
+            || !roomFor(name.size())) {
             m_full = true;
             return;
         }
         const bool isFolder = kind != EntryKind::File;
-        if (!HostFolder::canStandInPath(name)) {
-            (isFolder ? m_unwritableFolders : m_unwritableFiles).append(place(name));
+        const HostFolder::NameBytes bytes = HostFolder::lookAtName(name);
+        if (!bytes.canStandInPath) {
+            (isFolder ? m_unwritableFolders : m_unwritableFiles).append(place(name, bytes.isAscii));
             return;
         }
         if (!isFolder) {
-            m_files.append(place(name));
+            m_files.append(place(name, bytes.isAscii));
             return;
         }
         const SubfolderKind subfolder = subfolderKindOf(kind);
@@ -102,7 +106,7 @@ public:
             m_folderKinds.resize(m_folders.size(), SubfolderKind::Plain);
         if (subfolder != SubfolderKind::Plain || !m_folderKinds.isEmpty())
             m_folderKinds.append(subfolder);
-        m_folders.append(place(name));
+        m_folders.append(place(name, bytes.isAscii));
     }
 
     bool isFull() const { return m_full; }
@@ -135,9 +139,9 @@ private:
     }
     static constexpr std::size_t kCountEvery = std::size_t(1) << 20;
 
-    Piece place(std::string_view name)
+    Piece place(std::string_view name, bool isAscii)
     {
-        const Piece placed{quint32(m_bytes.size()), quint32(name.size())};
+        const Piece placed{quint32(m_bytes.size()), quint32(name.size()), isAscii};
         m_bytes.append(name);
         return placed;
     }
@@ -167,8 +171,14 @@ private:
     };
     static constexpr quint64 kNoPrefix = quint64(1) << 63;
 
-    static quint64 prefixOf(QByteArrayView name)
+    quint64 prefixOf(const Piece& piece) const
     {
+        const QByteArrayView name = view(piece);
+        if (piece.ascii && name.size() >= 8) {
+            quint64 eight;
+            std::memcpy(&eight, name.data(), sizeof eight);
+            return qFromBigEndian(AsciiScan::lowerCase(eight));
+        }
         quint64 prefix = 0;
         for (qsizetype i = 0; i < 8; ++i) {
             const auto byte = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
@@ -180,12 +190,15 @@ private:
         return prefix;
     }
 
-    std::vector<Keyed> sortedByName(const QList<Piece>& pieces) const
+    // Sorted in room the thread keeps, as the names are gathered.
+    const std::vector<Keyed>& sortedByName(const QList<Piece>& pieces) const
     {
-        std::vector<Keyed> keyed;
-        keyed.reserve(std::size_t(pieces.size()));
+        thread_local std::vector<Keyed> keyed;
+        if (keyed.capacity() * sizeof(Keyed) > kMostBytesKept)
+            keyed = std::vector<Keyed>();
+        keyed.clear();
         for (qsizetype i = 0; i < pieces.size(); ++i)
-            keyed.push_back({prefixOf(view(pieces[i])), pieces[i], quint32(i)});
+            keyed.push_back({prefixOf(pieces[i]), pieces[i], quint32(i)});
         std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
             if (((a.prefix | b.prefix) & kNoPrefix) == 0 && a.prefix != b.prefix)
                 return a.prefix < b.prefix;
@@ -196,7 +209,7 @@ private:
 
     void sortByName(QList<Piece>& pieces) const
     {
-        const std::vector<Keyed> sorted = sortedByName(pieces);
+        const std::vector<Keyed>& sorted = sortedByName(pieces);
         for (std::size_t i = 0; i < sorted.size(); ++i)
             pieces[qsizetype(i)] = sorted[i].piece;
     }
@@ -204,7 +217,7 @@ private:
     // The kinds go with their names.
     void sortByName(QList<Piece>& pieces, QList<SubfolderKind>& kinds) const
     {
-        const std::vector<Keyed> sorted = sortedByName(pieces);
+        const std::vector<Keyed>& sorted = sortedByName(pieces);
         const QList<SubfolderKind> kindsBefore = kinds;
         for (std::size_t i = 0; i < sorted.size(); ++i) {
             pieces[qsizetype(i)] = sorted[i].piece;

@@ -1,6 +1,7 @@
 #include "walk/hostfolder.h"
 
 #include "drives/drivetable.h"
+#include "text/asciiscan.h"
 #include "walk/folderhandles.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <unistd.h>
@@ -34,6 +36,29 @@ bool canStandInPath(const WindowsPath& path)
 {
     return std::all_of(path.names().cbegin(), path.names().cend(),
                        [](const QString& name) { return canStandInPath(name); });
+}
+
+// A word at a time: nearly every name is ASCII, and a folder's read looks at each. The
+// last few bytes are read as the word that ends the name, overlapping the one before.
+NameBytes lookAtName(std::string_view name)
+{
+    if (name.size() < sizeof(quint64))
+        return {canStandInPath(name), std::all_of(name.begin(), name.end(), [](char byte) { return uchar(byte) < 0x80; })};
+    quint64 beyondAscii = 0;
+    quint64 breaks = 0;
+    auto look = [&](std::size_t at) {
+        quint64 word;
+        std::memcpy(&word, name.data() + at, sizeof word);
+        beyondAscii |= word & 0x8080808080808080ull;
+        breaks |= AsciiScan::bytesEqualTo(word, '\\') | AsciiScan::bytesEqualTo(word, '\n')
+            | AsciiScan::bytesEqualTo(word, '\r');
+    };
+    std::size_t at = 0;
+    for (; at + sizeof(quint64) <= name.size(); at += sizeof(quint64))
+        look(at);
+    if (at < name.size())
+        look(name.size() - sizeof(quint64));
+    return {breaks == 0, beyondAscii == 0};
 }
 
 std::optional<WindowsPath> processCurrentFolder()

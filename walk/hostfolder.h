@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 // Folders as the host has them, in the old platform's form.
 namespace HostFolder {
@@ -21,6 +22,14 @@ bool canStandInPath(const Name& name)
     return std::none_of(name.begin(), name.end(), [](auto unit) { return unit == u'\\' || unit == u'\n' || unit == u'\r'; });
 }
 bool canStandInPath(const WindowsPath& path);
+
+// What a folder's read asks of each name it lists, in one look at its bytes: whether it
+// can stand in a path, and whether it is ASCII throughout.
+struct NameBytes {
+    bool canStandInPath;
+    bool isAscii;
+};
+NameBytes lookAtName(std::string_view name);
 
 // Where lists begin: the process's current folder (or its nearest ancestor whose path can
 // be written), or else the root of the first ready drive.

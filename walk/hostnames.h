@@ -15,8 +15,13 @@ class HostNames {
 public:
     struct Piece {
         quint32 start;
-        quint32 length;
+        quint32 length : 31;
+        // Known to be ASCII throughout, as the folder's read found while it looked at each
+        // name anyway: such a name is its own text, and nothing need look at it again.
+        quint32 ascii : 1;
     };
+    // A name's length fits beside that mark; the kernel hands out none longer than 255.
+    static constexpr quint32 kLongestName = (quint32(1) << 31) - 1;
 
     HostNames() = default;
     // The names are these pieces of block, in this order.
@@ -29,6 +34,7 @@ public:
     qsizetype size() const { return m_pieces.size(); }
     bool isEmpty() const { return m_pieces.isEmpty(); }
     QByteArrayView at(qsizetype index) const;
+    bool isAscii(qsizetype index) const { return m_pieces[index].ascii; }
     // The name as text, each byte that is not UTF-8 kept as NameCodec keeps it.
     QString decoded(qsizetype index) const;
 

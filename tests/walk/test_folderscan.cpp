@@ -1,5 +1,6 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
+#include "listing/listbox.h"
 #include "support/listentries.h"
 #include "support/testdrives.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -172,6 +174,37 @@ TEST_F(FolderScanTest, ManyNamesSortAsTheirText)
     });
     ASSERT_TRUE(files.setPath(u"C:\\Viele"_s));
     EXPECT_EQ(entriesOf(files), names);
+}
+
+// A folder's read looks at each name's bytes a word at a time, the last few as the word
+// that ends the name: a line break or a '\' is found, and an umlaut keeps a name from
+// counting as ASCII, wherever in the first word, between words or in the last it stands.
+// A name taken for ASCII would sort by its bytes, not its letters.
+TEST_F(FolderScanTest, EveryByteOfANameIsLookedAtWhateverItsLength)
+{
+    drives.makeFolder(u"C:\\Laengen"_s);
+    const HostEntries laengen(drives.host(u"C:\\Laengen"_s));
+    const char breaks[] = {'\\', '\n', '\r'};
+    int breaking = 0;
+    ListBox byPath(ListBox::Order::Sorted);
+    for (const int length : {1, 7, 8, 9, 15, 16, 17, 24}) {
+        for (const int at : std::set<int>{0, length / 2, length - 1}) {
+            QByteArray name(length, 'x');
+            name[at] = breaks[breaking % 3];
+            ASSERT_TRUE(laengen.file(name)) << name.constData();
+            ++breaking;
+            for (const char* letter : {"a", "\xC3\xA4", "b"}) {
+                const QByteArray listed = QByteArray(name).replace(at, 1, letter);
+                ASSERT_TRUE(laengen.file(listed)) << listed.constData();
+                byPath.AddItem(u"C:\\Laengen\\"_s + QString::fromUtf8(listed));
+            }
+        }
+    }
+    ASSERT_TRUE(files.setPath(u"C:\\Laengen"_s));
+    EXPECT_EQ(files.leftOutNames(), breaking);
+    ListBox fromRead(ListBox::Order::Sorted);
+    fromRead.addItems(u"C:\\Laengen\\"_s, files.hostNames());
+    EXPECT_EQ(entriesOf(fromRead).join(u'|').toStdString(), entriesOf(byPath).join(u'|').toStdString());
 }
 
 TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)
