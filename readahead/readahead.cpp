@@ -200,7 +200,7 @@ std::optional<FolderHandles::Identity> ReadAhead::readAtTurn(QStringView pathTex
 
 // The walk's own read of a folder that no reader has claimed. Nobody claimed the folders
 // before it either: the walk has passed them over, and they are dropped unread.
-void ReadAhead::readHere(std::unique_lock<std::mutex>& lock, std::size_t position)
+void ReadAhead::readHere(std::unique_lock<BriefLock>& lock, std::size_t position)
 {
     for (std::size_t passed = m_claimed; passed < position; ++passed)
         m_slots[passed].done = true;
@@ -228,7 +228,7 @@ void ReadAhead::readHere(std::unique_lock<std::mutex>& lock, std::size_t positio
 }
 
 // The next folder no reader has claimed yet, read by the walk while readers read.
-void ReadAhead::tryReadingHere(std::unique_lock<std::mutex>& lock)
+void ReadAhead::tryReadingHere(std::unique_lock<BriefLock>& lock)
 {
     if (++m_takesSinceReadHere < kTakesPerReadHere || m_claimed >= m_slots.size()
         || !m_slots[m_claimed].request.answeredHere || m_stop.stop_requested())

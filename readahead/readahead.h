@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drives/windowspath.h"
+#include "process/brieflock.h"
 #include "process/helperthread.h"
 #include "readahead/readersizing.h"
 #include "walk/folderscan.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -129,16 +129,17 @@ private:
     {
         return position >= m_claimed && walkReadsNow() && m_slots[position].request.answeredHere && !m_stop.stop_requested();
     }
-    void readHere(std::unique_lock<std::mutex>& lock, std::size_t position);
-    void tryReadingHere(std::unique_lock<std::mutex>& lock);
+    void readHere(std::unique_lock<BriefLock>& lock, std::size_t position);
+    void tryReadingHere(std::unique_lock<BriefLock>& lock);
     void noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished);
 
     const ReadFolder m_readFolder;
     const std::size_t m_mostReaders;
     const WalkReads m_walkReads;
-    std::mutex m_mutex;
-    std::condition_variable m_readersWake;
-    std::condition_variable m_walkWakes;
+    // The walk and a reader meet here for every folder.
+    BriefLock m_mutex;
+    BriefLockWait m_readersWake;
+    BriefLockWait m_walkWakes;
     // Requested and not yet taken, in order. Readers take them on in that order, so the
     // first m_claimed slots are being read or done; a slot is dropped only once done.
     std::deque<Slot> m_slots;
