@@ -69,7 +69,10 @@ bool FatStick::remount()
 
 bool FatStick::mount()
 {
-    m_driver = startQuietly(programPath("fusefat").constData(), {"-f", "-o", "rw+", m_image, m_mountPoint});
+    // A name removed is gone at once, as on a stick the kernel mounts: by default the FUSE
+    // library keeps a file whose last close it has not yet heard of under a hidden name, and
+    // a close reaches it a moment later (a test on a busy machine saw ".fuse_hidden…").
+    m_driver = startQuietly(programPath("fusefat").constData(), {"-f", "-o", "rw+,hard_remove", m_image, m_mountPoint});
     for (const auto end = std::chrono::steady_clock::now() + kPatience; m_driver > 0;) {
         if (isFuseMount(m_mountPoint))
             return true;
