@@ -68,17 +68,15 @@ bool hostNameLess(QByteArrayView a, QByteArrayView b)
 class Gathered {
 public:
     explicit Gathered(MemoryBudget* memory)
-        : m_bytes(threadsBytes())
+        : m_room(threadsRoom())
+        , m_bytes(m_room.bytes)
+        , m_folders(m_room.folders)
+        , m_files(m_room.files)
         , m_memory(memory)
     {
-        m_bytes.clear();
-        m_files.reserve(64);
+        m_room.clear();
     }
-    ~Gathered()
-    {
-        if (m_bytes.capacity() > kMostBytesKept)
-            m_bytes = std::string();
-    }
+    ~Gathered() { m_room.giveBackIfLarge(); }
     Gathered(const Gathered&) = delete;
     Gathered& operator=(const Gathered&) = delete;
 
@@ -98,15 +96,15 @@ public:
             return;
         }
         if (!isFolder) {
-            m_files.append(place(name, bytes.isAscii));
+            m_files.push_back(place(name, bytes.isAscii));
             return;
         }
         const SubfolderKind subfolder = subfolderKindOf(kind);
         if (subfolder != SubfolderKind::Plain && m_folderKinds.isEmpty())
-            m_folderKinds.resize(m_folders.size(), SubfolderKind::Plain);
+            m_folderKinds.resize(qsizetype(m_folders.size()), SubfolderKind::Plain);
         if (subfolder != SubfolderKind::Plain || !m_folderKinds.isEmpty())
             m_folderKinds.append(subfolder);
-        m_folders.append(place(name, bytes.isAscii));
+        m_folders.push_back(place(name, bytes.isAscii));
     }
 
     bool isFull() const { return m_full; }
@@ -114,15 +112,11 @@ public:
     void moveInto(FolderScan::Entries& entries)
     {
         const QByteArray block(m_bytes.data(), qsizetype(m_bytes.size()));
-        if (m_folderKinds.isEmpty())
-            sortByName(m_folders);
-        else
-            sortByName(m_folders, m_folderKinds);
-        sortByName(m_files);
+        entries.folders = HostNames(block, sortedByName(m_folders));
+        putInOrderOfLastSort(m_folderKinds);
         entries.folderKinds = std::move(m_folderKinds);
-        entries.folders = HostNames(block, std::move(m_folders));
         entries.unwritableFolders = HostNames(block, std::move(m_unwritableFolders));
-        entries.files = HostNames(block, std::move(m_files));
+        entries.files = HostNames(block, sortedByName(m_files));
         entries.unwritableFiles = HostNames(block, std::move(m_unwritableFiles));
     }
 
@@ -190,56 +184,79 @@ private:
         return prefix;
     }
 
-    // Sorted in room the thread keeps, as the names are gathered.
-    const std::vector<Keyed>& sortedByName(const QList<Piece>& pieces) const
+    // The pieces in the order of their names, in a list made once at its size: the reading
+    // thread's allocations are freed by the walk's, and each costs both a lock of the heap.
+    QList<Piece> sortedByName(const std::vector<Piece>& pieces) const
     {
-        thread_local std::vector<Keyed> keyed;
-        if (keyed.capacity() * sizeof(Keyed) > kMostBytesKept)
-            keyed = std::vector<Keyed>();
+        std::vector<Keyed>& keyed = m_room.keyed;
         keyed.clear();
-        for (qsizetype i = 0; i < pieces.size(); ++i)
+        for (std::size_t i = 0; i < pieces.size(); ++i)
             keyed.push_back({prefixOf(pieces[i]), pieces[i], quint32(i)});
         std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
             if (((a.prefix | b.prefix) & kNoPrefix) == 0 && a.prefix != b.prefix)
                 return a.prefix < b.prefix;
             return hostNameLess(view(a.piece), view(b.piece));
         });
-        return keyed;
+        QList<Piece> sorted;
+        sorted.reserve(qsizetype(keyed.size()));
+        for (const Keyed& each : keyed)
+            sorted.append(each.piece);
+        return sorted;
     }
 
-    void sortByName(QList<Piece>& pieces) const
+    // What goes with each of the pieces sorted last, in their new order.
+    void putInOrderOfLastSort(QList<SubfolderKind>& kinds) const
     {
-        const std::vector<Keyed>& sorted = sortedByName(pieces);
-        for (std::size_t i = 0; i < sorted.size(); ++i)
-            pieces[qsizetype(i)] = sorted[i].piece;
-    }
-
-    // The kinds go with their names.
-    void sortByName(QList<Piece>& pieces, QList<SubfolderKind>& kinds) const
-    {
-        const std::vector<Keyed>& sorted = sortedByName(pieces);
+        if (kinds.isEmpty())
+            return;
         const QList<SubfolderKind> kindsBefore = kinds;
-        for (std::size_t i = 0; i < sorted.size(); ++i) {
-            pieces[qsizetype(i)] = sorted[i].piece;
-            kinds[qsizetype(i)] = kindsBefore[sorted[i].index];
-        }
+        for (std::size_t i = 0; i < m_room.keyed.size(); ++i)
+            kinds[qsizetype(i)] = kindsBefore[m_room.keyed[i].index];
     }
 
     // The names are gathered in room each thread keeps from one folder to the next: taken
     // afresh for each, room for most folders' names would be taken and given back every
     // time, and a request of that size has the heap sort through its small free pieces
     // first. The room a large folder took is not kept.
-    static std::string& threadsBytes()
+    struct Room {
+        std::string bytes;
+        std::vector<Piece> folders;
+        std::vector<Piece> files;
+        std::vector<Keyed> keyed;
+
+        void clear()
+        {
+            bytes.clear();
+            folders.clear();
+            files.clear();
+        }
+        void giveBackIfLarge()
+        {
+            if (bytes.capacity() > kMostBytesKept)
+                bytes = std::string();
+            giveBackIfLarge(folders);
+            giveBackIfLarge(files);
+            giveBackIfLarge(keyed);
+        }
+        template <typename Item>
+        static void giveBackIfLarge(std::vector<Item>& items)
+        {
+            if (items.capacity() * sizeof(Item) > kMostBytesKept)
+                items = std::vector<Item>();
+        }
+    };
+    static Room& threadsRoom()
     {
-        thread_local std::string bytes;
-        return bytes;
+        thread_local Room room;
+        return room;
     }
     static constexpr std::size_t kMostBytesKept = std::size_t(1) << 16;
 
+    Room& m_room;
     std::string& m_bytes;
-    QList<Piece> m_folders;
+    std::vector<Piece>& m_folders;
     QList<SubfolderKind> m_folderKinds; // empty while every folder is plain
-    QList<Piece> m_files;
+    std::vector<Piece>& m_files;
     QList<Piece> m_unwritableFolders;
     QList<Piece> m_unwritableFiles;
     bool m_full = false;
