@@ -104,16 +104,20 @@ void ListComparison::addNew(QByteArrayView line, qsizetype row)
     unmatched(New, m_new, false);
 }
 
-qsizetype ListComparison::addEqualRun(QByteArrayView lines)
+qsizetype ListComparison::addEqualRun(QByteArrayView lines, const LinesIn& linesIn)
 {
     if (m_failure != Failure::None || m_oldHeadRead || !m_setup.newRoot.isEmpty() || !m_setup.oldRoot.isEmpty())
         return 0;
     const qsizetype passed = m_old.passEqual(lines);
     const QByteArrayView run = lines.first(passed);
     qsizetype count = 0;
-    for (const char* at = run.data(); (at = static_cast<const char*>(std::memchr(at, '\n', size_t(run.end() - at))));
-         ++at)
-        ++count;
+    if (linesIn) {
+        count = linesIn(passed);
+    } else {
+        for (const char* at = run.data(); (at = static_cast<const char*>(std::memchr(at, '\n', size_t(run.end() - at))));
+             ++at)
+            ++count;
+    }
     m_oldEntries += count - ownEntriesIn(run);
     const qsizetype linesBefore = m_oldLinesRead;
     m_oldLinesRead += count;

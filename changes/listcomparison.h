@@ -74,8 +74,10 @@ public:
     // '\n'): those at the front that the old list holds, byte for byte, next in its order
     // are passed in one comparison of bytes. How many bytes were passed; the lines from
     // there on go to addNew. Only where whole paths are compared and no old line is in
-    // hand: otherwise 0.
-    qsizetype addEqualRun(QByteArrayView lines);
+    // hand: otherwise 0. linesIn, where the caller knows it, tells how many lines the first
+    // so many bytes of lines hold; otherwise they are counted.
+    using LinesIn = std::function<qsizetype(qsizetype bytes)>;
+    qsizetype addEqualRun(QByteArrayView lines, const LinesIn& linesIn = {});
     // After the last new line. True when the comparison ran to its end; differences
     // reported before a failure mean nothing then.
     bool finish();

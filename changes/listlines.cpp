@@ -37,6 +37,13 @@ std::optional<QByteArrayView> ListLines::next()
         const char* begin = m_buffer.constData() + m_begin;
         if (const void* lineEnd = std::memchr(begin, '\n', size_t(m_end - m_begin))) {
             const qsizetype length = static_cast<const char*>(lineEnd) - begin;
+            // A list is text: a NUL byte marks a file that only ends like one. Looked for
+            // only in lines read one by one: those passed whole agree with the new list,
+            // which holds none.
+            if (std::memchr(begin, '\0', size_t(length))) {
+                m_failure = Failure::NotText;
+                return std::nullopt;
+            }
             m_begin += length + 1;
             QByteArrayView line(begin, length);
             if (line.endsWith('\r'))
@@ -96,11 +103,6 @@ bool ListLines::fill()
     const ssize_t got = m_content.readAt(m_readUpTo, m_buffer.data() + m_end, room);
     if (got <= 0) {
         m_failure = Failure::Unreadable;
-        return false;
-    }
-    // A list is text: a NUL byte marks a file that only ends like one.
-    if (std::memchr(m_buffer.constData() + m_end, '\0', size_t(got))) {
-        m_failure = Failure::NotText;
         return false;
     }
     m_end += got;

@@ -26,8 +26,8 @@ public:
     // The next line, valid until the next call; nothing at the end or after a failure.
     std::optional<QByteArrayView> next();
     // Passes over the whole lines at the front that are, byte for byte with their line
-    // ends, the first bytes of wanted: how many bytes it passed, 0 where the first line
-    // differs. Whatever follows is read as before.
+    // ends, the first bytes of wanted (which holds no NUL byte): how many bytes it passed,
+    // 0 where the first line differs. Whatever follows is read as before.
     qsizetype passEqual(QByteArrayView wanted);
     Failure failure() const { return m_failure; }
 

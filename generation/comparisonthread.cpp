@@ -84,10 +84,14 @@ void ComparisonThread::compare(const Chunk& chunk)
     const size_t end = lines.back().start + lines.back().length + EntryLines::kLineEndLength;
     for (auto line = lines.begin(); line != lines.end();) {
         const QByteArrayView rest(chunk.bytes.data() + line->start, qsizetype(end - line->start));
-        if (const qsizetype passed = m_comparison.addEqualRun(rest)) {
-            const size_t passedEnd = line->start + size_t(passed);
-            const auto next = std::lower_bound(line, lines.end(), passedEnd,
-                                               [](const Line& each, size_t at) { return each.start < at; });
+        // The chunk's lines are known: those a run passed are found, not counted.
+        auto next = line;
+        const auto linesIn = [&](qsizetype passed) {
+            next = std::lower_bound(line, lines.end(), line->start + size_t(passed),
+                                    [](const Line& each, size_t at) { return each.start < at; });
+            return qsizetype(next - line);
+        };
+        if (m_comparison.addEqualRun(rest, linesIn) > 0) {
             m_nextRow += next - line;
             line = next;
             continue;

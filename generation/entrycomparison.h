@@ -38,7 +38,10 @@ public:
     void add(QByteArrayView line, qsizetype row) { m_comparison.addNew(line, row); }
     // Lines as written with their line ends: how many bytes of them the old list holds as
     // they are (see ListComparison::addEqualRun).
-    qsizetype addEqualRun(QByteArrayView lines) { return m_comparison.addEqualRun(lines); }
+    qsizetype addEqualRun(QByteArrayView lines, const ListComparison::LinesIn& linesIn = {})
+    {
+        return m_comparison.addEqualRun(lines, linesIn);
+    }
     // After the last line; false when the comparison could not run to its end.
     bool finish() { return m_comparison.finish(); }
     ListComparison::Failure failure() const { return m_comparison.failure(); }

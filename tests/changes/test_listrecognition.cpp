@@ -64,7 +64,7 @@ TEST(ListLinesTest, ReadsLinesUpToTheFooterAndStopsAtWhatIsNoText)
         {"line feeds alone", "C:\\a\nC:\\b\n", {"C:\\a", "C:\\b"}, ListLines::Failure::None},
         {"a line longer than the buffer", QByteArray(600000, 'x') + "\r\n", {QByteArray(600000, 'x')},
          ListLines::Failure::None},
-        {"a NUL byte", QByteArray("C:\\a\r\nC:\\\0b\r\nC:\\c\r\n", 19), {}, ListLines::Failure::NotText},
+        {"a NUL byte", QByteArray("C:\\a\r\nC:\\\0b\r\nC:\\c\r\n", 19), {"C:\\a"}, ListLines::Failure::NotText},
         {"an endless line", QByteArray(ListLines::kLongestLine + 10, 'x') + "\r\n", {}, ListLines::Failure::NotText},
     };
     for (const auto& c : cases) {
