@@ -112,8 +112,7 @@ public:
     void moveInto(FolderScan::Entries& entries)
     {
         const QByteArray block(m_bytes.data(), qsizetype(m_bytes.size()));
-        entries.folders = HostNames(block, sortedByName(m_folders));
-        putInOrderOfLastSort(m_folderKinds);
+        entries.folders = HostNames(block, sortedByName(m_folders, &m_folderKinds));
         entries.folderKinds = std::move(m_folderKinds);
         entries.unwritableFolders = HostNames(block, std::move(m_unwritableFolders));
         entries.files = HostNames(block, sortedByName(m_files));
@@ -186,7 +185,8 @@ private:
 
     // The pieces in the order of their names, in a list made once at its size: the reading
     // thread's allocations are freed by the walk's, and each costs both a lock of the heap.
-    QList<Piece> sortedByName(const std::vector<Piece>& pieces) const
+    // What goes with each piece, where anything does, is put in that order too.
+    QList<Piece> sortedByName(const std::vector<Piece>& pieces, QList<SubfolderKind>* kindsAlong = nullptr)
     {
         std::vector<Keyed>& keyed = m_room.keyed;
         keyed.clear();
@@ -201,17 +201,12 @@ private:
         sorted.reserve(qsizetype(keyed.size()));
         for (const Keyed& each : keyed)
             sorted.append(each.piece);
+        if (kindsAlong && !kindsAlong->isEmpty()) {
+            const QList<SubfolderKind> before = *kindsAlong;
+            for (std::size_t i = 0; i < keyed.size(); ++i)
+                (*kindsAlong)[qsizetype(i)] = before[keyed[i].index];
+        }
         return sorted;
-    }
-
-    // What goes with each of the pieces sorted last, in their new order.
-    void putInOrderOfLastSort(QList<SubfolderKind>& kinds) const
-    {
-        if (kinds.isEmpty())
-            return;
-        const QList<SubfolderKind> kindsBefore = kinds;
-        for (std::size_t i = 0; i < m_room.keyed.size(); ++i)
-            kinds[qsizetype(i)] = kindsBefore[m_room.keyed[i].index];
     }
 
     // The names are gathered in room each thread keeps from one folder to the next: taken

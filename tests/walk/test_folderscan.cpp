@@ -1,6 +1,9 @@
 #include "listing/filelist.h"
 #include "listing/folderlist.h"
 #include "listing/listbox.h"
+#include "mounts/neverwalkedmounts.h"
+#include "walk/folderhandles.h"
+#include "walk/folderscan.h"
 #include "support/listentries.h"
 #include "support/testdrives.h"
 
@@ -205,6 +208,26 @@ TEST_F(FolderScanTest, EveryByteOfANameIsLookedAtWhateverItsLength)
     ListBox fromRead(ListBox::Order::Sorted);
     fromRead.addItems(u"C:\\Laengen\\"_s, files.hostNames());
     EXPECT_EQ(entriesOf(fromRead).join(u'|').toStdString(), entriesOf(byPath).join(u'|').toStdString());
+}
+
+// The host lists names in an order of its own; sorted, each subfolder keeps its kind.
+TEST_F(FolderScanTest, EachSubfolderKeepsItsKindInTheOrderOfNames)
+{
+    drives.makeFolder(u"C:\\Arten"_s);
+    const HostEntries arten(drives.host(u"C:\\Arten"_s));
+    for (const char* plain : {"a", "c", "e", "g", "i", "k", "m"})
+        ASSERT_TRUE(arten.folder(plain));
+    for (const char* link : {"B-link", "d-link", "F-link", "h-link", "J-link", "l-link"})
+        ASSERT_TRUE(arten.link("a", link));
+    FolderHandles handles;
+    const FolderScan scan = FolderScan::read(handles, *WindowsPath::parse(u"C:\\Arten"_s), u"C:\\Arten"_s,
+                                             NeverWalkedMounts());
+    ASSERT_EQ(scan.folders.size(), 13);
+    ASSERT_EQ(scan.folderKinds.size(), scan.folders.size());
+    QString kinds;
+    for (qsizetype i = 0; i < scan.folders.size(); ++i)
+        kinds += scan.folders[i].right(1) + (scan.folderKinds[i] == SubfolderKind::Link ? u'L' : u'-');
+    EXPECT_EQ(kinds.toStdString(), "a-kLc-kLe-kLg-kLi-kLk-kLm-");
 }
 
 TEST_F(FolderScanTest, FileListCountsOnlyUnwritableNamesThatMatch)
