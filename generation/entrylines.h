@@ -28,7 +28,7 @@ public:
         }
         out.append(m_headLine.constData(), size_t(m_headLine.size()));
         bool restReplaced = false;
-        if (NameCodec::isAscii(entry.rest)) {
+        if (entry.restIsAscii || NameCodec::isAscii(entry.rest)) {
             out.append(entry.rest.data(), size_t(entry.rest.size()));
         } else {
             m_restLine.truncate(0);

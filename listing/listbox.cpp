@@ -54,6 +54,14 @@ struct Piece {
     // In place of the key's length: the text is its own key, and the record holds no key.
     static constexpr quint32 kTextIsKey = std::numeric_limits<quint32>::max();
 
+    // Whether the record's text is its own key, and so ASCII throughout.
+    static bool isOwnKey(const char* record)
+    {
+        quint32 keyLength;
+        std::memcpy(&keyLength, record, sizeof keyLength);
+        return keyLength == kTextIsKey;
+    }
+
     static Piece of(const char* record)
     {
         quint32 lengths[3];
@@ -301,7 +309,8 @@ ListBox::EncodedItem ListBox::encodedItem(qsizetype index)
     if (index < 0 || index >= qsizetype(m_records.size()))
         return EncodedItem();
     const Entry entry = entryAtRow(index);
-    return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text};
+    return {entry.head, Piece::of(m_heads[entry.head].record).text, Piece::of(entry.record).text,
+            Piece::isOwnKey(entry.record)};
 }
 
 QString ListBox::shownLines()

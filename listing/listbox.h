@@ -41,6 +41,7 @@ public:
         quint32 head = 0;
         QByteArrayView headText;
         QByteArrayView rest;
+        bool restIsAscii = false; // as known without looking at it
     };
     EncodedItem encodedItem(qsizetype index);
     // The bytes of all entries' texts in that encoding: no fewer than a list file of them
