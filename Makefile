@@ -110,7 +110,7 @@ ALL_TESTS := $(sort $(notdir $(basename $(wildcard tests/*/test_*.cpp))))
 # mounts on one, and the window runs on a worker thread.
 TSAN_TESTS := test_folderwalk test_readahead test_listcomparison test_listbox test_neverwalkedmounts test_listfilewriter test_generate test_commandline test_optionstore test_pickers \
               test_startup test_form2 test_mainlayout test_interrupt test_sessionend test_hostdrives test_driveletters \
-              test_stallablecall test_filereplacement test_folderlooks test_runmenu test_handins
+              test_stallablecall test_filereplacement test_folderlooks test_runmenu test_handins test_tablerun
 SANITIZED_BUILD = test -f $(BUILD)-$(1)/build.ninja || cmake -S . -B $(BUILD)-$(1) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
 	  -DCMAKE_CXX_FLAGS="$(2) -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$(2)" $(CMAKE_ARGS)

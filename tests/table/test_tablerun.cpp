@@ -226,6 +226,44 @@ TEST_F(TableRunTest, FilesGoneSinceTheWalkKeepTheirRowWithoutSizeAndTimeAndAreCo
         EXPECT_EQ(rows[gone].mid(3), QStringList({"", ""})) << rows[gone].join(u';').toStdString();
 }
 
+// A long list is looked at by two threads, each half of it: every file's facts stay in its
+// own row, files gone in either half are counted, and the count told grows to the whole.
+TEST_F(TableRunTest, ALongListKeepsEachFilesFactsInItsRow)
+{
+    constexpr int kFiles = 20500;
+    const QByteArray root = QFile::encodeName(m_drives.cRoot());
+    for (int folder = 0; folder < 5; ++folder)
+        ASSERT_TRUE(QDir().mkpath(QFile::decodeName(root + "/Teil" + QByteArray::number(folder))));
+    const auto nameOf = [](int i) { return QByteArray::number(i).rightJustified(5, '0') + ".bin"; };
+    const auto hostOf = [&](int i) { return root + "/Teil" + QByteArray::number(i % 5) + '/' + nameOf(i); };
+    for (int i = 0; i < kFiles; ++i) {
+        const int file = ::open(hostOf(i).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ASSERT_GE(file, 0);
+        ASSERT_EQ(::ftruncate(file, i), 0);
+        ::close(file);
+        m_list.AddItem(QStringLiteral("C:\\Teil%1\\").arg(i % 5) + QString::fromLatin1(nameOf(i)));
+    }
+    for (const int gone : {3, kFiles - 3})
+        ASSERT_EQ(::unlink(hostOf(gone).constData()), 0);
+    qsizetype lastTold = 0;
+    TableRun::Hooks hooks;
+    hooks.progress = [&](qsizetype read, qsizetype) { lastTold = std::max(lastTold, read); };
+
+    const TableRun::Outcome outcome = makeTable(QStringLiteral("Liste.csv"), std::move(hooks));
+
+    EXPECT_EQ(outcome.gone, 2);
+    EXPECT_EQ(lastTold, kFiles);
+    const QList<QStringList> rows = tableRows();
+    ASSERT_EQ(rows.size(), kFiles);
+    int wrong = 0;
+    for (const QStringList& row : rows) {
+        const int i = row[2].left(5).toInt();
+        const QString expected = i == 3 || i == kFiles - 3 ? QString() : QString::number(i);
+        wrong += row[3] != expected;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(TableRunTest, ATablePathThatIsTheListFileIsRefused)
 {
     m_drives.makeFile(QStringLiteral("D:\\Liste.txt"), "die Liste");
