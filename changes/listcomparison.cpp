@@ -3,7 +3,6 @@
 #include "changes/listlines.h"
 #include "text/germancollation.h"
 #include "text/namecodec.h"
-#include "text/windows1252.h"
 
 #include <algorithm>
 #include <cstring>
@@ -202,7 +201,7 @@ const std::string& ListComparison::keyOf(Line& line)
 {
     if (!line.keyMade) {
         line.key.clear();
-        GermanCollation::appendSortKey(Windows1252::decode(line.path), line.key);
+        GermanCollation::appendSortKeyOfWritten(line.path, line.key);
         line.keyMade = true;
     }
     return line.key;
@@ -325,7 +324,7 @@ void ListComparison::reportWaiting()
     std::vector<Left> left;
     for (auto it = m_waiting.cbegin(); it != m_waiting.cend(); ++it) {
         std::string key;
-        GermanCollation::appendSortKey(Windows1252::decode(it.key()), key);
+        GermanCollation::appendSortKeyOfWritten(it.key(), key);
         for (qsizetype i = 0; i < it->oldLines; ++i)
             left.push_back({key, Old, &it.key(), -1});
         for (const qsizetype row : it->newRows)

@@ -8,13 +8,15 @@ namespace {
 constexpr qsizetype kBufferSize = qsizetype(128) << 10;
 
 // How many bytes at the front of a and b agree: memcmp over blocks finds the block where
-// they part, which a comparison byte by byte would take long to reach.
+// they part, which a comparison byte by byte would take long to reach; large blocks first,
+// as most of a list agrees with the one before it.
 qsizetype agreeingBytes(const char* a, const char* b, qsizetype length)
 {
-    constexpr qsizetype kBlock = 64;
     qsizetype at = 0;
-    while (at + kBlock <= length && std::memcmp(a + at, b + at, kBlock) == 0)
-        at += kBlock;
+    for (const qsizetype block : {qsizetype(1024), qsizetype(64)}) {
+        while (at + block <= length && std::memcmp(a + at, b + at, size_t(block)) == 0)
+            at += block;
+    }
     while (at < length && a[at] == b[at])
         ++at;
     return at;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -84,6 +85,27 @@ void appendSortKey(QStringView text, std::string& key)
         accents.pop_back();
     key.push_back('\0');
     key += accents;
+}
+
+void appendSortKeyOfWritten(QByteArrayView written, std::string& key)
+{
+    if (!NameCodec::isAscii(written)) {
+        appendSortKey(Windows1252::decode(written), key);
+        return;
+    }
+    const size_t start = key.size();
+    key.resize(start + size_t(written.size()));
+    char* const out = key.data() + start;
+    const char* const in = written.data();
+    qsizetype i = 0;
+    for (; i + 8 <= written.size(); i += 8) {
+        quint64 eight;
+        std::memcpy(&eight, in + i, sizeof eight);
+        eight = asciiWeights(eight);
+        std::memcpy(out + i, &eight, sizeof eight);
+    }
+    for (; i < written.size(); ++i)
+        out[i] = asciiWeight(char16_t(in[i]));
 }
 
 qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents)

@@ -23,6 +23,10 @@ void appendSortKey(QStringView text, std::string& key);
 // empty accent part standing for kNoAccent at each of its weights), are the parts of the
 // joined text. Returns the number of primary weights.
 qsizetype appendSortKeyParts(QStringView text, std::string& primary, std::string& accents);
+// The key appendSortKey gives a text written in the list file's code page (Windows-1252),
+// once decoded: an ASCII text, as most are, is keyed from its bytes, eight at a time.
+void appendSortKeyOfWritten(QByteArrayView written, std::string& key);
+
 // The primary weight of an ASCII character: a text of ASCII characters alone has one
 // weight per character and no accents. Never 0, which separates the accent weights.
 constexpr char asciiWeight(char16_t unit)

@@ -2,6 +2,7 @@
 #include "support/listentries.h"
 #include "text/germancollation.h"
 #include "text/namecodec.h"
+#include "text/windows1252.h"
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,22 @@ TEST(GermanCollationWeights, EightCharactersAtOnceWeighAsEachAlone)
                 ASSERT_EQ(uchar(weights >> (8 * i)), uchar(GermanCollation::asciiWeight(bytes[i])))
                     << "character " << character << " in place " << place;
         }
+    }
+}
+
+// A line read back from a list file is keyed from its code page's bytes: an ASCII line
+// eight bytes at a time, to its last byte, and any other line as its decoded text.
+TEST(GermanCollationWeights, AWrittenLineIsKeyedAsItsDecodedText)
+{
+    const QList<QByteArray> lines = {"",         "A",         "\\Ordner\\Z",       "\\ORDNER\\Datei.TXT",
+                                     "@[`{Az",   "0123456Z",  "01234567Z",          "ABCDEFGHIJKLMNOPQ",
+                                     "\\Gr\xFC\xDF" "e\\a.txt", "\x80\x9F", "abcdefgh\xC4", "a?b"};
+    for (const QByteArray& line : lines) {
+        std::string expected = "<";
+        GermanCollation::appendSortKey(Windows1252::decode(line), expected);
+        std::string key = "<";
+        GermanCollation::appendSortKeyOfWritten(line, key);
+        EXPECT_EQ(key, expected) << line.toStdString();
     }
 }
 
