@@ -75,9 +75,8 @@ bool ChunkedOutput::flush()
 {
     if (!waitForWriter())
         return false;
-    const bool written = m_file.write(QByteArrayView(m_chunk.data(), qsizetype(m_chunk.size())));
-    if (written && m_take)
-        m_take(m_chunk);
+    const bool written =
+        m_take ? m_take(m_chunk) : m_file.write(QByteArrayView(m_chunk.data(), qsizetype(m_chunk.size())));
     m_chunk.clear();
     return written;
 }

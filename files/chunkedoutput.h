@@ -15,8 +15,8 @@
 // while the next is made (see FileReplacement::write). Where the process has a second
 // processor, each full chunk is written on a thread of its own (korvale-write) while the
 // next is made: the copy into the page cache and the start of the disk's work on it cost
-// about as much as making the chunk. Otherwise, and where chunks go on to be read again,
-// they are written on the caller's thread.
+// about as much as making the chunk. Otherwise they are written on the caller's thread.
+// Where chunks go on to be read again, whoever reads them writes them first.
 class ChunkedOutput {
 public:
     explicit ChunkedOutput(FileReplacement& file, size_t chunkSize = kChunkSize);
@@ -25,9 +25,10 @@ public:
     ChunkedOutput(const ChunkedOutput&) = delete;
     ChunkedOutput& operator=(const ChunkedOutput&) = delete;
 
-    // Where the bytes are read once more after their write: each chunk written goes to take,
-    // which may leave another buffer in its place, empty.
-    using ChunkTaker = std::function<void(std::string& chunk)>;
+    // Where the bytes are read once more after their write: each chunk made goes to take,
+    // which writes it to the file before it reads it, returns false once a write failed,
+    // and may leave another buffer in its place, empty.
+    using ChunkTaker = std::function<bool(std::string& chunk)>;
     void passChunksTo(ChunkTaker take) { m_take = std::move(take); }
 
     void append(const char* data, size_t length) { m_chunk.append(data, length); }

@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <utility>
 
-ComparisonThread::ComparisonThread(EntryComparison& comparison)
+ComparisonThread::ComparisonThread(EntryComparison& comparison, ChunkWrite write)
     : m_comparison(comparison)
+    , m_write(std::move(write))
     , m_drives(DriveTable::active())
 {
     if (Processors::usable() > 1)
@@ -34,29 +35,35 @@ void ComparisonThread::endThread(bool abandon)
     m_thread.join();
 }
 
-void ComparisonThread::take(std::string& chunk)
+bool ComparisonThread::take(std::string& chunk)
 {
     Chunk taken{std::move(chunk), std::exchange(m_lines, {})};
     if (!m_thread.joinable()) {
-        compare(taken);
+        m_writeFailed = m_writeFailed || !writeAndCompare(taken);
         chunk = std::move(taken.bytes);
         chunk.clear();
-        return;
+        return !m_writeFailed;
     }
     const size_t capacity = taken.bytes.capacity();
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_waiting.size() < kChunksWaiting; });
+        m_changed.wait(lock, [this] { return m_waiting.size() < kChunksWaiting || m_writeFailed; });
+        if (m_writeFailed) {
+            chunk = std::move(taken.bytes);
+            chunk.clear();
+            return false;
+        }
         m_waiting.push_back(std::move(taken));
         chunk = emptyBuffer(capacity);
     }
     m_changed.notify_all();
+    return true;
 }
 
 bool ComparisonThread::finish()
 {
     if (!m_thread.joinable())
-        return m_comparison.finish();
+        return !m_writeFailed && m_comparison.finish();
     endThread(false);
     return m_finished;
 }
@@ -72,6 +79,15 @@ std::string ComparisonThread::emptyBuffer(size_t capacity)
     std::string fresh;
     fresh.reserve(capacity);
     return fresh;
+}
+
+// A failed write ends the comparison: what was written is not the list to compare with.
+bool ComparisonThread::writeAndCompare(const Chunk& chunk)
+{
+    if (m_write && !m_write(QByteArrayView(chunk.bytes.data(), qsizetype(chunk.bytes.size()))))
+        return false;
+    compare(chunk);
+    return true;
 }
 
 // Most lines stand in the old list as they are: a run of them passes in one comparison of
@@ -116,10 +132,15 @@ void ComparisonThread::compareHandedOver()
             m_waiting.pop_front();
         }
         m_changed.notify_all();
-        compare(chunk);
+        const bool written = writeAndCompare(chunk);
         chunk.bytes.clear();
         const std::lock_guard lock(m_mutex);
         m_spare.push_back(std::move(chunk.bytes));
+        if (!written) {
+            m_writeFailed = true;
+            m_changed.notify_all();
+            return;
+        }
     }
     m_finished = m_comparison.finish();
 }

@@ -89,7 +89,7 @@ bool writeContent(FileReplacement& file, ListBox& entries, const QByteArray& foo
 {
     ChunkedOutput out(file, comparison ? ComparisonThread::kChunkSize : ChunkedOutput::kChunkSize);
     if (comparison)
-        out.passChunksTo([comparison](std::string& chunk) { comparison->take(chunk); });
+        out.passChunksTo([comparison](std::string& chunk) { return comparison->take(chunk); });
     EntryLines lines;
     const qsizetype count = entries.ListCount();
     for (qsizetype i = 0; i < count; ++i) {
@@ -143,9 +143,10 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
     const std::unique_ptr<EntryComparison> comparison = comparisonWith(old, entries, footerBytes.size(), compareWith);
     std::optional<ComparisonThread> comparing;
     if (comparison)
-        comparing.emplace(*comparison);
+        comparing.emplace(*comparison, [&file](QByteArrayView chunk) { return file.write(chunk); });
     outcome.written = reserved && writeContent(file, entries, footerBytes, comparing ? &*comparing : nullptr, outcome);
-    // Finished before the new file takes the name: the old bytes are read up to then.
+    // Finished before the new file takes the name: the old bytes are read up to then, and
+    // the last chunks written (a failed write fails the commit).
     const bool compared = outcome.written && comparing && comparing->finish();
     outcome.written = outcome.written && file.commit();
     outcome.failure = file.failure();

@@ -40,12 +40,13 @@ const QByteArray kFooter = "\r\n"
 class ListFileWriterTest : public ::testing::Test {
 protected:
     ListFileOutcome write(const QString& folder, const QString& name, const QStringList& entries = {},
-                          const std::function<void()>& oldListOnlyInMemory = {})
+                          const std::function<void()>& oldListOnlyInMemory = {},
+                          const EntryComparison::Where* compareWith = nullptr)
     {
         m_list.Clear();
         for (const QString& entry : entries)
             m_list.AddItem(entry);
-        return ListFileWriter::write(folder, name, m_list, kToday, kGerman, oldListOnlyInMemory);
+        return ListFileWriter::write(folder, name, m_list, kToday, kGerman, oldListOnlyInMemory, compareWith);
     }
 
     QByteArray contentOf(const QString& windowsPath) const
@@ -451,7 +452,8 @@ TEST_F(ListFileWriterTest, AWriteUnderWayLeavesNoNameInTheFolder)
 }
 
 // Chunks are written while the next ones are made: a failure in the only one or in one
-// after the first (on the writer's thread) ends the write the same way.
+// after the first (on the writer's thread, or on the comparison's where an old list is
+// replaced) ends the write the same way, and compares nothing.
 TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
 {
     struct Case {
@@ -459,22 +461,30 @@ TEST_F(ListFileWriterTest, AFullDiskKeepsTheOldListFile)
         QByteArray diskSize;
         bool firstChunkWritten;
     };
-    for (const Case& c : {Case{5000, "64k", false}, Case{60000, "1536k", true}}) {
-        SCOPED_TRACE(c.count);
-        m_drives.makeFolder("C:\\Voll");
-        const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")), c.diskSize);
-        if (!small.mounted())
-            GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and mount rights): full-disk case not run";
-        m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
-        bool firstChunkWritten = false;
-        FileReplacement::holdAfterFirstWrite([&] { firstChunkWritten = true; });
-        const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", longEntries(c.count));
-        FileReplacement::holdAfterFirstWrite({});
-        EXPECT_EQ(firstChunkWritten, c.firstChunkWritten);
-        EXPECT_FALSE(outcome.written);
-        EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
-        EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), "alt\r\n");
-        EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+    const EntryComparison::Where where{"C:", QString(), QString()};
+    for (const bool oldIsAList : {false, true}) {
+        for (const Case& c : {Case{5000, "64k", false}, Case{60000, "1536k", true}}) {
+            SCOPED_TRACE(testing::Message() << c.count << (oldIsAList ? " over a list" : " over another file"));
+            m_drives.makeFolder("C:\\Voll");
+            const SmallFileSystem small(QFile::encodeName(m_drives.host("C:\\Voll")), c.diskSize);
+            if (!small.mounted())
+                GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and mount rights): full-disk case not run";
+            if (oldIsAList)
+                ASSERT_TRUE(write("C:\\Voll", "Liste.txt", {"C:\\alt.txt"}).written);
+            else
+                m_drives.makeFile("C:\\Voll\\Liste.txt", "alt\r\n");
+            const QByteArray before = contentOf("C:\\Voll\\Liste.txt");
+            bool firstChunkWritten = false;
+            FileReplacement::holdAfterFirstWrite([&] { firstChunkWritten = true; });
+            const ListFileOutcome outcome = write("C:\\Voll", "Liste.txt", longEntries(c.count), {}, &where);
+            FileReplacement::holdAfterFirstWrite({});
+            EXPECT_EQ(firstChunkWritten, c.firstChunkWritten);
+            EXPECT_FALSE(outcome.written);
+            EXPECT_EQ(outcome.failure, WriteFailure::DiskFull);
+            EXPECT_FALSE(outcome.changes.has_value());
+            EXPECT_EQ(contentOf("C:\\Voll\\Liste.txt"), before);
+            EXPECT_EQ(namesIn(m_drives.host("C:\\Voll")), QStringList{"Liste.txt"});
+        }
     }
 }
 
