@@ -52,7 +52,7 @@ public:
     // comparison's finish(), false where a write failed.
     bool finish();
 
-    static constexpr size_t kChunksWaiting = 4;
+    static constexpr size_t kChunksWaiting = 2;
     static constexpr size_t kChunkSize = size_t(512) << 10;
 
 private:
