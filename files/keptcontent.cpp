@@ -126,6 +126,12 @@ ssize_t OldContent::readAt(off_t offset, char* into, size_t size) const
     return got;
 }
 
+void OldContent::letGoOfCache(off_t length) const
+{
+    if (m_file >= 0)
+        posix_fadvise(m_file, 0, std::min(length, m_length), POSIX_FADV_DONTNEED);
+}
+
 KeptContent::~KeptContent()
 {
     if (m_copy >= 0)

@@ -23,6 +23,9 @@ public:
     off_t length() const { return m_length; }
     // As pread(): the count of bytes read, 0 at the end, -1 with errno set on a failure.
     ssize_t readAt(off_t offset, char* into, size_t size) const;
+    // The first length bytes are read and wanted no more: the page cache may let go of them
+    // now, rather than the close that drops a replaced file, at the end of the run.
+    void letGoOfCache(off_t length) const;
 
 private:
     int m_file = -1;

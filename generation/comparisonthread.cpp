@@ -12,6 +12,7 @@
 ComparisonThread::ComparisonThread(EntryComparison& comparison, ChunkWrite write)
     : m_comparison(comparison)
     , m_write(std::move(write))
+    , m_old(comparison.oldContent())
     , m_drives(DriveTable::active())
 {
     if (Processors::usable() > 1)
@@ -45,6 +46,7 @@ bool ComparisonThread::take(std::string& chunk)
         return !m_writeFailed;
     }
     const size_t capacity = taken.bytes.capacity();
+    letGoOfOldBytesRead();
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_waiting.size() < kChunksWaiting || m_writeFailed; });
@@ -79,6 +81,17 @@ std::string ComparisonThread::emptyBuffer(size_t capacity)
     std::string fresh;
     fresh.reserve(capacity);
     return fresh;
+}
+
+// Only where the old list is replaced: a list checked stays, and is read again.
+void ComparisonThread::letGoOfOldBytesRead()
+{
+    constexpr off_t kStep = off_t(4) << 20;
+    const off_t read = m_oldBytesRead.load(std::memory_order_relaxed);
+    if (!m_write || read - m_oldBytesLetGo < kStep)
+        return;
+    m_old.letGoOfCache(read);
+    m_oldBytesLetGo = read;
 }
 
 // A failed write ends the comparison: what was written is not the list to compare with.
@@ -133,6 +146,7 @@ void ComparisonThread::compareHandedOver()
         }
         m_changed.notify_all();
         const bool written = writeAndCompare(chunk);
+        m_oldBytesRead.store(m_comparison.oldBytesRead(), std::memory_order_relaxed);
         chunk.bytes.clear();
         const std::lock_guard lock(m_mutex);
         m_spare.push_back(std::move(chunk.bytes));
