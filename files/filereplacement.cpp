@@ -246,14 +246,20 @@ bool FileReplacement::write(QByteArrayView bytes)
         data += written;
         left -= written;
     }
-    // The disk starts on these bytes while the caller makes the next ones, so the sync at
-    // the end waits for little. Only a hint: the sync still decides.
-    sync_file_range(m_file, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    // The disk starts on these bytes while the caller makes the next ones.
+    if (m_startsDisk)
+        startDiskOn(m_written, bytes.size());
     const bool first = m_written == 0 && !bytes.isEmpty();
     m_written += bytes.size();
     if (first && firstWriteHold())
         firstWriteHold()();
     return true;
+}
+
+void FileReplacement::startDiskOn(off_t offset, off_t length) const
+{
+    if (m_file >= 0)
+        sync_file_range(m_file, offset, length, SYNC_FILE_RANGE_WRITE);
 }
 
 bool FileReplacement::commit()

@@ -63,6 +63,12 @@ public:
     bool restoredOldContent() const { return m_leftover == KeptContent::Restore::Restored; }
     // False after the first failed write; later writes then do nothing.
     bool write(QByteArrayView bytes);
+    // Where the writing thread has more to do than another: before the first write, leaves
+    // asking the disk to start on each write's bytes to that other thread (startDiskOn).
+    void leaveDiskStartToCaller() { m_startsDisk = false; }
+    // Asks the disk to start on the bytes written from offset on, length long, so the sync
+    // at the end waits for little. Only a hint: the sync still decides. From any thread.
+    void startDiskOn(off_t offset, off_t length) const;
     // Syncs and gives the new content the file's name; a file written in place is read back
     // first. True only when every write before succeeded; otherwise the old file is as it was.
     bool commit();
@@ -99,6 +105,7 @@ private:
     off_t m_oldLength = 0;
     off_t m_written = 0;
     bool m_writeBegun = false;
+    bool m_startsDisk = true;
     bool m_reserved = false;
     KeptContent m_kept;
     KeptContent::Restore m_leftover = KeptContent::Restore::NothingLeft;

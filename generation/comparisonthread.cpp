@@ -9,17 +9,20 @@
 #include <algorithm>
 #include <utility>
 
-ComparisonThread::ComparisonThread(EntryComparison& comparison, ChunkWrite write)
+ComparisonThread::ComparisonThread(EntryComparison& comparison, FileReplacement* replacing)
     : m_comparison(comparison)
-    , m_write(std::move(write))
+    , m_replacing(replacing)
     , m_old(comparison.oldContent())
     , m_drives(DriveTable::active())
 {
-    if (Processors::usable() > 1)
+    if (Processors::usable() > 1) {
+        if (m_replacing)
+            m_replacing->leaveDiskStartToCaller();
         m_thread.start("korvale-compare", [this] {
             DriveTable::setActive(m_drives);
             compareHandedOver();
         });
+    }
 }
 
 // Where the write failed before finish(), the comparison is dropped where it stands.
@@ -46,6 +49,7 @@ bool ComparisonThread::take(std::string& chunk)
         return !m_writeFailed;
     }
     const size_t capacity = taken.bytes.capacity();
+    startDiskOnBytesWritten();
     letGoOfOldBytesRead();
     {
         std::unique_lock lock(m_mutex);
@@ -88,17 +92,29 @@ void ComparisonThread::letGoOfOldBytesRead()
 {
     constexpr off_t kStep = off_t(4) << 20;
     const off_t read = m_oldBytesRead.load(std::memory_order_relaxed);
-    if (!m_write || read - m_oldBytesLetGo < kStep)
+    if (!m_replacing || read - m_oldBytesLetGo < kStep)
         return;
     m_old.letGoOfCache(read);
     m_oldBytesLetGo = read;
 }
 
+void ComparisonThread::startDiskOnBytesWritten()
+{
+    const off_t written = m_bytesWritten.load(std::memory_order_relaxed);
+    if (!m_replacing || written == m_diskStartedOn)
+        return;
+    m_replacing->startDiskOn(m_diskStartedOn, written - m_diskStartedOn);
+    m_diskStartedOn = written;
+}
+
 // A failed write ends the comparison: what was written is not the list to compare with.
 bool ComparisonThread::writeAndCompare(const Chunk& chunk)
 {
-    if (m_write && !m_write(QByteArrayView(chunk.bytes.data(), qsizetype(chunk.bytes.size()))))
-        return false;
+    if (m_replacing) {
+        if (!m_replacing->write(QByteArrayView(chunk.bytes.data(), qsizetype(chunk.bytes.size()))))
+            return false;
+        m_bytesWritten.fetch_add(off_t(chunk.bytes.size()), std::memory_order_relaxed);
+    }
     compare(chunk);
     return true;
 }

@@ -143,7 +143,7 @@ ListFileOutcome ListFileWriter::write(const QString& targetFolder, const QString
     const std::unique_ptr<EntryComparison> comparison = comparisonWith(old, entries, footerBytes.size(), compareWith);
     std::optional<ComparisonThread> comparing;
     if (comparison)
-        comparing.emplace(*comparison, [&file](QByteArrayView chunk) { return file.write(chunk); });
+        comparing.emplace(*comparison, &file);
     outcome.written = reserved && writeContent(file, entries, footerBytes, comparing ? &*comparing : nullptr, outcome);
     // Finished before the new file takes the name: the old bytes are read up to then, and
     // the last chunks written (a failed write fails the commit).
