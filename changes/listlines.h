@@ -32,7 +32,6 @@ public:
     Failure failure() const { return m_failure; }
     // How many bytes of the file are read so far; the file's own, as given.
     off_t bytesRead() const { return m_readUpTo; }
-    const OldContent& content() const { return m_content; }
 
     static constexpr qsizetype kLongestLine = qsizetype(4) << 20;
 

@@ -12,7 +12,7 @@
 ComparisonThread::ComparisonThread(EntryComparison& comparison, FileReplacement* replacing)
     : m_comparison(comparison)
     , m_replacing(replacing)
-    , m_old(comparison.oldContent())
+    , m_old(replacing ? replacing->oldContent() : OldContent())
     , m_drives(DriveTable::active())
 {
     if (Processors::usable() > 1) {

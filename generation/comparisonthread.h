@@ -81,7 +81,7 @@ private:
 
     EntryComparison& m_comparison;
     FileReplacement* m_replacing;
-    OldContent m_old;
+    OldContent m_old; // the replaced file's old bytes, as read for the comparison
     DriveTable m_drives;
     qsizetype m_nextRow = 0;
     std::vector<Line> m_lines; // those of the chunk being made

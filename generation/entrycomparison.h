@@ -48,7 +48,6 @@ public:
     qsizetype oldEntries() const { return m_comparison.oldEntries(); }
     // The old list as read so far.
     off_t oldBytesRead() const { return m_oldLines.bytesRead(); }
-    const OldContent& oldContent() const { return m_oldLines.content(); }
     // New entries are named by their rows in the result list, while it stays (see
     // ListChanges::nameRows).
     const ListChanges& changes() const { return m_changes; }
