@@ -171,6 +171,14 @@ bool FileSystemTypes::isNeverGivenALetter(QByteArrayView type)
 
 bool FileSystemTypes::isNetworkShare(QByteArrayView type) { return isOfUse(type, Use::NetworkShare); }
 
+bool FileSystemTypes::listsOwnFolders(std::uint32_t statfsType)
+{
+    // ext2 and ext3 report ext4's number.
+    constexpr std::uint32_t kListingOwnFolders[] = {EXT4_SUPER_MAGIC, XFS_SUPER_MAGIC, TMPFS_MAGIC, RAMFS_MAGIC};
+    return std::find(std::begin(kListingOwnFolders), std::end(kListingOwnFolders), statfsType)
+        != std::end(kListingOwnFolders);
+}
+
 bool FileSystemTypes::answersWithoutWaiting(std::uint32_t statfsType)
 {
     const auto isIt = [statfsType](const KnownType& known) {

@@ -30,4 +30,11 @@ public:
     // is no stick (ext4, xfs, btrfs, tmpfs, overlay), where a folder's read never waits on
     // another machine or on a device pulled out.
     static bool answersWithoutWaiting(std::uint32_t statfsType);
+
+    // By the magic number statfs reports: every folder's listing names the folder itself
+    // (".") and its parent ("..") by the inode numbers stat gives, and no folder below the
+    // root lies on another device (ext2/3/4, xfs, tmpfs, ramfs). Not btrfs, whose
+    // subvolumes are devices of their own below folders of another, nor overlay or FUSE,
+    // whose listings may give other numbers.
+    static bool listsOwnFolders(std::uint32_t statfsType);
 };

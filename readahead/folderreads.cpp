@@ -80,13 +80,17 @@ void FolderReads::readAheadBelow(QStringView pathText)
 }
 
 // A plain folder's identity is its parent's device with its own listing's inode number,
-// where that device has not given one that differs.
-FolderBelow FolderReads::belowOf(const Below& below, qsizetype index) const
+// where that device has not given one that differs; on a file system that lists its own
+// folders, once that listing names the parent too, so that nothing need check it.
+FolderBelow FolderReads::belowOf(const Below& below, qsizetype index)
 {
     FolderBelow found;
     found.kind = below.kinds.isEmpty() ? SubfolderKind::Plain : below.kinds[index];
-    if (found.kind == SubfolderKind::Plain && below.identity && !m_listingsInodeUntrusted.contains(below.identity->device))
+    if (found.kind == SubfolderKind::Plain && below.identity && !m_listingsInodeUntrusted.contains(below.identity->device)) {
         found.device = below.identity->device;
+        if (FileSystemTypes::listsOwnFolders(fileSystemTypeOf(below)))
+            found.parentInode = below.identity->inode;
+    }
     found.keepOpen = m_mostKeptOpen > 0;
     return found;
 }
@@ -140,15 +144,21 @@ bool FolderReads::isAnsweredHere(const Below& below, const FolderBelow& found)
 {
     if (m_walkReads == ReadAhead::WalkReads::Never || found.kind != SubfolderKind::Plain || !below.identity)
         return false;
+    return FileSystemTypes::answersWithoutWaiting(fileSystemTypeOf(below));
+}
+
+// Of the folder held open for its subfolders, asked once per device: statfs's magic number,
+// or none where it cannot be told.
+std::uint32_t FolderReads::fileSystemTypeOf(const Below& below)
+{
     const dev_t device = below.identity->device;
-    const auto known = m_devicesAnsweredHere.constFind(device);
-    if (known != m_devicesAnsweredHere.cend())
+    const auto known = m_fileSystemTypes.constFind(device);
+    if (known != m_fileSystemTypes.cend())
         return *known;
     struct statfs fileSystem;
-    const bool here = ::fstatfs(below.handle->descriptor(), &fileSystem) == 0
-        && FileSystemTypes::answersWithoutWaiting(std::uint32_t(fileSystem.f_type));
-    m_devicesAnsweredHere.insert(device, here);
-    return here;
+    const auto type = ::fstatfs(below.handle->descriptor(), &fileSystem) == 0 ? std::uint32_t(fileSystem.f_type) : 0;
+    m_fileSystemTypes.insert(device, type);
+    return type;
 }
 
 FolderHandles::Look FolderReads::look(QStringView pathText, bool followLink)

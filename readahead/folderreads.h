@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QString>
 
+#include <cstdint>
+
 #include <deque>
 #include <memory>
 #include <optional>
@@ -124,8 +126,9 @@ private:
     };
     void requestMore();
     bool openForReaders(Below& below);
-    FolderBelow belowOf(const Below& below, qsizetype index) const;
+    FolderBelow belowOf(const Below& below, qsizetype index);
     bool isAnsweredHere(const Below& below, const FolderBelow& found);
+    std::uint32_t fileSystemTypeOf(const Below& below);
     void giveBack();
     void learnFrom(const FolderScan& scan);
 
@@ -148,8 +151,8 @@ private:
     std::deque<Parent> m_parents;
     // Devices whose folders' own listings give inode numbers other than their identity.
     QSet<dev_t> m_listingsInodeUntrusted;
-    // Devices whose folders the walk may read itself, by their file systems.
-    QHash<dev_t, bool> m_devicesAnsweredHere;
+    // The file systems of the devices whose folders were read ahead, by statfs's numbers.
+    QHash<dev_t, std::uint32_t> m_fileSystemTypes;
     std::optional<Read> m_last;
     const ReadAhead::WalkReads m_walkReads;
     ReadAhead m_ahead;

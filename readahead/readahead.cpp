@@ -191,8 +191,11 @@ std::optional<FolderHandles::Identity> ReadAhead::readAtTurn(QStringView pathTex
     const std::optional<std::size_t> position = positionOf(pathText);
     if (!position || !mayReadHere(*position) || m_slots[*position].request.below.kind != SubfolderKind::Plain)
         return std::nullopt;
-    // Not the number its own listing gives, which on some file systems is not its own.
-    m_slots[*position].request.below.device.reset();
+    // The number its own listing gives only where its file system lists its own folders:
+    // on others it may not be its own, and no look checks it.
+    FolderBelow& below = m_slots[*position].request.below;
+    if (!below.parentInode)
+        below.device.reset();
     readHere(lock, *position);
     const FolderScan::Entries& entries = m_slots[*position].entries;
     return entries.isFolder && !entries.outOfDescriptors ? entries.identity : std::nullopt;

@@ -266,6 +266,12 @@ bool isUnopenableFolder(FolderHandles::Reach reach, const std::function<FolderHa
     return reach == FolderHandles::Reach::Blocked && standing() == FolderHandles::Standing::Folder;
 }
 
+// Only a root names itself as its parent.
+bool listingNamesParent(const FolderScan::Entries& entries, std::optional<ino_t> parentInode)
+{
+    return !parentInode || (entries.parentInode == parentInode && entries.parentInode != entries.ownInode);
+}
+
 bool isListed(EntryKind kind) { return kind != EntryKind::PseudoFolder && kind != EntryKind::Other; }
 
 // fresh: nobody has read the descriptor before, so it stands at the first entry.
@@ -282,6 +288,7 @@ FolderScan::Entries readOpened(int descriptor, bool fresh, const NeverWalkedMoun
     });
     gathered.moveInto(entries);
     entries.ownInode = read.ownInode;
+    entries.parentInode = read.parentInode;
     entries.complete = read.outcome == HostDirectory::Outcome::Complete && !gathered.isFull();
     return entries;
 }
@@ -325,7 +332,7 @@ FolderScan::Entries FolderScan::readEntriesBelow(const FolderHandles::Handle& pa
         return entries;
     }
     Entries entries = readOpened(folder.handle.descriptor(), true, mounts, memory);
-    if (plain && below.device && entries.ownInode)
+    if (plain && below.device && entries.ownInode && listingNamesParent(entries, below.parentInode))
         entries.identity = FolderHandles::Identity{*below.device, *entries.ownInode};
     else
         entries.identity = FolderHandles::identityOf(folder.handle.descriptor());

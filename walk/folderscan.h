@@ -23,6 +23,12 @@ enum class SubfolderKind : quint8 { Plain, Link, MountPoint };
 struct FolderBelow {
     SubfolderKind kind = SubfolderKind::Plain;
     std::optional<dev_t> device;
+    // Given where that identity must hold with no look at the folder's turn to check it,
+    // on a file system that lists its own folders (FileSystemTypes::listsOwnFolders): the
+    // parent's inode number, which the folder's ".." entry must name too. A file system
+    // mounted there since the parent was read names its own root there instead, and the
+    // folder itself is asked.
+    std::optional<ino_t> parentInode;
     // Where it has subfolders, it stays open after its read, to read them below it in
     // turn: opening it again for them would cost two calls more, and a check that it is
     // still the folder read.
@@ -74,6 +80,7 @@ struct FolderScan {
         bool outOfDescriptors = false;
         std::optional<FolderHandles::Identity> identity;
         std::optional<ino_t> ownInode;
+        std::optional<ino_t> parentInode; // as its ".." entry gives it
         // The path the host resolves the folder to, for a folder read through a link.
         QByteArray resolvedPath;
         HostNames folders;

@@ -151,6 +151,8 @@ HostDirectory::Read HostDirectory::readFolder(int folder, const NeverWalkedMount
                 visit(std::string_view(entry->d_name), reading.kindOf(entry));
             else if (entry->d_name[1] == '\0')
                 read.ownInode = entry->d_ino;
+            else if (entry->d_name[1] == '.' && entry->d_name[2] == '\0')
+                read.parentInode = entry->d_ino;
         }
     }
     read.outcome = complete && reading.kindsComplete() ? Outcome::Complete : Outcome::Incomplete;

@@ -29,6 +29,9 @@ public:
         // The folder's own inode number as its "." entry gives it, where it has one: on
         // most file systems the folder's identity, at no cost.
         std::optional<ino_t> ownInode;
+        // Its parent's, as its ".." entry gives it. At the root of a file system, the
+        // root's own.
+        std::optional<ino_t> parentInode;
     };
     // Calls visit for every visible entry: hidden ones (a name beginning with '.', which
     // takes in "." and "..") are passed over unseen. Incomplete when the folder could not be
