@@ -77,8 +77,21 @@ void ReadAhead::request(std::vector<Request> requests)
     for (Request& request : requests)
         m_slots.push_back({std::move(request), false, {}});
     startReaders();
-    if (m_readersWaiting > 0 && (m_slots.size() - m_claimed >= kReadsPerWaking || m_walkWaitsFor > 0))
-        m_readersWake.notify_all();
+    if (m_slots.size() - m_claimed >= kReadsPerWaking || m_walkWaitsFor > 0)
+        wakeReaders();
+}
+
+// No more waiting readers than may take a folder now: a walk keeps every reader it has
+// started, as many as reads that kept it waiting once wanted, and where fewer are wanted
+// now, waking them all would have each find nothing to do and sleep again, two switches
+// apiece, for every few folders asked for.
+void ReadAhead::wakeReaders()
+{
+    const std::size_t wanted = readersWanted();
+    const std::size_t idle = wanted > m_reading ? wanted - m_reading : 0;
+    const std::size_t waking = std::min({idle, m_slots.size() - m_claimed, std::size_t(m_readersWaiting)});
+    for (std::size_t woken = 0; woken < waking; ++woken)
+        m_readersWake.notify_one();
 }
 
 // Readers start once there is work for them: a walk with little below its start folder
@@ -171,8 +184,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(QStringView pathText)
             m_walkWaitsFor = 0;
             return std::nullopt;
         }
-        if (m_readersWaiting > 0)
-            m_readersWake.notify_all();
+        wakeReaders();
         m_walkWakes.wait(lock, [this] { return walkMayGoOn() || m_stop.stop_requested(); });
         m_walkWaitsFor = 0;
         if (doneFromFront(*position + 1) <= *position)
@@ -247,7 +259,7 @@ void ReadAhead::noteRead(std::chrono::steady_clock::time_point started, std::chr
     m_sizing.noteRead(started, finished);
     if (readersWanted() > readersBefore) {
         startReaders();
-        m_readersWake.notify_all();
+        wakeReaders();
     }
 }
 

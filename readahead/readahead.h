@@ -105,6 +105,7 @@ private:
     };
 
     void startReaders();
+    void wakeReaders();
     void read();
     bool mayClaim() const;
     std::optional<std::size_t> positionOf(QStringView pathText) const;

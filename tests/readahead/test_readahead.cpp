@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
@@ -342,6 +343,67 @@ void walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
 // Where reads come quick again, the walk finds it out by a folder it reads now and then,
 // and reads for itself again. Either way each read reaches the walk in its order, and the
 // walk never waits for a reader nobody started.
+// Where a thread went to sleep: a reader woken for nothing sleeps again.
+long switchesOfThisProcess()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
+struct QuickWalk {
+    long switches; // while the last three quarters of the quick reads were taken
+    int mostReading;
+};
+
+// slow reads, then quick ones, taken in turn by a walk that asks for one more folder for
+// each it takes, as a walk does.
+QuickWalk walkAfterSlowReads(int slow, int quick)
+{
+    std::vector<ReadAhead::Request> all = requests(slow + quick);
+    std::atomic<int> slowLeft = slow;
+    Gate gate;
+    gate.open();
+    ReadAhead ahead([&](const ReadAhead::Request& request) {
+        return gate.pass(request, slowLeft-- > 0 ? Answering{2ms, false} : Answering{});
+    });
+    auto requestUpTo = [&, next = 0](int end) mutable {
+        std::vector<ReadAhead::Request> batch;
+        for (; next < end; ++next)
+            batch.push_back(std::move(all[std::size_t(next)]));
+        ahead.request(std::move(batch));
+    };
+    requestUpTo(int(ReadAhead::kMostReadsAhead));
+    long switchesBefore = 0;
+    for (int i = 0; i < slow + quick; ++i) {
+        if (i == slow + quick / 4)
+            switchesBefore = switchesOfThisProcess();
+        const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
+        EXPECT_TRUE(read && read->pathText == pathOf(i)) << i;
+        requestUpTo(std::min(slow + quick, i + 1 + int(ReadAhead::kMostReadsAhead)));
+    }
+    return {switchesOfThisProcess() - switchesBefore, gate.mostInside()};
+}
+
+// Slow reads start many readers, and they stay. Once reads come quick again fewer are
+// wanted, and the walk wakes no more of them than take a folder: each woken for nothing
+// would sleep again at once. So the quick reads cost few more switches than where no
+// more readers were ever started (under half a switch per folder more, on a busy machine
+// too); waking every reader whenever the walk waits cost four fifths of one and more.
+TEST(ReadAhead, ReadersStartedForSlowReadsAreNotWokenForNothingOnceReadsAreQuick)
+{
+    const int quick = 4000;
+    const QuickWalk few = walkAfterSlowReads(0, quick);
+    const QuickWalk many = walkAfterSlowReads(600, quick);
+    ASSERT_LE(few.mostReading, int(ReaderSizing::kFewestReaders));
+    ASSERT_GE(many.mostReading, int(ReaderSizing::kFirstSlowReaders));
+#ifdef __SANITIZE_THREAD__
+    GTEST_SKIP() << "the thread sanitizer's own locks put threads to sleep far more often than the readers do: "
+                    "switches not compared";
+#endif
+    EXPECT_LT(many.switches, few.switches + quick / 2);
+}
+
 TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
 {
     using WalkReads = ReadAhead::WalkReads;
