@@ -101,7 +101,7 @@ void FolderReads::requestMore()
 {
     std::vector<ReadAhead::Request> requests;
     std::shared_ptr<const NeverWalkedMounts> mounts;
-    for (std::size_t outstanding = m_ahead.outstanding(); outstanding < ReadAhead::kMostReadsAhead && !m_below.empty();) {
+    for (std::size_t wanted = m_ahead.requestsWanted(); wanted > 0 && !m_below.empty();) {
         Below& below = m_below.front();
         if (!below.handle && m_parents.size() >= m_mostParentsHeld)
             break;
@@ -113,7 +113,7 @@ void FolderReads::requestMore()
             const FolderBelow found = belowOf(below, below.next);
             requests.push_back({below.path.child(name), WindowsPath::joinName(below.pathText, name), below.handle,
                                 NameCodec::encode(name), mounts, found, &m_memory, isAnsweredHere(below, found)});
-            ++outstanding;
+            --wanted;
             if (++below.next < below.names.size())
                 continue;
         }

@@ -76,8 +76,8 @@ public:
 
     // Folders are read in the order they were requested; some may be passed over.
     void request(std::vector<Request> requests);
-    // Requested and not yet taken.
-    std::size_t outstanding();
+    // How many more folders are worth requesting now.
+    std::size_t requestsWanted();
     // The read of that folder, waiting for it; the reads of folders requested before it
     // are dropped. Nothing when it was never requested, or when a stop came first.
     std::optional<Read> take(QStringView pathText);
@@ -92,6 +92,9 @@ public:
     // Requests beyond the reads not yet taken are held to this many, so memory stays
     // bounded however far the walk lags behind.
     static constexpr std::size_t kMostReadsAhead = 256;
+    // Requests held where the walk reads each folder itself, as it does with one processor
+    // while reads come quick from this machine's disks.
+    static constexpr std::size_t kReadsAheadOfLoneWalk = 16;
     // A thread that waits is woken for a few reads at once, not for each: waking costs
     // more than a small folder's read.
     static constexpr std::size_t kReadsPerWaking = 16;

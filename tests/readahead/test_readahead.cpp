@@ -306,36 +306,40 @@ TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
     ReadAhead ahead([&](const ReadAhead::Request& request) { return gate.pass(request); });
     ahead.request(requests(10));
     EXPECT_FALSE(ahead.take(u"C:\\unbekannt"_s));
-    EXPECT_EQ(ahead.outstanding(), 10u);
+    EXPECT_EQ(ahead.requestsWanted(), ReadAhead::kMostReadsAhead - 10);
 
     const std::optional<ReadAhead::Read> fifth = ahead.take(pathOf(4));
     ASSERT_TRUE(fifth && fifth->entries.identity);
     EXPECT_EQ(fifth->entries.identity->inode, ino_t(4));
-    EXPECT_EQ(ahead.outstanding(), 5u);
+    EXPECT_EQ(ahead.requestsWanted(), ReadAhead::kMostReadsAhead - 5);
     EXPECT_FALSE(ahead.take(pathOf(2)));
     const std::optional<ReadAhead::Read> sixth = ahead.take(pathOf(5));
     ASSERT_TRUE(sixth && sixth->entries.identity);
     EXPECT_EQ(sixth->entries.identity->inode, ino_t(5));
 }
 
-// As a walk asks: a few hundred folders ahead, one more for each it takes; each read reaches
-// it in its order.
-void walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
+// As a walk asks: as many folders ahead as the read-ahead wants, more for each it takes;
+// each read reaches it in its order. How many were asked for ahead of each folder taken.
+std::vector<int> walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
 {
     std::vector<ReadAhead::Request> all = requests(folders);
     for (ReadAhead::Request& request : all)
         request.answeredHere = answeredHere;
-    const auto ask = [&](int first, int count) {
-        ahead.request({std::make_move_iterator(all.begin() + first), std::make_move_iterator(all.begin() + first + count)});
+    int asked = 0;
+    const auto askAsWanted = [&] {
+        const int count = std::min(int(ahead.requestsWanted()), folders - asked);
+        ahead.request({std::make_move_iterator(all.begin() + asked), std::make_move_iterator(all.begin() + asked + count)});
+        asked += count;
     };
-    ask(0, int(ReadAhead::kMostReadsAhead));
+    std::vector<int> aheadOfEach;
+    askAsWanted();
     for (int i = 0; i < folders; ++i) {
+        aheadOfEach.push_back(asked - i);
         const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
-        ASSERT_TRUE(read && read->entries.identity);
-        EXPECT_EQ(read->entries.identity->inode, ino_t(i));
-        if (const int next = i + int(ReadAhead::kMostReadsAhead); next < folders)
-            ask(next, 1);
+        EXPECT_TRUE(read && read->entries.identity && read->entries.identity->inode == ino_t(i)) << i;
+        askAsWanted();
     }
+    return aheadOfEach;
 }
 
 // With one processor the walk reads a folder on this machine's disks itself while reads
@@ -409,6 +413,7 @@ TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
     using WalkReads = ReadAhead::WalkReads;
     constexpr int kFolders = 1500;
     constexpr int kLast = 100;
+    constexpr int kLone = int(ReadAhead::kReadsAheadOfLoneWalk);
     const struct {
         const char* what;
         WalkReads walkReads;
@@ -417,14 +422,15 @@ TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
         bool onTheProcessor; // or take as long on the processor, as a large folder does
         int firstByTheWalk; // how many of the first folders the walk reads itself
         bool lastByTheWalk; // whether it reads the last ones itself
+        int aheadOfTheLast; // folders asked for ahead of the walk at the last ones: all, or a few
     } cases[] = {
-        {"one processor, quick reads here", WalkReads::QuickOnesHere, true, 0, false, kFolders, true},
-        {"one processor, a share", WalkReads::QuickOnesHere, false, 0, false, 0, false},
-        {"two processors", WalkReads::Never, true, 0, false, 0, false},
+        {"one processor, quick reads here", WalkReads::QuickOnesHere, true, 0, false, kFolders, true, kLone},
+        {"one processor, a share", WalkReads::QuickOnesHere, false, 0, false, 0, false, kLast},
+        {"two processors", WalkReads::Never, true, 0, false, 0, false, kLast},
         // Reads are weighed every few reads: until then the walk reads the slow ones too.
         {"one processor, slow reads, then quick", WalkReads::QuickOnesHere, true, 100, false,
-         int(ReadSpeed::kReadsPerCheck), true},
-        {"one processor, large folders first", WalkReads::QuickOnesHere, true, 100, true, kFolders, true},
+         int(ReadSpeed::kReadsPerCheck), true, kLone},
+        {"one processor, large folders first", WalkReads::QuickOnesHere, true, 100, true, kFolders, true, kLone},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -449,7 +455,8 @@ TEST(ReadAhead, WithOneProcessorTheWalkReadsQuickFoldersHereItself)
                 return gate.pass(request, {slow && !c.onTheProcessor ? 200us : 0us, false});
             },
             {}, ReaderSizing::kMostReaders, c.walkReads);
-        walkInTurns(ahead, kFolders, c.answeredHere);
+        const std::vector<int> aheadOfEach = walkInTurns(ahead, kFolders, c.answeredHere);
+        EXPECT_EQ(aheadOfEach[kFolders - kLast], c.aheadOfTheLast);
         const auto readHere = [&](int index) { return readByTheWalk.contains(index); };
         int first = 0;
         while (first < kFolders && readHere(first))
