@@ -320,7 +320,9 @@ TEST(ReadAhead, TakeOutOfTurnDropsTheReadsBeforeItAndAnUnknownPathGetsNothing)
 
 // As a walk asks: as many folders ahead as the read-ahead wants, more for each it takes;
 // each read reaches it in its order. How many were asked for ahead of each folder taken.
-std::vector<int> walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
+// beforeTaking(i) runs before the walk takes folder i.
+std::vector<int> walkInTurns(ReadAhead& ahead, int folders, bool answeredHere,
+                             const std::function<void(int)>& beforeTaking = {})
 {
     std::vector<ReadAhead::Request> all = requests(folders);
     for (ReadAhead::Request& request : all)
@@ -335,6 +337,8 @@ std::vector<int> walkInTurns(ReadAhead& ahead, int folders, bool answeredHere)
     askAsWanted();
     for (int i = 0; i < folders; ++i) {
         aheadOfEach.push_back(asked - i);
+        if (beforeTaking)
+            beforeTaking(i);
         const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
         EXPECT_TRUE(read && read->entries.identity && read->entries.identity->inode == ino_t(i)) << i;
         askAsWanted();
@@ -360,32 +364,20 @@ struct QuickWalk {
     int mostReading;
 };
 
-// slow reads, then quick ones, taken in turn by a walk that asks for one more folder for
-// each it takes, as a walk does.
+// slow reads, then quick ones, taken in turn by a walk.
 QuickWalk walkAfterSlowReads(int slow, int quick)
 {
-    std::vector<ReadAhead::Request> all = requests(slow + quick);
     std::atomic<int> slowLeft = slow;
     Gate gate;
     gate.open();
     ReadAhead ahead([&](const ReadAhead::Request& request) {
         return gate.pass(request, slowLeft-- > 0 ? Answering{2ms, false} : Answering{});
     });
-    auto requestUpTo = [&, next = 0](int end) mutable {
-        std::vector<ReadAhead::Request> batch;
-        for (; next < end; ++next)
-            batch.push_back(std::move(all[std::size_t(next)]));
-        ahead.request(std::move(batch));
-    };
-    requestUpTo(int(ReadAhead::kMostReadsAhead));
     long switchesBefore = 0;
-    for (int i = 0; i < slow + quick; ++i) {
+    walkInTurns(ahead, slow + quick, false, [&](int i) {
         if (i == slow + quick / 4)
             switchesBefore = switchesOfThisProcess();
-        const std::optional<ReadAhead::Read> read = ahead.take(pathOf(i));
-        EXPECT_TRUE(read && read->pathText == pathOf(i)) << i;
-        requestUpTo(std::min(slow + quick, i + 1 + int(ReadAhead::kMostReadsAhead)));
-    }
+    });
     return {switchesOfThisProcess() - switchesBefore, gate.mostInside()};
 }
 
