@@ -245,7 +245,7 @@ void ReadAhead::readHere(std::unique_lock<BriefLock>& lock, std::size_t position
     // too few to turn the lower quartile.
     m_walkSpeed.note(finished - started - ran);
     m_timeProcessorHere = finished - started >= ReadSpeed::kSlowRead;
-    noteRead(started, finished);
+    noteRead(started, finished, slot.request.answeredHere);
 }
 
 // The next folder no reader has claimed yet, read by the walk while readers read.
@@ -259,10 +259,11 @@ void ReadAhead::tryReadingHere(std::unique_lock<BriefLock>& lock)
 }
 
 // Under the lock. A slow read may want more readers from now on.
-void ReadAhead::noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished)
+void ReadAhead::noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished,
+                         bool answeredHere)
 {
     const std::size_t readersBefore = readersWanted();
-    m_sizing.noteRead(started, finished);
+    m_sizing.noteRead(started, finished, answeredHere);
     if (readersWanted() > readersBefore) {
         startReaders();
         wakeReaders();
@@ -300,7 +301,7 @@ void ReadAhead::read()
         --m_reading;
         slot.entries = std::move(entries);
         slot.done = true;
-        noteRead(started, finished);
+        noteRead(started, finished, slot.request.answeredHere);
         if (m_walkWaitsFor > 0 && walkMayGoOn())
             m_walkWakes.notify_one();
     }

@@ -22,8 +22,8 @@
 // Reads the folders a walk will enter next on threads of their own, in the order it will
 // enter them, while the walk handles the folders before: opening and reading a folder
 // costs more than listing what it holds. As many folders are read at once as the device
-// answers at once (see ReaderSizing): two from the page cache, more on a cold disk, tens
-// on a share. Only reading happens ahead; whether a folder is still there, and the same
+// answers at once (see ReaderSizing): two from the page cache, sixteen on a cold disk of
+// this machine, tens on a share. Only reading happens ahead; whether a folder is still there, and the same
 // one, is asked at its turn.
 //
 // Where the process has one processor, a reader could only take turns with the walk on it,
@@ -135,7 +135,8 @@ private:
     }
     void readHere(std::unique_lock<BriefLock>& lock, std::size_t position);
     void tryReadingHere(std::unique_lock<BriefLock>& lock);
-    void noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished);
+    void noteRead(std::chrono::steady_clock::time_point started, std::chrono::steady_clock::time_point finished,
+                  bool answeredHere);
 
     const ReadFolder m_readFolder;
     const std::size_t m_mostReaders;

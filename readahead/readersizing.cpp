@@ -23,13 +23,17 @@ ReadSpeed::Duration ReadSpeed::lowerQuartile() const
     return *quartile;
 }
 
-void ReaderSizing::noteRead(TimePoint started, TimePoint finished)
+void ReaderSizing::noteRead(TimePoint started, TimePoint finished, bool answeredHere)
 {
     m_speed.note(finished - started);
+    m_lastAnsweredHere = answeredHere;
     if (m_speed.quick()) {
         startOver();
         return;
     }
+    // The fixed count reads this machine's disks: nothing to weigh.
+    if (answeredHere)
+        return;
     if (std::exchange(m_justTurnedSlow, false)) {
         changeTo(kFirstSlowReaders);
         return;

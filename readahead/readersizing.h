@@ -36,37 +36,47 @@ private:
 // the walk's step: two readers, one per core, do (where the walk may read such folders
 // itself, it reads beside one reader instead; see ReadAhead). A read that waits on its
 // device takes far longer, and more reads in flight hide that wait, but only as far as the
-// device answers them: a share's server answers tens at once, a cold disk fewer, and reads
+// device answers them: a share's server answers tens at once, a stick fewer, and reads
 // beyond that only queue there and slow every other read down.
 //
-// So the count is found by trying: from eight where the reads first turn out slow (a cold
-// disk or a share mostly answers that many at once, and the walk should not wait out a
-// climb from two), it is doubled while folders read per second still rise by a good share,
-// and where they stop rising it goes back to the count before and stays. Every so often
-// it tries half as many, then twice as many, and follows the way that pays, as the walk
-// may have reached another device. The rate is that at which reads end, so where the walk
-// holds them back (it takes folders no faster, or asks for few at a time) more readers
-// read no more and are not kept; nor where they take the processor from the walk.
+// A cold disk of this machine is read by a fixed count. Trying counts there cost more than
+// they found: the reads ended in a short weighing vary by a third at one count, the reads
+// the walk had asked for and a new count finds waiting make more readers look better than
+// they are, and each trial of too many or too few readers slowed the walk. Sixteen walked
+// a cold tree sooner than any count the trying settled on, and than 32 or 64.
+//
+// Elsewhere the count is found by trying: from eight where the reads first turn out slow
+// (a share mostly answers that many at once, and the walk should not wait out a climb from
+// two), it is doubled while folders read per second still rise by a good share, and where
+// they stop rising it goes back to the count before and stays. Every so often it tries half
+// as many, then twice as many, and follows the way that pays, as the walk may have reached
+// another device. The rate is that at which reads end, so where the walk holds them back
+// (it takes folders no faster, or asks for few at a time) more readers read no more and are
+// not kept; nor where they take the processor from the walk.
 class ReaderSizing {
 public:
     using Duration = std::chrono::nanoseconds;
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    void noteRead(TimePoint started, TimePoint finished);
-    std::size_t readers() const { return m_readers; }
+    // answeredHere: the folder lies in memory or on a disk of this machine
+    // (FileSystemTypes::answersWithoutWaiting).
+    void noteRead(TimePoint started, TimePoint finished, bool answeredHere);
+    std::size_t readers() const { return !quick() && m_lastAnsweredHere ? kDiskReaders : m_readers; }
     // Whether the reads noted lately came quick (see ReadSpeed).
     bool quick() const { return m_speed.quick(); }
 
     // While reads are quick (see ReadSpeed): more readers than cores would only take the
     // processor from the walk.
     static constexpr std::size_t kFewestReaders = 2;
-    // Where the reads turn slow, the first count tried.
+    // Slow reads from a disk of this machine.
+    static constexpr std::size_t kDiskReaders = 16;
+    // Where the reads from elsewhere turn slow, the first count tried.
     static constexpr std::size_t kFirstSlowReaders = 8;
     static constexpr std::size_t kMostReaders = 64;
     // Twice the readers must read at least this much more per second to be kept.
     static constexpr double kWorthwhileGain = 1.15;
     // Reads weighed for one count: a few per reader, over a time long enough that neither
-    // the slow reads of a cold disk nor a moment without the processor are a lucky handful.
+    // the slow reads of a stick nor a moment without the processor are a lucky handful.
     static constexpr std::size_t kFewestSamples = 16;
     static constexpr std::size_t kSamplesPerReader = 4;
     static constexpr Duration kShortestWeighing = std::chrono::milliseconds(10);
@@ -88,6 +98,7 @@ private:
     void changeTo(std::size_t readers);
 
     ReadSpeed m_speed;
+    bool m_lastAnsweredHere = false;
     // Since the reads last turned slow, no count has been weighed yet.
     bool m_justTurnedSlow = false;
     std::size_t m_readers = kFewestReaders;
