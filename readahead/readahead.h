@@ -23,8 +23,8 @@
 // enter them, while the walk handles the folders before: opening and reading a folder
 // costs more than listing what it holds. As many folders are read at once as the device
 // answers at once (see ReaderSizing): two from the page cache, sixteen on a cold disk of
-// this machine, tens on a share. Only reading happens ahead; whether a folder is still there, and the same
-// one, is asked at its turn.
+// this machine, tens on a share. Only reading happens ahead; whether a folder is still
+// there, and the same one, is asked at its turn.
 //
 // Where the process has one processor, a reader could only take turns with the walk on it,
 // each hand-over costing two switches: while reads come from the page cache, the walk reads
