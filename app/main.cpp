@@ -14,6 +14,7 @@
 #include "options/driveletterstore.h"
 #include "process/hostterminal.h"
 #include "process/signalpipe.h"
+#include "readahead/folderreads.h"
 #include "settings/settingsstore.h"
 #include "walk/hostfolder.h"
 
@@ -115,6 +116,8 @@ int runCheck(int argc, char** argv, const CommandLine& line, ConsoleOutput& cons
 
 int main(int argc, char** argv)
 {
+    // First, while this is the process's only thread (see there).
+    FolderReads::makeRoomBeforeThreads();
     ConsoleOutput::installMessageHandler();
     const CommandLine line = CommandLine::parse(CommandLine::argumentsOf(argc, argv));
     ConsoleOutput console;

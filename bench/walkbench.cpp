@@ -7,6 +7,7 @@
 #include "bench/benchsupport.h"
 #include "generation/generaterun.h"
 #include "generation/listfilewriter.h"
+#include "readahead/folderreads.h"
 #include "table/tablerun.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ struct Mark {
 
 int main(int argc, char** argv)
 {
+    FolderReads::makeRoomBeforeThreads(); // as the program does
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments();
     const bool table = arguments.removeAll(QStringLiteral("--table")) > 0;

@@ -9,6 +9,7 @@
 #include "bench/benchsupport.h"
 #include "controls/elidinglabel.h"
 #include "mainwindow/form1.h"
+#include "readahead/folderreads.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
@@ -92,6 +93,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    FolderReads::makeRoomBeforeThreads(); // as the program does
     TimingApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     const std::optional<BenchSupport::Folders> folders = BenchSupport::folders(arguments, "korvale_window_bench TREE TARGETFOLDER");

@@ -51,6 +51,20 @@ FolderReads::OpenFolders FolderReads::share(int descriptors)
     return shared;
 }
 
+int FolderReads::mostHeldAtOnce(std::size_t keptOpen, std::size_t parentsHeld)
+{
+    return int(keptOpen + parentsHeld + 2 * ReadAhead::kMostReadsAhead);
+}
+
+void FolderReads::makeRoomBeforeThreads()
+{
+    // The budget raises the soft limit for its lifetime, as a walk's does: a copy of a
+    // descriptor may be placed no higher than that limit.
+    const OpenFileBudget budget;
+    const OpenFolders shared = share(budget.descriptors());
+    OpenFileBudget::makeRoomFor(mostHeldAtOnce(shared.readsKeptOpen, shared.parentsHeld));
+}
+
 // The parents held for the readers are let go (a reader keeps the one it reads below), and
 // fewer are held from now on.
 void FolderReads::giveBack()
@@ -73,7 +87,7 @@ void FolderReads::readAheadBelow(QStringView pathText)
     const bool keep = read->scan.heldOpen && m_keptOpen < m_mostKeptOpen;
     m_keptOpen += keep ? 1 : 0;
     if (keep && m_keptOpen == kKeptOpenBeforeMakingRoom && !std::exchange(m_madeRoom, true))
-        OpenFileBudget::makeRoomFor(int(m_mostKeptOpen + m_mostParentsHeld + 2 * ReadAhead::kMostReadsAhead));
+        OpenFileBudget::makeRoomFor(mostHeldAtOnce(m_mostKeptOpen, m_mostParentsHeld));
     m_below.push_back({read->path, read->pathText, read->scan.folders, read->scan.folderKinds, read->scan.identity, 0,
                        keep ? read->scan.heldOpen : nullptr, keep});
     requestMore();

@@ -3,6 +3,7 @@
 #include "readahead/readersizing.h"
 #include "mounts/filesystemtypes.h"
 #include "process/processors.h"
+#include "support/childprocess.h"
 #include "support/ononeprocessor.h"
 #include "support/smallfilesystem.h"
 #include "support/testdrives.h"
@@ -726,6 +727,51 @@ TEST(FolderReads, NoMoreParentsAreOpenedAgainThanAllowed)
         EXPECT_GT(below, mostBelow - ReadAhead::kReadsPerWaking);
         EXPECT_EQ(requested.parents(), below + 1);
     }
+}
+
+// The entries of this process's table of descriptors, as the kernel reports it.
+int descriptorTableSize()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("FDSize:", 0) == 0)
+            return std::stoi(line.substr(7));
+    }
+    return -1;
+}
+
+// Grown at a program's start, the table holds all that a walk keeps open: the walk never
+// grows it again, which with its readers about would wait for a grace period. In a child
+// of its own: a test before may have grown this process's table already.
+TEST(FolderReads, TableGrownBeforeThreadsHoldsWhatAWalkKeepsOpen)
+{
+    TestDrives drives;
+    const int kept = int(FolderReads::kKeptOpenBeforeMakingRoom) + 8;
+    for (int i = 0; i < kept; ++i)
+        drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
+    if (FolderReads::share(OpenFileBudget().descriptors()).readsKeptOpen < std::size_t(kept))
+        GTEST_SKIP() << "the limit of open files leaves too few to keep folders open for their subfolders";
+    enum Outcome { Held = 0, NotGrown, GrownByTheWalk, NotRead };
+    const int outcome = runInChild([&] {
+        const int fresh = descriptorTableSize();
+        FolderReads::makeRoomBeforeThreads();
+        const int grown = descriptorTableSize();
+        if (grown <= fresh)
+            return int(NotGrown);
+        Requested requested;
+        FolderReads reads(requested.reader(true), {}, ReadAhead::WalkReads::Never);
+        readStart(reads, u"C:\\weit"_s);
+        for (int i = 0; i < kept; ++i) {
+            const QString text = u"C:\\weit\\"_s + childName(i);
+            std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+            if (!read || !read->scan.heldOpen)
+                return int(NotRead);
+            reads.keepLast(std::move(*read));
+            reads.readAheadBelow(text);
+        }
+        return int(descriptorTableSize() == grown ? Held : GrownByTheWalk);
+    });
+    EXPECT_EQ(outcome, Held);
 }
 
 bool answersWithoutWaiting(const QString& hostFolder)
