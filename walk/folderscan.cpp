@@ -189,9 +189,14 @@ private:
     QList<Piece> sortedByName(const std::vector<Piece>& pieces, QList<SubfolderKind>* kindsAlong = nullptr)
     {
         std::vector<Keyed>& keyed = m_room.keyed;
-        keyed.clear();
-        for (std::size_t i = 0; i < pieces.size(); ++i)
-            keyed.push_back({prefixOf(pieces[i]), pieces[i], quint32(i)});
+        // Filled field by field in place: a whole Keyed made first and then copied in was
+        // stored in parts and read back at once, which stalls the processor on every name.
+        keyed.resize(pieces.size());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            keyed[i].prefix = prefixOf(pieces[i]);
+            keyed[i].piece = pieces[i];
+            keyed[i].index = quint32(i);
+        }
         std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
             if (((a.prefix | b.prefix) & kNoPrefix) == 0 && a.prefix != b.prefix)
                 return a.prefix < b.prefix;
