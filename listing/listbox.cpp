@@ -173,9 +173,9 @@ ListBox::ListBox(Order order, QObject* parent)
 void ListBox::Clear()
 {
     beginResetModel();
+    m_records.clear();
+    m_recordHeads.clear();
     // Assigned fresh, not cleared: a cleared vector keeps its room.
-    m_records = std::vector<const char*>();
-    m_recordHeads = std::vector<quint32>();
     m_rows = std::vector<quint32>();
     m_storedTextBytes = 0;
     m_heads.clear();

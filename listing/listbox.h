@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listing/buckets.h"
+#include "listing/growingarray.h"
 #include "listing/textarena.h"
 #include "walk/hostnames.h"
 
@@ -111,8 +112,8 @@ private:
     QString m_lastHead; // the text of m_heads.back()
     // An entry's two parts in arrays of their own: together they would take a third more
     // room, their padding included.
-    std::vector<const char*> m_records;
-    std::vector<quint32> m_recordHeads;
+    GrowingArray<const char*> m_records;
+    GrowingArray<quint32> m_recordHeads;
     // A sorted list box's entries in their order, by number; empty for the other kind.
     std::vector<quint32> m_rows;
     qint64 m_storedTextBytes = 0;
