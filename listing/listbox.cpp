@@ -50,27 +50,35 @@ struct Piece {
     QByteArrayView accents; // empty when the piece has no accented letter
     QByteArrayView text;
 
+    // A record begins with its lengths. A text that is its own key (most of them) has one
+    // number, its length with the top bit set; any other has three, with the top bit of the
+    // first clear: the lengths of its key, of its accent weights and of its text.
+    static constexpr quint32 kOwnKey = quint32(1) << 31;
+    static constexpr qsizetype kOwnKeyHeaderSize = sizeof(quint32);
     static constexpr qsizetype kHeaderSize = 3 * sizeof(quint32);
-    // In place of the key's length: the text is its own key, and the record holds no key.
-    static constexpr quint32 kTextIsKey = std::numeric_limits<quint32>::max();
 
     // Whether the record's text is its own key, and so ASCII throughout.
-    static bool isOwnKey(const char* record)
-    {
-        quint32 keyLength;
-        std::memcpy(&keyLength, record, sizeof keyLength);
-        return keyLength == kTextIsKey;
-    }
+    static bool isOwnKey(const char* record) { return (firstLength(record) & kOwnKey) != 0; }
 
     static Piece of(const char* record)
     {
+        if (const quint32 first = firstLength(record); first & kOwnKey) {
+            const QByteArrayView text(record + kOwnKeyHeaderSize, first & ~kOwnKey);
+            return {{text, true}, {}, text};
+        }
         quint32 lengths[3];
         std::memcpy(lengths, record, sizeof lengths);
         const char* key = record + kHeaderSize;
-        if (lengths[0] == kTextIsKey)
-            return {{{key, lengths[2]}, true}, {}, {key, lengths[2]}};
         const char* accents = key + lengths[0];
         return {{{key, lengths[0]}}, {accents, lengths[1]}, {accents + lengths[1], lengths[2]}};
+    }
+
+private:
+    static quint32 firstLength(const char* record)
+    {
+        quint32 first;
+        std::memcpy(&first, record, sizeof first);
+        return first;
     }
 };
 
@@ -257,7 +265,7 @@ const char* ListBox::storeHostPiece(QByteArrayView name, bool isAscii)
 {
     if (m_order == Order::Sorted && isAscii) {
         Q_ASSERT(!name.contains('\0')); // a host name never holds one
-        return newRecord(Piece::kTextIsKey, 0, name);
+        return newOwnKeyRecord(name);
     }
     m_key.clear();
     m_accents.clear();
@@ -279,13 +287,23 @@ const char* ListBox::storeRecord(QByteArrayView text)
 // A record in the arena: the lengths, room for the key and the accent weights, the text.
 char* ListBox::newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text)
 {
-    const qsizetype keyRoom = keyLength == Piece::kTextIsKey ? 0 : keyLength;
-    const qsizetype size = Piece::kHeaderSize + keyRoom + accentsLength + text.size();
-    Q_ASSERT(size < std::numeric_limits<quint32>::max());
+    const qsizetype size = Piece::kHeaderSize + keyLength + accentsLength + text.size();
+    Q_ASSERT(size < qsizetype(Piece::kOwnKey));
     const quint32 lengths[3] = {keyLength, quint32(accentsLength), quint32(text.size())};
     char* record = m_arena.allocate(size);
     std::memcpy(record, lengths, sizeof lengths);
-    std::memcpy(record + Piece::kHeaderSize + keyRoom + accentsLength, text.data(), size_t(text.size()));
+    std::memcpy(record + Piece::kHeaderSize + keyLength + accentsLength, text.data(), size_t(text.size()));
+    return record;
+}
+
+// A record of a text that is its own key: its length, the text.
+const char* ListBox::newOwnKeyRecord(QByteArrayView text)
+{
+    Q_ASSERT(text.size() < qsizetype(Piece::kOwnKey));
+    const quint32 length = quint32(text.size()) | Piece::kOwnKey;
+    char* record = m_arena.allocate(Piece::kOwnKeyHeaderSize + text.size());
+    std::memcpy(record, &length, sizeof length);
+    std::memcpy(record + Piece::kOwnKeyHeaderSize, text.data(), size_t(text.size()));
     return record;
 }
 

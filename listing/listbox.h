@@ -83,6 +83,7 @@ private:
     const char* storeHostPiece(QByteArrayView name, bool isAscii);
     const char* storeRecord(QByteArrayView text);
     char* newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
+    const char* newOwnKeyRecord(QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(quint32 a, quint32 b) const;
