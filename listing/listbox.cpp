@@ -190,6 +190,7 @@ void ListBox::Clear()
     m_heads.shrink_to_fit();
     m_lastHead.clear();
     m_arena.clear();
+    m_headArena.clear();
     m_published = 0;
     endResetModel();
 }
@@ -233,7 +234,7 @@ void ListBox::useHead(QStringView head)
     m_encoded.truncate(0); // keeps its room, unlike clear()
     m_encoded.append(last.text.first(shared));
     NameCodec::appendEncoded(head.sliced(shared), m_encoded);
-    m_heads.push_back({storeRecord(m_encoded), quint32(weights)});
+    m_heads.push_back({storeRecord(m_headArena, m_encoded), quint32(weights)});
     m_lastHead.truncate(0);
     m_lastHead.append(head);
 }
@@ -255,7 +256,7 @@ const char* ListBox::storePiece(QStringView text)
         GermanCollation::appendSortKeyParts(text, m_key, m_accents);
     m_encoded.truncate(0);
     NameCodec::appendEncoded(text, m_encoded);
-    return storeRecord(m_encoded);
+    return storeRecord(m_arena, m_encoded);
 }
 
 // A host name is already in NameCodec's encoding, and nearly always ASCII (as the folder's
@@ -271,13 +272,13 @@ const char* ListBox::storeHostPiece(QByteArrayView name, bool isAscii)
     m_accents.clear();
     if (m_order == Order::Sorted)
         GermanCollation::appendSortKeyParts(NameCodec::decode(name.data(), name.size()), m_key, m_accents);
-    return storeRecord(name);
+    return storeRecord(m_arena, name);
 }
 
 // The piece's record with the key in m_key and m_accents.
-const char* ListBox::storeRecord(QByteArrayView text)
+const char* ListBox::storeRecord(TextArena& arena, QByteArrayView text)
 {
-    char* record = newRecord(quint32(m_key.size()), qsizetype(m_accents.size()), text);
+    char* record = newRecord(arena, quint32(m_key.size()), qsizetype(m_accents.size()), text);
     char* key = record + Piece::kHeaderSize;
     std::memcpy(key, m_key.data(), m_key.size());
     std::memcpy(key + m_key.size(), m_accents.data(), m_accents.size());
@@ -285,12 +286,12 @@ const char* ListBox::storeRecord(QByteArrayView text)
 }
 
 // A record in the arena: the lengths, room for the key and the accent weights, the text.
-char* ListBox::newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text)
+char* ListBox::newRecord(TextArena& arena, quint32 keyLength, qsizetype accentsLength, QByteArrayView text)
 {
     const qsizetype size = Piece::kHeaderSize + keyLength + accentsLength + text.size();
     Q_ASSERT(size < qsizetype(Piece::kOwnKey));
     const quint32 lengths[3] = {keyLength, quint32(accentsLength), quint32(text.size())};
-    char* record = m_arena.allocate(size);
+    char* record = arena.allocate(size);
     std::memcpy(record, lengths, sizeof lengths);
     std::memcpy(record + Piece::kHeaderSize + keyLength + accentsLength, text.data(), size_t(text.size()));
     return record;

@@ -81,8 +81,8 @@ private:
     void appendEntry(const char* record);
     const char* storePiece(QStringView text);
     const char* storeHostPiece(QByteArrayView name, bool isAscii);
-    const char* storeRecord(QByteArrayView text);
-    char* newRecord(quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
+    const char* storeRecord(TextArena& arena, QByteArrayView text);
+    char* newRecord(TextArena& arena, quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
     const char* newOwnKeyRecord(QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
@@ -109,6 +109,9 @@ private:
 
     Order m_order;
     TextArena m_arena;
+    // The heads' records apart from the entries': the sort reads the heads' keys over and
+    // over, and finds them side by side there instead of one in every few pages.
+    TextArena m_headArena;
     std::vector<Head> m_heads;
     QString m_lastHead; // the text of m_heads.back()
     // An entry's two parts in arrays of their own: together they would take a third more
