@@ -266,7 +266,7 @@ const char* ListBox::storeHostPiece(QByteArrayView name, bool isAscii)
 {
     if (m_order == Order::Sorted && isAscii) {
         Q_ASSERT(!name.contains('\0')); // a host name never holds one
-        return newOwnKeyRecord(name);
+        return storeOwnKeyRecord(name);
     }
     m_key.clear();
     m_accents.clear();
@@ -275,30 +275,24 @@ const char* ListBox::storeHostPiece(QByteArrayView name, bool isAscii)
     return storeRecord(m_arena, name);
 }
 
-// The piece's record with the key in m_key and m_accents.
+// The piece's record in the arena, with the key in m_key and m_accents: the lengths, the
+// key, the accent weights, the text.
 const char* ListBox::storeRecord(TextArena& arena, QByteArrayView text)
 {
-    char* record = newRecord(arena, quint32(m_key.size()), qsizetype(m_accents.size()), text);
+    const qsizetype size = Piece::kHeaderSize + qsizetype(m_key.size() + m_accents.size()) + text.size();
+    Q_ASSERT(size < qsizetype(Piece::kOwnKey));
+    const quint32 lengths[3] = {quint32(m_key.size()), quint32(m_accents.size()), quint32(text.size())};
+    char* record = arena.allocate(size);
+    std::memcpy(record, lengths, sizeof lengths);
     char* key = record + Piece::kHeaderSize;
     std::memcpy(key, m_key.data(), m_key.size());
     std::memcpy(key + m_key.size(), m_accents.data(), m_accents.size());
-    return record;
-}
-
-// A record in the arena: the lengths, room for the key and the accent weights, the text.
-char* ListBox::newRecord(TextArena& arena, quint32 keyLength, qsizetype accentsLength, QByteArrayView text)
-{
-    const qsizetype size = Piece::kHeaderSize + keyLength + accentsLength + text.size();
-    Q_ASSERT(size < qsizetype(Piece::kOwnKey));
-    const quint32 lengths[3] = {keyLength, quint32(accentsLength), quint32(text.size())};
-    char* record = arena.allocate(size);
-    std::memcpy(record, lengths, sizeof lengths);
-    std::memcpy(record + Piece::kHeaderSize + keyLength + accentsLength, text.data(), size_t(text.size()));
+    std::memcpy(key + m_key.size() + m_accents.size(), text.data(), size_t(text.size()));
     return record;
 }
 
 // A record of a text that is its own key: its length, the text.
-const char* ListBox::newOwnKeyRecord(QByteArrayView text)
+const char* ListBox::storeOwnKeyRecord(QByteArrayView text)
 {
     Q_ASSERT(text.size() < qsizetype(Piece::kOwnKey));
     const quint32 length = quint32(text.size()) | Piece::kOwnKey;

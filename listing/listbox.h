@@ -82,8 +82,7 @@ private:
     const char* storePiece(QStringView text);
     const char* storeHostPiece(QByteArrayView name, bool isAscii);
     const char* storeRecord(TextArena& arena, QByteArrayView text);
-    char* newRecord(TextArena& arena, quint32 keyLength, qsizetype accentsLength, QByteArrayView text);
-    const char* newOwnKeyRecord(QByteArrayView text);
+    const char* storeOwnKeyRecord(QByteArrayView text);
     QByteArrayView headKey(quint32 head) const;
     int compare(const Entry& a, const Entry& b) const;
     bool entryLess(quint32 a, quint32 b) const;
