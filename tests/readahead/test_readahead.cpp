@@ -694,6 +694,30 @@ TEST(FolderReads, NoMoreFoldersAreAskedForThanTheReadsAheadHeld)
     EXPECT_EQ(settled(requested, expected), expected);
 }
 
+// C:\weit with count folders, each with a subfolder "x" of its own; false where the limit of
+// open files leaves too few to keep that many open.
+bool makeWideTreeToKeepOpen(TestDrives& drives, int count)
+{
+    for (int i = 0; i < count; ++i)
+        drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
+    return FolderReads::share(OpenFileBudget().descriptors()).readsKeptOpen >= std::size_t(count);
+}
+constexpr const char* kTooFewToKeepOpen =
+    "the limit of open files leaves too few to keep folders open for their subfolders";
+
+// The walk entering the i-th folder of C:\weit and asking for those below it: the folder's
+// read, or nullptr where it was not read.
+const FolderReads::Read* enterWide(FolderReads& reads, int i)
+{
+    const QString text = u"C:\\weit\\"_s + childName(i);
+    std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+    if (!read)
+        return nullptr;
+    reads.keepLast(std::move(*read));
+    reads.readAheadBelow(text);
+    return reads.last(text);
+}
+
 // Parents opened again for their subfolders are few at a time; those kept open since
 // their read are not held back by that (the budget of open files here leaves room for far
 // more than these).
@@ -701,22 +725,17 @@ TEST(FolderReads, NoMoreParentsAreOpenedAgainThanAllowed)
 {
     TestDrives drives;
     const int parents = int(FolderReads::kMostParentsHeld) + 36;
-    for (int i = 0; i < parents; ++i)
-        drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
-    if (FolderReads::share(OpenFileBudget().descriptors()).readsKeptOpen < std::size_t(parents))
-        GTEST_SKIP() << "the limit of open files leaves too few to keep folders open for their subfolders";
+    if (!makeWideTreeToKeepOpen(drives, parents))
+        GTEST_SKIP() << kTooFewToKeepOpen;
     for (const bool keepOpen : {false, true}) {
         SCOPED_TRACE(keepOpen ? "kept open" : "opened again");
         Requested requested;
         FolderReads reads(requested.reader(keepOpen), {}, ReadAhead::WalkReads::Never);
         readStart(reads, u"C:\\weit"_s);
         for (int i = 0; i < parents; ++i) {
-            const QString text = u"C:\\weit\\"_s + childName(i);
-            std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+            const FolderReads::Read* read = enterWide(reads, i);
             ASSERT_TRUE(read);
             EXPECT_EQ(read->scan.folders, QStringList({u"x"_s}));
-            reads.keepLast(std::move(*read));
-            reads.readAheadBelow(text);
         }
         // The start folder is one of them; the walk has entered none of the folders below
         // yet. Readers are woken for a few requests at once, so the last few may wait unread.
@@ -741,16 +760,22 @@ int descriptorTableSize()
 }
 
 // Grown at a program's start, the table holds all that a walk keeps open: the walk never
-// grows it again, which with its readers about would wait for a grace period. In a child
-// of its own: a test before may have grown this process's table already.
+// grows it again, which with its readers about would wait for a grace period. Each folder
+// has so many subfolders that the reads ahead are soon all taken, and the folders entered
+// after that stay open until their subfolders can be asked for: the walk keeps enough open
+// to make room of its own. In a child of its own: a test before may have grown this
+// process's table already.
 TEST(FolderReads, TableGrownBeforeThreadsHoldsWhatAWalkKeepsOpen)
 {
     TestDrives drives;
-    const int kept = int(FolderReads::kKeptOpenBeforeMakingRoom) + 8;
-    for (int i = 0; i < kept; ++i)
-        drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s);
-    if (FolderReads::share(OpenFileBudget().descriptors()).readsKeptOpen < std::size_t(kept))
-        GTEST_SKIP() << "the limit of open files leaves too few to keep folders open for their subfolders";
+    constexpr int kBelowEach = 16;
+    const int folders = int(FolderReads::kKeptOpenBeforeMakingRoom + ReadAhead::kMostReadsAhead / kBelowEach) + 8;
+    if (!makeWideTreeToKeepOpen(drives, folders))
+        GTEST_SKIP() << kTooFewToKeepOpen;
+    for (int i = 0; i < folders; ++i) {
+        for (int below = 1; below < kBelowEach; ++below)
+            drives.makeFolder(u"C:\\weit\\"_s + childName(i) + u"\\x"_s + QString::number(below));
+    }
     enum Outcome { Held = 0, NotGrown, GrownByTheWalk, NotRead };
     const int outcome = runInChild([&] {
         const int fresh = descriptorTableSize();
@@ -761,13 +786,10 @@ TEST(FolderReads, TableGrownBeforeThreadsHoldsWhatAWalkKeepsOpen)
         Requested requested;
         FolderReads reads(requested.reader(true), {}, ReadAhead::WalkReads::Never);
         readStart(reads, u"C:\\weit"_s);
-        for (int i = 0; i < kept; ++i) {
-            const QString text = u"C:\\weit\\"_s + childName(i);
-            std::optional<FolderReads::Read> read = takeAtItsTurn(reads, text);
+        for (int i = 0; i < folders; ++i) {
+            const FolderReads::Read* read = enterWide(reads, i);
             if (!read || !read->scan.heldOpen)
                 return int(NotRead);
-            reads.keepLast(std::move(*read));
-            reads.readAheadBelow(text);
         }
         return int(descriptorTableSize() == grown ? Held : GrownByTheWalk);
     });
